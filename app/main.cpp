@@ -1,0 +1,80 @@
+// TapLink: serial communications for QRN series CNC controllers.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <cstdio>
+#include <memory>
+
+#include "main_window.h"
+#include "messages.h"
+#include "qt_serial_comm.h"
+
+namespace {
+
+// The option's value to a model list position, or -1.
+int ModelFromOption(const QString& value) {
+    const QString v = value.toLower();
+    if (v == QLatin1String("r40") || v == QLatin1String("r60") || v == QLatin1String("r40/r60")) {
+        return taplink::kModelR40;
+    }
+    if (v == QLatin1String("r80")) return taplink::kModelR80;
+    if (v == QLatin1String("memory")) return taplink::kModelMemory;
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("taplink"));
+    QApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Moves part programs, PLC documents and memory images between this "
+                       "computer and a QRN series CNC controller over a serial line."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral("Put DEVICE (such as /dev/ttyUSB0 or a pseudo-terminal) first in the "
+                       "port list and open it."),
+        QStringLiteral("DEVICE"));
+    const QCommandLineOption modelOption(QStringLiteral("model"),
+                                         QStringLiteral("Preselect the model: r40, r80 or memory."),
+                                         QStringLiteral("MODEL"));
+    parser.addOption(portOption);
+    parser.addOption(modelOption);
+    parser.process(app);
+
+    taplink::StartOptions options;
+    options.port = parser.value(portOption);
+    if (parser.isSet(modelOption)) {
+        options.model = ModelFromOption(parser.value(modelOption));
+        if (options.model < 0) {
+            std::fprintf(stderr, "taplink: unknown model \"%s\" (use r40, r80 or memory)\n",
+                         qPrintable(parser.value(modelOption)));
+            return 2;
+        }
+    }
+
+    // The serial backend must exist before the window opens.
+    taplink::CCncCommDlg* window = nullptr;
+    std::unique_ptr<taplink::QtSerialComm> comm;
+    try {
+        comm = std::make_unique<taplink::QtSerialComm>(
+            [&window](int n) { return window ? window->DeviceForPort(n) : std::string{}; });
+    } catch (const std::exception&) {
+        const auto m = taplink::SerialBackendMissingMessage();
+        QMessageBox::critical(nullptr, QString::fromStdString(m.caption),
+                              QString::fromStdString(m.text));
+        return 0;
+    }
+
+    taplink::CCncCommDlg dialog(std::move(comm), options);
+    window = &dialog;
+    dialog.show();
+    dialog.exec();
+    window = nullptr;
+    return 0;
+}

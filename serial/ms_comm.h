@@ -1,0 +1,77 @@
+// The serial control as the rest of the program sees it: the properties that
+// the window sets and reads, and the one OnComm event. The production
+// implementation drives QSerialPort (qt_serial_comm.h); tests use a scripted
+// control that records every property access.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace taplink {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Raised by any property access that the port refuses (a missing or busy
+// device, a setting the device cannot take, a write on a closed port). It ends
+// the running handler; the window's event dispatch shows what() in a
+// stop-icon message box and the window stays usable.
+class CommError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// CommEvent values the program looks at.
+constexpr short kComEvReceive = 2;
+
+// InputMode values.
+constexpr long kInputModeText = 0;
+constexpr long kInputModeBinary = 1;
+
+class CMSComm {
+public:
+    virtual ~CMSComm() = default;
+
+    virtual void SetCommPort(short port) = 0;
+    virtual void SetHandshaking(long value) = 0;
+    virtual void SetInBufferSize(short size) = 0;
+    virtual void SetInBufferCount(short count) = 0;
+    virtual void SetInputLen(short len) = 0;
+    virtual void SetOutBufferSize(short size) = 0;
+    virtual bool GetPortOpen() = 0;
+    virtual void SetPortOpen(bool open) = 0;
+    virtual void SetRThreshold(short threshold) = 0;
+    virtual void SetSettings(const std::string& settings) = 0;
+    // Queues the bytes for transmission, in order after earlier writes.
+    virtual void SetOutput(const Bytes& bytes) = 0;
+    // Every byte received since the last read (up to InputLen when it is not 0).
+    virtual Bytes GetInput() = 0;
+    // The code of the event being delivered.
+    virtual short GetCommEvent() = 0;
+    virtual void SetInputMode(long mode) = 0;
+
+    // The OnComm event, delivered on the thread that owns the control.
+    void SetOnComm(std::function<void()> handler) { onComm_ = std::move(handler); }
+    // A line failure while the port is open (adapter unplugged, peer gone):
+    // the control has already closed the port; the text names port and reason.
+    // Delivered once per failure, never from inside a property access.
+    void SetOnFailure(std::function<void(const std::string&)> handler) {
+        onFailure_ = std::move(handler);
+    }
+
+protected:
+    void FireOnComm() {
+        if (onComm_) onComm_();
+    }
+    void FireFailure(const std::string& what) {
+        if (onFailure_) onFailure_(what);
+    }
+
+private:
+    std::function<void()> onComm_;
+    std::function<void(const std::string&)> onFailure_;
+};
+
+}  // namespace taplink

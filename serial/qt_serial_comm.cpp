@@ -1,0 +1,212 @@
+#include "qt_serial_comm.h"
+
+#include <QMetaObject>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
+
+#include "settings_text.h"
+
+namespace taplink {
+namespace {
+
+QSerialPort::Parity ToQt(Parity p) {
+    switch (p) {
+        case Parity::Even: return QSerialPort::EvenParity;
+        case Parity::Odd: return QSerialPort::OddParity;
+        case Parity::Mark: return QSerialPort::MarkParity;
+        case Parity::Space: return QSerialPort::SpaceParity;
+        case Parity::None: break;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits ToQt(StopBits s) {
+    switch (s) {
+        case StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+        case StopBits::Two: return QSerialPort::TwoStop;
+        case StopBits::One: break;
+    }
+    return QSerialPort::OneStop;
+}
+
+}  // namespace
+
+QtSerialComm::QtSerialComm(PortResolver resolver, QObject* parent)
+    : QObject(parent), resolver_(std::move(resolver)) {
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialComm::OnReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialComm::OnErrorOccurred);
+}
+
+QtSerialComm::~QtSerialComm() {
+    // Silence the error handler: closing during destruction is not a failure.
+    port_.disconnect(this);
+}
+
+void QtSerialComm::Fail(const std::string& operation, const QString& reason) {
+    const std::string port = device_.empty() ? "COM" + std::to_string(commPort_) : device_;
+    throw CommError("Failed to " + operation + " port " + port + ".\nError: " +
+                    reason.toStdString());
+}
+
+void QtSerialComm::SetCommPort(short port) {
+    if (port_.isOpen()) Fail("change the port number of", "the port is already open");
+    if (port < 1) {
+        throw CommError("Invalid port number " + std::to_string(port) + ".");
+    }
+    commPort_ = port;
+}
+
+void QtSerialComm::SetHandshaking(long value) {
+    if (value < 0 || value > 3) {
+        throw CommError("Invalid handshaking value " + std::to_string(value) + ".");
+    }
+    handshaking_ = value;
+    if (port_.isOpen()) ApplyHandshaking();
+}
+
+void QtSerialComm::SetInBufferSize(short size) {
+    if (port_.isOpen()) Fail("resize the input buffer of", "the port is already open");
+    inBufferSize_ = size;
+}
+
+void QtSerialComm::SetInBufferCount(short count) {
+    if (!port_.isOpen()) Fail("empty the input buffer of", "the port is not open");
+    if (count == 0) {
+        port_.clear(QSerialPort::Input);
+        port_.readAll();
+    }
+}
+
+void QtSerialComm::SetInputLen(short len) { inputLen_ = len < 0 ? 0 : len; }
+
+void QtSerialComm::SetOutBufferSize(short /*size*/) {
+    // QSerialPort's write buffer grows as needed; nothing to limit here.
+    if (port_.isOpen()) Fail("resize the output buffer of", "the port is already open");
+}
+
+bool QtSerialComm::GetPortOpen() { return port_.isOpen(); }
+
+void QtSerialComm::SetPortOpen(bool open) {
+    if (!open) {
+        if (port_.isOpen()) port_.close();
+        return;
+    }
+    if (port_.isOpen()) Fail("open", "the port is already open");
+    device_ = resolver_ ? resolver_(commPort_) : std::string{};
+    if (device_.empty()) {
+        throw CommError("Failed to open port " + std::to_string(commPort_) +
+                        ".\nError: no serial device is present at that position of the port "
+                        "list");
+    }
+    port_.setPortName(QString::fromStdString(device_));
+    port_.setReadBufferSize(inBufferSize_);
+    if (!port_.open(QIODevice::ReadWrite)) Fail("open", port_.errorString());
+    failureReported_ = false;
+    try {
+        ApplySettings();
+        ApplyHandshaking();
+    } catch (const CommError&) {
+        port_.close();
+        throw;
+    }
+}
+
+void QtSerialComm::SetRThreshold(short threshold) { rThreshold_ = threshold; }
+
+void QtSerialComm::SetSettings(const std::string& settings) {
+    std::string why;
+    if (!ParseSettingsText(settings, &why)) {
+        throw CommError("Invalid settings \"" + settings + "\": " + why + ".");
+    }
+    settings_ = settings;
+    if (port_.isOpen()) {
+        ApplySettings();
+        ApplyHandshaking();
+    }
+}
+
+void QtSerialComm::ApplySettings() {
+    const auto p = ParseSettingsText(settings_);
+    if (!p) return;  // only valid texts are ever stored
+    const auto refused = [this](const char* what) {
+        Fail(std::string("set ") + what + " \"" + settings_ + "\" on", port_.errorString());
+    };
+    if (!port_.setBaudRate(p->baudRate)) refused("the bit rate of");
+    if (p->dataBits < 5) {
+        Fail("set \"" + settings_ + "\" on",
+             "4 data bits are not supported by this platform's serial ports");
+    }
+    if (!port_.setDataBits(static_cast<QSerialPort::DataBits>(p->dataBits))) {
+        refused("the data bits of");
+    }
+    if (!port_.setParity(ToQt(p->parity))) refused("the parity of");
+    if (!port_.setStopBits(ToQt(p->stopBits))) refused("the stop bits of");
+}
+
+void QtSerialComm::ApplyHandshaking() {
+    const auto flow = handshaking_ == 1   ? QSerialPort::SoftwareControl
+                      : handshaking_ >= 2 ? QSerialPort::HardwareControl
+                                          : QSerialPort::NoFlowControl;
+    if (!port_.setFlowControl(flow)) Fail("set the handshaking of", port_.errorString());
+    if (handshaking_ != 3) return;
+#ifdef Q_OS_UNIX
+    // QSerialPort has no combined mode; add XON/XOFF to RTS/CTS ourselves.
+    termios tio{};
+    if (::tcgetattr(port_.handle(), &tio) != 0) {
+        Fail("set the handshaking of", QString::fromLocal8Bit(strerror(errno)));
+    }
+    tio.c_iflag |= IXON | IXOFF;
+    if (::tcsetattr(port_.handle(), TCSANOW, &tio) != 0) {
+        Fail("set the handshaking of", QString::fromLocal8Bit(strerror(errno)));
+    }
+#else
+    Fail("set the handshaking of", "RTS/CTS together with XON/XOFF is not supported here");
+#endif
+}
+
+void QtSerialComm::SetOutput(const Bytes& bytes) {
+    if (!port_.isOpen()) Fail("write to", "the port is not open");
+    const auto size = static_cast<qint64>(bytes.size());
+    const qint64 written = port_.write(reinterpret_cast<const char*>(bytes.data()), size);
+    if (written != size) Fail("write all data to", port_.errorString());
+}
+
+Bytes QtSerialComm::GetInput() {
+    if (!port_.isOpen()) Fail("read from", "the port is not open");
+    const QByteArray data = inputLen_ > 0 ? port_.read(inputLen_) : port_.readAll();
+    return Bytes(data.begin(), data.end());
+}
+
+short QtSerialComm::GetCommEvent() { return commEvent_; }
+
+void QtSerialComm::SetInputMode(long mode) {
+    if (mode != kInputModeText && mode != kInputModeBinary) {
+        throw CommError("Invalid input mode " + std::to_string(mode) + ".");
+    }
+}
+
+void QtSerialComm::OnReadyRead() {
+    if (rThreshold_ <= 0) return;
+    commEvent_ = kComEvReceive;
+    FireOnComm();
+}
+
+void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
+    // A vanished device can raise read or write errors in a tight loop: close
+    // once, report once.
+    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError &&
+        error != QSerialPort::ResourceError) {
+        return;
+    }
+    if (!port_.isOpen() || failureReported_) return;
+    failureReported_ = true;
+    const std::string what = "Lost the connection to port " + device_ +
+                             ".\nError: " + port_.errorString().toStdString();
+    port_.close();
+    QMetaObject::invokeMethod(
+        this, [this, what] { FireFailure(what); }, Qt::QueuedConnection);
+}
+
+}  // namespace taplink

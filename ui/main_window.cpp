@@ -1,0 +1,340 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+#include "about_dialog.h"
+#include "dialog_units.h"
+#include "messages.h"
+#include "number_edit.h"
+#include "port_combo.h"
+#include "protocol_field.h"
+#include "qt_window_services.h"
+
+namespace taplink {
+namespace {
+
+struct Place {
+    int id, x, y, w, h;
+};
+
+// Positions in dialog units, in tab order.
+constexpr Place kPlaces[] = {
+    {1000, 0, 0, 228, 238},   {1001, 230, 16, 52, 14},  {1002, 230, 31, 52, 14},
+    {1004, 230, 46, 52, 14},  {1005, 230, 61, 52, 14},  {1006, 230, 99, 41, 8},
+    {1007, 230, 109, 49, 13}, {1012, 230, 76, 53, 8},   {1013, 230, 85, 50, 13},
+    {1014, 46, 277, 180, 16}, {1015, 2, 283, 41, 8},    {1016, 40, 249, 192, 25},
+    {1017, 2, 255, 29, 8},    {1018, 215, 240, 13, 8},  {1019, 42, 240, 17, 8},
+    {1020, 131, 240, 13, 8},  {1023, 233, 158, 41, 8},  {1031, 230, 167, 48, 13},
+    {1024, 230, 181, 53, 8},  {1032, 230, 189, 48, 13}, {1033, 230, 203, 53, 8},
+    {1034, 230, 212, 48, 13}, {1035, 233, 226, 45, 8},  {1036, 230, 235, 48, 13},
+    {1037, 230, 249, 41, 8},  {1040, 230, 258, 25, 8},  {1041, 230, 267, 51, 14},
+    {1042, 270, 258, 17, 8},  {1043, 230, 282, 37, 8},  {1045, 230, 290, 51, 14},
+    {1044, 270, 282, 17, 8},  {1046, 230, 125, 50, 14}, {1047, 230, 142, 50, 14},
+    {1048, 227, 1, 59, 13},
+};
+
+// Window size in dialog units.
+constexpr int kWidthDlu = 287;
+constexpr int kHeightDlu = 307;
+
+constexpr int kTransferControlIds[] = {1001, 1002, 1004, 1005, 1047, 1048, 1013, 1007,
+                                       1000, 1016, 1031, 1032, 1034, 1036, 1041, 1045};
+constexpr int kAdvancedIds[] = {1023, 1024, 1032, 1033, 1035, 1037, 1040, 1042,
+                                1041, 1043, 1044, 1045, 1031, 1034, 1036};
+
+constexpr int kSpeedMin = 1;
+constexpr int kSpeedMax = 500;
+
+QComboBox* MakeList(QWidget* parent, std::initializer_list<std::string_view> entries) {
+    auto* list = new QComboBox(parent);
+    for (const auto entry : entries) {
+        list->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+    }
+    return list;
+}
+
+template <std::size_t N>
+QComboBox* MakeList(QWidget* parent, const std::array<std::string_view, N>& entries) {
+    auto* list = new QComboBox(parent);
+    for (const auto entry : entries) {
+        list->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+    }
+    return list;
+}
+
+}  // namespace
+
+CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& options,
+                         QWidget* parent)
+    : QDialog(parent), comm_(std::move(comm)), options_(options) {
+    setWindowTitle(QString::fromUtf8(kMainWindowCaption.data(),
+                                     static_cast<qsizetype>(kMainWindowCaption.size())));
+    setWindowIcon(QIcon(QStringLiteral(":/taplink.png")));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(DialogFont());
+    BuildControls();
+    PlaceControls();
+
+    std::vector<QWidget*> transfer;
+    for (const int id : kTransferControlIds) transfer.push_back(controls_.at(id));
+    services_ = std::make_unique<QtWindowServices>(
+        QtWindowServices::Widgets{this, transfer, m_pgProgress, m_slSpeed, m_edText},
+        [this](int id) { Guarded([&] { OnTimer(id); }); });
+
+    InitDialog();
+    ConnectHandlers();
+    comm_->SetOnComm([this] { Guarded([&] { OnCommEvent(); }); });
+    comm_->SetOnFailure([this](const std::string& what) { OnLineFailure(what); });
+}
+
+CCncCommDlg::~CCncCommDlg() {
+    // The port goes with the window; its events must not reach a half-destroyed one.
+    comm_->SetOnComm({});
+    comm_->SetOnFailure({});
+}
+
+void CCncCommDlg::BuildControls() {
+    const auto label = [this](int id, const char* text) {
+        auto* l = new QLabel(QString::fromUtf8(text), this);
+        controls_[id] = l;
+        return l;
+    };
+    const auto button = [this](int id, const char* text) {
+        auto* b = new QPushButton(QString::fromUtf8(text), this);
+        controls_[id] = b;
+        return b;
+    };
+
+    m_edText = new CNumberEdit(this);
+    controls_[1000] = m_edText;
+    btnOpen_ = button(1001, "Open File(&F)");
+    btnSave_ = button(1002, "Save File(&S)");
+    btnSend_ = button(1004, "Send   (&T)");
+    btnReceive_ = button(1005, "Receive(&R)");
+    label(1006, "Bit Rate：");
+    m_cbBitRate = MakeList(this, kBitRateEntries);
+    controls_[1007] = m_cbBitRate;
+    label(1012, "Choose Port：");
+    m_cbPort = new PortComboBox(this);
+    controls_[1013] = m_cbPort;
+    m_pgProgress = new QProgressBar(this);
+    m_pgProgress->setRange(0, 100);
+    m_pgProgress->setValue(0);
+    m_pgProgress->setTextVisible(false);
+    controls_[1014] = m_pgProgress;
+    label(1015, "Schedule：");
+    m_slSpeed = new QSlider(Qt::Horizontal, this);
+    m_slSpeed->setTickPosition(QSlider::TicksAbove);
+    m_slSpeed->setTickInterval(25);
+    controls_[1016] = m_slSpeed;
+    label(1017, "Speed：");
+    label(1018, "10%");
+    label(1019, "100%");
+    label(1020, "50%");
+    label(1023, "Checkout：");
+    m_cbParity = MakeList(this, kParityEntries);
+    controls_[1031] = m_cbParity;
+    label(1024, "Data Number：");
+    m_cbDataBits = MakeList(this, kDataBitsEntries);
+    controls_[1032] = m_cbDataBits;
+    label(1033, "Stop Number：");
+    m_cbStopBits = MakeList(this, kStopBitsEntries);
+    controls_[1034] = m_cbStopBits;
+    label(1035, "Hsrdware ：");
+    m_cbHandshake = MakeList(this, kHandshakeEntries);
+    controls_[1036] = m_cbHandshake;
+    label(1037, "Protocol：");
+    label(1040, "Send：");
+    m_edSendProto = new QLineEdit(this);
+    controls_[1041] = m_edSendProto;
+    label(1042, "(16)");
+    label(1043, "Receive：");
+    m_edRecvProto = new QLineEdit(this);
+    controls_[1045] = m_edRecvProto;
+    label(1044, "(16)");
+    btnAbout_ = button(1046, "About(&A)");
+    btnSetup_ = button(1047, "Setup");
+    m_cbModel = MakeList(this, {"R40/R60", "R80", "Memory"});
+    controls_[1048] = m_cbModel;
+
+    for (auto& [id, widget] : controls_) widget->setObjectName(QStringLiteral("ctl%1").arg(id));
+    for (const int id : kAdvancedIds) advanced_.push_back(controls_.at(id));
+
+    // The platform's system menu is the window manager's; offer its About
+    // entry on the window's own context menu instead.
+    auto* about = new QAction(QStringLiteral("关于 TAPLINK(&A)..."), this);
+    connect(about, &QAction::triggered, this, &CCncCommDlg::OnAbout);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void CCncCommDlg::PlaceControls() {
+    const DialogUnits du(font());
+    setFixedSize(du.X(kWidthDlu), du.Y(kHeightDlu));
+    QWidget* previous = nullptr;
+    for (const Place& p : kPlaces) {
+        QWidget* w = controls_.at(p.id);
+        QRect r = du.Rect(p.x, p.y, p.w, p.h);
+        // Static texts keep their place but are never cut: the fallback face
+        // may be wider than the one the layout was drawn for.
+        if (qobject_cast<QLabel*>(w)) r.setWidth(std::max(r.width(), w->sizeHint().width()));
+        w->setGeometry(r);
+        if (w->focusPolicy() == Qt::NoFocus) continue;
+        if (previous) setTabOrder(previous, w);
+        previous = w;
+    }
+    m_edSendProto->setMaxLength(static_cast<int>(kProtoFieldLimit));
+    m_edRecvProto->setMaxLength(static_cast<int>(kProtoFieldLimit));
+}
+
+void CCncCommDlg::InitDialog() {
+    ResetTransferState(state_);
+    for (QWidget* w : advanced_) w->hide();
+    m_cbBitRate->setCurrentIndex(kInitialBitRatePos);
+    m_cbModel->setCurrentIndex(options_.model);
+    if (!options_.port.isEmpty()) m_cbPort->AddExplicitPort(options_.port);
+    m_cbPort->setCurrentIndex(m_cbPort->count() > 0 ? 0 : -1);
+    m_cbParity->setCurrentIndex(kInitialParityPos);
+    m_cbDataBits->setCurrentIndex(kInitialDataBitsPos);
+    m_cbStopBits->setCurrentIndex(kInitialStopBitsPos);
+    m_cbHandshake->setCurrentIndex(kInitialHandshakePos);
+    globals_.g_nRecvArmed = 0;
+    m_slSpeed->setRange(kSpeedMin, kSpeedMax);
+    m_slSpeed->setValue(0);  // shown at its minimum, the "100%" end
+    link_ = LinkSettings{};
+    state_.m_strSendProto = kInitialSendProto;
+    globals_.g_bySendProto = 0x11;
+    state_.m_strRecvProto = kInitialRecvProto;
+    globals_.g_byRecvProto = 0x12;
+    m_edText->setPlainText(QString());
+    m_edSendProto->setText(QString::fromStdString(state_.m_strSendProto));
+    m_edRecvProto->setText(QString::fromStdString(state_.m_strRecvProto));
+}
+
+void CCncCommDlg::ConnectHandlers() {
+    connect(btnAbout_, &QPushButton::clicked, this, &CCncCommDlg::OnAbout);
+    connect(btnSetup_, &QPushButton::clicked, this, &CCncCommDlg::OnSetup);
+    connect(m_edText, &QPlainTextEdit::textChanged, this, &CCncCommDlg::OnEditorChanged);
+    connect(m_edSendProto, &QLineEdit::textEdited, this, [this] {
+        OnProtoFieldEdited(m_edSendProto, state_.m_strSendProto, globals_.g_bySendProto);
+    });
+    connect(m_edRecvProto, &QLineEdit::textEdited, this, [this] {
+        OnProtoFieldEdited(m_edRecvProto, state_.m_strRecvProto, globals_.g_byRecvProto);
+    });
+    connect(m_cbBitRate, &QComboBox::currentIndexChanged, this,
+            [this](int pos) { OnBitRateChanged(link_, pos); });
+    connect(m_cbPort, &QComboBox::currentIndexChanged, this,
+            [this](int pos) { OnPortChanged(link_, pos); });
+    connect(m_cbParity, &QComboBox::currentIndexChanged, this,
+            [this](int pos) { OnParityChanged(link_, pos, m_cbBitRate->currentIndex()); });
+    connect(m_cbDataBits, &QComboBox::currentIndexChanged, this,
+            [this](int pos) { OnDataBitsChanged(link_, pos, m_cbBitRate->currentIndex()); });
+    connect(m_cbStopBits, &QComboBox::currentIndexChanged, this,
+            [this](int pos) { OnStopBitsChanged(link_, pos, m_cbBitRate->currentIndex()); });
+    connect(m_cbHandshake, &QComboBox::currentIndexChanged, this,
+            [this](int pos) { OnHandshakeChanged(link_, pos); });
+}
+
+void CCncCommDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (opened_) return;
+    opened_ = true;
+    m_edText->setFocus();
+    // Open the port once the window is up, so that a refusal is shown over it.
+    QTimer::singleShot(0, this, &CCncCommDlg::OpenPortAtStart);
+}
+
+void CCncCommDlg::OpenPortAtStart() {
+    Guarded([&] { RunPortSetup(*comm_, link_); });
+}
+
+void CCncCommDlg::keyPressEvent(QKeyEvent* event) {
+    QWidget* focus = focusWidget();
+    const bool inEditor = focus == m_edText;
+    const bool inPortList = focus && (focus == m_cbPort || m_cbPort->isAncestorOf(focus));
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Enter is the dialog's OK: it ends the program, except where a
+            // control takes it (the editor, a push button, a typed port path).
+            if (inEditor || inPortList) return;
+            accept();
+            return;
+        case Qt::Key_Escape:
+            if (inEditor) return;
+            break;
+        default:
+            break;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+std::string CCncCommDlg::DeviceForPort(int n) const { return m_cbPort->DeviceAt(n - 1); }
+
+QWidget* CCncCommDlg::Control(int id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+template <typename Handler>
+void CCncCommDlg::Guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (const CommError& e) {
+        services_->ShowMessage({e.what(), std::string(kAppName), MessageIcon::Stop});
+    }
+}
+
+void CCncCommDlg::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CCncCommDlg::OnSetup() {
+    const bool show = advanced_.front()->isHidden();
+    for (QWidget* w : advanced_) w->setVisible(show);
+    btnSetup_->setText(QStringLiteral("Setup"));
+}
+
+void CCncCommDlg::OnEditorChanged() {
+    state_.m_strText = services_->TextFromEditor();
+    globals_.g_strTextCopy = state_.m_strText;
+}
+
+void CCncCommDlg::OnProtoFieldEdited(QLineEdit* field, std::string& member, std::uint8_t& byte) {
+    member = field->text().toUpper().toStdString();
+    const auto value = ProtocolByteFromText(member);
+    if (value) {
+        byte = *value;
+        field->setStyleSheet(QString());
+        field->setToolTip(QString());
+    } else {
+        // Keep the last byte and say so where the operator is looking.
+        field->setStyleSheet(QStringLiteral("QLineEdit { color: #b00000; background: #ffe8e8; }"));
+        field->setToolTip(
+            QStringLiteral("Not taken: the field must begin with two hexadecimal digits. "
+                           "The protocol byte stays %1 (hex).")
+                .arg(byte, 2, 16, QChar('0'))
+                .toUpper());
+    }
+}
+
+void CCncCommDlg::OnTimer(int /*id*/) {}
+
+void CCncCommDlg::OnCommEvent() {}
+
+void CCncCommDlg::OnLineFailure(const std::string& what) {
+    services_->ShowMessage({what, std::string(kAppName), MessageIcon::Stop});
+    services_->EnableTransferControls(true);
+}
+
+}  // namespace taplink

@@ -1,0 +1,108 @@
+// The main window: the editor, the file and transfer buttons, the link
+// settings lists, the speed slider and the progress bar. It owns the shared
+// state and the serial control, and routes clicks, list changes, serial
+// events and timer expiries to their handlers.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "dialog_state.h"
+#include "link_settings.h"
+#include "ms_comm.h"
+
+class QComboBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+
+namespace taplink {
+
+class CNumberEdit;
+class PortComboBox;
+class QtWindowServices;
+
+struct StartOptions {
+    QString port;              // a device path to put first in the port list
+    int model = kModelR40;     // initial selection of the model list
+};
+
+class CCncCommDlg : public QDialog {
+    Q_OBJECT
+public:
+    CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& options,
+                QWidget* parent = nullptr);
+    ~CCncCommDlg() override;
+
+    // The device behind CommPort number n (list position n - 1).
+    std::string DeviceForPort(int n) const;
+
+    // A control by its identifier (1000 to 1048), for the window's own
+    // services and for tests.
+    QWidget* Control(int id) const;
+
+    const LinkSettings& Link() const { return link_; }
+    const Globals& Shared() const { return globals_; }
+    const DialogState& State() const { return state_; }
+    CMSComm& Comm() { return *comm_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildControls();
+    void PlaceControls();
+    void ConnectHandlers();
+    void InitDialog();
+    void OpenPortAtStart();
+
+    void OnAbout();
+    void OnSetup();
+    void OnEditorChanged();
+    void OnProtoFieldEdited(QLineEdit* field, std::string& member, std::uint8_t& byte);
+    void OnTimer(int id);
+    void OnCommEvent();
+    void OnLineFailure(const std::string& what);
+
+    // Runs a handler; a failure raised inside the serial control ends it and
+    // is shown in a stop-icon box, and the window stays usable.
+    template <typename Handler>
+    void Guarded(Handler&& handler);
+
+    std::unique_ptr<CMSComm> comm_;
+    StartOptions options_;
+    DialogState state_;
+    Globals globals_;
+    LinkSettings link_;
+
+    QComboBox* m_cbModel = nullptr;
+    QLineEdit* m_edRecvProto = nullptr;
+    QLineEdit* m_edSendProto = nullptr;
+    QComboBox* m_cbHandshake = nullptr;
+    QComboBox* m_cbStopBits = nullptr;
+    QComboBox* m_cbDataBits = nullptr;
+    QComboBox* m_cbParity = nullptr;
+    CNumberEdit* m_edText = nullptr;
+    QSlider* m_slSpeed = nullptr;
+    QProgressBar* m_pgProgress = nullptr;
+    PortComboBox* m_cbPort = nullptr;
+    QComboBox* m_cbBitRate = nullptr;
+    QPushButton* btnOpen_ = nullptr;
+    QPushButton* btnSave_ = nullptr;
+    QPushButton* btnSend_ = nullptr;
+    QPushButton* btnReceive_ = nullptr;
+    QPushButton* btnAbout_ = nullptr;
+    QPushButton* btnSetup_ = nullptr;
+
+    std::map<int, QWidget*> controls_;
+    std::vector<QWidget*> advanced_;  // in the order they are hidden and shown
+    std::unique_ptr<QtWindowServices> services_;
+    bool opened_ = false;
+};
+
+}  // namespace taplink

@@ -1,0 +1,82 @@
+#include "port_combo.h"
+
+#include <QLineEdit>
+#include <QSerialPortInfo>
+
+namespace taplink {
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+}  // namespace
+
+PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    connect(lineEdit(), &QLineEdit::editingFinished, this, &PortComboBox::TakeTypedPath);
+    Refresh();
+}
+
+void PortComboBox::AddExplicitPort(const QString& path) {
+    explicitPorts_.removeAll(path);
+    explicitPorts_.prepend(path);
+    Refresh();
+    setCurrentIndex(0);
+}
+
+void PortComboBox::Refresh() {
+    const int oldIndex = currentIndex();
+    const QString current = oldIndex >= 0 ? itemData(oldIndex, kPathRole).toString() : QString();
+    const bool wasBlocked = blockSignals(true);
+    clear();
+#ifdef Q_OS_WIN
+    for (int n = 1; n <= 255; ++n) addItem(QStringLiteral("COM%1").arg(n), QStringLiteral("COM%1").arg(n));
+#else
+    for (const QString& path : explicitPorts_) addItem(path, path);
+    auto ports = QSerialPortInfo::availablePorts();
+    std::sort(ports.begin(), ports.end(), [](const auto& a, const auto& b) {
+        return a.portName() < b.portName();
+    });
+    for (const auto& info : ports) {
+        if (explicitPorts_.contains(info.systemLocation())) continue;
+        addItem(info.portName(), info.systemLocation());
+    }
+#endif
+    int keep = current.isEmpty() ? -1 : findData(current, kPathRole);
+    if (keep < 0 && count() > 0) keep = 0;
+    setCurrentIndex(keep);
+    blockSignals(wasBlocked);
+    // Positions shift when entries come and go: whoever maps positions to
+    // ports must hear of it.
+    if (keep != oldIndex || itemData(keep, kPathRole).toString() != current) {
+        emit currentIndexChanged(keep);
+    }
+}
+
+std::string PortComboBox::DeviceAt(int pos) const {
+    if (pos < 0 || pos >= count()) return {};
+    return itemData(pos, kPathRole).toString().toStdString();
+}
+
+void PortComboBox::showPopup() {
+    Refresh();
+    QComboBox::showPopup();
+}
+
+void PortComboBox::TakeTypedPath() {
+    const QString typed = lineEdit()->text().trimmed();
+    if (typed.isEmpty()) {
+        setCurrentIndex(currentIndex());
+        return;
+    }
+    int pos = findText(typed);
+    if (pos < 0) pos = findData(typed, kPathRole);
+    if (pos < 0) {
+        // A path that is not listed: keep it first, as a device of the operator's.
+        AddExplicitPort(typed);
+        return;
+    }
+    setCurrentIndex(pos);
+}
+
+}  // namespace taplink

@@ -1,0 +1,32 @@
+// The port list: the machine's serial devices by name, refreshed whenever
+// the list drops down (keeping the current choice), plus device paths the
+// operator types or gives on the command line.
+#pragma once
+
+#include <QComboBox>
+#include <QStringList>
+#include <string>
+
+namespace taplink {
+
+class PortComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit PortComboBox(QWidget* parent = nullptr);
+
+    // Puts a device path first in the list (the --port option).
+    void AddExplicitPort(const QString& path);
+    // Rebuilds the list from the machine's devices, keeping the selection.
+    void Refresh();
+    // The device path of list position pos, or empty.
+    std::string DeviceAt(int pos) const;
+
+    void showPopup() override;
+
+private:
+    void TakeTypedPath();
+
+    QStringList explicitPorts_;  // typed or given, kept first
+};
+
+}  // namespace taplink

@@ -1,0 +1,56 @@
+// The window services on real widgets: QTimer per identifier, QMessageBox,
+// the progress bar, the slider and the editor.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "window_services.h"
+
+class QPlainTextEdit;
+class QProgressBar;
+class QSlider;
+class QWidget;
+
+namespace taplink {
+
+class QtWindowServices : public QObject, public WindowServices {
+    Q_OBJECT
+public:
+    struct Widgets {
+        QWidget* owner = nullptr;
+        std::vector<QWidget*> transferControls;  // in disabling order
+        QProgressBar* progress = nullptr;
+        QSlider* speed = nullptr;
+        QPlainTextEdit* editor = nullptr;
+    };
+
+    QtWindowServices(Widgets widgets, std::function<void(int)> onTimer, QObject* parent = nullptr);
+
+    void StartTimer(int id, std::chrono::milliseconds period) override;
+    void StopTimer(int id) override;
+    int ShowMessage(const Message& message) override;
+    void Pause(std::chrono::milliseconds duration) override;
+    void EnableTransferControls(bool enable) override;
+    void SetProgressRange(int maximum) override;
+    void SetProgressStep(int step) override;
+    void StepProgress() override;
+    void SetProgressPos(int position) override;
+    int SpeedPosition() override;
+    std::string TextFromEditor() override;
+    void TextToEditor(const std::string& text) override;
+
+    bool TimerActive(int id) const;
+
+private:
+    Widgets w_;
+    std::function<void(int)> onTimer_;
+    std::map<int, QTimer*> timers_;
+    int progressStep_ = 10;
+};
+
+}  // namespace taplink
