@@ -105,7 +105,7 @@ void QtSerialComm::SetPortOpen(bool open) {
     if (!port_.open(QIODevice::ReadWrite)) Fail("open", port_.errorString());
     failureReported_ = false;
     try {
-        ApplySettings();
+        ApplySettings(settings_);
         ApplyHandshaking();
     } catch (const CommError&) {
         port_.close();
@@ -120,22 +120,24 @@ void QtSerialComm::SetSettings(const std::string& settings) {
     if (!ParseSettingsText(settings, &why)) {
         throw CommError("Invalid settings \"" + settings + "\": " + why + ".");
     }
-    settings_ = settings;
+    // A text the device refuses is not kept: the next opening uses the last
+    // one that worked.
     if (port_.isOpen()) {
-        ApplySettings();
+        ApplySettings(settings);
         ApplyHandshaking();
     }
+    settings_ = settings;
 }
 
-void QtSerialComm::ApplySettings() {
-    const auto p = ParseSettingsText(settings_);
-    if (!p) return;  // only valid texts are ever stored
-    const auto refused = [this](const char* what) {
-        Fail(std::string("set ") + what + " \"" + settings_ + "\" on", port_.errorString());
+void QtSerialComm::ApplySettings(const std::string& settings) {
+    const auto p = ParseSettingsText(settings);
+    if (!p) return;  // callers parse first
+    const auto refused = [&](const char* what) {
+        Fail(std::string("set ") + what + " \"" + settings + "\" on", port_.errorString());
     };
     if (!port_.setBaudRate(p->baudRate)) refused("the bit rate of");
     if (p->dataBits < 5) {
-        Fail("set \"" + settings_ + "\" on",
+        Fail("set \"" + settings + "\" on",
              "4 data bits are not supported by this platform's serial ports");
     }
     if (!port_.setDataBits(static_cast<QSerialPort::DataBits>(p->dataBits))) {

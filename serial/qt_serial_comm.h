@@ -41,7 +41,7 @@ public:
 private:
     void OnReadyRead();
     void OnErrorOccurred(QSerialPort::SerialPortError error);
-    void ApplySettings();
+    void ApplySettings(const std::string& settings);
     void ApplyHandshaking();
     [[noreturn]] void Fail(const std::string& operation, const QString& reason);
 

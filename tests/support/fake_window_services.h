@@ -1,0 +1,64 @@
+// Window services on a virtual clock: Advance(5000ms) fires exactly the
+// timers that fall due in that time, in time order, and nothing takes real
+// time. Message boxes are recorded and answered at once.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "window_services.h"
+
+namespace taplink::testing {
+
+using std::chrono::milliseconds;
+
+class FakeWindowServices : public WindowServices {
+public:
+    // Called for every timer expiry, as the window's timer handler is.
+    std::function<void(int)> onTimer;
+    // Called while a message box is "open", to let a test act meanwhile.
+    std::function<void(const Message&)> whileMessageOpen;
+
+    std::vector<Message> messages;
+    std::vector<bool> enableCalls;  // each EnableTransferControls, in order
+    bool controlsEnabled = true;
+    int progressMax = 100;
+    int progressPos = 0;
+    int progressStep = 10;
+    int progressSteps = 0;  // how often StepProgress ran
+    int speed = 1;
+    std::string editorText;  // what the editor control holds
+    milliseconds paused{0};
+
+    // Runs the clock forward, firing due timers (each at its own time).
+    void Advance(milliseconds duration);
+    milliseconds Now() const { return now_; }
+    bool TimerRunning(int id) const { return timers_.count(id) != 0; }
+    milliseconds TimerPeriod(int id) const;
+
+    void StartTimer(int id, milliseconds period) override;
+    void StopTimer(int id) override { timers_.erase(id); }
+    int ShowMessage(const Message& message) override;
+    void Pause(milliseconds duration) override;
+    void EnableTransferControls(bool enable) override;
+    void SetProgressRange(int maximum) override { progressMax = maximum; }
+    void SetProgressStep(int step) override { progressStep = step; }
+    void StepProgress() override;
+    void SetProgressPos(int position) override { progressPos = position; }
+    int SpeedPosition() override { return speed; }
+    std::string TextFromEditor() override { return editorText; }
+    void TextToEditor(const std::string& text) override { editorText = text; }
+
+private:
+    struct Timer {
+        milliseconds period;
+        milliseconds due;
+    };
+    std::map<int, Timer> timers_;
+    milliseconds now_{0};
+};
+
+}  // namespace taplink::testing

@@ -1,0 +1,35 @@
+// A pseudo-terminal pair: the program opens the slave by path as a serial
+// device, the test plays the far end on the master.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ms_comm.h"
+
+namespace taplink::testing {
+
+class PtyPair {
+public:
+    PtyPair();  // throws std::runtime_error when the system has none to give
+    ~PtyPair();
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    const std::string& SlavePath() const { return slavePath_; }
+    void Write(const Bytes& bytes);
+    // Reads what arrives within the time, stopping early once want bytes
+    // came. pump runs between polls (to let an event loop write meanwhile).
+    Bytes Read(std::chrono::milliseconds within, std::size_t want = SIZE_MAX,
+               const std::function<void()>& pump = {});
+    // The far end goes away, as an unplugged adapter does.
+    void CloseMaster();
+
+private:
+    int master_ = -1;
+    std::string slavePath_;
+};
+
+}  // namespace taplink::testing

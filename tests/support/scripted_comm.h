@@ -1,0 +1,53 @@
+// A serial control for tests: records every property access in order,
+// refuses the accesses a test names, and delivers input when told.
+#pragma once
+
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ms_comm.h"
+
+namespace taplink::testing {
+
+class ScriptedComm : public CMSComm {
+public:
+    // Every access as "Name=value" for writes and "Name?" for reads.
+    std::vector<std::string> log;
+    // Each Output write, in order.
+    std::vector<Bytes> output;
+    // Accesses (as logged) that throw CommError instead of taking effect.
+    std::set<std::string> refuse;
+    bool portOpen = false;
+
+    // Queues bytes as received and raises OnComm with CommEvent 2.
+    void Deliver(const Bytes& bytes);
+    // Raises OnComm with another event code (a modem-line change, say).
+    void RaiseEvent(short code);
+    // All bytes written so far, in one run.
+    Bytes Written() const;
+
+    void SetCommPort(short port) override { Record("CommPort=" + std::to_string(port)); }
+    void SetHandshaking(long value) override { Record("Handshaking=" + std::to_string(value)); }
+    void SetInBufferSize(short size) override { Record("InBufferSize=" + std::to_string(size)); }
+    void SetInBufferCount(short count) override;
+    void SetInputLen(short len) override { Record("InputLen=" + std::to_string(len)); }
+    void SetOutBufferSize(short size) override { Record("OutBufferSize=" + std::to_string(size)); }
+    bool GetPortOpen() override;
+    void SetPortOpen(bool open) override;
+    void SetRThreshold(short threshold) override { Record("RThreshold=" + std::to_string(threshold)); }
+    void SetSettings(const std::string& settings) override { Record("Settings=" + settings); }
+    void SetOutput(const Bytes& bytes) override;
+    Bytes GetInput() override;
+    short GetCommEvent() override { return event_; }
+    void SetInputMode(long mode) override { Record("InputMode=" + std::to_string(mode)); }
+
+private:
+    void Record(const std::string& access);
+
+    Bytes pending_;
+    short event_ = 0;
+};
+
+}  // namespace taplink::testing
