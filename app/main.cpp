@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
         comm = std::make_unique<taplink::QtSerialComm>(
             [&window](int n) { return window ? window->DeviceForPort(n) : std::string{}; });
     } catch (const std::exception&) {
-        const auto m = taplink::SerialBackendMissingMessage();
+        const auto m = taplink::msg::kSerialBackendMissing;
         QMessageBox::critical(nullptr, QString::fromStdString(m.caption),
                               QString::fromStdString(m.text));
         return 0;

@@ -1,11 +1,59 @@
 #include "messages.h"
 
-namespace taplink {
+namespace taplink::msg {
+namespace {
 
-Message SerialBackendMissingMessage() {
-    return {"Can not record into string driving control of MSCOMM32.OCX!Examine if MSCOMM32.OCX "
-            "fall in the catalogue please!",
-            "Error!", MessageIcon::Stop};
-}
+const std::string kApp(kAppName);
+const std::string kNotice = "Notice!";
 
-}  // namespace taplink
+}  // namespace
+
+const Message kSerialBackendMissing{
+    "Can not record into string driving control of MSCOMM32.OCX!Examine if MSCOMM32.OCX fall in "
+    "the catalogue please!",
+    "Error!", MessageIcon::Stop};
+
+const Message kEmptyDocument{"Can not dispatch empty space document!", kNotice, MessageIcon::Stop};
+const Message kProgramNumber{
+    "CNC Procedure must add the procedure number beginning that two figures are composed of from "
+    "the number '%'，Examine that if procedure satisfy a request after transferring please!",
+    kNotice, MessageIcon::Exclamation};
+const Message kProgramFrameTooLong{
+    "The procedure is too long for one frame: at most 65533 characters can be sent after blank "
+    "lines and surplus spaces are removed!",
+    kNotice, MessageIcon::Exclamation};
+const Message kR80DocumentNumber{
+    "The instruction document of R80 must use '%' with the document number that 3 significant "
+    "digits are composed of begins!",
+    kNotice, MessageIcon::Exclamation};
+const Message kR80ProgramRange{"The procedure number goes beyond the bounds!", kNotice,
+                               MessageIcon::Exclamation};
+const Message kR80TooLarge{"The document exceeds the memory of CNC upper limit!", kNotice,
+                           MessageIcon::Exclamation};
+const Message kR80LineAfterNumber{"The document number must change a line at the back!", kNotice,
+                                  MessageIcon::Exclamation};
+const Message kR80LadderTooShort{
+    "The PLC document must be composed of 4 document numbers and 8 head office numbers，And must "
+    "be over with carriage return!",
+    kNotice, MessageIcon::Exclamation};
+const Message kR80LadderLineAfterNumber{
+    "The document number must keep abrest of a carriage return at the back!", kNotice,
+    MessageIcon::Exclamation};
+const Message kR80HeadOfficeDigits{"The head office number must be 8 figures!", kNotice,
+                                   MessageIcon::Exclamation};
+const Message kR80HeadOfficeLineEnd{
+    "Head office number back-end must be carriage return，The head office number must be 8 "
+    "figures!",
+    kNotice, MessageIcon::Exclamation};
+const Message kMemoryEmpty{"Can not send empty space document!", kNotice,
+                           MessageIcon::Exclamation};
+const Message kMemoryFrameTooLong{
+    "The memory image is too long for one frame: at most 65535 bytes can be sent!", kNotice,
+    MessageIcon::Exclamation};
+
+const Message kTakingOverFinished{"Taking-over is finished!", kApp, MessageIcon::None};
+const Message kWrongStart{
+    "Data transmission is wrong!Transfer the agreement checking inconformity!", kApp,
+    MessageIcon::None};
+
+}  // namespace taplink::msg

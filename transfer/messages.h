@@ -11,6 +11,10 @@ namespace taplink {
 // their own.
 inline constexpr std::string_view kAppName = "TAPLINK";
 
+// The window's title.
+inline constexpr std::string_view kMainWindowCaption =
+    "QRNR40/R60/R80 Series CNC Communications Software V6.4";
+
 enum class MessageIcon { None, Exclamation, Stop };
 
 struct Message {
@@ -21,11 +25,29 @@ struct Message {
     friend bool operator==(const Message&, const Message&) = default;
 };
 
+namespace msg {
+
 // Start-up: the serial backend could not be created.
-Message SerialBackendMissingMessage();
+extern const Message kSerialBackendMissing;
 
-// The window's title.
-inline constexpr std::string_view kMainWindowCaption =
-    "QRNR40/R60/R80 Series CNC Communications Software V6.4";
+// Send checks.
+extern const Message kEmptyDocument;
+extern const Message kProgramNumber;
+extern const Message kProgramFrameTooLong;
+extern const Message kR80DocumentNumber;
+extern const Message kR80ProgramRange;
+extern const Message kR80TooLarge;
+extern const Message kR80LineAfterNumber;
+extern const Message kR80LadderTooShort;
+extern const Message kR80LadderLineAfterNumber;
+extern const Message kR80HeadOfficeDigits;
+extern const Message kR80HeadOfficeLineEnd;
+extern const Message kMemoryEmpty;
+extern const Message kMemoryFrameTooLong;
 
+// Received frames.
+extern const Message kTakingOverFinished;
+extern const Message kWrongStart;
+
+}  // namespace msg
 }  // namespace taplink

@@ -1,0 +1,54 @@
+#include "received_frames.h"
+
+#include <algorithm>
+
+namespace taplink {
+
+FrameCheck CheckProgramFrame(std::string_view t, std::uint8_t sendProto) {
+    FrameCheck r;
+    const std::size_t n = t.size();
+    if (n <= 4) return r;
+    const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(t[i]); };
+    if (at(0) != sendProto) {
+        r.outcome = FrameOutcome::WrongStart;
+        return r;
+    }
+    r.setsProgress = true;
+    if (t[2] == '%' || t[2] == 'O') {
+        const std::size_t c = at(1);
+        r.progressMax = static_cast<int>(c);
+        r.progressPos = static_cast<int>(n - 2);
+        if (n - 2 == c) {
+            r.outcome = FrameOutcome::Complete;
+            r.text = std::string(t.substr(2, n - 4));
+        }
+        return r;
+    }
+    const std::size_t length = at(1) + 256u * at(2);
+    r.progressMax = static_cast<int>(length);
+    r.progressPos = static_cast<int>(n - 3);
+    if (n - 3 == length) {
+        r.outcome = FrameOutcome::Complete;
+        r.text = std::string(t.substr(3, n - 5));
+    }
+    return r;
+}
+
+MemoryFrameCheck CheckMemoryFrame(const Bytes& b, std::uint8_t sendProto) {
+    MemoryFrameCheck r;
+    const std::size_t m = b.size();
+    if (m <= 3) return r;
+    if (b[0] != sendProto) {
+        r.outcome = FrameOutcome::WrongStart;
+        return r;
+    }
+    const std::size_t length = b[1] + 256u * b[2];
+    r.setsProgress = true;
+    r.progressMax = static_cast<int>(length);
+    r.progressPos = static_cast<int>(m - 3);
+    r.linesReady = std::min(m - 3, length) / 8;
+    if (m == length + 3) r.outcome = FrameOutcome::Complete;
+    return r;
+}
+
+}  // namespace taplink

@@ -1,0 +1,49 @@
+// When data received from an "R40/R60" or "Memory" controller form a
+// complete frame, and what is taken out of it. Pure functions of the data
+// collected so far and the send protocol byte; any bytes are safe input.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ms_comm.h"
+
+namespace taplink {
+
+enum class FrameOutcome {
+    NotYetComplete,  // wait for more data
+    WrongStart,      // the first byte is not the protocol byte: final
+    Complete,
+};
+
+struct FrameCheck {
+    FrameOutcome outcome = FrameOutcome::NotYetComplete;
+    bool setsProgress = false;  // false: leave the progress bar alone
+    int progressMax = 0;
+    int progressPos = 0;
+    std::string text;  // Complete ("R40/R60"): the text for the editor
+};
+
+// "R40/R60": text is every byte received since Receive, zero bytes left out.
+// Program form (position 2 is '%' or 'O'): one length byte counting from
+// position 2; document form: a 16-bit length counting from position 3. The
+// two closing characters are dropped unseen.
+FrameCheck CheckProgramFrame(std::string_view text, std::uint8_t sendProto);
+
+struct MemoryFrameCheck {
+    FrameOutcome outcome = FrameOutcome::NotYetComplete;
+    bool setsProgress = false;
+    int progressMax = 0;
+    int progressPos = 0;
+    // Full display lines of the announced data that have arrived: the
+    // display can be extended to this many lines (AppendDumpLines).
+    std::size_t linesReady = 0;
+};
+
+// "Memory": bytes is every byte received since Receive, zeros included:
+// protocol byte, 16-bit length L, then L data bytes. Complete only when
+// exactly L + 3 bytes are held.
+MemoryFrameCheck CheckMemoryFrame(const Bytes& bytes, std::uint8_t sendProto);
+
+}  // namespace taplink
