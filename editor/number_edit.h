@@ -7,7 +7,7 @@ namespace taplink {
 
 class CNumberEdit : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     explicit CNumberEdit(QWidget* parent = nullptr);
 };
 

@@ -13,7 +13,7 @@
 namespace taplink {
 
 struct LinkSettings {
-    int g_nCommPort = 1;                     // list position + 1
+    int g_nCommPort = 1;                       // list position + 1
     std::string g_strSettings = "9600,N,8,1";  // always ten characters
     char g_chParity = 'N';
     char g_chDataBits = '8';

@@ -19,7 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 // the running handler; the window's event dispatch shows what() in a
 // stop-icon message box and the window stays usable.
 class CommError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -31,7 +31,7 @@ constexpr long kInputModeText = 0;
 constexpr long kInputModeBinary = 1;
 
 class CMSComm {
-public:
+  public:
     virtual ~CMSComm() = default;
 
     virtual void SetCommPort(short port) = 0;
@@ -61,15 +61,17 @@ public:
         onFailure_ = std::move(handler);
     }
 
-protected:
+  protected:
     void FireOnComm() {
-        if (onComm_) onComm_();
+        if (onComm_)
+            onComm_();
     }
     void FireFailure(const std::string& what) {
-        if (onFailure_) onFailure_(what);
+        if (onFailure_)
+            onFailure_(what);
     }
 
-private:
+  private:
     std::function<void()> onComm_;
     std::function<void(const std::string&)> onFailure_;
 };

@@ -12,7 +12,7 @@ namespace taplink {
 
 class QtSerialComm : public QObject, public CMSComm {
     Q_OBJECT
-public:
+  public:
     // Maps the CommPort number (list position + 1) to a device path; an empty
     // path means there is no such port.
     using PortResolver = std::function<std::string(int port)>;
@@ -38,7 +38,7 @@ public:
     // The device path of the open port (or of the last one tried).
     std::string DevicePath() const { return device_; }
 
-private:
+  private:
     void OnReadyRead();
     void OnErrorOccurred(QSerialPort::SerialPortError error);
     void ApplySettings(const std::string& settings);

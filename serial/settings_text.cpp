@@ -21,7 +21,8 @@ std::vector<std::string_view> SplitCommas(std::string_view text) {
 }
 
 std::optional<LineParameters> Fail(std::string* why, std::string reason) {
-    if (why) *why = std::move(reason);
+    if (why)
+        *why = std::move(reason);
     return std::nullopt;
 }
 
@@ -38,14 +39,31 @@ std::optional<LineParameters> ParseSettingsText(std::string_view text, std::stri
     if (ec != std::errc{} || end != rate.data() + rate.size() || p.baudRate <= 0) {
         return Fail(why, "invalid bit rate \"" + std::string(rate) + "\"");
     }
-    if (fields[1].size() != 1) return Fail(why, "invalid parity \"" + std::string(fields[1]) + "\"");
+    if (fields[1].size() != 1)
+        return Fail(why, "invalid parity \"" + std::string(fields[1]) + "\"");
     switch (fields[1][0]) {
-        case 'N': case 'n': p.parity = Parity::None; break;
-        case 'E': case 'e': p.parity = Parity::Even; break;
-        case 'O': case 'o': p.parity = Parity::Odd; break;
-        case 'M': case 'm': p.parity = Parity::Mark; break;
-        case 'S': case 's': p.parity = Parity::Space; break;
-        default: return Fail(why, "invalid parity \"" + std::string(fields[1]) + "\"");
+        case 'N':
+        case 'n':
+            p.parity = Parity::None;
+            break;
+        case 'E':
+        case 'e':
+            p.parity = Parity::Even;
+            break;
+        case 'O':
+        case 'o':
+            p.parity = Parity::Odd;
+            break;
+        case 'M':
+        case 'm':
+            p.parity = Parity::Mark;
+            break;
+        case 'S':
+        case 's':
+            p.parity = Parity::Space;
+            break;
+        default:
+            return Fail(why, "invalid parity \"" + std::string(fields[1]) + "\"");
     }
     const auto bits = fields[2];
     if (bits.size() != 1 || bits[0] < '4' || bits[0] > '8') {

@@ -13,7 +13,8 @@ void PutLe16(Bytes& out, std::size_t value) {
 std::uint16_t ProgramChecksum(std::string_view cleaned) {
     unsigned sum = 0;
     for (const char c : cleaned) {
-        if (c != '\r' && c != '\n') sum += static_cast<std::uint8_t>(c);
+        if (c != '\r' && c != '\n')
+            sum += static_cast<std::uint8_t>(c);
     }
     return static_cast<std::uint16_t>(sum & 0xFFFF);
 }
@@ -41,7 +42,8 @@ Bytes BuildBlockFrame(const std::uint8_t* payload, std::size_t size, bool last) 
     Bytes frame;
     frame.reserve(size + 3);
     unsigned sum = 0;
-    for (std::size_t i = 0; i < size; ++i) sum += payload[i];
+    for (std::size_t i = 0; i < size; ++i)
+        sum += payload[i];
     PutLe16(frame, sum);
     frame.insert(frame.end(), payload, payload + size);
     frame.push_back(last ? kMarkerLast : kMarkerMore);
@@ -49,11 +51,16 @@ Bytes BuildBlockFrame(const std::uint8_t* payload, std::size_t size, bool last) 
 }
 
 Bytes BuildR80Header(const Bytes& image, std::uint32_t blockCount) {
-    std::uint8_t payload[8] = {
-        static_cast<std::uint8_t>(blockCount >> 24), static_cast<std::uint8_t>(blockCount >> 16),
-        static_cast<std::uint8_t>(blockCount >> 8), static_cast<std::uint8_t>(blockCount), 0, 0, 0,
-        0};
-    for (std::size_t i = 0; i < 4 && i < image.size(); ++i) payload[4 + i] = image[i];
+    std::uint8_t payload[8] = {static_cast<std::uint8_t>(blockCount >> 24),
+                               static_cast<std::uint8_t>(blockCount >> 16),
+                               static_cast<std::uint8_t>(blockCount >> 8),
+                               static_cast<std::uint8_t>(blockCount),
+                               0,
+                               0,
+                               0,
+                               0};
+    for (std::size_t i = 0; i < 4 && i < image.size(); ++i)
+        payload[4 + i] = image[i];
     // A count of 0 would be the last block; it does not occur.
     return BuildBlockFrame(payload, sizeof payload, blockCount == 0);
 }

@@ -15,13 +15,16 @@ void AppendHexByte(std::string& text, std::uint8_t b) {
 void AppendOffset(std::string& text, std::size_t offset) {
     // At least four upper-case digits.
     int digits = 4;
-    while (digits < 16 && (offset >> (4 * digits)) != 0) ++digits;
-    for (int d = digits - 1; d >= 0; --d) text.push_back(kHex[(offset >> (4 * d)) & 0x0F]);
+    while (digits < 16 && (offset >> (4 * digits)) != 0)
+        ++digits;
+    for (int d = digits - 1; d >= 0; --d)
+        text.push_back(kHex[(offset >> (4 * d)) & 0x0F]);
     text.append("   ");
 }
 
 std::size_t AnnouncedLength(const Bytes& frame) {
-    if (frame.size() < kMemoryHeaderSize) return 0;
+    if (frame.size() < kMemoryHeaderSize)
+        return 0;
     return frame[1] + 256u * frame[2];
 }
 
@@ -41,11 +44,13 @@ void AppendHexLine(std::string& text, const std::uint8_t* data, std::size_t size
         text.push_back(' ');
         text.push_back(data[i] >= 0x20 && data[i] <= 0x7E ? static_cast<char>(data[i]) : '.');
     }
-    if (size == 8) text.append("\r\n");
+    if (size == 8)
+        text.append("\r\n");
 }
 
 void AppendDumpLines(const Bytes& frame, std::string& text, std::size_t count) {
-    if (frame.size() < kMemoryHeaderSize) return;
+    if (frame.size() < kMemoryHeaderSize)
+        return;
     const std::uint8_t* data = frame.data() + kMemoryHeaderSize;
     const std::size_t have = frame.size() - kMemoryHeaderSize;
     count = std::min(count, have / 8);
@@ -55,9 +60,9 @@ void AppendDumpLines(const Bytes& frame, std::string& text, std::size_t count) {
 }
 
 void FinishDump(const Bytes& frame, std::string& text) {
-    if (frame.size() < kMemoryHeaderSize) return;
-    const std::size_t length =
-        std::min(AnnouncedLength(frame), frame.size() - kMemoryHeaderSize);
+    if (frame.size() < kMemoryHeaderSize)
+        return;
+    const std::size_t length = std::min(AnnouncedLength(frame), frame.size() - kMemoryHeaderSize);
     AppendDumpLines(frame, text, length / 8);
     if (length % 8 != 0) {
         const std::size_t start = length / 8 * 8;

@@ -45,8 +45,7 @@ const Message kR80HeadOfficeLineEnd{
     "Head office number back-end must be carriage return，The head office number must be 8 "
     "figures!",
     kNotice, MessageIcon::Exclamation};
-const Message kMemoryEmpty{"Can not send empty space document!", kNotice,
-                           MessageIcon::Exclamation};
+const Message kMemoryEmpty{"Can not send empty space document!", kNotice, MessageIcon::Exclamation};
 const Message kMemoryFrameTooLong{
     "The memory image is too long for one frame: at most 65535 bytes can be sent!", kNotice,
     MessageIcon::Exclamation};

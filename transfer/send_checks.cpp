@@ -9,18 +9,25 @@ namespace {
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 
-bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+bool IsDigit(std::uint8_t c) {
+    return c >= '0' && c <= '9';
+}
 
 // The value of a display character: digits count from '0', everything else
 // from 'A' - 10 (so lower-case letters give other values than upper-case).
-int DisplayDigit(std::uint8_t c) { return IsDigit(c) ? c - '0' : c - 0x37; }
+int DisplayDigit(std::uint8_t c) {
+    return IsDigit(c) ? c - '0' : c - 0x37;
+}
 
-std::uint8_t At(std::string_view t, std::size_t i) { return static_cast<std::uint8_t>(t[i]); }
+std::uint8_t At(std::string_view t, std::size_t i) {
+    return static_cast<std::uint8_t>(t[i]);
+}
 
 }  // namespace
 
 std::optional<Message> CheckTextNotEmpty(std::string_view text) {
-    if (text.empty()) return msg::kEmptyDocument;
+    if (text.empty())
+        return msg::kEmptyDocument;
     return std::nullopt;
 }
 
@@ -40,7 +47,8 @@ PreparedProgram PrepareProgram(std::string_view t) {
                 c.push_back(ch);
             }
         } else if (ch == ' ') {
-            if (i + 1 == n || t[i + 1] == ' ') continue;
+            if (i + 1 == n || t[i + 1] == ' ')
+                continue;
             if (i + 2 == n) {
                 c.push_back(ch);
             } else if (t[i + 1] != kCr) {
@@ -50,7 +58,8 @@ PreparedProgram PrepareProgram(std::string_view t) {
             c.push_back(ch);
         }
     }
-    if (c.empty() || c.back() != kLf) c += "\r\n";
+    if (c.empty() || c.back() != kLf)
+        c += "\r\n";
 
     if (c.size() < 4 || c[0] != '%' || c[3] != kCr) {
         out.failure = msg::kProgramNumber;
@@ -190,9 +199,11 @@ Bytes ParseMemoryDisplay(std::string_view t) {
     std::size_t p = 0;
     for (;;) {
         p += 7;
-        if (p >= n) break;
+        if (p >= n)
+            break;
         for (int k = 0; k < 8; ++k) {
-            if (p + 1 >= n || t[p] == ' ' || t[p + 1] == ' ') break;
+            if (p + 1 >= n || t[p] == ' ' || t[p + 1] == ' ')
+                break;
             const int value = DisplayDigit(At(t, p)) * 16 | DisplayDigit(At(t, p + 1));
             image.push_back(static_cast<std::uint8_t>(value & 0xFF));
             p += 4;
@@ -203,8 +214,10 @@ Bytes ParseMemoryDisplay(std::string_view t) {
 }
 
 std::optional<Message> CheckMemoryImage(const Bytes& image) {
-    if (image.size() < 2) return msg::kMemoryEmpty;
-    if (image.size() > kMaxFrameLength) return msg::kMemoryFrameTooLong;
+    if (image.size() < 2)
+        return msg::kMemoryEmpty;
+    if (image.size() > kMaxFrameLength)
+        return msg::kMemoryFrameTooLong;
     return std::nullopt;
 }
 

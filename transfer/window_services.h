@@ -24,7 +24,7 @@ enum TimerId : int {
 };
 
 class WindowServices {
-public:
+  public:
     virtual ~WindowServices() = default;
 
     // Starts timer id with the given period; starting a running timer again

@@ -8,14 +8,16 @@
 namespace taplink {
 
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& font);
 
     int X(int dluX) const { return (dluX * baseX_ + 2) / 4; }
     int Y(int dluY) const { return (dluY * baseY_ + 4) / 8; }
-    QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y)}; }
+    QRect Rect(int x, int y, int w, int h) const {
+        return {X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y)};
+    }
 
-private:
+  private:
     int baseX_;
     int baseY_;
 };

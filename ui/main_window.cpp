@@ -85,7 +85,8 @@ CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& opti
     PlaceControls();
 
     std::vector<QWidget*> transfer;
-    for (const int id : kTransferControlIds) transfer.push_back(controls_.at(id));
+    for (const int id : kTransferControlIds)
+        transfer.push_back(controls_.at(id));
     services_ = std::make_unique<QtWindowServices>(
         QtWindowServices::Widgets{this, transfer, m_pgProgress, m_slSpeed, m_edText},
         [this](int id) { Guarded([&] { OnTimer(id); }); });
@@ -166,8 +167,10 @@ void CCncCommDlg::BuildControls() {
     m_cbModel = MakeList(this, {"R40/R60", "R80", "Memory"});
     controls_[1048] = m_cbModel;
 
-    for (auto& [id, widget] : controls_) widget->setObjectName(QStringLiteral("ctl%1").arg(id));
-    for (const int id : kAdvancedIds) advanced_.push_back(controls_.at(id));
+    for (auto& [id, widget] : controls_)
+        widget->setObjectName(QStringLiteral("ctl%1").arg(id));
+    for (const int id : kAdvancedIds)
+        advanced_.push_back(controls_.at(id));
 
     // The platform's system menu is the window manager's; offer its About
     // entry on the window's own context menu instead.
@@ -186,10 +189,13 @@ void CCncCommDlg::PlaceControls() {
         QRect r = du.Rect(p.x, p.y, p.w, p.h);
         // Static texts keep their place but are never cut: the fallback face
         // may be wider than the one the layout was drawn for.
-        if (qobject_cast<QLabel*>(w)) r.setWidth(std::max(r.width(), w->sizeHint().width()));
+        if (qobject_cast<QLabel*>(w))
+            r.setWidth(std::max(r.width(), w->sizeHint().width()));
         w->setGeometry(r);
-        if (w->focusPolicy() == Qt::NoFocus) continue;
-        if (previous) setTabOrder(previous, w);
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, w);
         previous = w;
     }
     m_edSendProto->setMaxLength(static_cast<int>(kProtoFieldLimit));
@@ -198,10 +204,12 @@ void CCncCommDlg::PlaceControls() {
 
 void CCncCommDlg::InitDialog() {
     ResetTransferState(state_);
-    for (QWidget* w : advanced_) w->hide();
+    for (QWidget* w : advanced_)
+        w->hide();
     m_cbBitRate->setCurrentIndex(kInitialBitRatePos);
     m_cbModel->setCurrentIndex(options_.model);
-    if (!options_.port.isEmpty()) m_cbPort->AddExplicitPort(options_.port);
+    if (!options_.port.isEmpty())
+        m_cbPort->AddExplicitPort(options_.port);
     m_cbPort->setCurrentIndex(m_cbPort->count() > 0 ? 0 : -1);
     m_cbParity->setCurrentIndex(kInitialParityPos);
     m_cbDataBits->setCurrentIndex(kInitialDataBitsPos);
@@ -246,7 +254,8 @@ void CCncCommDlg::ConnectHandlers() {
 
 void CCncCommDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (opened_) return;
+    if (opened_)
+        return;
     opened_ = true;
     m_edText->setFocus();
     // Open the port once the window is up, so that a refusal is shown over it.
@@ -266,11 +275,13 @@ void CCncCommDlg::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Enter:
             // Enter is the dialog's OK: it ends the program, except where a
             // control takes it (the editor, a push button, a typed port path).
-            if (inEditor || inPortList) return;
+            if (inEditor || inPortList)
+                return;
             accept();
             return;
         case Qt::Key_Escape:
-            if (inEditor) return;
+            if (inEditor)
+                return;
             break;
         default:
             break;
@@ -278,7 +289,9 @@ void CCncCommDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-std::string CCncCommDlg::DeviceForPort(int n) const { return m_cbPort->DeviceAt(n - 1); }
+std::string CCncCommDlg::DeviceForPort(int n) const {
+    return m_cbPort->DeviceAt(n - 1);
+}
 
 QWidget* CCncCommDlg::Control(int id) const {
     const auto it = controls_.find(id);
@@ -301,7 +314,8 @@ void CCncCommDlg::OnAbout() {
 
 void CCncCommDlg::OnSetup() {
     const bool show = advanced_.front()->isHidden();
-    for (QWidget* w : advanced_) w->setVisible(show);
+    for (QWidget* w : advanced_)
+        w->setVisible(show);
     btnSetup_->setText(QStringLiteral("Setup"));
 }
 

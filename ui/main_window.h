@@ -27,13 +27,13 @@ class PortComboBox;
 class QtWindowServices;
 
 struct StartOptions {
-    QString port;              // a device path to put first in the port list
-    int model = kModelR40;     // initial selection of the model list
+    QString port;           // a device path to put first in the port list
+    int model = kModelR40;  // initial selection of the model list
 };
 
 class CCncCommDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& options,
                 QWidget* parent = nullptr);
     ~CCncCommDlg() override;
@@ -50,11 +50,11 @@ public:
     const DialogState& State() const { return state_; }
     CMSComm& Comm() { return *comm_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void PlaceControls();
     void ConnectHandlers();

@@ -11,7 +11,7 @@ namespace taplink {
 
 class PortComboBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit PortComboBox(QWidget* parent = nullptr);
 
     // Puts a device path first in the list (the --port option).
@@ -23,7 +23,7 @@ public:
 
     void showPopup() override;
 
-private:
+  private:
     void TakeTypedPath();
 
     QStringList explicitPorts_;  // typed or given, kept first

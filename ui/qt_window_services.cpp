@@ -20,7 +20,8 @@ void QtWindowServices::StartTimer(int id, std::chrono::milliseconds period) {
         timer = new QTimer(this);
         timer->setTimerType(Qt::PreciseTimer);
         connect(timer, &QTimer::timeout, this, [this, id] {
-            if (onTimer_) onTimer_(id);
+            if (onTimer_)
+                onTimer_(id);
         });
     }
     timer->start(period);
@@ -28,7 +29,8 @@ void QtWindowServices::StartTimer(int id, std::chrono::milliseconds period) {
 
 void QtWindowServices::StopTimer(int id) {
     const auto it = timers_.find(id);
-    if (it != timers_.end()) it->second->stop();
+    if (it != timers_.end())
+        it->second->stop();
 }
 
 bool QtWindowServices::TimerActive(int id) const {
@@ -41,9 +43,15 @@ int QtWindowServices::ShowMessage(const Message& message) {
     box.setWindowTitle(QString::fromStdString(message.caption));
     box.setText(QString::fromStdString(message.text));
     switch (message.icon) {
-        case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        case MessageIcon::Stop: box.setIcon(QMessageBox::Critical); break;
-        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case MessageIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Stop:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
@@ -57,25 +65,33 @@ void QtWindowServices::Pause(std::chrono::milliseconds duration) {
 }
 
 void QtWindowServices::EnableTransferControls(bool enable) {
-    for (QWidget* control : w_.transferControls) control->setEnabled(enable);
+    for (QWidget* control : w_.transferControls)
+        control->setEnabled(enable);
 }
 
 void QtWindowServices::SetProgressRange(int maximum) {
     w_.progress->setRange(0, maximum);
 }
 
-void QtWindowServices::SetProgressStep(int step) { progressStep_ = step; }
+void QtWindowServices::SetProgressStep(int step) {
+    progressStep_ = step;
+}
 
 void QtWindowServices::StepProgress() {
     // Like the platform's bar, stepping past the end wraps to the start.
     int next = w_.progress->value() + progressStep_;
-    if (next > w_.progress->maximum()) next = w_.progress->minimum() + (next - w_.progress->maximum());
+    if (next > w_.progress->maximum())
+        next = w_.progress->minimum() + (next - w_.progress->maximum());
     w_.progress->setValue(next);
 }
 
-void QtWindowServices::SetProgressPos(int position) { w_.progress->setValue(position); }
+void QtWindowServices::SetProgressPos(int position) {
+    w_.progress->setValue(position);
+}
 
-int QtWindowServices::SpeedPosition() { return w_.speed->value(); }
+int QtWindowServices::SpeedPosition() {
+    return w_.speed->value();
+}
 
 std::string QtWindowServices::TextFromEditor() {
     return EditorTextToBytes(w_.editor->toPlainText());

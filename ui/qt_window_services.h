@@ -20,7 +20,7 @@ namespace taplink {
 
 class QtWindowServices : public QObject, public WindowServices {
     Q_OBJECT
-public:
+  public:
     struct Widgets {
         QWidget* owner = nullptr;
         std::vector<QWidget*> transferControls;  // in disabling order
@@ -46,7 +46,7 @@ public:
 
     bool TimerActive(int id) const;
 
-private:
+  private:
     Widgets w_;
     std::function<void(int)> onTimer_;
     std::map<int, QTimer*> timers_;

@@ -33,9 +33,15 @@ TEST_P(LinkSettingsTest, ChoicesBuildTheSettingsText) {
                 bitRatePos = c.pos;
                 OnBitRateChanged(s, c.pos);
                 break;
-            case Choice::Parity: OnParityChanged(s, c.pos, bitRatePos); break;
-            case Choice::DataBits: OnDataBitsChanged(s, c.pos, bitRatePos); break;
-            case Choice::StopBits: OnStopBitsChanged(s, c.pos, bitRatePos); break;
+            case Choice::Parity:
+                OnParityChanged(s, c.pos, bitRatePos);
+                break;
+            case Choice::DataBits:
+                OnDataBitsChanged(s, c.pos, bitRatePos);
+                break;
+            case Choice::StopBits:
+                OnStopBitsChanged(s, c.pos, bitRatePos);
+                break;
         }
     }
     EXPECT_EQ(s.g_strSettings, GetParam().settings);
@@ -53,9 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
                      "2400,N,7,1"},
         SettingsCase{"RateChangeNeverLeavesLowerCaseN", {{Choice::BitRate, 0}}, "2400,N,8,1"},
         SettingsCase{"EvenParity", {{Choice::Parity, 0}}, "9600,E,8,1"},
-        SettingsCase{"OddParityThenRate", {{Choice::Parity, 1}, {Choice::BitRate, 1}}, "4800,O,8,1"},
-        SettingsCase{"GradeIsMarkBlankIsSpace", {{Choice::Parity, 2}, {Choice::Parity, 3}},
-                     "9600,S,8,1"},
+        SettingsCase{
+            "OddParityThenRate", {{Choice::Parity, 1}, {Choice::BitRate, 1}}, "4800,O,8,1"},
+        SettingsCase{
+            "GradeIsMarkBlankIsSpace", {{Choice::Parity, 2}, {Choice::Parity, 3}}, "9600,S,8,1"},
         SettingsCase{"NoSelectionChangesNothing",
                      {{Choice::DataBits, -1}, {Choice::Parity, 7}, {Choice::BitRate, -1}},
                      "9600,N,8,1"},
@@ -100,9 +107,9 @@ TEST(PortSetup, RunsTheSequenceInOrderOnAClosedPort) {
     OnHandshakeChanged(s, 1);
     RunPortSetup(comm, s);
     const std::vector<std::string> expected{
-        "PortOpen?",          "InBufferSize=2048", "OutBufferSize=512", "Handshaking=1",
-        "CommPort=3",         "PortOpen?",         "PortOpen=1",        "Settings=9600,N,8,1",
-        "InputMode=1",        "RThreshold=1",      "InputLen=0",        "InBufferCount=0"};
+        "PortOpen?",   "InBufferSize=2048", "OutBufferSize=512", "Handshaking=1",
+        "CommPort=3",  "PortOpen?",         "PortOpen=1",        "Settings=9600,N,8,1",
+        "InputMode=1", "RThreshold=1",      "InputLen=0",        "InBufferCount=0"};
     EXPECT_EQ(comm.log, expected);
 }
 

@@ -15,24 +15,29 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void Pump() { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }
+void Pump() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
 
 template <typename Predicate>
 bool WaitFor(Predicate done, std::chrono::milliseconds within) {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (t.elapsed() > within.count()) return false;
+        if (t.elapsed() > within.count())
+            return false;
         Pump();
         QThread::msleep(1);
     }
     return true;
 }
 
-void Settle(std::chrono::milliseconds duration) { WaitFor([] { return false; }, duration); }
+void Settle(std::chrono::milliseconds duration) {
+    WaitFor([] { return false; }, duration);
+}
 
 class PtyTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         try {
             pty_ = std::make_unique<testing::PtyPair>();
@@ -53,7 +58,8 @@ TEST_F(PtyTest, OpensWithTheDefaultsAndCarriesEveryByteValueBothWays) {
     EXPECT_EQ(comm_->DevicePath(), pty_->SlavePath());
 
     Bytes all(256);
-    for (int i = 0; i < 256; ++i) all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    for (int i = 0; i < 256; ++i)
+        all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
     comm_->SetOutput(all);
     EXPECT_EQ(pty_->Read(2000ms, all.size(), Pump), all);
 

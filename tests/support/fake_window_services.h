@@ -16,7 +16,7 @@ namespace taplink::testing {
 using std::chrono::milliseconds;
 
 class FakeWindowServices : public WindowServices {
-public:
+  public:
     // Called for every timer expiry, as the window's timer handler is.
     std::function<void(int)> onTimer;
     // Called while a message box is "open", to let a test act meanwhile.
@@ -52,7 +52,7 @@ public:
     std::string TextFromEditor() override { return editorText; }
     void TextToEditor(const std::string& text) override { editorText = text; }
 
-private:
+  private:
     struct Timer {
         milliseconds period;
         milliseconds due;

@@ -17,14 +17,14 @@ struct SeenBox {
 };
 
 class ModalWatcher : public QObject {
-public:
+  public:
     ModalWatcher() {
         connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
         timer_.start(5);
     }
     std::vector<SeenBox> seen;
 
-private:
+  private:
     void Poll();
     QTimer timer_;
 };

@@ -12,7 +12,7 @@
 namespace taplink::testing {
 
 class PtyPair {
-public:
+  public:
     PtyPair();  // throws std::runtime_error when the system has none to give
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
@@ -27,7 +27,7 @@ public:
     // The far end goes away, as an unplugged adapter does.
     void CloseMaster();
 
-private:
+  private:
     int master_ = -1;
     std::string slavePath_;
 };

@@ -4,7 +4,8 @@ namespace taplink::testing {
 
 void ScriptedComm::Record(const std::string& access) {
     log.push_back(access);
-    if (refuse.count(access)) throw CommError("refused: " + access);
+    if (refuse.count(access))
+        throw CommError("refused: " + access);
 }
 
 void ScriptedComm::Deliver(const Bytes& bytes) {
@@ -20,13 +21,15 @@ void ScriptedComm::RaiseEvent(short code) {
 
 Bytes ScriptedComm::Written() const {
     Bytes all;
-    for (const auto& chunk : output) all.insert(all.end(), chunk.begin(), chunk.end());
+    for (const auto& chunk : output)
+        all.insert(all.end(), chunk.begin(), chunk.end());
     return all;
 }
 
 void ScriptedComm::SetInBufferCount(short count) {
     Record("InBufferCount=" + std::to_string(count));
-    if (count == 0) pending_.clear();
+    if (count == 0)
+        pending_.clear();
 }
 
 bool ScriptedComm::GetPortOpen() {
@@ -40,7 +43,8 @@ void ScriptedComm::SetPortOpen(bool open) {
 }
 
 void ScriptedComm::SetOutput(const Bytes& bytes) {
-    if (!portOpen) throw CommError("write on a closed port");
+    if (!portOpen)
+        throw CommError("write on a closed port");
     output.push_back(bytes);
 }
 

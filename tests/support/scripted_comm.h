@@ -12,7 +12,7 @@
 namespace taplink::testing {
 
 class ScriptedComm : public CMSComm {
-public:
+  public:
     // Every access as "Name=value" for writes and "Name?" for reads.
     std::vector<std::string> log;
     // Each Output write, in order.
@@ -36,14 +36,16 @@ public:
     void SetOutBufferSize(short size) override { Record("OutBufferSize=" + std::to_string(size)); }
     bool GetPortOpen() override;
     void SetPortOpen(bool open) override;
-    void SetRThreshold(short threshold) override { Record("RThreshold=" + std::to_string(threshold)); }
+    void SetRThreshold(short threshold) override {
+        Record("RThreshold=" + std::to_string(threshold));
+    }
     void SetSettings(const std::string& settings) override { Record("Settings=" + settings); }
     void SetOutput(const Bytes& bytes) override;
     Bytes GetInput() override;
     short GetCommEvent() override { return event_; }
     void SetInputMode(long mode) override { Record("InputMode=" + std::to_string(mode)); }
 
-private:
+  private:
     void Record(const std::string& access);
 
     Bytes pending_;

@@ -12,9 +12,15 @@ TEST(ProtocolField, TheFirstTwoCharactersAreTheByte) {
         const char* text;
         int byte;  // -1: not taken
     } const cases[] = {
-        {kInitialSendProto, 0x11}, {kInitialRecvProto, 0x12}, {"A5000000", 0xA5},
-        {"ff", 0xFF},              {"0", -1},                 {"", -1},
-        {"G1000000", -1},          {"1G", -1},                {" 1100000", -1},
+        {kInitialSendProto, 0x11},
+        {kInitialRecvProto, 0x12},
+        {"A5000000", 0xA5},
+        {"ff", 0xFF},
+        {"0", -1},
+        {"", -1},
+        {"G1000000", -1},
+        {"1G", -1},
+        {" 1100000", -1},
         {"\x80\x81", -1},
     };
     for (const auto& c : cases) {

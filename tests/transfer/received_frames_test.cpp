@@ -13,7 +13,8 @@ namespace {
 
 std::string S(std::initializer_list<int> bytes) {
     std::string s;
-    for (int b : bytes) s.push_back(static_cast<char>(b));
+    for (int b : bytes)
+        s.push_back(static_cast<char>(b));
     return s;
 }
 
@@ -39,14 +40,14 @@ TEST(CheckProgramFrame, OutcomesAndProgress) {
          7, ""},
         {"ProgramFormOverlong", S({0x11, 6}) + "%1234\r\n", FrameOutcome::NotYetComplete, true, 6,
          7, ""},
-        {"DocumentFormComplete", S({0x11, 0x06, 0x01}) + doc262, FrameOutcome::Complete, true,
-         262, 262, doc262.substr(0, 260)},
+        {"DocumentFormComplete", S({0x11, 0x06, 0x01}) + doc262, FrameOutcome::Complete, true, 262,
+         262, doc262.substr(0, 260)},
         {"DocumentFormWaiting", S({0x11, 0x06, 0x01}) + doc262.substr(1),
          FrameOutcome::NotYetComplete, true, 262, 261, ""},
         {"HighByteAsPercentReadsAsProgramForm", S({0x11, 0x06, 0x25}) + "ABCDE",
          FrameOutcome::Complete, true, 6, 6, "%ABC"},
-        {"ProtocolByteAbove7FComparesUnsigned", S({0x91, 5}) + "%12\r\n",
-         FrameOutcome::WrongStart, false, 0, 0, ""},
+        {"ProtocolByteAbove7FComparesUnsigned", S({0x91, 5}) + "%12\r\n", FrameOutcome::WrongStart,
+         false, 0, 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,7 +65,8 @@ TEST(CheckProgramFrame, OutcomesAndProgress) {
 
 Bytes MemoryFrameOf(std::size_t length) {
     Bytes image(length);
-    for (std::size_t i = 0; i < length; ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 0x30);
+    for (std::size_t i = 0; i < length; ++i)
+        image[i] = static_cast<std::uint8_t>(i * 7 + 0x30);
     return BuildMemoryFrame(image);
 }
 
@@ -95,7 +97,8 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
         SCOPED_TRACE(c.name);
         const MemoryFrameCheck r = CheckMemoryFrame(c.bytes, 0x11);
         EXPECT_EQ(r.outcome, c.outcome);
-        if (r.outcome != FrameOutcome::Complete) continue;
+        if (r.outcome != FrameOutcome::Complete)
+            continue;
         std::string text;
         FinishDump(c.bytes, text);
         EXPECT_EQ(text.size(), c.displayLength);
@@ -134,15 +137,18 @@ TEST(HexDisplay, TwoFullLinesEndInALineBreak) {
 TEST(HexDisplay, ParseMemoryDisplayGivesTheImageBack) {
     std::mt19937 rng(1234);
     std::vector<std::size_t> sizes;
-    for (std::size_t n = 2; n <= 80; ++n) sizes.push_back(n);
+    for (std::size_t n = 2; n <= 80; ++n)
+        sizes.push_back(n);
     for (std::size_t n : {255u, 256u, 257u, 4096u, 14544u, 65527u, 65528u, 65534u, 65535u}) {
         sizes.push_back(n);
     }
-    for (int i = 0; i < 20; ++i) sizes.push_back(2 + rng() % 65534);
+    for (int i = 0; i < 20; ++i)
+        sizes.push_back(2 + rng() % 65534);
     for (const std::size_t n : sizes) {
         SCOPED_TRACE(n);
         Bytes image(n);
-        for (auto& b : image) b = static_cast<std::uint8_t>(rng());
+        for (auto& b : image)
+            b = static_cast<std::uint8_t>(rng());
         std::string display;
         FinishDump(BuildMemoryFrame(image), display);
         ASSERT_EQ(ParseMemoryDisplay(display), image);
@@ -183,7 +189,8 @@ TEST(FrameProperties, AProgramFrameCompletesOnceAtItsLastByte) {
         const std::size_t lines = 1 + rng() % (trial % 3 == 0 ? 40 : 4);
         for (std::size_t l = 0; l < lines; ++l) {
             text += "\r\nN";
-            for (std::size_t k = 0; k < 1 + rng() % 20; ++k) text += alphabet[rng() % alphabet.size()];
+            for (std::size_t k = 0; k < 1 + rng() % 20; ++k)
+                text += alphabet[rng() % alphabet.size()];
         }
         const PreparedProgram p = PrepareProgram(text);
         ASSERT_FALSE(p.failure.has_value());
@@ -192,17 +199,21 @@ TEST(FrameProperties, AProgramFrameCompletesOnceAtItsLastByte) {
         // holds one cannot be told from the ones that do.
         Bytes arriving;
         for (std::size_t i = 0; i < frame.size(); ++i) {
-            if (frame[i] != 0) arriving.push_back(frame[i]);
-            else if (i != 2) goto next;
+            if (frame[i] != 0)
+                arriving.push_back(frame[i]);
+            else if (i != 2)
+                goto next;
         }
-        if (frame[2] == '%' || frame[2] == 'O') continue;
+        if (frame[2] == '%' || frame[2] == 'O')
+            continue;
         for (const bool single : {true, false}) {
             const auto cuts = RandomCuts(arriving.size(), rng, single);
             const int at = CompletesAt(cuts, [&](std::size_t n) {
                 const std::string collected(arriving.begin(), arriving.begin() + n);
                 const FrameCheck r = CheckProgramFrame(collected, 0x11);
                 EXPECT_NE(r.outcome, FrameOutcome::WrongStart);
-                if (r.outcome != FrameOutcome::Complete) return false;
+                if (r.outcome != FrameOutcome::Complete)
+                    return false;
                 EXPECT_EQ(r.text, p.cleaned);
                 return true;
             });
@@ -219,10 +230,12 @@ TEST(FrameProperties, AMemoryFrameCompletesOnceAtItsLastByte) {
     for (int trial = 0; trial < 100; ++trial) {
         const std::size_t n = 1 + rng() % (trial % 10 == 0 ? 65535 : 600);
         Bytes image(n);
-        for (auto& b : image) b = static_cast<std::uint8_t>(rng());
+        for (auto& b : image)
+            b = static_cast<std::uint8_t>(rng());
         const Bytes frame = BuildMemoryFrame(image);
         for (const bool single : {true, false}) {
-            if (single && n > 2000) continue;
+            if (single && n > 2000)
+                continue;
             const auto cuts = RandomCuts(frame.size(), rng, single);
             std::string display;
             const int at = CompletesAt(cuts, [&](std::size_t m) {

@@ -11,14 +11,17 @@ std::string Lines(std::initializer_list<const char*> lines, const char* end = "\
     std::string t;
     bool first = true;
     for (const char* l : lines) {
-        if (!first) t += end;
+        if (!first)
+            t += end;
         t += l;
         first = false;
     }
     return t;
 }
 
-Bytes B(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes B(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
 
 TEST(SendChecks, AnEmptyTextIsRefusedWithAStopIcon) {
     const auto m = CheckTextNotEmpty("");
@@ -62,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramCase{"NoLineEndAtAllPasses", "%12", "%12\r\n", true},
         ProgramCase{"BareLineFeedsStay", "%12\nN0000\n", "%12\nN0000\n", false},
         ProgramCase{"TrailingSpaceGoes", "%12\r\nN0000 ", "%12\r\nN0000\r\n", true},
-        ProgramCase{"SeveralBlankLinesGo", "%12\r\n\r\n\r\n\r\nN0000\r\n",
-                    "%12\r\nN0000\r\n", true},
+        ProgramCase{"SeveralBlankLinesGo", "%12\r\n\r\n\r\n\r\nN0000\r\n", "%12\r\nN0000\r\n",
+                    true},
         ProgramCase{"NothingIsCaseFolded", "%12\r\nn0000 g1\r\n", "%12\r\nn0000 g1\r\n", true},
         ProgramCase{"HighBytesPassUnchanged", "%12\r\nN0000 \xB2\xE2\r\n",
                     "%12\r\nN0000 \xB2\xE2\r\n", true}),
@@ -141,60 +144,98 @@ TEST_P(PrepareR80Test, BuildsTheImageOrRefuses) {
     }
 }
 
-const std::string kLadder = Lines({"%999", "00000002", "00000000LD      X0001",
-                                   "00000001OUT     Y0001,2"}) + "\r\n";
+const std::string kLadder =
+    Lines({"%999", "00000002", "00000000LD      X0001", "00000001OUT     Y0001,2"}) + "\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PrepareR80Test,
     ::testing::Values(
         R80Case{"PartProgramWithoutFinalLineEnd", "%001\r\nG00", kDocNone, nullptr,
-                Bytes{'%', '0', '0', '1', 0, 'G', '0', '0', 0, 0},
+                Bytes{'%', '0', '0', '1', 0, 'G', '0', '0', 0, 0}, "%001\r\nG00\r\n\r\n"},
+        R80Case{"OneLineEndGetsAnother",
+                "%001\r\nG00\r\n",
+                kDocNone,
+                nullptr,
+                {},
                 "%001\r\nG00\r\n\r\n"},
-        R80Case{"OneLineEndGetsAnother", "%001\r\nG00\r\n", kDocNone, nullptr, {},
+        R80Case{"AnEmptyLineAtTheEndGetsNothing",
+                "%001\r\nG00\r\n\r\n",
+                kDocNone,
+                nullptr,
+                {},
                 "%001\r\nG00\r\n\r\n"},
-        R80Case{"AnEmptyLineAtTheEndGetsNothing", "%001\r\nG00\r\n\r\n", kDocNone, nullptr, {},
-                "%001\r\nG00\r\n\r\n"},
-        R80Case{"TwoDigitNumberFails", "%01\r\nG00\r\n", kDocNone, &msg::kR80DocumentNumber, {},
-                {}},
+        R80Case{
+            "TwoDigitNumberFails", "%01\r\nG00\r\n", kDocNone, &msg::kR80DocumentNumber, {}, {}},
         R80Case{"FourCharactersFail", "%001", kDocNone, &msg::kR80DocumentNumber, {}, {}},
         R80Case{"LetterInNumberFails", "%0A1\r\n", kDocNone, &msg::kR80DocumentNumber, {}, {}},
-        R80Case{"Number255IsOutOfRange", "%255\r\nG00", kDocNone, &msg::kR80ProgramRange, {},
-                {}},
+        R80Case{"Number255IsOutOfRange", "%255\r\nG00", kDocNone, &msg::kR80ProgramRange, {}, {}},
         R80Case{"Number254Passes", "%254\r\nG00", kDocNone, nullptr, {}, {}},
         R80Case{"Number000Passes", "%000\r\nG00", kDocNone, nullptr, {}, {}},
-        R80Case{"PercentNineNineNineOfAnotherKindIsAProgram", "%999\r\nG00", kDocText,
-                &msg::kR80ProgramRange, {}, {}},
-        R80Case{"LongFirstLineOfAProgram", "%0011\r\nG00", kDocNone, &msg::kR80LineAfterNumber,
-                {}, {}},
-        R80Case{"CommaInAProgramIsSent", "%001\r\nA1,2", kDocNone, nullptr,
-                Bytes{'%', '0', '0', '1', 0, 'A', '1', ',', '2', 0, 0}, {}},
-        R80Case{"LadderDropsStepFieldsAndCommaPairs", kLadder, kDocLadder, nullptr,
+        R80Case{"PercentNineNineNineOfAnotherKindIsAProgram",
+                "%999\r\nG00",
+                kDocText,
+                &msg::kR80ProgramRange,
+                {},
+                {}},
+        R80Case{
+            "LongFirstLineOfAProgram", "%0011\r\nG00", kDocNone, &msg::kR80LineAfterNumber, {}, {}},
+        R80Case{"CommaInAProgramIsSent",
+                "%001\r\nA1,2",
+                kDocNone,
+                nullptr,
+                Bytes{'%', '0', '0', '1', 0, 'A', '1', ',', '2', 0, 0},
+                {}},
+        R80Case{"LadderDropsStepFieldsAndCommaPairs",
+                kLadder,
+                kDocLadder,
+                nullptr,
                 [] {
                     const std::string s = std::string("%999", 4) + '\0' + "00000002" + '\0' +
                                           "LD      X0001" + '\0' + "OUT     Y0001" + '\0';
                     return Bytes(s.begin(), s.end());
                 }(),
                 {}},
-        R80Case{"LadderSevenDigitHeadOffice", Lines({"%999", "0000002", "00000000LD X1"}),
-                kDocLadder, &msg::kR80HeadOfficeDigits, {}, {}},
-        R80Case{"LadderNineDigitHeadOffice", Lines({"%999", "000000002", "00000000LD X1"}),
-                kDocLadder, &msg::kR80HeadOfficeLineEnd, {}, {}},
-        R80Case{"LadderTooShort", "%999\r\n00000002", kDocLadder, &msg::kR80LadderTooShort, {},
+        R80Case{"LadderSevenDigitHeadOffice",
+                Lines({"%999", "0000002", "00000000LD X1"}),
+                kDocLadder,
+                &msg::kR80HeadOfficeDigits,
+                {},
                 {}},
-        R80Case{"LadderLongFirstLine", Lines({"%9999", "00000002", "00000000LD X1"}), kDocLadder,
-                &msg::kR80LadderLineAfterNumber, {}, {}},
+        R80Case{"LadderNineDigitHeadOffice",
+                Lines({"%999", "000000002", "00000000LD X1"}),
+                kDocLadder,
+                &msg::kR80HeadOfficeLineEnd,
+                {},
+                {}},
+        R80Case{"LadderTooShort", "%999\r\n00000002", kDocLadder, &msg::kR80LadderTooShort, {}, {}},
+        R80Case{"LadderLongFirstLine",
+                Lines({"%9999", "00000002", "00000000LD X1"}),
+                kDocLadder,
+                &msg::kR80LadderLineAfterNumber,
+                {},
+                {}},
         R80Case{"NewFormatCountsItsInstructions",
-                Lines({"%999", "LD X1", "OUT Y1", "END1"}) + "\r\n", kDocNewLadder, nullptr,
+                Lines({"%999", "LD X1", "OUT Y1", "END1"}) + "\r\n",
+                kDocNewLadder,
+                nullptr,
                 [] {
-                    const std::string s = std::string("%999") + '\0' + "00000003" + '\0' +
-                                          "LD X1" + '\0' + "OUT Y1" + '\0' + "END1" + '\0' + '\0';
+                    const std::string s = std::string("%999") + '\0' + "00000003" + '\0' + "LD X1" +
+                                          '\0' + "OUT Y1" + '\0' + "END1" + '\0' + '\0';
                     return Bytes(s.begin(), s.end());
                 }(),
                 {}},
-        R80Case{"NewFormatLongFirstLine", "%9999\r\nLD X1\r\n", kDocNewLadder,
-                &msg::kR80LineAfterNumber, {}, {}},
-        R80Case{"NewFormatCommasEatingTheLineEnds", "%999,\n,\n", kDocNewLadder,
-                &msg::kR80LineAfterNumber, {}, {}}),
+        R80Case{"NewFormatLongFirstLine",
+                "%9999\r\nLD X1\r\n",
+                kDocNewLadder,
+                &msg::kR80LineAfterNumber,
+                {},
+                {}},
+        R80Case{"NewFormatCommasEatingTheLineEnds",
+                "%999,\n,\n",
+                kDocNewLadder,
+                &msg::kR80LineAfterNumber,
+                {},
+                {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PrepareR80, TheSizeLimitIs32767Bytes) {
@@ -216,7 +257,8 @@ TEST(ParseMemoryDisplay, ReadsValuesAndIgnoresTheOtherColumns) {
         std::string text;
         Bytes image;
     } const cases[] = {
-        {"FullLine", "0000   41  42  00  7F  20  31  32  33   A B . .   1 2 3\r\n",
+        {"FullLine",
+         "0000   41  42  00  7F  20  31  32  33   A B . .   1 2 3\r\n",
          {0x41, 0x42, 0x00, 0x7F, 0x20, 0x31, 0x32, 0x33}},
         {"AddressOnly", "0000   ", {}},
         {"PartialLine", "0000   41  42  00                           A B .", {0x41, 0x42, 0x00}},

@@ -24,11 +24,12 @@ constexpr int kAdvanced[] = {1023, 1024, 1031, 1032, 1033, 1034, 1035, 1036,
                              1037, 1040, 1041, 1042, 1043, 1044, 1045};
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void Open(StartOptions options = {}) {
         auto comm = std::make_unique<testing::ScriptedComm>();
         comm_ = comm.get();
-        if (options.port.isEmpty()) options.port = QStringLiteral("/dev/ttyTEST0");
+        if (options.port.isEmpty())
+            options.port = QStringLiteral("/dev/ttyTEST0");
         window_ = std::make_unique<CCncCommDlg>(std::move(comm), options);
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
@@ -70,7 +71,8 @@ TEST_F(MainWindowTest, OpensWithTheStartValues) {
         SCOPED_TRACE(list.id);
         auto* combo = Get<QComboBox>(list.id);
         QStringList entries;
-        for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
         EXPECT_EQ(entries, list.entries);
         EXPECT_EQ(combo->currentText(), list.selected);
     }
@@ -83,15 +85,16 @@ TEST_F(MainWindowTest, OpensWithTheStartValues) {
     EXPECT_EQ(Get<QSlider>(1016)->maximum(), 500);
     EXPECT_EQ(Get<QProgressBar>(1014)->value(), 0);
     EXPECT_TRUE(Get<QPlainTextEdit>(1000)->toPlainText().isEmpty());
-    for (const int id : kAdvanced) EXPECT_FALSE(window_->Control(id)->isVisible()) << id;
+    for (const int id : kAdvanced)
+        EXPECT_FALSE(window_->Control(id)->isVisible()) << id;
     EXPECT_EQ(window_->Link().g_strSettings, "9600,N,8,1");
     EXPECT_EQ(window_->Link().g_nCommPort, 1);
 
     // The port was set up once, in order, with the defaults.
     const std::vector<std::string> expected{
-        "PortOpen?",          "InBufferSize=2048", "OutBufferSize=512", "Handshaking=0",
-        "CommPort=1",         "PortOpen?",         "PortOpen=1",        "Settings=9600,N,8,1",
-        "InputMode=1",        "RThreshold=1",      "InputLen=0",        "InBufferCount=0"};
+        "PortOpen?",   "InBufferSize=2048", "OutBufferSize=512", "Handshaking=0",
+        "CommPort=1",  "PortOpen?",         "PortOpen=1",        "Settings=9600,N,8,1",
+        "InputMode=1", "RThreshold=1",      "InputLen=0",        "InBufferCount=0"};
     EXPECT_EQ(comm_->log, expected);
     EXPECT_EQ(window_->DeviceForPort(1), "/dev/ttyTEST0");
     EXPECT_TRUE(boxes_.seen.empty());
@@ -101,10 +104,12 @@ TEST_F(MainWindowTest, SetupTwiceReturnsToTheOpeningLook) {
     Open();
     auto* setup = Get<QPushButton>(1047);
     QTest::mouseClick(setup, Qt::LeftButton);
-    for (const int id : kAdvanced) EXPECT_TRUE(window_->Control(id)->isVisible()) << id;
+    for (const int id : kAdvanced)
+        EXPECT_TRUE(window_->Control(id)->isVisible()) << id;
     EXPECT_EQ(setup->text(), "Setup");
     QTest::mouseClick(setup, Qt::LeftButton);
-    for (const int id : kAdvanced) EXPECT_FALSE(window_->Control(id)->isVisible()) << id;
+    for (const int id : kAdvanced)
+        EXPECT_FALSE(window_->Control(id)->isVisible()) << id;
     EXPECT_EQ(setup->text(), "Setup");
 }
 
