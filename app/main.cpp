@@ -17,10 +17,8 @@ int ModelFromOption(const QString& value) {
     if (v == QLatin1String("r40") || v == QLatin1String("r60") || v == QLatin1String("r40/r60")) {
         return taplink::kModelR40;
     }
-    if (v == QLatin1String("r80"))
-        return taplink::kModelR80;
-    if (v == QLatin1String("memory"))
-        return taplink::kModelMemory;
+    if (v == QLatin1String("r80")) return taplink::kModelR80;
+    if (v == QLatin1String("memory")) return taplink::kModelMemory;
     return -1;
 }
 

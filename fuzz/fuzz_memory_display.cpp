@@ -11,14 +11,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const auto image = taplink::ParseMemoryDisplay(text);
-    if (image.size() > size / 2 + 1)
-        __builtin_trap();
+    if (image.size() > size / 2 + 1) __builtin_trap();
     (void)taplink::CheckMemoryImage(image);
     if (image.size() <= taplink::kMaxFrameLength) {
         std::string display;
         taplink::FinishDump(taplink::BuildMemoryFrame(image), display);
-        if (taplink::ParseMemoryDisplay(display) != image)
-            __builtin_trap();
+        if (taplink::ParseMemoryDisplay(display) != image) __builtin_trap();
     }
     return 0;
 }

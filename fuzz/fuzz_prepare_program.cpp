@@ -8,14 +8,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const auto p = taplink::PrepareProgram(text);
-    if (p.cleaned.empty() || p.cleaned.back() != '\n')
-        __builtin_trap();
-    if (p.cleaned.size() > size + 2)
-        __builtin_trap();
+    if (p.cleaned.empty() || p.cleaned.back() != '\n') __builtin_trap();
+    if (p.cleaned.size() > size + 2) __builtin_trap();
     if (!p.failure) {
         const auto frame = taplink::BuildProgramFrame(p.cleaned, 0x11);
-        if (frame.size() != p.cleaned.size() + 5)
-            __builtin_trap();
+        if (frame.size() != p.cleaned.size() + 5) __builtin_trap();
         if (static_cast<std::size_t>(frame[1] + 256 * frame[2]) != frame.size() - 3) {
             __builtin_trap();  // the length field must never wrap
         }

@@ -14,8 +14,7 @@ bool InRange(int pos, std::size_t size) {
 }  // namespace
 
 void OnBitRateChanged(LinkSettings& s, int bitRatePos) {
-    if (!InRange(bitRatePos, kBitRateEntries.size()))
-        return;
+    if (!InRange(bitRatePos, kBitRateEntries.size())) return;
     // The base texts carry a lower-case 'n' that is always overwritten below.
     s.g_strSettings = std::string(kBitRateEntries[static_cast<std::size_t>(bitRatePos)]) + ",n,8,1";
     s.g_strSettings[kParityAt] = s.g_chParity;
@@ -24,8 +23,7 @@ void OnBitRateChanged(LinkSettings& s, int bitRatePos) {
 }
 
 void OnPortChanged(LinkSettings& s, int pos) {
-    if (pos >= 0)
-        s.g_nCommPort = pos + 1;
+    if (pos >= 0) s.g_nCommPort = pos + 1;
 }
 
 void OnParityChanged(LinkSettings& s, int pos, int bitRatePos) {
@@ -53,19 +51,16 @@ void OnStopBitsChanged(LinkSettings& s, int pos, int bitRatePos) {
 }
 
 void OnHandshakeChanged(LinkSettings& s, int pos) {
-    if (InRange(pos, kHandshakeEntries.size()))
-        s.g_nHandshaking = pos;
+    if (InRange(pos, kHandshakeEntries.size())) s.g_nHandshaking = pos;
 }
 
 void RunPortSetup(CMSComm& comm, const LinkSettings& s) {
-    if (comm.GetPortOpen())
-        comm.SetPortOpen(false);
+    if (comm.GetPortOpen()) comm.SetPortOpen(false);
     comm.SetInBufferSize(kInBufferSize);
     comm.SetOutBufferSize(kOutBufferSize);
     comm.SetHandshaking(s.g_nHandshaking);
     comm.SetCommPort(static_cast<short>(s.g_nCommPort));
-    if (!comm.GetPortOpen())
-        comm.SetPortOpen(true);
+    if (!comm.GetPortOpen()) comm.SetPortOpen(true);
     comm.SetSettings(s.g_strSettings);
     comm.SetInputMode(kInputModeBinary);
     comm.SetRThreshold(1);

@@ -63,12 +63,10 @@ class CMSComm {
 
   protected:
     void FireOnComm() {
-        if (onComm_)
-            onComm_();
+        if (onComm_) onComm_();
     }
     void FireFailure(const std::string& what) {
-        if (onFailure_)
-            onFailure_(what);
+        if (onFailure_) onFailure_(what);
     }
 
   private:

@@ -13,28 +13,20 @@ namespace {
 
 QSerialPort::Parity ToQt(Parity p) {
     switch (p) {
-        case Parity::Even:
-            return QSerialPort::EvenParity;
-        case Parity::Odd:
-            return QSerialPort::OddParity;
-        case Parity::Mark:
-            return QSerialPort::MarkParity;
-        case Parity::Space:
-            return QSerialPort::SpaceParity;
-        case Parity::None:
-            break;
+        case Parity::Even: return QSerialPort::EvenParity;
+        case Parity::Odd: return QSerialPort::OddParity;
+        case Parity::Mark: return QSerialPort::MarkParity;
+        case Parity::Space: return QSerialPort::SpaceParity;
+        case Parity::None: break;
     }
     return QSerialPort::NoParity;
 }
 
 QSerialPort::StopBits ToQt(StopBits s) {
     switch (s) {
-        case StopBits::OneAndHalf:
-            return QSerialPort::OneAndHalfStop;
-        case StopBits::Two:
-            return QSerialPort::TwoStop;
-        case StopBits::One:
-            break;
+        case StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+        case StopBits::Two: return QSerialPort::TwoStop;
+        case StopBits::One: break;
     }
     return QSerialPort::OneStop;
 }
@@ -59,8 +51,7 @@ void QtSerialComm::Fail(const std::string& operation, const QString& reason) {
 }
 
 void QtSerialComm::SetCommPort(short port) {
-    if (port_.isOpen())
-        Fail("change the port number of", "the port is already open");
+    if (port_.isOpen()) Fail("change the port number of", "the port is already open");
     if (port < 1) {
         throw CommError("Invalid port number " + std::to_string(port) + ".");
     }
@@ -72,19 +63,16 @@ void QtSerialComm::SetHandshaking(long value) {
         throw CommError("Invalid handshaking value " + std::to_string(value) + ".");
     }
     handshaking_ = value;
-    if (port_.isOpen())
-        ApplyHandshaking();
+    if (port_.isOpen()) ApplyHandshaking();
 }
 
 void QtSerialComm::SetInBufferSize(short size) {
-    if (port_.isOpen())
-        Fail("resize the input buffer of", "the port is already open");
+    if (port_.isOpen()) Fail("resize the input buffer of", "the port is already open");
     inBufferSize_ = size;
 }
 
 void QtSerialComm::SetInBufferCount(short count) {
-    if (!port_.isOpen())
-        Fail("empty the input buffer of", "the port is not open");
+    if (!port_.isOpen()) Fail("empty the input buffer of", "the port is not open");
     if (count == 0) {
         port_.clear(QSerialPort::Input);
         port_.readAll();
@@ -97,8 +85,7 @@ void QtSerialComm::SetInputLen(short len) {
 
 void QtSerialComm::SetOutBufferSize(short /*size*/) {
     // QSerialPort's write buffer grows as needed; nothing to limit here.
-    if (port_.isOpen())
-        Fail("resize the output buffer of", "the port is already open");
+    if (port_.isOpen()) Fail("resize the output buffer of", "the port is already open");
 }
 
 bool QtSerialComm::GetPortOpen() {
@@ -107,12 +94,10 @@ bool QtSerialComm::GetPortOpen() {
 
 void QtSerialComm::SetPortOpen(bool open) {
     if (!open) {
-        if (port_.isOpen())
-            port_.close();
+        if (port_.isOpen()) port_.close();
         return;
     }
-    if (port_.isOpen())
-        Fail("open", "the port is already open");
+    if (port_.isOpen()) Fail("open", "the port is already open");
     device_ = resolver_ ? resolver_(commPort_) : std::string{};
     if (device_.empty()) {
         throw CommError("Failed to open port " + std::to_string(commPort_) +
@@ -121,8 +106,7 @@ void QtSerialComm::SetPortOpen(bool open) {
     }
     port_.setPortName(QString::fromStdString(device_));
     port_.setReadBufferSize(inBufferSize_);
-    if (!port_.open(QIODevice::ReadWrite))
-        Fail("open", port_.errorString());
+    if (!port_.open(QIODevice::ReadWrite)) Fail("open", port_.errorString());
     failureReported_ = false;
     try {
         ApplySettings(settings_);
@@ -153,13 +137,11 @@ void QtSerialComm::SetSettings(const std::string& settings) {
 
 void QtSerialComm::ApplySettings(const std::string& settings) {
     const auto p = ParseSettingsText(settings);
-    if (!p)
-        return;  // callers parse first
+    if (!p) return;  // callers parse first
     const auto refused = [&](const char* what) {
         Fail(std::string("set ") + what + " \"" + settings + "\" on", port_.errorString());
     };
-    if (!port_.setBaudRate(p->baudRate))
-        refused("the bit rate of");
+    if (!port_.setBaudRate(p->baudRate)) refused("the bit rate of");
     if (p->dataBits < 5) {
         Fail("set \"" + settings + "\" on",
              "4 data bits are not supported by this platform's serial ports");
@@ -167,20 +149,16 @@ void QtSerialComm::ApplySettings(const std::string& settings) {
     if (!port_.setDataBits(static_cast<QSerialPort::DataBits>(p->dataBits))) {
         refused("the data bits of");
     }
-    if (!port_.setParity(ToQt(p->parity)))
-        refused("the parity of");
-    if (!port_.setStopBits(ToQt(p->stopBits)))
-        refused("the stop bits of");
+    if (!port_.setParity(ToQt(p->parity))) refused("the parity of");
+    if (!port_.setStopBits(ToQt(p->stopBits))) refused("the stop bits of");
 }
 
 void QtSerialComm::ApplyHandshaking() {
     const auto flow = handshaking_ == 1   ? QSerialPort::SoftwareControl
                       : handshaking_ >= 2 ? QSerialPort::HardwareControl
                                           : QSerialPort::NoFlowControl;
-    if (!port_.setFlowControl(flow))
-        Fail("set the handshaking of", port_.errorString());
-    if (handshaking_ != 3)
-        return;
+    if (!port_.setFlowControl(flow)) Fail("set the handshaking of", port_.errorString());
+    if (handshaking_ != 3) return;
 #ifdef Q_OS_UNIX
     // QSerialPort has no combined mode; add XON/XOFF to RTS/CTS ourselves.
     termios tio{};
@@ -197,17 +175,14 @@ void QtSerialComm::ApplyHandshaking() {
 }
 
 void QtSerialComm::SetOutput(const Bytes& bytes) {
-    if (!port_.isOpen())
-        Fail("write to", "the port is not open");
+    if (!port_.isOpen()) Fail("write to", "the port is not open");
     const auto size = static_cast<qint64>(bytes.size());
     const qint64 written = port_.write(reinterpret_cast<const char*>(bytes.data()), size);
-    if (written != size)
-        Fail("write all data to", port_.errorString());
+    if (written != size) Fail("write all data to", port_.errorString());
 }
 
 Bytes QtSerialComm::GetInput() {
-    if (!port_.isOpen())
-        Fail("read from", "the port is not open");
+    if (!port_.isOpen()) Fail("read from", "the port is not open");
     const QByteArray data = inputLen_ > 0 ? port_.read(inputLen_) : port_.readAll();
     return Bytes(data.begin(), data.end());
 }
@@ -223,8 +198,7 @@ void QtSerialComm::SetInputMode(long mode) {
 }
 
 void QtSerialComm::OnReadyRead() {
-    if (rThreshold_ <= 0)
-        return;
+    if (rThreshold_ <= 0) return;
     commEvent_ = kComEvReceive;
     FireOnComm();
 }
@@ -236,8 +210,7 @@ void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
         error != QSerialPort::ResourceError) {
         return;
     }
-    if (!port_.isOpen() || failureReported_)
-        return;
+    if (!port_.isOpen() || failureReported_) return;
     failureReported_ = true;
     const std::string what =
         "Lost the connection to port " + device_ + ".\nError: " + port_.errorString().toStdString();

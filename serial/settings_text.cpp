@@ -21,8 +21,7 @@ std::vector<std::string_view> SplitCommas(std::string_view text) {
 }
 
 std::optional<LineParameters> Fail(std::string* why, std::string reason) {
-    if (why)
-        *why = std::move(reason);
+    if (why) *why = std::move(reason);
     return std::nullopt;
 }
 
@@ -43,27 +42,16 @@ std::optional<LineParameters> ParseSettingsText(std::string_view text, std::stri
         return Fail(why, "invalid parity \"" + std::string(fields[1]) + "\"");
     switch (fields[1][0]) {
         case 'N':
-        case 'n':
-            p.parity = Parity::None;
-            break;
+        case 'n': p.parity = Parity::None; break;
         case 'E':
-        case 'e':
-            p.parity = Parity::Even;
-            break;
+        case 'e': p.parity = Parity::Even; break;
         case 'O':
-        case 'o':
-            p.parity = Parity::Odd;
-            break;
+        case 'o': p.parity = Parity::Odd; break;
         case 'M':
-        case 'm':
-            p.parity = Parity::Mark;
-            break;
+        case 'm': p.parity = Parity::Mark; break;
         case 'S':
-        case 's':
-            p.parity = Parity::Space;
-            break;
-        default:
-            return Fail(why, "invalid parity \"" + std::string(fields[1]) + "\"");
+        case 's': p.parity = Parity::Space; break;
+        default: return Fail(why, "invalid parity \"" + std::string(fields[1]) + "\"");
     }
     const auto bits = fields[2];
     if (bits.size() != 1 || bits[0] < '4' || bits[0] > '8') {

@@ -13,8 +13,7 @@ void PutLe16(Bytes& out, std::size_t value) {
 std::uint16_t ProgramChecksum(std::string_view cleaned) {
     unsigned sum = 0;
     for (const char c : cleaned) {
-        if (c != '\r' && c != '\n')
-            sum += static_cast<std::uint8_t>(c);
+        if (c != '\r' && c != '\n') sum += static_cast<std::uint8_t>(c);
     }
     return static_cast<std::uint16_t>(sum & 0xFFFF);
 }

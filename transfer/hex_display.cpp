@@ -23,8 +23,7 @@ void AppendOffset(std::string& text, std::size_t offset) {
 }
 
 std::size_t AnnouncedLength(const Bytes& frame) {
-    if (frame.size() < kMemoryHeaderSize)
-        return 0;
+    if (frame.size() < kMemoryHeaderSize) return 0;
     return frame[1] + 256u * frame[2];
 }
 
@@ -44,13 +43,11 @@ void AppendHexLine(std::string& text, const std::uint8_t* data, std::size_t size
         text.push_back(' ');
         text.push_back(data[i] >= 0x20 && data[i] <= 0x7E ? static_cast<char>(data[i]) : '.');
     }
-    if (size == 8)
-        text.append("\r\n");
+    if (size == 8) text.append("\r\n");
 }
 
 void AppendDumpLines(const Bytes& frame, std::string& text, std::size_t count) {
-    if (frame.size() < kMemoryHeaderSize)
-        return;
+    if (frame.size() < kMemoryHeaderSize) return;
     const std::uint8_t* data = frame.data() + kMemoryHeaderSize;
     const std::size_t have = frame.size() - kMemoryHeaderSize;
     count = std::min(count, have / 8);
@@ -60,8 +57,7 @@ void AppendDumpLines(const Bytes& frame, std::string& text, std::size_t count) {
 }
 
 void FinishDump(const Bytes& frame, std::string& text) {
-    if (frame.size() < kMemoryHeaderSize)
-        return;
+    if (frame.size() < kMemoryHeaderSize) return;
     const std::size_t length = std::min(AnnouncedLength(frame), frame.size() - kMemoryHeaderSize);
     AppendDumpLines(frame, text, length / 8);
     if (length % 8 != 0) {

@@ -7,8 +7,7 @@ namespace taplink {
 FrameCheck CheckProgramFrame(std::string_view t, std::uint8_t sendProto) {
     FrameCheck r;
     const std::size_t n = t.size();
-    if (n <= 4)
-        return r;
+    if (n <= 4) return r;
     const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(t[i]); };
     if (at(0) != sendProto) {
         r.outcome = FrameOutcome::WrongStart;
@@ -38,8 +37,7 @@ FrameCheck CheckProgramFrame(std::string_view t, std::uint8_t sendProto) {
 MemoryFrameCheck CheckMemoryFrame(const Bytes& b, std::uint8_t sendProto) {
     MemoryFrameCheck r;
     const std::size_t m = b.size();
-    if (m <= 3)
-        return r;
+    if (m <= 3) return r;
     if (b[0] != sendProto) {
         r.outcome = FrameOutcome::WrongStart;
         return r;
@@ -49,8 +47,7 @@ MemoryFrameCheck CheckMemoryFrame(const Bytes& b, std::uint8_t sendProto) {
     r.progressMax = static_cast<int>(length);
     r.progressPos = static_cast<int>(m - 3);
     r.linesReady = std::min(m - 3, length) / 8;
-    if (m == length + 3)
-        r.outcome = FrameOutcome::Complete;
+    if (m == length + 3) r.outcome = FrameOutcome::Complete;
     return r;
 }
 

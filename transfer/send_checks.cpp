@@ -26,8 +26,7 @@ std::uint8_t At(std::string_view t, std::size_t i) {
 }  // namespace
 
 std::optional<Message> CheckTextNotEmpty(std::string_view text) {
-    if (text.empty())
-        return msg::kEmptyDocument;
+    if (text.empty()) return msg::kEmptyDocument;
     return std::nullopt;
 }
 
@@ -47,8 +46,7 @@ PreparedProgram PrepareProgram(std::string_view t) {
                 c.push_back(ch);
             }
         } else if (ch == ' ') {
-            if (i + 1 == n || t[i + 1] == ' ')
-                continue;
+            if (i + 1 == n || t[i + 1] == ' ') continue;
             if (i + 2 == n) {
                 c.push_back(ch);
             } else if (t[i + 1] != kCr) {
@@ -58,8 +56,7 @@ PreparedProgram PrepareProgram(std::string_view t) {
             c.push_back(ch);
         }
     }
-    if (c.empty() || c.back() != kLf)
-        c += "\r\n";
+    if (c.empty() || c.back() != kLf) c += "\r\n";
 
     if (c.size() < 4 || c[0] != '%' || c[3] != kCr) {
         out.failure = msg::kProgramNumber;
@@ -199,11 +196,9 @@ Bytes ParseMemoryDisplay(std::string_view t) {
     std::size_t p = 0;
     for (;;) {
         p += 7;
-        if (p >= n)
-            break;
+        if (p >= n) break;
         for (int k = 0; k < 8; ++k) {
-            if (p + 1 >= n || t[p] == ' ' || t[p + 1] == ' ')
-                break;
+            if (p + 1 >= n || t[p] == ' ' || t[p + 1] == ' ') break;
             const int value = DisplayDigit(At(t, p)) * 16 | DisplayDigit(At(t, p + 1));
             image.push_back(static_cast<std::uint8_t>(value & 0xFF));
             p += 4;
@@ -214,10 +209,8 @@ Bytes ParseMemoryDisplay(std::string_view t) {
 }
 
 std::optional<Message> CheckMemoryImage(const Bytes& image) {
-    if (image.size() < 2)
-        return msg::kMemoryEmpty;
-    if (image.size() > kMaxFrameLength)
-        return msg::kMemoryFrameTooLong;
+    if (image.size() < 2) return msg::kMemoryEmpty;
+    if (image.size() > kMaxFrameLength) return msg::kMemoryFrameTooLong;
     return std::nullopt;
 }
 

@@ -11,10 +11,8 @@ DialogUnits::DialogUnits(const QFont& font) {
     // The average of the Latin letters, rounded, as the dialog manager takes it.
     baseX_ = (fm.horizontalAdvance(sample) / 26 + 1) / 2;
     baseY_ = fm.height();
-    if (baseX_ < 1)
-        baseX_ = 1;
-    if (baseY_ < 1)
-        baseY_ = 1;
+    if (baseX_ < 1) baseX_ = 1;
+    if (baseY_ < 1) baseY_ = 1;
 }
 
 QFont DialogFont() {

@@ -189,13 +189,10 @@ void CCncCommDlg::PlaceControls() {
         QRect r = du.Rect(p.x, p.y, p.w, p.h);
         // Static texts keep their place but are never cut: the fallback face
         // may be wider than the one the layout was drawn for.
-        if (qobject_cast<QLabel*>(w))
-            r.setWidth(std::max(r.width(), w->sizeHint().width()));
+        if (qobject_cast<QLabel*>(w)) r.setWidth(std::max(r.width(), w->sizeHint().width()));
         w->setGeometry(r);
-        if (w->focusPolicy() == Qt::NoFocus)
-            continue;
-        if (previous)
-            setTabOrder(previous, w);
+        if (w->focusPolicy() == Qt::NoFocus) continue;
+        if (previous) setTabOrder(previous, w);
         previous = w;
     }
     m_edSendProto->setMaxLength(static_cast<int>(kProtoFieldLimit));
@@ -208,8 +205,7 @@ void CCncCommDlg::InitDialog() {
         w->hide();
     m_cbBitRate->setCurrentIndex(kInitialBitRatePos);
     m_cbModel->setCurrentIndex(options_.model);
-    if (!options_.port.isEmpty())
-        m_cbPort->AddExplicitPort(options_.port);
+    if (!options_.port.isEmpty()) m_cbPort->AddExplicitPort(options_.port);
     m_cbPort->setCurrentIndex(m_cbPort->count() > 0 ? 0 : -1);
     m_cbParity->setCurrentIndex(kInitialParityPos);
     m_cbDataBits->setCurrentIndex(kInitialDataBitsPos);
@@ -254,8 +250,7 @@ void CCncCommDlg::ConnectHandlers() {
 
 void CCncCommDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (opened_)
-        return;
+    if (opened_) return;
     opened_ = true;
     m_edText->setFocus();
     // Open the port once the window is up, so that a refusal is shown over it.
@@ -275,16 +270,13 @@ void CCncCommDlg::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Enter:
             // Enter is the dialog's OK: it ends the program, except where a
             // control takes it (the editor, a push button, a typed port path).
-            if (inEditor || inPortList)
-                return;
+            if (inEditor || inPortList) return;
             accept();
             return;
         case Qt::Key_Escape:
-            if (inEditor)
-                return;
+            if (inEditor) return;
             break;
-        default:
-            break;
+        default: break;
     }
     QDialog::keyPressEvent(event);
 }

@@ -39,14 +39,12 @@ void PortComboBox::Refresh() {
     std::sort(ports.begin(), ports.end(),
               [](const auto& a, const auto& b) { return a.portName() < b.portName(); });
     for (const auto& info : ports) {
-        if (explicitPorts_.contains(info.systemLocation()))
-            continue;
+        if (explicitPorts_.contains(info.systemLocation())) continue;
         addItem(info.portName(), info.systemLocation());
     }
 #endif
     int keep = current.isEmpty() ? -1 : findData(current, kPathRole);
-    if (keep < 0 && count() > 0)
-        keep = 0;
+    if (keep < 0 && count() > 0) keep = 0;
     setCurrentIndex(keep);
     blockSignals(wasBlocked);
     // Positions shift when entries come and go: whoever maps positions to
@@ -57,8 +55,7 @@ void PortComboBox::Refresh() {
 }
 
 std::string PortComboBox::DeviceAt(int pos) const {
-    if (pos < 0 || pos >= count())
-        return {};
+    if (pos < 0 || pos >= count()) return {};
     return itemData(pos, kPathRole).toString().toStdString();
 }
 
@@ -74,8 +71,7 @@ void PortComboBox::TakeTypedPath() {
         return;
     }
     int pos = findText(typed);
-    if (pos < 0)
-        pos = findData(typed, kPathRole);
+    if (pos < 0) pos = findData(typed, kPathRole);
     if (pos < 0) {
         // A path that is not listed: keep it first, as a device of the operator's.
         AddExplicitPort(typed);

@@ -20,8 +20,7 @@ void QtWindowServices::StartTimer(int id, std::chrono::milliseconds period) {
         timer = new QTimer(this);
         timer->setTimerType(Qt::PreciseTimer);
         connect(timer, &QTimer::timeout, this, [this, id] {
-            if (onTimer_)
-                onTimer_(id);
+            if (onTimer_) onTimer_(id);
         });
     }
     timer->start(period);
@@ -29,8 +28,7 @@ void QtWindowServices::StartTimer(int id, std::chrono::milliseconds period) {
 
 void QtWindowServices::StopTimer(int id) {
     const auto it = timers_.find(id);
-    if (it != timers_.end())
-        it->second->stop();
+    if (it != timers_.end()) it->second->stop();
 }
 
 bool QtWindowServices::TimerActive(int id) const {
@@ -43,15 +41,9 @@ int QtWindowServices::ShowMessage(const Message& message) {
     box.setWindowTitle(QString::fromStdString(message.caption));
     box.setText(QString::fromStdString(message.text));
     switch (message.icon) {
-        case MessageIcon::Exclamation:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case MessageIcon::Stop:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case MessageIcon::None:
-            box.setIcon(QMessageBox::NoIcon);
-            break;
+        case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case MessageIcon::Stop: box.setIcon(QMessageBox::Critical); break;
+        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();

@@ -33,15 +33,9 @@ TEST_P(LinkSettingsTest, ChoicesBuildTheSettingsText) {
                 bitRatePos = c.pos;
                 OnBitRateChanged(s, c.pos);
                 break;
-            case Choice::Parity:
-                OnParityChanged(s, c.pos, bitRatePos);
-                break;
-            case Choice::DataBits:
-                OnDataBitsChanged(s, c.pos, bitRatePos);
-                break;
-            case Choice::StopBits:
-                OnStopBitsChanged(s, c.pos, bitRatePos);
-                break;
+            case Choice::Parity: OnParityChanged(s, c.pos, bitRatePos); break;
+            case Choice::DataBits: OnDataBitsChanged(s, c.pos, bitRatePos); break;
+            case Choice::StopBits: OnStopBitsChanged(s, c.pos, bitRatePos); break;
         }
     }
     EXPECT_EQ(s.g_strSettings, GetParam().settings);

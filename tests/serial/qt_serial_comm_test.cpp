@@ -24,8 +24,7 @@ bool WaitFor(Predicate done, std::chrono::milliseconds within) {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (t.elapsed() > within.count())
-            return false;
+        if (t.elapsed() > within.count()) return false;
         Pump();
         QThread::msleep(1);
     }

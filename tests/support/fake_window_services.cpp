@@ -23,20 +23,17 @@ void FakeWindowServices::Advance(milliseconds duration) {
                 next = id;
             }
         }
-        if (due > end)
-            break;
+        if (due > end) break;
         now_ = due;
         timers_[next].due = due + timers_[next].period;
-        if (onTimer)
-            onTimer(next);
+        if (onTimer) onTimer(next);
     }
     now_ = end;
 }
 
 int FakeWindowServices::ShowMessage(const Message& message) {
     messages.push_back(message);
-    if (whileMessageOpen)
-        whileMessageOpen(message);
+    if (whileMessageOpen) whileMessageOpen(message);
     return 1;
 }
 

@@ -17,8 +17,7 @@ PtyPair::PtyPair() {
         throw std::runtime_error("no pseudo-terminal available");
     }
     const char* name = ::ptsname(master_);
-    if (!name)
-        throw std::runtime_error("no pseudo-terminal name");
+    if (!name) throw std::runtime_error("no pseudo-terminal name");
     slavePath_ = name;
     // Raw from the start, so that nothing is echoed or translated before the
     // program under test opens its end.
@@ -55,27 +54,21 @@ Bytes PtyPair::Read(std::chrono::milliseconds within, std::size_t want,
     while (got.size() < want) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             end - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            break;
-        if (pump)
-            pump();
+        if (left.count() <= 0) break;
+        if (pump) pump();
         pollfd p{master_, POLLIN, 0};
         const int wait = pump ? 5 : static_cast<int>(left.count());
-        if (::poll(&p, 1, wait) <= 0)
-            continue;
+        if (::poll(&p, 1, wait) <= 0) continue;
         std::uint8_t buf[4096];
         const ssize_t n = ::read(master_, buf, sizeof buf);
-        if (n > 0)
-            got.insert(got.end(), buf, buf + n);
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            break;
+        if (n > 0) got.insert(got.end(), buf, buf + n);
+        if (n < 0 && errno != EAGAIN && errno != EINTR) break;
     }
     return got;
 }
 
 void PtyPair::CloseMaster() {
-    if (master_ >= 0)
-        ::close(master_);
+    if (master_ >= 0) ::close(master_);
     master_ = -1;
 }
 

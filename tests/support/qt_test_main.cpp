@@ -13,8 +13,7 @@ using TestApplication = QCoreApplication;
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // Listing the tests (at build time) needs no application, and no display.
-    if (::testing::GTEST_FLAG(list_tests))
-        return RUN_ALL_TESTS();
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     TestApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

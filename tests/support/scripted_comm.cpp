@@ -4,8 +4,7 @@ namespace taplink::testing {
 
 void ScriptedComm::Record(const std::string& access) {
     log.push_back(access);
-    if (refuse.count(access))
-        throw CommError("refused: " + access);
+    if (refuse.count(access)) throw CommError("refused: " + access);
 }
 
 void ScriptedComm::Deliver(const Bytes& bytes) {
@@ -28,8 +27,7 @@ Bytes ScriptedComm::Written() const {
 
 void ScriptedComm::SetInBufferCount(short count) {
     Record("InBufferCount=" + std::to_string(count));
-    if (count == 0)
-        pending_.clear();
+    if (count == 0) pending_.clear();
 }
 
 bool ScriptedComm::GetPortOpen() {
@@ -43,8 +41,7 @@ void ScriptedComm::SetPortOpen(bool open) {
 }
 
 void ScriptedComm::SetOutput(const Bytes& bytes) {
-    if (!portOpen)
-        throw CommError("write on a closed port");
+    if (!portOpen) throw CommError("write on a closed port");
     output.push_back(bytes);
 }
 

@@ -97,8 +97,7 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
         SCOPED_TRACE(c.name);
         const MemoryFrameCheck r = CheckMemoryFrame(c.bytes, 0x11);
         EXPECT_EQ(r.outcome, c.outcome);
-        if (r.outcome != FrameOutcome::Complete)
-            continue;
+        if (r.outcome != FrameOutcome::Complete) continue;
         std::string text;
         FinishDump(c.bytes, text);
         EXPECT_EQ(text.size(), c.displayLength);
@@ -204,16 +203,14 @@ TEST(FrameProperties, AProgramFrameCompletesOnceAtItsLastByte) {
             else if (i != 2)
                 goto next;
         }
-        if (frame[2] == '%' || frame[2] == 'O')
-            continue;
+        if (frame[2] == '%' || frame[2] == 'O') continue;
         for (const bool single : {true, false}) {
             const auto cuts = RandomCuts(arriving.size(), rng, single);
             const int at = CompletesAt(cuts, [&](std::size_t n) {
                 const std::string collected(arriving.begin(), arriving.begin() + n);
                 const FrameCheck r = CheckProgramFrame(collected, 0x11);
                 EXPECT_NE(r.outcome, FrameOutcome::WrongStart);
-                if (r.outcome != FrameOutcome::Complete)
-                    return false;
+                if (r.outcome != FrameOutcome::Complete) return false;
                 EXPECT_EQ(r.text, p.cleaned);
                 return true;
             });
@@ -234,8 +231,7 @@ TEST(FrameProperties, AMemoryFrameCompletesOnceAtItsLastByte) {
             b = static_cast<std::uint8_t>(rng());
         const Bytes frame = BuildMemoryFrame(image);
         for (const bool single : {true, false}) {
-            if (single && n > 2000)
-                continue;
+            if (single && n > 2000) continue;
             const auto cuts = RandomCuts(frame.size(), rng, single);
             std::string display;
             const int at = CompletesAt(cuts, [&](std::size_t m) {

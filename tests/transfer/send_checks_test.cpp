@@ -11,8 +11,7 @@ std::string Lines(std::initializer_list<const char*> lines, const char* end = "\
     std::string t;
     bool first = true;
     for (const char* l : lines) {
-        if (!first)
-            t += end;
+        if (!first) t += end;
         t += l;
         first = false;
     }

@@ -28,8 +28,7 @@ class MainWindowTest : public ::testing::Test {
     void Open(StartOptions options = {}) {
         auto comm = std::make_unique<testing::ScriptedComm>();
         comm_ = comm.get();
-        if (options.port.isEmpty())
-            options.port = QStringLiteral("/dev/ttyTEST0");
+        if (options.port.isEmpty()) options.port = QStringLiteral("/dev/ttyTEST0");
         window_ = std::make_unique<CCncCommDlg>(std::move(comm), options);
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
