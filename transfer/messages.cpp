@@ -55,4 +55,16 @@ const Message kWrongStart{
     "Data transmission is wrong!Transfer the agreement checking inconformity!", kApp,
     MessageIcon::None};
 
+const Message kProgramSent{"Data transmission be finished!", kNotice, MessageIcon::Exclamation};
+const Message kMemorySent{"Data transmission be finished!", kApp, MessageIcon::None};
+const Message kNotReady{
+    "CNC opens received state not yet or transmission line has not finished meeting,Examine that "
+    "please!",
+    kApp, MessageIcon::None};
+const Message kNoResponse{"The CNC nothing responds,Transmission fail is transferred please again!",
+                          kApp, MessageIcon::None};
+const Message kSendingFinished{"Sending is finished!", kApp, MessageIcon::None};
+const Message kProcedureNumberWrong{"The procedure number makes mistakes!", kApp,
+                                    MessageIcon::None};
+
 }  // namespace taplink::msg

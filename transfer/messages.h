@@ -49,5 +49,13 @@ extern const Message kMemoryFrameTooLong;
 extern const Message kTakingOverFinished;
 extern const Message kWrongStart;
 
+// Transfer ends.
+extern const Message kProgramSent;  // "R40/R60"
+extern const Message kMemorySent;   // "Memory"
+extern const Message kNotReady;
+extern const Message kNoResponse;
+extern const Message kSendingFinished;  // "R80"
+extern const Message kProcedureNumberWrong;
+
 }  // namespace msg
 }  // namespace taplink

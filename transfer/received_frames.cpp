@@ -34,6 +34,11 @@ FrameCheck CheckProgramFrame(std::string_view t, std::uint8_t sendProto) {
     return r;
 }
 
+std::string PartialProgramText(std::string_view t) {
+    if (t.size() < 3) return {};
+    return std::string(t.substr(t[2] == '%' || t[2] == 'O' ? 2 : 3));
+}
+
 MemoryFrameCheck CheckMemoryFrame(const Bytes& b, std::uint8_t sendProto) {
     MemoryFrameCheck r;
     const std::size_t m = b.size();

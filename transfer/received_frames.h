@@ -31,6 +31,10 @@ struct FrameCheck {
 // two closing characters are dropped unseen.
 FrameCheck CheckProgramFrame(std::string_view text, std::uint8_t sendProto);
 
+// What a program frame that stopped short holds so far: the text after its
+// head (position 2 on in program form, 3 on in document form).
+std::string PartialProgramText(std::string_view text);
+
 struct MemoryFrameCheck {
     FrameOutcome outcome = FrameOutcome::NotYetComplete;
     bool setsProgress = false;

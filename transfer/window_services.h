@@ -21,6 +21,11 @@ enum TimerId : int {
     kTimerR80Ready = 7,
     kTimerRequest = 8,
     kTimerPeerReady = 9,
+    // Ours: the pacing of "R40/R60" and "Memory" frames, one byte a tick, so
+    // that the window answers while a frame goes out.
+    kTimerPace = 10,
+    // Ours: the end of a receive whose controller stopped mid-frame.
+    kTimerCollect = 11,
 };
 
 class WindowServices {

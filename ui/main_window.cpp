@@ -91,6 +91,9 @@ CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& opti
         QtWindowServices::Widgets{this, transfer, m_pgProgress, m_slSpeed, m_edText},
         [this](int id) { Guarded([&] { OnTimer(id); }); });
 
+    transfer_ = std::make_unique<TransferHandlers>(TransferContext{
+        *comm_, *services_, state_, globals_, link_, [this] { return m_cbModel->currentIndex(); }});
+
     InitDialog();
     ConnectHandlers();
     comm_->SetOnComm([this] { Guarded([&] { OnCommEvent(); }); });
@@ -227,6 +230,10 @@ void CCncCommDlg::InitDialog() {
 void CCncCommDlg::ConnectHandlers() {
     connect(btnAbout_, &QPushButton::clicked, this, &CCncCommDlg::OnAbout);
     connect(btnSetup_, &QPushButton::clicked, this, &CCncCommDlg::OnSetup);
+    connect(btnSend_, &QPushButton::clicked, this,
+            [this] { Guarded([&] { transfer_->OnSend(); }); });
+    connect(btnReceive_, &QPushButton::clicked, this,
+            [this] { Guarded([&] { transfer_->OnReceive(); }); });
     connect(m_edText, &QPlainTextEdit::textChanged, this, &CCncCommDlg::OnEditorChanged);
     connect(m_edSendProto, &QLineEdit::textEdited, this, [this] {
         OnProtoFieldEdited(m_edSendProto, state_.m_strSendProto, globals_.g_bySendProto);
@@ -296,6 +303,8 @@ void CCncCommDlg::Guarded(Handler&& handler) {
         handler();
     } catch (const CommError& e) {
         services_->ShowMessage({e.what(), std::string(kAppName), MessageIcon::Stop});
+        // A transfer cannot go on without its port: end it, window usable.
+        transfer_->EndAfterFailure();
     }
 }
 
@@ -334,13 +343,17 @@ void CCncCommDlg::OnProtoFieldEdited(QLineEdit* field, std::string& member, std:
     }
 }
 
-void CCncCommDlg::OnTimer(int /*id*/) {}
+void CCncCommDlg::OnTimer(int id) {
+    transfer_->OnTimer(id);
+}
 
-void CCncCommDlg::OnCommEvent() {}
+void CCncCommDlg::OnCommEvent() {
+    transfer_->OnCommEvent();
+}
 
 void CCncCommDlg::OnLineFailure(const std::string& what) {
+    transfer_->EndAfterFailure();
     services_->ShowMessage({what, std::string(kAppName), MessageIcon::Stop});
-    services_->EnableTransferControls(true);
 }
 
 }  // namespace taplink

@@ -13,6 +13,7 @@
 #include "dialog_state.h"
 #include "link_settings.h"
 #include "ms_comm.h"
+#include "transfer_handlers.h"
 
 class QComboBox;
 class QLineEdit;
@@ -49,6 +50,7 @@ class CCncCommDlg : public QDialog {
     const Globals& Shared() const { return globals_; }
     const DialogState& State() const { return state_; }
     CMSComm& Comm() { return *comm_; }
+    TransferHandlers& Transfer() { return *transfer_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -102,6 +104,7 @@ class CCncCommDlg : public QDialog {
     std::map<int, QWidget*> controls_;
     std::vector<QWidget*> advanced_;  // in the order they are hidden and shown
     std::unique_ptr<QtWindowServices> services_;
+    std::unique_ptr<TransferHandlers> transfer_;
     bool opened_ = false;
 };
 

@@ -1,0 +1,35 @@
+// The transfer handlers wired to a scripted serial control and window
+// services on a virtual clock, as the main window wires them.
+#pragma once
+
+#include "dialog_state.h"
+#include "fake_window_services.h"
+#include "link_settings.h"
+#include "scripted_comm.h"
+#include "transfer_handlers.h"
+
+namespace taplink::testing {
+
+struct TransferRig {
+    ScriptedComm comm;
+    FakeWindowServices win;
+    DialogState st;
+    Globals g;
+    LinkSettings link;
+    int model = kModelR40;
+    TransferHandlers h{TransferContext{comm, win, st, g, link, [this] { return model; }}};
+
+    TransferRig() {
+        comm.SetOnComm([this] { h.OnCommEvent(); });
+        win.onTimer = [this](int id) { h.OnTimer(id); };
+    }
+    // The messages shown so far, as their texts.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> t;
+        for (const auto& m : win.messages)
+            t.push_back(m.text);
+        return t;
+    }
+};
+
+}  // namespace taplink::testing

@@ -1,0 +1,410 @@
+#include "r80_protocol.h"
+
+#include <algorithm>
+
+#include "frames.h"
+#include "window_services.h"
+
+namespace taplink {
+namespace {
+
+R80Action Write(Bytes bytes) {
+    R80Action a{R80Action::Write};
+    a.bytes = std::move(bytes);
+    return a;
+}
+R80Action Start(int id, std::chrono::milliseconds period) {
+    R80Action a{R80Action::StartTimer};
+    a.id = id;
+    a.period = period;
+    return a;
+}
+R80Action Stop(int id) {
+    R80Action a{R80Action::StopTimer};
+    a.id = id;
+    return a;
+}
+R80Action Progress(R80Action::Kind kind, int value = 0) {
+    R80Action a{kind};
+    a.value = value;
+    return a;
+}
+R80Action Show(const Message& m, bool untilShown) {
+    R80Action a{R80Action::Show};
+    a.message = m;
+    a.untilShown = untilShown;
+    return a;
+}
+R80Action Simple(R80Action::Kind kind) {
+    return R80Action{kind};
+}
+
+bool IsMarker(std::uint8_t b) {
+    return b == kMarkerLast || b == kMarkerMore;
+}
+
+}  // namespace
+
+// Receiving side.
+
+R80Actions R80Engine::StartReceive() {
+    st_.m_bRecvLastBlock = 0;
+    st_.m_nRecvBlockNo = 0;
+    st_.m_nRecvBlocksLeft = 0;
+    st_.m_recvBytes.clear();
+    st_.m_nRecvBusy = 1;
+    st_.m_strText.clear();
+    receiving_ = true;
+    sending_ = false;
+    return {Write({kDc3}), Start(kTimerDc3, kAnswerRepeat),
+            Start(kTimerNoResponse, kR80ReceiveStartTimeout)};
+}
+
+R80Actions R80Engine::OnBytes(const Bytes& bytes) {
+    R80Actions out;
+    for (int id = kTimerDc3; id <= kTimerSendEnd; ++id)
+        out.push_back(Stop(id));
+    answerWritten_ = false;
+    for (const std::uint8_t b : bytes)
+        ByteRule(b, out);
+    if (st_.m_nRecvBusy == 0) PairScan(out);
+    KeepAlive(out);
+    return out;
+}
+
+R80Actions R80Engine::OnOtherEvent() {
+    R80Actions out;
+    for (int id = kTimerDc3; id <= kTimerSendEnd; ++id)
+        out.push_back(Stop(id));
+    answerWritten_ = false;
+    KeepAlive(out);
+    return out;
+}
+
+// Every event stops the time-outs. A transfer that is still running must not
+// be left without one: a controller that stops in the middle of a block, or
+// sends something that is not an answer, is timed out 5 s later.
+void R80Engine::KeepAlive(R80Actions& out) {
+    if (!(receiving_ || (sending_ && st_.m_bSendHandshake == 1 && !st_.m_sendHeader.empty()))) {
+        return;
+    }
+    if (!answerWritten_) out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+    if (sending_ && sendEnding_ && !answerWritten_)
+        out.push_back(Start(kTimerSendEnd, kSendEndDelay));
+}
+
+void R80Engine::ByteRule(std::uint8_t b, R80Actions& out) {
+    if (IsMarker(b) && st_.m_nRecvBlockNo != 0 && st_.m_recvBytes.size() >= 3) {
+        if (b == kMarkerLast) st_.m_bRecvLastBlock = 1;
+        st_.m_nRecvBusy = 1;
+        ++st_.m_nRecvBlockNo;
+        ProcessBlock(out);
+    } else if (IsMarker(b) && st_.m_nRecvBlockNo == 0 && st_.m_recvBytes.size() >= 6) {
+        if (b == kMarkerLast) st_.m_bRecvLastBlock = 1;
+        st_.m_nRecvBlockNo = 1;
+        st_.m_nRecvBusy = 1;
+        ProcessBlock(out);
+    } else {
+        st_.m_recvBytes.push_back(b);
+    }
+}
+
+std::string R80Engine::NextStepText() {
+    auto& d = st_.m_szStepNo;
+    if (d[3] == ':') {
+        ++d[2];
+        if (d[2] == ':') {
+            ++d[1];
+            d[2] = '0';
+            if (d[1] == ':') {
+                d[1] = '0';
+                ++d[0];
+            }
+        }
+        d[3] = '0';
+    }
+    st_.m_strStepText.replace(0, 4, d.data(), 4);
+    ++d[3];
+    return st_.m_strStepText;
+}
+
+void R80Engine::ResetReceiveFields() {
+    st_.m_nRecvBusy = 0;
+    st_.m_nRecvBlockNo = 0;
+    st_.m_recvBytes.clear();
+    st_.m_strStepText = std::string(8, ' ');
+    st_.m_bRecvLastBlock = 0;
+    st_.m_szStepNo = {'0', '0', '0', '0'};
+}
+
+void R80Engine::EndReceive(R80Actions& out, bool untilShown) {
+    ResetReceiveFields();
+    receiving_ = false;
+    out.push_back(Show(msg::kTakingOverFinished, untilShown));
+    out.push_back(Progress(R80Action::ProgressPos, 0));
+    out.push_back(Simple(R80Action::EnableControls));
+}
+
+void R80Engine::ProcessBlock(R80Actions& out) {
+    const auto stepDigits = st_.m_szStepNo;
+    const Bytes& block = st_.m_recvBytes;
+    const bool header = st_.m_nRecvBlockNo == 1;
+    const unsigned received = block[0] + 256u * block[1];
+    unsigned sum = 0;
+    std::string text;
+    for (std::size_t i = 2; i < block.size(); ++i) {
+        const std::uint8_t b = block[i];
+        sum += b;
+        if (header) {
+            if (i >= 6) text.push_back(static_cast<char>(b));
+        } else if (b == 0) {
+            text += "\r\n";
+            if (st_.m_strText.size() > 4 && st_.m_strText[1] == '9') text += NextStepText();
+        } else {
+            text.push_back(static_cast<char>(b));
+        }
+    }
+
+    if (sum != received) {
+        st_.m_szStepNo = stepDigits;  // the repeated block gets the same numbers
+        st_.m_recvBytes.clear();
+        // A header that failed is sent again as a header: take it as one.
+        if (header) st_.m_nRecvBlockNo = 0;
+        out.push_back(Write({kDc4}));
+        out.push_back(Start(kTimerDc4, kAnswerRepeat));
+        out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+        answerWritten_ = true;
+        return;
+    }
+
+    if (header) {
+        const std::uint32_t count = (std::uint32_t{block[2]} << 24) |
+                                    (std::uint32_t{block[3]} << 16) |
+                                    (std::uint32_t{block[4]} << 8) | block[5];
+        st_.m_nRecvBlocksLeft = static_cast<int>(count);
+        out.push_back(Progress(R80Action::ProgressRange, static_cast<int>(count & 0xFFFF)));
+        --st_.m_nRecvBlocksLeft;
+        out.push_back(Progress(R80Action::ProgressStep));
+        if (text.size() != 4) {
+            // Nothing can follow a header that names no program: end the
+            // receive here, with the window usable again.
+            ResetReceiveFields();
+            receiving_ = false;
+            out.push_back(Show(msg::kProcedureNumberWrong, true));
+            out.push_back(Progress(R80Action::ProgressPos, 0));
+            out.push_back(Simple(R80Action::EnableControls));
+            return;
+        }
+        st_.m_strText += text + "\r\n";
+        out.push_back(Simple(R80Action::ShowText));
+        if (st_.m_nRecvBlocksLeft != 0) {
+            st_.m_recvBytes.clear();
+            out.push_back(Write({kDc3}));
+            out.push_back(Start(kTimerDc3, kAnswerRepeat));
+            out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+            answerWritten_ = true;
+        } else {
+            EndReceive(out, false);
+        }
+        return;
+    }
+
+    --st_.m_nRecvBlocksLeft;
+    out.push_back(Progress(R80Action::ProgressStep));
+    st_.m_strText += text;
+    out.push_back(Simple(R80Action::ShowText));
+    if (st_.m_nRecvBlocksLeft == 0 && st_.m_bRecvLastBlock == 1) {
+        EndReceive(out, true);
+    } else if (st_.m_nRecvBlocksLeft != 0 && st_.m_bRecvLastBlock == 0) {
+        st_.m_recvBytes.clear();
+        out.push_back(Write({kDc3}));
+        out.push_back(Start(kTimerDc3, kAnswerRepeat));
+        out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+        answerWritten_ = true;
+    } else {
+        // Count and last marker disagree: drop everything, start again from
+        // the header. The last-block flag goes too, or the restarted
+        // transfer's first block would disagree again.
+        st_.m_recvBytes.clear();
+        st_.m_strText.clear();
+        out.push_back(Simple(R80Action::ShowText));
+        st_.m_nRecvBlocksLeft = 0;
+        st_.m_nRecvBlockNo = 0;
+        st_.m_nRecvBusy = 0;
+        st_.m_bRecvLastBlock = 0;
+        st_.m_strStepText = std::string(8, ' ');
+        st_.m_szStepNo = {'0', '0', '0', '0'};
+        out.push_back(Write({kNak}));
+        out.push_back(Progress(R80Action::ProgressPos, 0));
+        out.push_back(Start(kTimerNak, kAnswerRepeat));
+        out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+        answerWritten_ = true;
+    }
+}
+
+// Sending side.
+
+void R80Engine::PrepareSendEntry() {
+    st_.m_sendImage.clear();
+    st_.m_nRecvBusy = 0;
+    st_.m_recvBytes.clear();
+    st_.m_sendHeader.clear();
+    receiving_ = false;
+    sending_ = true;
+    sendEnding_ = false;
+}
+
+R80Actions R80Engine::StartSend() {
+    R80Actions out;
+    const Bytes& image = st_.m_sendImage;
+    st_.m_bSendActive = 1;
+    const auto zero = std::find(image.begin(), image.end(), std::uint8_t{0});
+    const std::size_t start = zero == image.end() ? image.size() : (zero - image.begin()) + 1;
+    st_.m_nSendPos = static_cast<int>(start);
+    st_.m_nSendStartPos = static_cast<int>(start);
+    st_.m_nSendBlockCount =
+        static_cast<int>((image.size() - start + kBlockPayload - 1) / kBlockPayload);
+    st_.m_nSendBlocksLeft = st_.m_nSendBlockCount + 1;
+    out.push_back(Progress(R80Action::ProgressRange, st_.m_nSendBlocksLeft & 0xFFFF));
+    st_.m_sendHeader = BuildR80Header(image, static_cast<std::uint32_t>(st_.m_nSendBlocksLeft));
+    out.push_back(Write(st_.m_sendHeader));
+    out.push_back(Progress(R80Action::ProgressStep));
+    --st_.m_nSendBlocksLeft;
+    out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+    sending_ = true;
+    sendEnding_ = false;
+    return out;
+}
+
+void R80Engine::PairScan(R80Actions& out) {
+    Bytes& r = st_.m_recvBytes;
+    for (std::size_t i = 0; i + 1 < r.size(); ++i) {
+        const std::uint8_t a = r[i];
+        if (a != r[i + 1]) continue;
+        if (a == kDc3) {
+            if (st_.m_bSendHandshake == 0) st_.m_bSendHandshake = 1;
+            if (st_.m_bSendActive == 1) {
+                SendNextBlock(out);
+                r.clear();
+            } else if (sending_ && sendEnding_) {
+                // The controller asks for more after the last block: it has
+                // taken the whole document.
+                FinishSend(out);
+                r.clear();
+            }
+        } else if (a == kDc4 && st_.m_bSendHandshake == 1) {
+            ResendBlock(out);
+            r.clear();
+        } else if (a == kNak && st_.m_bSendHandshake == 1 && st_.m_bSendRestart == 0) {
+            RestartSend(out);
+            r.clear();
+        }
+    }
+}
+
+void R80Engine::BuildBlockAt(std::size_t start, R80Actions& out) {
+    const Bytes& image = st_.m_sendImage;
+    const std::size_t end = std::min(image.size(), start + kBlockPayload);
+    st_.m_nSendPos = static_cast<int>(end);
+    if (end == image.size()) st_.m_bSendActive = 0;
+    const bool last = st_.m_nSendBlocksLeft == 0;
+    if (last) st_.m_bSendActive = 0;
+    lastBlockStart_ = start;
+    out.push_back(Write(BuildBlockFrame(image.data() + start, end - start, last)));
+}
+
+void R80Engine::SendNextBlock(R80Actions& out) {
+    if (st_.m_sendHeader.empty()) return;  // no send of ours is running
+    --st_.m_nSendBlocksLeft;
+    st_.m_bSendRestart = 0;
+    BuildBlockAt(static_cast<std::size_t>(st_.m_nSendPos), out);
+    out.push_back(Progress(R80Action::ProgressStep));
+    if (st_.m_nSendBlocksLeft == 0 ||
+        static_cast<std::size_t>(st_.m_nSendPos) == st_.m_sendImage.size()) {
+        sendEnding_ = true;
+        out.push_back(Start(kTimerSendEnd, kSendEndDelay));
+    }
+    out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+    answerWritten_ = true;
+}
+
+void R80Engine::ResendBlock(R80Actions& out) {
+    if (st_.m_sendHeader.empty()) return;
+    if (st_.m_nSendBlocksLeft == st_.m_nSendBlockCount) {
+        out.push_back(Write(st_.m_sendHeader));
+    } else {
+        BuildBlockAt(lastBlockStart_, out);
+        // The last block again: its answer, or silence, still ends the send.
+        if (sendEnding_) out.push_back(Start(kTimerSendEnd, kSendEndDelay));
+    }
+    out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+    answerWritten_ = true;
+}
+
+void R80Engine::RestartSend(R80Actions& out) {
+    if (st_.m_sendHeader.empty()) return;
+    st_.m_nSendPos = st_.m_nSendStartPos;
+    st_.m_nSendBlocksLeft = st_.m_nSendBlockCount;
+    st_.m_bSendRestart = 1;
+    st_.m_bSendActive = 1;
+    sendEnding_ = false;
+    out.push_back(Progress(R80Action::ProgressPos, 0));
+    out.push_back(Progress(R80Action::ProgressRange, st_.m_nSendBlocksLeft & 0xFFFF));
+    out.push_back(Write(st_.m_sendHeader));
+    out.push_back(Progress(R80Action::ProgressStep));
+    out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+    answerWritten_ = true;
+}
+
+void R80Engine::FinishSend(R80Actions& out) {
+    out.push_back(Stop(kTimerSendEnd));
+    out.push_back(Stop(kTimerNoResponse));
+    sending_ = false;
+    sendEnding_ = false;
+    st_.m_bSendHandshake = 0;
+    st_.m_bSendActive = 0;
+    st_.m_sendHeader.clear();
+    answerWritten_ = true;  // nothing to keep alive
+    out.push_back(Show(msg::kSendingFinished, true));
+    out.push_back(Simple(R80Action::EnableControls));
+    out.push_back(Progress(R80Action::ProgressPos, 0));
+}
+
+void R80Engine::Abandon() {
+    receiving_ = false;
+    sending_ = false;
+    sendEnding_ = false;
+    st_.m_bSendActive = 0;
+    st_.m_bSendHandshake = 0;
+    st_.m_sendHeader.clear();
+}
+
+R80Actions R80Engine::OnTimer(int id) {
+    switch (id) {
+        case kTimerDc3: return {Write({kDc3})};
+        case kTimerDc4: return {Write({kDc4})};
+        case kTimerNak: return {Write({kNak})};
+        case kTimerSendEnd: {
+            R80Actions out;
+            FinishSend(out);
+            return out;
+        }
+        case kTimerNoResponse: {
+            R80Actions out{Stop(kTimerNoResponse), Stop(kTimerDc3), Stop(kTimerDc4),
+                           Stop(kTimerNak)};
+            // The receive fields stay as they are; the next Receive resets them.
+            Abandon();
+            out.push_back(Show(msg::kNoResponse, true));
+            R80Action pause{R80Action::Pause};
+            pause.period = std::chrono::milliseconds{10};
+            out.push_back(pause);
+            out.push_back(Simple(R80Action::ReopenPort));
+            out.push_back(Progress(R80Action::ProgressPos, 0));
+            out.push_back(Simple(R80Action::EnableControls));
+            return out;
+        }
+        default: return {};
+    }
+}
+
+}  // namespace taplink

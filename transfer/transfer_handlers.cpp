@@ -1,0 +1,379 @@
+#include "transfer_handlers.h"
+
+#include <algorithm>
+
+#include "frames.h"
+#include "hex_display.h"
+#include "received_frames.h"
+#include "send_checks.h"
+
+namespace taplink {
+namespace {
+
+constexpr milliseconds kFailurePause{10};
+
+}  // namespace
+
+TransferHandlers::TransferHandlers(TransferContext ctx) : c_(std::move(ctx)), r80_(c_.st) {}
+
+void TransferHandlers::Disable() {
+    busy_ = true;
+    c_.win.EnableTransferControls(false);
+}
+
+void TransferHandlers::Enable() {
+    busy_ = false;
+    c_.win.EnableTransferControls(true);
+}
+
+int TransferHandlers::ShowUntilShown(const Message& m) {
+    // A box that cannot appear is tried again with the port closed.
+    for (int tries = 0; tries < 100; ++tries) {
+        if (c_.win.ShowMessage(m) != 0) return 1;
+        if (c_.comm.GetPortOpen()) c_.comm.SetPortOpen(false);
+    }
+    return 0;
+}
+
+// Send.
+
+void TransferHandlers::OnSend() {
+    RunPortSetup(c_.comm, c_.link);
+    c_.st.m_strText = c_.win.TextFromEditor();
+    if (const auto empty = CheckTextNotEmpty(c_.st.m_strText)) {
+        c_.win.ShowMessage(*empty);
+        return;
+    }
+    c_.win.SetProgressPos(0);
+    const int model = c_.model();
+    if (model == kModelR40 || model == kModelMemory) {
+        SendFrameModel(model);
+    } else if (model == kModelR80) {
+        SendR80();
+    }
+}
+
+void TransferHandlers::SendFrameModel(int model) {
+    Disable();
+    if (c_.g.g_nPeerReady != 1) {
+        sendWaiting_ = true;
+        c_.win.StartTimer(kTimerNotReady, kSendReadyTimeout);
+        c_.win.StartTimer(kTimerPeerReady, kPeerReadyPoll);
+        return;
+    }
+    sendWaiting_ = false;
+    c_.win.StopTimer(kTimerNotReady);
+    c_.win.SetProgressPos(0);
+    c_.st.m_strText = c_.win.TextFromEditor();
+    if (model == kModelR40) {
+        const PreparedProgram p = PrepareProgram(c_.st.m_strText);
+        if (p.failure) {
+            c_.win.ShowMessage(*p.failure);
+            Enable();
+            c_.g.g_nPeerReady = 0;
+            return;
+        }
+        StartPacing(BuildProgramFrame(p.cleaned, c_.g.g_bySendProto), msg::kProgramSent);
+        return;
+    }
+    c_.st.m_memImage = ParseMemoryDisplay(c_.st.m_strText);
+    if (const auto failure = CheckMemoryImage(c_.st.m_memImage)) {
+        c_.win.ShowMessage(*failure);
+        c_.g.g_nPeerReady = 0;
+        Enable();
+        return;
+    }
+    StartPacing(BuildMemoryFrame(c_.st.m_memImage), msg::kMemorySent);
+}
+
+// One byte, then the slider's delay: a timer tick per byte, so the window
+// answers while the frame goes out and the bytes keep their pace.
+void TransferHandlers::StartPacing(Bytes frame, const Message& done) {
+    paceFrame_ = std::move(frame);
+    paceNext_ = 0;
+    paceDone_ = done;
+    c_.win.SetProgressRange(static_cast<int>(paceFrame_.size()));
+    c_.win.SetProgressStep(1);
+    const milliseconds delay{c_.win.SpeedPosition() + 1};
+    c_.win.StartTimer(kTimerPace, delay);
+}
+
+void TransferHandlers::PaceTick() {
+    if (paceNext_ >= paceFrame_.size()) {
+        c_.win.StopTimer(kTimerPace);
+        return;
+    }
+    c_.win.StepProgress();
+    c_.comm.SetOutput({paceFrame_[paceNext_++]});
+    if (paceNext_ < paceFrame_.size()) return;
+    c_.win.StopTimer(kTimerPace);
+    paceFrame_.clear();
+    c_.win.ShowMessage(paceDone_);
+    Enable();
+    c_.win.SetProgressPos(0);
+    c_.g.g_nPeerReady = 0;
+}
+
+void TransferHandlers::SendR80() {
+    // At the click (the Open button is still enabled) the wait starts; a run
+    // from timer 7 finds it running.
+    if (!busy_) {
+        c_.win.StartTimer(kTimerNotReady, kR80SendReadyTimeout);
+        c_.win.StartTimer(kTimerR80Ready, kR80ReadyPoll);
+    }
+    Disable();
+    r80_.PrepareSendEntry();
+    c_.st.m_strText = c_.win.TextFromEditor();
+    if (c_.st.m_bSendHandshake != 1) return;
+    c_.win.StopTimer(kTimerNotReady);
+    c_.win.StopTimer(kTimerR80Ready);
+    PreparedR80 p = PrepareR80Image(c_.st.m_strText, c_.st.m_nDocKind);
+    c_.st.m_sendImage = std::move(p.image);
+    c_.st.m_strText = std::move(p.normalisedText);
+    if (p.failure) {
+        c_.win.ShowMessage(*p.failure);
+        c_.st.m_bSendHandshake = 0;
+        c_.st.m_bSendActive = 0;
+        r80_.Abandon();
+        Enable();
+        return;
+    }
+    ApplyR80(r80_.StartSend());
+}
+
+// Receive.
+
+void TransferHandlers::OnReceive() {
+    RunPortSetup(c_.comm, c_.link);
+    switch (c_.model()) {
+        case kModelR40:
+            Disable();
+            c_.st.m_strText.clear();
+            c_.st.m_strRecvText.clear();
+            c_.win.SetProgressPos(0);
+            for (int i = 0; i < kRequestBurst; ++i)
+                c_.comm.SetOutput({c_.g.g_byRecvProto});
+            c_.g.g_nRecvArmed = 1;
+            c_.win.StartTimer(kTimerRequest, kRequestPeriod);
+            c_.win.StartTimer(kTimerNotReady, kReceiveReadyTimeout);
+            break;
+        case kModelR80: ReceiveR80(); break;
+        case kModelMemory:
+            Disable();
+            c_.g.g_nRecvArmed = 1;
+            c_.st.m_memImage.clear();
+            c_.win.SetProgressPos(0);
+            c_.st.m_strText.clear();
+            c_.win.TextToEditor(c_.st.m_strText);
+            c_.win.StartTimer(kTimerRequest, kRequestPeriod);
+            c_.win.StartTimer(kTimerNotReady, kReceiveReadyTimeout);
+            break;
+        default: break;
+    }
+}
+
+void TransferHandlers::ReceiveR80() {
+    Disable();
+    ApplyR80(r80_.StartReceive());
+}
+
+// The serial event.
+
+void TransferHandlers::OnCommEvent() {
+    const int model = c_.model();
+    if (model == kModelR40 || model == kModelMemory) {
+        CommFrameModel(model);
+    } else if (model == kModelR80) {
+        CommR80();
+    }
+}
+
+void TransferHandlers::CommFrameModel(int model) {
+    c_.win.StopTimer(kTimerNotReady);
+    c_.win.StopTimer(kTimerRequest);
+    const bool data = c_.comm.GetCommEvent() == kComEvReceive;
+    bool read = false;
+    if (c_.g.g_nRecvArmed == 1) {
+        if (data) {
+            const Bytes in = c_.comm.GetInput();
+            read = true;
+            if (model == kModelR40) {
+                for (const std::uint8_t b : in) {
+                    if (b != 0) c_.st.m_strRecvText.push_back(static_cast<char>(b));
+                }
+            } else {
+                c_.st.m_memImage.insert(c_.st.m_memImage.end(), in.begin(), in.end());
+            }
+        }
+        FrameOutcome outcome;
+        if (model == kModelR40) {
+            const FrameCheck r = CheckProgramFrame(c_.st.m_strRecvText, c_.g.g_bySendProto);
+            outcome = r.outcome;
+            if (r.setsProgress) {
+                c_.win.SetProgressRange(r.progressMax);
+                c_.win.SetProgressPos(r.progressPos);
+            }
+            if (outcome == FrameOutcome::NotYetComplete && r.setsProgress) {
+                c_.win.TextToEditor(c_.st.m_strText);
+            } else if (outcome == FrameOutcome::Complete) {
+                c_.g.g_nRecvArmed = 0;
+                c_.st.m_strText = r.text;
+            }
+        } else {
+            const MemoryFrameCheck r = CheckMemoryFrame(c_.st.m_memImage, c_.g.g_bySendProto);
+            outcome = r.outcome;
+            if (outcome == FrameOutcome::NotYetComplete && r.setsProgress) {
+                c_.win.SetProgressRange(r.progressMax);
+                c_.win.SetProgressPos(r.progressPos);
+                AppendDumpLines(c_.st.m_memImage, c_.st.m_strText, r.linesReady);
+            } else if (outcome == FrameOutcome::Complete) {
+                FinishDump(c_.st.m_memImage, c_.st.m_strText);
+                c_.win.SetProgressPos(r.progressPos);
+                c_.g.g_nRecvArmed = 0;
+            }
+        }
+        switch (outcome) {
+            case FrameOutcome::WrongStart:
+                c_.g.g_nRecvArmed = 0;
+                c_.win.StopTimer(kTimerCollect);
+                c_.win.ShowMessage(msg::kWrongStart);
+                c_.win.SetProgressPos(0);
+                Enable();
+                break;
+            case FrameOutcome::Complete:
+                c_.win.StopTimer(kTimerCollect);
+                c_.win.ShowMessage(msg::kTakingOverFinished);
+                c_.win.SetProgressPos(0);
+                Enable();
+                c_.win.TextToEditor(c_.st.m_strText);
+                break;
+            case FrameOutcome::NotYetComplete:
+                // The controller may stop mid-frame: never wait for ever.
+                c_.win.StartTimer(kTimerCollect, kCollectTimeout);
+                break;
+        }
+    }
+    if (c_.g.g_nRecvArmed == 0 && data && !read) {
+        const Bytes in = c_.comm.GetInput();
+        if (std::find(in.begin(), in.end(), c_.g.g_byRecvProto) != in.end()) {
+            c_.g.g_nPeerReady = 1;
+        }
+    }
+    if (sendWaiting_ && c_.g.g_nPeerReady != 1) {
+        // Any event stops the ready time-out; a wait that goes on keeps one.
+        c_.win.StartTimer(kTimerNotReady, kSendReadyTimeout);
+    }
+}
+
+void TransferHandlers::CommR80() {
+    if (c_.comm.GetCommEvent() != kComEvReceive) {
+        ApplyR80(r80_.OnOtherEvent());
+        return;
+    }
+    ApplyR80(r80_.OnBytes(c_.comm.GetInput()));
+}
+
+void TransferHandlers::ApplyR80(const R80Actions& actions) {
+    for (const R80Action& a : actions) {
+        switch (a.kind) {
+            case R80Action::Write: c_.comm.SetOutput(a.bytes); break;
+            case R80Action::StartTimer: c_.win.StartTimer(a.id, a.period); break;
+            case R80Action::StopTimer: c_.win.StopTimer(a.id); break;
+            case R80Action::ProgressRange:
+                c_.win.SetProgressRange(a.value);
+                c_.win.SetProgressStep(1);
+                break;
+            case R80Action::ProgressStep: c_.win.StepProgress(); break;
+            case R80Action::ProgressPos: c_.win.SetProgressPos(a.value); break;
+            case R80Action::ShowText: c_.win.TextToEditor(c_.st.m_strText); break;
+            case R80Action::Show:
+                if (a.untilShown) {
+                    ShowUntilShown(a.message);
+                } else {
+                    c_.win.ShowMessage(a.message);
+                }
+                break;
+            case R80Action::Pause: c_.win.Pause(a.period); break;
+            case R80Action::ReopenPort:
+                if (!c_.comm.GetPortOpen()) c_.comm.SetPortOpen(true);
+                break;
+            case R80Action::EnableControls: Enable(); break;
+        }
+    }
+}
+
+// Timers.
+
+void TransferHandlers::OnTimer(int id) {
+    switch (id) {
+        case kTimerDc3:
+        case kTimerDc4:
+        case kTimerNak:
+        case kTimerNoResponse:
+        case kTimerSendEnd: ApplyR80(r80_.OnTimer(id)); break;
+        case kTimerNotReady: OnNotReadyTimeout(); break;
+        case kTimerR80Ready:
+            if (c_.st.m_bSendHandshake == 1) {
+                c_.win.StopTimer(kTimerNotReady);
+                c_.win.StopTimer(kTimerR80Ready);
+                OnSend();
+            }
+            break;
+        case kTimerRequest: c_.comm.SetOutput({c_.g.g_byRecvProto}); break;
+        case kTimerPeerReady:
+            if (c_.g.g_nPeerReady == 1) {
+                c_.win.StopTimer(kTimerPeerReady);
+                OnSend();
+            }
+            break;
+        case kTimerPace: PaceTick(); break;
+        case kTimerCollect: OnCollectTimeout(); break;
+        default: break;
+    }
+}
+
+void TransferHandlers::OnNotReadyTimeout() {
+    for (const int id : {kTimerNotReady, kTimerR80Ready, kTimerRequest, kTimerPeerReady}) {
+        c_.win.StopTimer(id);
+    }
+    // A receive that timed out is over: later bytes are not its data.
+    c_.g.g_nRecvArmed = 0;
+    sendWaiting_ = false;
+    r80_.Abandon();
+    c_.win.ShowMessage(msg::kNotReady);
+    c_.st.m_bSendHandshake = 0;
+    c_.st.m_bSendActive = 0;
+    Enable();
+}
+
+void TransferHandlers::OnCollectTimeout() {
+    c_.win.StopTimer(kTimerCollect);
+    if (c_.g.g_nRecvArmed != 1) return;
+    c_.g.g_nRecvArmed = 0;
+    // Keep what came: the part of the document received so far goes to the
+    // editor, where the operator can see and save it.
+    if (c_.model() == kModelMemory) {
+        FinishDump(c_.st.m_memImage, c_.st.m_strText);
+    } else {
+        c_.st.m_strText = PartialProgramText(c_.st.m_strRecvText);
+    }
+    c_.win.ShowMessage(msg::kNoResponse);
+    c_.win.SetProgressPos(0);
+    Enable();
+    c_.win.TextToEditor(c_.st.m_strText);
+}
+
+void TransferHandlers::EndAfterFailure() {
+    for (int id = kTimerDc3; id <= kTimerCollect; ++id)
+        c_.win.StopTimer(id);
+    c_.g.g_nRecvArmed = 0;
+    c_.g.g_nPeerReady = 0;
+    sendWaiting_ = false;
+    paceFrame_.clear();
+    r80_.Abandon();
+    c_.st.m_nRecvBusy = 0;
+    c_.win.SetProgressPos(0);
+    if (busy_) Enable();
+}
+
+}  // namespace taplink
