@@ -11,10 +11,15 @@ void FakeWindowServices::StartTimer(int id, milliseconds period) {
     timers_[id] = Timer{period, now_ + period};
 }
 
+void FakeWindowServices::After(milliseconds d, std::function<void()> f) {
+    scheduled_.emplace(now_ + d, std::move(f));
+}
+
 void FakeWindowServices::Advance(milliseconds duration) {
     const milliseconds end = now_ + duration;
     for (;;) {
-        // The earliest due timer; ties go to the lower identifier.
+        // The earliest due timer; ties go to the lower identifier, and
+        // scheduled callbacks (bytes arriving) come before timers.
         int next = 0;
         milliseconds due = end + milliseconds{1};
         for (const auto& [id, t] : timers_) {
@@ -22,6 +27,14 @@ void FakeWindowServices::Advance(milliseconds duration) {
                 due = t.due;
                 next = id;
             }
+        }
+        if (!scheduled_.empty() && scheduled_.begin()->first <= due &&
+            scheduled_.begin()->first <= end) {
+            now_ = scheduled_.begin()->first;
+            auto f = std::move(scheduled_.begin()->second);
+            scheduled_.erase(scheduled_.begin());
+            f();
+            continue;
         }
         if (due > end) break;
         now_ = due;

@@ -6,10 +6,18 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "window_services.h"
+
+namespace taplink {
+// Messages in test output as their caption and text.
+inline void PrintTo(const Message& m, std::ostream* os) {
+    *os << "[" << m.caption << "] " << m.text;
+}
+}  // namespace taplink
 
 namespace taplink::testing {
 
@@ -33,8 +41,11 @@ class FakeWindowServices : public WindowServices {
     std::string editorText;  // what the editor control holds
     milliseconds paused{0};
 
-    // Runs the clock forward, firing due timers (each at its own time).
+    // Runs the clock forward, firing due timers (each at its own time) and
+    // the callbacks scheduled with After.
     void Advance(milliseconds duration);
+    // Runs f once, when the clock has gone d further (a byte on its way).
+    void After(milliseconds d, std::function<void()> f);
     milliseconds Now() const { return now_; }
     bool TimerRunning(int id) const { return timers_.count(id) != 0; }
     milliseconds TimerPeriod(int id) const;
@@ -58,6 +69,7 @@ class FakeWindowServices : public WindowServices {
         milliseconds due;
     };
     std::map<int, Timer> timers_;
+    std::multimap<milliseconds, std::function<void()>> scheduled_;
     milliseconds now_{0};
 };
 

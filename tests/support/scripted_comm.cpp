@@ -43,6 +43,7 @@ void ScriptedComm::SetPortOpen(bool open) {
 void ScriptedComm::SetOutput(const Bytes& bytes) {
     if (!portOpen) throw CommError("write on a closed port");
     output.push_back(bytes);
+    if (onOutput) onOutput(bytes);
 }
 
 Bytes ScriptedComm::GetInput() {

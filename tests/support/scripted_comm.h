@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ class ScriptedComm : public CMSComm {
     // Accesses (as logged) that throw CommError instead of taking effect.
     std::set<std::string> refuse;
     bool portOpen = false;
+    // Called with each Output write, after it is recorded.
+    std::function<void(const Bytes&)> onOutput;
 
     // Queues bytes as received and raises OnComm with CommEvent 2.
     void Deliver(const Bytes& bytes);
