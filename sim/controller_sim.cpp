@@ -16,7 +16,8 @@ std::string Hex(std::uint8_t b) {
 
 unsigned Sum(const Bytes& b, std::size_t from) {
     unsigned s = 0;
-    for (std::size_t i = from; i < b.size(); ++i) s += b[i];
+    for (std::size_t i = from; i < b.size(); ++i)
+        s += b[i];
     return s;
 }
 
@@ -25,7 +26,8 @@ unsigned Sum(const Bytes& b, std::size_t from) {
 std::vector<Bytes> R80BlocksOf(const Bytes& document) {
     Bytes data;
     std::size_t i = 0;
-    while (i < document.size() && document[i] != '\n') ++i;  // the number line
+    while (i < document.size() && document[i] != '\n')
+        ++i;  // the number line
     for (++i; i < document.size(); ++i) {
         if (document[i] == '\r') {
             data.push_back(0);
@@ -45,15 +47,19 @@ std::vector<Bytes> R80BlocksOf(const Bytes& document) {
     Bytes& header = blocks[0];
     header = {static_cast<std::uint8_t>(count >> 24), static_cast<std::uint8_t>(count >> 16),
               static_cast<std::uint8_t>(count >> 8), static_cast<std::uint8_t>(count)};
-    for (std::size_t k = 0; k < 4; ++k) header.push_back(k < document.size() ? document[k] : ' ');
+    for (std::size_t k = 0; k < 4; ++k)
+        header.push_back(k < document.size() ? document[k] : ' ');
     return blocks;
 }
 
 ControllerSim::ControllerSim(Config config) : cfg_(std::move(config)) {
-    if (cfg_.model == Model::R80 && cfg_.role == Role::Output) outBlocks_ = R80BlocksOf(cfg_.document);
+    if (cfg_.model == Model::R80 && cfg_.role == Role::Output)
+        outBlocks_ = R80BlocksOf(cfg_.document);
 }
 
-void ControllerSim::Note(std::string line) { log_.push_back(std::move(line)); }
+void ControllerSim::Note(std::string line) {
+    log_.push_back(std::move(line));
+}
 
 void ControllerSim::Finish(bool ok, std::string status) {
     done_ = true;
@@ -91,7 +97,7 @@ Bytes ControllerSim::Start(milliseconds now) {
 }
 
 Bytes ControllerSim::OnBytes(const Bytes& in, milliseconds now) {
-    if (!started_ || in.empty()) return {};
+    if (!started_ || silent_ || in.empty()) return {};
     if (cfg_.model == Model::R80) {
         return cfg_.role == Role::Input ? R80Input(in) : R80Output(in, now);
     }
@@ -126,7 +132,8 @@ Bytes ControllerSim::FrameInput(const Bytes& in) {
     if (buffer_.size() < 3) return {};
     const std::size_t length = buffer_[1] + 256u * buffer_[2];
     if (buffer_.size() < length + 3) {
-        status_ = "receiving " + std::to_string(buffer_.size() - 3) + " of " + std::to_string(length);
+        status_ =
+            "receiving " + std::to_string(buffer_.size() - 3) + " of " + std::to_string(length);
         return {};
     }
     if (buffer_.size() > length + 3) Note("more bytes than the length announces");
@@ -185,7 +192,9 @@ Bytes ControllerSim::BuildOutputFrame() {
 }
 
 Bytes ControllerSim::FrameOutput(const Bytes& in) {
-    if (done_ || cfg_.fault.kind == FaultKind::Silence || std::find(in.begin(), in.end(), cfg_.ready) == in.end()) return {};
+    if (done_ || cfg_.fault.kind == FaultKind::Silence ||
+        std::find(in.begin(), in.end(), cfg_.ready) == in.end())
+        return {};
     Bytes frame = BuildOutputFrame();
     Finish(true, "request seen, sent a frame of " + std::to_string(frame.size()) + " bytes");
     return frame;
@@ -231,6 +240,7 @@ Bytes ControllerSim::R80Input(const Bytes& in) {
         }
         if (faultHere && cfg_.fault.kind == FaultKind::Silence) {
             faultUsed_ = true;
+            silent_ = true;
             Note("block " + std::to_string(index) + ": no answer (fault)");
             status_ = "silent";
             continue;
@@ -330,6 +340,7 @@ Bytes ControllerSim::R80Output(const Bytes& in, milliseconds now) {
                         cfg_.fault.kind != FaultKind::None;
     if (faulty && cfg_.fault.kind == FaultKind::Silence) {
         faultUsed_ = true;
+        silent_ = true;
         Note("block " + std::to_string(index) + ": silent (fault)");
         status_ = "silent";
         return {};

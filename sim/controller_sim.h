@@ -27,19 +27,19 @@ enum class Form { Auto, Program, Document };
 
 enum class FaultKind {
     None,
-    Silence,       // never answer (at block `at` for R80)
-    WrongStart,    // "R40/R60", "Memory": the frame starts with another byte
-    WrongLength,   // "R40/R60", "Memory": the length announces 5 more bytes
-    CutShort,      // "R40/R60", "Memory": only the first half of the frame
-    ExtraBytes,    // "R40/R60", "Memory": three more bytes after the frame
-    BadChecksum,   // R80 output: block `at` goes out once with a wrong sum
-    DropByte,      // R80 output: block `at` goes out once without its third byte
-    DuplicateByte, // R80 output: block `at` goes out once with its third byte twice
-    AnswerDc4,     // R80 input: block `at` is answered DC4 once
-    AnswerNak,     // R80 input: block `at` is answered NAK once
-    DuplicateDc3,  // R80 input: block `at` is answered with two DC3 pairs
-    StaleDc3,      // R80 input: a second DC3 pair right after the first at the start
-    SingleDc3,     // R80 input: block `at` is answered with one DC3, not a pair
+    Silence,        // never answer (at block `at` for R80)
+    WrongStart,     // "R40/R60", "Memory": the frame starts with another byte
+    WrongLength,    // "R40/R60", "Memory": the length announces 5 more bytes
+    CutShort,       // "R40/R60", "Memory": only the first half of the frame
+    ExtraBytes,     // "R40/R60", "Memory": three more bytes after the frame
+    BadChecksum,    // R80 output: block `at` goes out once with a wrong sum
+    DropByte,       // R80 output: block `at` goes out once without its third byte
+    DuplicateByte,  // R80 output: block `at` goes out once with its third byte twice
+    AnswerDc4,      // R80 input: block `at` is answered DC4 once
+    AnswerNak,      // R80 input: block `at` is answered NAK once
+    DuplicateDc3,   // R80 input: block `at` is answered with two DC3 pairs
+    StaleDc3,       // R80 input: a second DC3 pair right after the first at the start
+    SingleDc3,      // R80 input: block `at` is answered with one DC3, not a pair
 };
 
 struct Fault {
@@ -54,7 +54,7 @@ struct Config {
     std::uint8_t ready = 0x12;       // TapLink's receive protocol byte
     Bytes document;                  // Output: the text (R40, R80) or image (Memory)
     Form form = Form::Auto;
-    bool answerLastBlock = true;     // R80 input: answer DC3 DC3 after the last block
+    bool answerLastBlock = true;  // R80 input: answer DC3 DC3 after the last block
     Fault fault;
 };
 
@@ -63,7 +63,7 @@ struct Config {
 inline constexpr milliseconds kAnswerGuard{30};
 
 class ControllerSim {
-public:
+  public:
     explicit ControllerSim(Config config);
 
     // The operator starts the controller's input or output.
@@ -80,7 +80,7 @@ public:
     // One line per thing that happened, for the panel and the terminal.
     const std::vector<std::string>& Log() const { return log_; }
 
-private:
+  private:
     Bytes StartFrameInput();
     Bytes StartFrameOutput();
     Bytes FrameInput(const Bytes& in);
@@ -110,7 +110,8 @@ private:
     std::size_t lastSent_ = 0;
     milliseconds lastWrite_{-1000000};
     bool faultUsed_ = false;
-    int blocksIn_ = 0;              // input: blocks accepted, header included
+    bool silent_ = false;  // fallen silent for good
+    int blocksIn_ = 0;     // input: blocks accepted, header included
     std::uint32_t countIn_ = 0;
     bool lastMarkerIn_ = false;
 };

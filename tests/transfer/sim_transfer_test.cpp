@@ -12,7 +12,9 @@ namespace {
 using namespace std::chrono_literals;
 using sim::FaultKind;
 
-Bytes B(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes B(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
 
 const std::string kProgram = "%12\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 
@@ -94,7 +96,8 @@ std::string DisplayOf(const Bytes& image) {
 
 const Bytes kImage = [] {
     Bytes b(300);
-    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 13);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<std::uint8_t>(i * 13);
     return b;
 }();
 const std::string kPlc = "%999\r\n00000002\r\n00000000LD      X0001\r\n00000001OUT     Y0001\r\n" +
