@@ -228,6 +228,7 @@ void TransferHandlers::CommFrameModel(int model) {
                 AppendDumpLines(c_.st.m_memImage, c_.st.m_strText, r.linesReady);
             } else if (outcome == FrameOutcome::Complete) {
                 FinishDump(c_.st.m_memImage, c_.st.m_strText);
+                c_.win.SetProgressRange(r.progressMax);
                 c_.win.SetProgressPos(r.progressPos);
                 c_.g.g_nRecvArmed = 0;
             }

@@ -24,4 +24,13 @@ QFont DialogFont() {
     return font;
 }
 
+QFont EditorFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Zen Hei Mono"),
+                      QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("DejaVu Sans Mono")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(9);
+    return font;
+}
+
 }  // namespace taplink

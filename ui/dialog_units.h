@@ -26,4 +26,8 @@ class DialogUnits {
 // CJK face that renders the Chinese texts.
 QFont DialogFont();
 
+// The editor's font: fixed pitch, so that hex displays and programs line up,
+// with CJK glyphs for the Chinese of PLC comments.
+QFont EditorFont();
+
 }  // namespace taplink

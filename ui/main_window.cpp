@@ -17,6 +17,7 @@
 #include "port_combo.h"
 #include "protocol_field.h"
 #include "qt_window_services.h"
+#include "sim_panel.h"
 
 namespace taplink {
 namespace {
@@ -119,6 +120,7 @@ void CCncCommDlg::BuildControls() {
     };
 
     m_edText = new CNumberEdit(this);
+    m_edText->setFont(EditorFont());
     controls_[1000] = m_edText;
     btnOpen_ = button(1001, "Open File(&F)");
     btnSave_ = button(1002, "Save File(&S)");
@@ -288,8 +290,27 @@ void CCncCommDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-std::string CCncCommDlg::DeviceForPort(int n) const {
-    return m_cbPort->DeviceAt(n - 1);
+std::string CCncCommDlg::DeviceForPort(int n) {
+    const std::string device = m_cbPort->DeviceAt(n - 1);
+    if (device != kSimulatorDevice) return device;
+    if (!simulator_) {
+        simulator_ = new SimulatorPanel(this);
+        simulator_->move(frameGeometry().topRight() + QPoint(8, 0));
+        // The simulated controller follows the model chosen here; the
+        // operator can still choose another on its panel.
+        const auto follow = [this](int model) {
+            simulator_->SetModel(model == kModelR80      ? sim::Model::R80
+                                 : model == kModelMemory ? sim::Model::Memory
+                                                         : sim::Model::R40);
+        };
+        follow(m_cbModel->currentIndex());
+        connect(m_cbModel, &QComboBox::currentIndexChanged, simulator_, follow);
+    }
+    simulator_->show();
+    std::string why;
+    const std::string path = simulator_->SlavePath(&why);
+    if (path.empty()) throw CommError("Failed to open the simulator.\nError: " + why);
+    return path;
 }
 
 QWidget* CCncCommDlg::Control(int id) const {

@@ -26,6 +26,7 @@ namespace taplink {
 class CNumberEdit;
 class PortComboBox;
 class QtWindowServices;
+class SimulatorPanel;
 
 struct StartOptions {
     QString port;           // a device path to put first in the port list
@@ -40,7 +41,7 @@ class CCncCommDlg : public QDialog {
     ~CCncCommDlg() override;
 
     // The device behind CommPort number n (list position n - 1).
-    std::string DeviceForPort(int n) const;
+    std::string DeviceForPort(int n);
 
     // A control by its identifier (1000 to 1048), for the window's own
     // services and for tests.
@@ -51,6 +52,8 @@ class CCncCommDlg : public QDialog {
     const DialogState& State() const { return state_; }
     CMSComm& Comm() { return *comm_; }
     TransferHandlers& Transfer() { return *transfer_; }
+    // The built-in simulator's panel, once its port has been opened.
+    SimulatorPanel* Simulator() const { return simulator_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -105,6 +108,7 @@ class CCncCommDlg : public QDialog {
     std::vector<QWidget*> advanced_;  // in the order they are hidden and shown
     std::unique_ptr<QtWindowServices> services_;
     std::unique_ptr<TransferHandlers> transfer_;
+    SimulatorPanel* simulator_ = nullptr;
     bool opened_ = false;
 };
 

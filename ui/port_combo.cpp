@@ -33,14 +33,23 @@ void PortComboBox::Refresh() {
     for (int n = 1; n <= 255; ++n)
         addItem(QStringLiteral("COM%1").arg(n), QStringLiteral("COM%1").arg(n));
 #else
-    for (const QString& path : explicitPorts_)
-        addItem(path, path);
+    const QString simulator = QString::fromLatin1(kSimulatorDevice);
+    for (const QString& path : explicitPorts_) {
+        addItem(path == simulator ? QString::fromLatin1(kSimulatorEntry) : path, path);
+    }
     auto ports = QSerialPortInfo::availablePorts();
     std::sort(ports.begin(), ports.end(),
               [](const auto& a, const auto& b) { return a.portName() < b.portName(); });
+    // Without a serial device the simulator comes first, so that a new
+    // installation can send and receive at once.
+    const bool simulatorFirst = ports.isEmpty() && !explicitPorts_.contains(simulator);
+    if (simulatorFirst) addItem(QString::fromLatin1(kSimulatorEntry), simulator);
     for (const auto& info : ports) {
         if (explicitPorts_.contains(info.systemLocation())) continue;
         addItem(info.portName(), info.systemLocation());
+    }
+    if (!simulatorFirst && !explicitPorts_.contains(simulator)) {
+        addItem(QString::fromLatin1(kSimulatorEntry), simulator);
     }
 #endif
     int keep = current.isEmpty() ? -1 : findData(current, kPathRole);
@@ -68,6 +77,10 @@ void PortComboBox::TakeTypedPath() {
     const QString typed = lineEdit()->text().trimmed();
     if (typed.isEmpty()) {
         setCurrentIndex(currentIndex());
+        return;
+    }
+    if (typed.compare(QString::fromLatin1(kSimulatorEntry), Qt::CaseInsensitive) == 0) {
+        setCurrentIndex(findData(QString::fromLatin1(kSimulatorDevice), kPathRole));
         return;
     }
     int pos = findText(typed);

@@ -9,6 +9,11 @@
 
 namespace taplink {
 
+// The list entry of the built-in simulator: its text, and the device the
+// window resolves to the simulator's pseudo-terminal.
+inline constexpr const char* kSimulatorEntry = "Simulator";
+inline constexpr const char* kSimulatorDevice = "simulator";
+
 class PortComboBox : public QComboBox {
     Q_OBJECT
   public:

@@ -2,8 +2,20 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
 
 namespace taplink::testing {
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
 
 void ModalWatcher::Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

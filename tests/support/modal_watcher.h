@@ -5,10 +5,15 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace taplink::testing {
+
+// Runs the event loop until done() holds or the time is up; says which.
+// (QTRY_* report to QtTest, not to GoogleTest.)
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 struct SeenBox {
     std::string caption;

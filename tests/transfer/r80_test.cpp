@@ -12,7 +12,9 @@ namespace {
 using namespace std::chrono_literals;
 using sim::FaultKind;
 
-Bytes B(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes B(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
 Bytes Block(std::string_view payload, bool last) {
     return BuildBlockFrame(reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size(),
                            last);
@@ -23,7 +25,8 @@ Bytes Header(std::uint32_t count, std::string_view number) {
 }
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes all;
-    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    for (const auto& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
     return all;
 }
 
@@ -58,8 +61,7 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
     EXPECT_EQ(r.Drain(), Bytes{kDc3});
     r.comm.Deliver(Block(std::string("END1") + '\0', true));
     EXPECT_TRUE(r.Drain().empty());
-    EXPECT_EQ(r.st.m_strText,
-              "%999\r\nLD X1\r\n0000    OUT Y1\r\n0001    END1\r\n0002    ");
+    EXPECT_EQ(r.st.m_strText, "%999\r\nLD X1\r\n0000    OUT Y1\r\n0001    END1\r\n0002    ");
     EXPECT_EQ(r.win.editorText, r.st.m_strText);
     EXPECT_EQ(r.win.progressSteps, 3);
     EXPECT_EQ(r.win.progressPos, 0);
@@ -73,15 +75,17 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
 TEST(R80Receive, BlockEdgesOnTheLine) {
     struct Case {
         const char* name;
-        Bytes chunk;    // after a header of count 3 and number %123
-        Bytes answer;   // what the program writes next
+        Bytes chunk;       // after a header of count 3 and number %123
+        Bytes answer;      // what the program writes next
         std::string text;  // the editor's text after it
     } const cases[] = {
         {"GoodSum", {0x05, 0x00, 0x02, 0x03, 0xAB}, {kDc3}, "%123\r\n\x02\x03"},
         {"BadSum", {0x06, 0x00, 0x02, 0x03, 0xAB}, {kDc4}, "%123\r\n"},
         {"AMarkerAmongTheSumBytesIsData", {0xAA, 0x00, 0x50, 0x5A, 0xAB}, {kDc3}, "%123\r\nPZ"},
         {"ThirdByteEndsTheBlock", {0x00, 0x00, 0xAB}, {}, "%123\r\n"},
-        {"NoStepTextsWithoutNine", Cat({Block(std::string("G1") + '\0', false)}), {kDc3},
+        {"NoStepTextsWithoutNine",
+         Cat({Block(std::string("G1") + '\0', false)}),
+         {kDc3},
          "%123\r\nG1\r\n"},
     };
     for (const auto& c : cases) {
@@ -201,7 +205,8 @@ TEST(R80Receive, SilenceIsTimedOutBeforeAndInsideAnExchange) {
 
 std::string Text600() {
     std::string t = "%001\r\n";
-    while (t.size() < 6 + 598) t += "G";
+    while (t.size() < 6 + 598)
+        t += "G";
     return t;  // 598 bytes, then CR LF CR LF appended: 600 data bytes
 }
 
@@ -251,8 +256,7 @@ TEST(R80Send, EndsBy500MsOfSilenceAfterTheLastBlock) {
     EXPECT_EQ(r.st.m_recvBytes, (Bytes{kDc3, kDc3}));  // the pair stays
     r.h.OnSend();
     r.win.Advance(1ms);
-    EXPECT_EQ(r.Drain(),
-              (Bytes{0xB8, 0x00, 0x00, 0x00, 0x00, 0x02, 0x25, 0x30, 0x30, 0x31, 0xAB}));
+    EXPECT_EQ(r.Drain(), (Bytes{0xB8, 0x00, 0x00, 0x00, 0x00, 0x02, 0x25, 0x30, 0x30, 0x31, 0xAB}));
     EXPECT_EQ(r.win.progressPos, 1);
     r.comm.Deliver({kDc3, kDc3});
     EXPECT_EQ(r.Drain(), (Bytes{0xA7, 0x00, 'G', '0', '0', 0, 0, 0xAA}));
@@ -319,7 +323,8 @@ TEST(R80Send, NoPairFor60SecondsOrNoAnswerFor5Seconds) {
 
 const std::string kPlcText = [] {
     std::string t = "%999\r\n00000300\r\n";
-    for (int i = 0; i < 300; ++i) t += "00000000LD      X" + std::to_string(1000 + i) + "\r\n";
+    for (int i = 0; i < 300; ++i)
+        t += "00000000LD      X" + std::to_string(1000 + i) + "\r\n";
     return t;
 }();
 
@@ -341,7 +346,8 @@ TEST_P(R80SimTest, TransfersThroughFaults) {
     config.fault.at = c.at;
     const std::string program = [] {
         std::string t = "%123\r\n";
-        for (int i = 0; i < 120; ++i) t += "N" + std::to_string(1000 + i) + " G01 X1.5 Y2\r\n";
+        for (int i = 0; i < 120; ++i)
+            t += "N" + std::to_string(1000 + i) + " G01 X1.5 Y2\r\n";
         return t;
     }();
     config.document = B(program);
@@ -383,8 +389,7 @@ INSTANTIATE_TEST_SUITE_P(
         SimCase{"SendStaleDc3", sim::Role::Input, FaultKind::StaleDc3, 0, msg::kSendingFinished},
         SimCase{"SendSingleDc3", sim::Role::Input, FaultKind::SingleDc3, 2, msg::kNoResponse},
         SimCase{"SendSilence", sim::Role::Input, FaultKind::Silence, 2, msg::kNoResponse},
-        SimCase{"ReceiveClean", sim::Role::Output, FaultKind::None, 0,
-                msg::kTakingOverFinished},
+        SimCase{"ReceiveClean", sim::Role::Output, FaultKind::None, 0, msg::kTakingOverFinished},
         SimCase{"ReceiveBadHeaderSum", sim::Role::Output, FaultKind::BadChecksum, 0,
                 msg::kTakingOverFinished},
         SimCase{"ReceiveBadSumAtBlock2", sim::Role::Output, FaultKind::BadChecksum, 2,

@@ -158,7 +158,7 @@ TEST_F(MainWindowTest, ARefusedPortAtStartIsShownOnceAndTheWindowStaysUsable) {
     window_ = std::make_unique<CCncCommDlg>(std::move(comm), StartOptions{});
     window_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    QTRY_COMPARE(boxes_.seen.size(), 1u);
+    ASSERT_TRUE(testing::WaitUntil([&] { return boxes_.seen.size() == 1; }));
     EXPECT_EQ(boxes_.seen[0].text, "refused: PortOpen=1");
     EXPECT_EQ(boxes_.seen[0].caption, "TAPLINK");
     EXPECT_EQ(boxes_.seen[0].icon, QMessageBox::Critical);

@@ -1,0 +1,70 @@
+#include "pty_master.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace taplink::sim {
+namespace {
+
+void MakeRaw(int fd) {
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) return;
+    ::cfmakeraw(&tio);
+    ::cfsetispeed(&tio, B9600);
+    ::cfsetospeed(&tio, B9600);
+    tio.c_cflag |= CLOCAL | CREAD;
+    ::tcsetattr(fd, TCSANOW, &tio);
+}
+
+}  // namespace
+
+PtyMaster OpenPtyMaster(std::string* why) {
+    PtyMaster m;
+    m.fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m.fd < 0 || ::grantpt(m.fd) != 0 || ::unlockpt(m.fd) != 0) {
+        if (why) *why = std::string("no pseudo-terminal: ") + std::strerror(errno);
+        if (m.fd >= 0) ::close(m.fd);
+        m.fd = -1;
+        return m;
+    }
+    const char* name = ::ptsname(m.fd);
+    m.slavePath = name ? name : "";
+    MakeRaw(m.fd);
+    return m;
+}
+
+int OpenSerialDevice(const std::string& path, std::string* why) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        if (why) *why = "cannot open " + path + ": " + std::strerror(errno);
+        return -1;
+    }
+    MakeRaw(fd);
+    return fd;
+}
+
+ReadResult ReadSome(int fd, Bytes& into) {
+    std::uint8_t buf[4096];
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n > 0) {
+        into.insert(into.end(), buf, buf + n);
+        return ReadResult::Data;
+    }
+    if (n == 0) return ReadResult::PeerClosed;
+    if (errno == EAGAIN || errno == EINTR) return ReadResult::Nothing;
+    if (errno == EIO) return ReadResult::PeerClosed;
+    return ReadResult::Failed;
+}
+
+std::size_t WriteSome(int fd, const Bytes& bytes, std::size_t from) {
+    if (from >= bytes.size()) return 0;
+    const ssize_t n = ::write(fd, bytes.data() + from, bytes.size() - from);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+}  // namespace taplink::sim

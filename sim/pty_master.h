@@ -1,0 +1,32 @@
+// The controller's end of a pseudo-terminal pair: TapLink opens the other
+// end by path as its serial port.
+#pragma once
+
+#include <string>
+
+#include "ms_comm.h"
+
+namespace taplink::sim {
+
+struct PtyMaster {
+    int fd = -1;
+    std::string slavePath;
+};
+
+// A new pair, raw and non-blocking on our side; fd is -1 when the system has
+// none to give, and *why says so.
+PtyMaster OpenPtyMaster(std::string* why);
+
+// A serial device opened raw and non-blocking at 9600,N,8,1 (for running
+// the simulator on a real port); -1 on failure with *why.
+int OpenSerialDevice(const std::string& path, std::string* why);
+
+enum class ReadResult { Data, Nothing, PeerClosed, Failed };
+// Reads what waits. PeerClosed: nobody has the other end open just now
+// (TapLink closes and reopens its port at every Send and Receive).
+ReadResult ReadSome(int fd, Bytes& into);
+
+// Writes as much as the line takes now; returns how many bytes went.
+std::size_t WriteSome(int fd, const Bytes& bytes, std::size_t from);
+
+}  // namespace taplink::sim

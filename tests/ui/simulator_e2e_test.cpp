@@ -1,0 +1,122 @@
+// The real window on the built-in simulator: QSerialPort on a real
+// pseudo-terminal pair, real timers, the controller played by the panel.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "main_window.h"
+#include "modal_watcher.h"
+#include "port_combo.h"
+#include "qt_serial_comm.h"
+#include "sim_options.h"
+#include "sim_panel.h"
+#include "text_codec.h"
+
+namespace taplink {
+namespace {
+
+class SimulatorTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto comm = std::make_unique<QtSerialComm>(
+            [this](int n) { return window_ ? window_->DeviceForPort(n) : std::string{}; });
+        StartOptions options;
+        options.port = QString::fromLatin1(kSimulatorDevice);
+        window_ = std::make_unique<CCncCommDlg>(std::move(comm), options);
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        ASSERT_TRUE(testing::WaitUntil([&] { return window_->Simulator() != nullptr; }));
+        ASSERT_TRUE(testing::WaitUntil([&] { return window_->Comm().GetPortOpen(); }));
+        if (!boxes_.seen.empty()) GTEST_SKIP() << "no pseudo-terminal: " << boxes_.seen[0].text;
+    }
+    void TearDown() override { window_.reset(); }
+
+    void Choose(int model) {
+        qobject_cast<QComboBox*>(window_->Control(1048))->setCurrentIndex(model);
+    }
+    void Click(int id) {
+        QTest::mouseClick(qobject_cast<QPushButton*>(window_->Control(id)), Qt::LeftButton);
+    }
+    std::string Editor() const {
+        return EditorTextToBytes(
+            qobject_cast<QPlainTextEdit*>(window_->Control(1000))->toPlainText());
+    }
+    void SetEditor(const std::string& text) {
+        qobject_cast<QPlainTextEdit*>(window_->Control(1000))
+            ->setPlainText(BytesToEditorText(text));
+    }
+    // Waits for the transfer to end with a message; returns its text.
+    std::string WaitForEnd() {
+        EXPECT_TRUE(testing::WaitUntil([&] { return !boxes_.seen.empty(); }, 10000));
+        EXPECT_TRUE(testing::WaitUntil([&] { return window_->Control(1004)->isEnabled(); }));
+        return boxes_.seen.empty() ? std::string{} : boxes_.seen.back().text;
+    }
+
+    testing::ModalWatcher boxes_;
+    std::unique_ptr<CCncCommDlg> window_;
+};
+
+TEST_F(SimulatorTest, TheSimulatorIsAPortEntryOfItsOwn) {
+    auto* port = qobject_cast<QComboBox*>(window_->Control(1013));
+    EXPECT_EQ(port->currentText(), QString::fromLatin1(kSimulatorEntry));
+    EXPECT_TRUE(window_->Simulator()->isVisible());
+}
+
+TEST_F(SimulatorTest, SendsAndReceivesEachModel) {
+    struct Case {
+        const char* name;
+        int model;
+        std::string sent;  // what TapLink sends from its editor
+        std::string held;  // what the controller holds afterwards (text models)
+        const char* sendDone;
+    } const cases[] = {
+        {"R40", kModelR40, "%12\r\nN0000 G00  X10\r\n\r\nN0010 M30",
+         "%12\r\nN0000 G00 X10\r\nN0010 M30\r\n", "Data transmission be finished!"},
+        {"R80", kModelR80, "%123\r\nN10 G00 X10\r\nN20 M30",
+         "%123\r\nN10 G00 X10\r\nN20 M30\r\n\r\n", "Sending is finished!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes_.seen.clear();
+        Choose(c.model);
+        SetEditor(c.sent);
+        Click(1004);  // then the operator starts the controller's input
+        window_->Simulator()->StartInput();
+        EXPECT_EQ(WaitForEnd(), c.sendDone) << window_->Simulator()->Status().toStdString();
+        // The last bytes may still be on their way when the message shows.
+        const Bytes held(c.held.begin(), c.held.end());
+        EXPECT_TRUE(testing::WaitUntil([&] { return window_->Simulator()->Held() == held; }))
+            << window_->Simulator()->Status().toStdString();
+
+        boxes_.seen.clear();
+        window_->Simulator()->StartOutput();  // it sends back what it holds
+        Click(1005);
+        EXPECT_EQ(WaitForEnd(), "Taking-over is finished!");
+        EXPECT_EQ(Editor(), c.held);
+    }
+}
+
+TEST_F(SimulatorTest, AMemoryImageGoesOutAndComesBackThroughTheDisplay) {
+    Choose(kModelMemory);
+    const Bytes image = sim::SampleDocument(sim::Model::Memory);
+    window_->Simulator()->SetHeld(image);
+    window_->Simulator()->StartOutput();
+    Click(1005);
+    EXPECT_EQ(WaitForEnd(), "Taking-over is finished!");
+    const std::string display = Editor();
+    EXPECT_EQ(display.size(), image.size() / 8 * 55);
+
+    boxes_.seen.clear();
+    window_->Simulator()->SetHeld({});
+    Click(1004);
+    window_->Simulator()->StartInput();
+    EXPECT_EQ(WaitForEnd(), "Data transmission be finished!");
+    EXPECT_TRUE(testing::WaitUntil([&] { return window_->Simulator()->Held() == image; }));
+}
+
+}  // namespace
+}  // namespace taplink
