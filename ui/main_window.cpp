@@ -121,6 +121,9 @@ void CCncCommDlg::BuildControls() {
 
     m_edText = new CNumberEdit(this);
     m_edText->setFont(EditorFont());
+    m_edText->SetHooks({[this]() -> const std::string& { return globals_.g_strTextCopy; },
+                        [this] { return m_cbModel->currentIndex(); },
+                        [this](const Message& m) { services_->ShowMessage(m); }});
     controls_[1000] = m_edText;
     btnOpen_ = button(1001, "Open File(&F)");
     btnSave_ = button(1002, "Save File(&S)");
@@ -343,7 +346,13 @@ void CCncCommDlg::OnSetup() {
 
 void CCncCommDlg::OnEditorChanged() {
     state_.m_strText = services_->TextFromEditor();
+    // The copy also follows text the program puts in (Open, Receive), so
+    // that the first Enter after a load numbers from the loaded program.
     globals_.g_strTextCopy = state_.m_strText;
+    if (!m_edText->ChangingFromProgram() && state_.m_strText.size() > kEditorTextLimit) {
+        services_->ShowMessage({"请填入不多于" + std::to_string(kEditorTextLimit) + "个的字符。",
+                                std::string(kAppName), MessageIcon::Exclamation});
+    }
 }
 
 void CCncCommDlg::OnProtoFieldEdited(QLineEdit* field, std::string& member, std::uint8_t& byte) {

@@ -2,9 +2,9 @@
 
 #include <QEventLoop>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSlider>
+#include "number_edit.h"
 
 #include "text_codec.h"
 
@@ -90,7 +90,7 @@ std::string QtWindowServices::TextFromEditor() {
 }
 
 void QtWindowServices::TextToEditor(const std::string& text) {
-    w_.editor->setPlainText(BytesToEditorText(text));
+    w_.editor->SetTextFromProgram(BytesToEditorText(text));
 }
 
 }  // namespace taplink

@@ -11,12 +11,13 @@
 
 #include "window_services.h"
 
-class QPlainTextEdit;
 class QProgressBar;
 class QSlider;
 class QWidget;
 
 namespace taplink {
+
+class CNumberEdit;
 
 class QtWindowServices : public QObject, public WindowServices {
     Q_OBJECT
@@ -26,7 +27,7 @@ class QtWindowServices : public QObject, public WindowServices {
         std::vector<QWidget*> transferControls;  // in disabling order
         QProgressBar* progress = nullptr;
         QSlider* speed = nullptr;
-        QPlainTextEdit* editor = nullptr;
+        CNumberEdit* editor = nullptr;
     };
 
     QtWindowServices(Widgets widgets, std::function<void(int)> onTimer, QObject* parent = nullptr);

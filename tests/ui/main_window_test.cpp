@@ -175,8 +175,8 @@ TEST_F(MainWindowTest, EnterInTheEditorBreaksTheLineAndInAListEndsTheProgram) {
     QTest::keyClicks(editor, "%12");
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_TRUE(window_->isVisible());
-    EXPECT_EQ(window_->State().m_strText, "%12\r\n");
-    EXPECT_EQ(window_->Shared().g_strTextCopy, "%12\r\n");
+    EXPECT_EQ(window_->State().m_strText, "%12\r\nN0000");  // numbered as it goes
+    EXPECT_EQ(window_->Shared().g_strTextCopy, "%12\r\nN0000");
 
     QTest::keyClick(editor, Qt::Key_Escape);  // the editor keeps its keys
     EXPECT_TRUE(window_->isVisible());
