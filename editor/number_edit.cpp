@@ -18,7 +18,7 @@ CNumberEdit::CNumberEdit(QWidget* parent) : QPlainTextEdit(parent) {
 
 std::size_t CNumberEdit::CaretInText() const {
     const int end = textCursor().selectionEnd();
-    return EditorTextToBytes(toPlainText().left(end)).size();
+    return EditorTextToBytes(document()->toRawText().left(end)).size();
 }
 
 void CNumberEdit::SetTextFromProgram(const QString& text) {

@@ -1,30 +1,145 @@
 #include "text_codec.h"
 
+#include <QPlainTextEdit>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTextDocument>
 
 namespace taplink {
 namespace {
 
 constexpr const char* kCodePage = "GB18030";
+constexpr char16_t kEscapeBase = 0xF700;  // U+F700 + byte: a byte carried as it is
+constexpr char16_t kBareLineFeed = 0x2028;
+constexpr char16_t kBlockSeparator = 0x2029;
+
+bool IsEscape(char16_t c) {
+    return c >= kEscapeBase && c <= kEscapeBase + 0xFF;
+}
+
+// Control characters the editor would not keep as they are.
+bool NeedsEscape(unsigned char b) {
+    return (b < 0x20 && b != '\t') || b == 0x7F;
+}
+
+QChar Escape(unsigned char b) {
+    return QChar(static_cast<char16_t>(kEscapeBase + b));
+}
+
+// Decodes one well-formed-looking sequence; false when it does not come back
+// to the same bytes, or would look like an escape.
+bool DecodeExact(const char* p, qsizetype n, QString& out) {
+    QStringDecoder decoder(kCodePage, QStringDecoder::Flag::Stateless);
+    const QString s = decoder(QByteArrayView(p, n));
+    if (decoder.hasError() || s.isEmpty()) return false;
+    for (const QChar c : s) {
+        // Characters that stand for something else in the editor's text.
+        if (IsEscape(c.unicode()) || c == kBareLineFeed || c == kBlockSeparator) return false;
+    }
+    QStringEncoder encoder(kCodePage, QStringEncoder::Flag::Stateless);
+    const QByteArray back = encoder(s);
+    if (back != QByteArrayView(p, n)) return false;
+    out += s;
+    return true;
+}
+
+// The length of the GB18030 sequence starting at i, by its shape alone.
+qsizetype SequenceLength(const std::string& b, std::size_t i) {
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(b[k]); };
+    const unsigned char lead = at(i);
+    if (lead < 0x80) return 1;
+    if (lead == 0x80 || lead == 0xFF || i + 1 >= b.size()) return 0;
+    const unsigned char second = at(i + 1);
+    if (second >= 0x30 && second <= 0x39) {
+        if (i + 3 >= b.size()) return 0;
+        const unsigned char third = at(i + 2), fourth = at(i + 3);
+        return third >= 0x81 && third <= 0xFE && fourth >= 0x30 && fourth <= 0x39 ? 4 : 0;
+    }
+    return (second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFE) ? 2 : 0;
+}
 
 }  // namespace
 
 QString BytesToEditorText(const std::string& bytes) {
-    QStringDecoder decoder(kCodePage);
-    const QByteArray raw(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QString text = decoder.isValid() ? QString(decoder(raw)) : QString::fromLatin1(raw);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    QString out;
+    out.reserve(static_cast<qsizetype>(bytes.size()));
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            out += QChar('\n');
+            i += 2;
+            continue;
+        }
+        if (b == '\n') {
+            out += QChar(kBareLineFeed);
+            ++i;
+            continue;
+        }
+        if (b < 0x80) {
+            out += NeedsEscape(b) ? Escape(b) : QChar(b);
+            ++i;
+            continue;
+        }
+        // A run of non-ASCII bytes: decoded whole when it comes back exact,
+        // else sequence by sequence, escaping what does not.
+        std::size_t end = i;
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80) {
+            const qsizetype n = SequenceLength(bytes, end);
+            end += n > 1 ? static_cast<std::size_t>(n) : 1;
+        }
+        end = std::min(end, bytes.size());
+        if (DecodeExact(bytes.data() + i, static_cast<qsizetype>(end - i), out)) {
+            i = end;
+            continue;
+        }
+        while (i < end) {
+            const qsizetype n = SequenceLength(bytes, i);
+            if (n > 1 && DecodeExact(bytes.data() + i, n, out)) {
+                i += static_cast<std::size_t>(n);
+            } else {
+                out += Escape(static_cast<unsigned char>(bytes[i]));
+                ++i;
+            }
+        }
+    }
+    return out;
 }
 
 std::string EditorTextToBytes(const QString& text) {
-    QString crlf = text;
-    crlf.replace(QChar(QChar::ParagraphSeparator), QChar('\n'));
-    crlf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    QStringEncoder encoder(kCodePage);
-    const QByteArray raw = encoder.isValid() ? QByteArray(encoder(crlf)) : crlf.toLatin1();
-    return std::string(raw.constData(), static_cast<std::size_t>(raw.size()));
+    std::string out;
+    out.reserve(static_cast<std::size_t>(text.size()) + 16);
+    QStringEncoder encoder(kCodePage, QStringEncoder::Flag::Stateless);
+    qsizetype runStart = -1;
+    const auto flush = [&](qsizetype end) {
+        if (runStart < 0) return;
+        const QByteArray raw = encoder(QStringView(text).mid(runStart, end - runStart));
+        out.append(raw.constData(), static_cast<std::size_t>(raw.size()));
+        runStart = -1;
+    };
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const char16_t c = text[k].unicode();
+        if (c == '\n' || c == kBlockSeparator || c == kBareLineFeed || IsEscape(c) || c < 0x80) {
+            flush(k);
+            if (c == '\n' || c == kBlockSeparator) {
+                out += "\r\n";
+            } else if (c == kBareLineFeed) {
+                out += '\n';
+            } else if (IsEscape(c)) {
+                out += static_cast<char>(c - kEscapeBase);
+            } else {
+                out += static_cast<char>(c);
+            }
+            continue;
+        }
+        if (runStart < 0) runStart = k;
+    }
+    flush(text.size());
+    return out;
+}
+
+std::string EditorBytes(const QPlainTextEdit& editor) {
+    return EditorTextToBytes(editor.document()->toRawText());
 }
 
 }  // namespace taplink

@@ -113,7 +113,6 @@ class ControllerSim {
     bool silent_ = false;  // fallen silent for good
     int blocksIn_ = 0;     // input: blocks accepted, header included
     std::uint32_t countIn_ = 0;
-    bool lastMarkerIn_ = false;
 };
 
 // The "R80" image of a document as a controller holds it: the program number

@@ -8,12 +8,6 @@
 #include "send_checks.h"
 
 namespace taplink {
-namespace {
-
-constexpr milliseconds kFailurePause{10};
-
-}  // namespace
-
 TransferHandlers::TransferHandlers(TransferContext ctx) : c_(std::move(ctx)), r80_(c_.st) {}
 
 void TransferHandlers::Disable() {

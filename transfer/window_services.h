@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "messages.h"
@@ -62,6 +63,19 @@ class WindowServices {
     // and the member shown in the editor.
     virtual std::string TextFromEditor() = 0;
     virtual void TextToEditor(const std::string& text) = 0;
+
+    // The platform's open or save dialog. filter is in the "name|pattern|...||"
+    // form; the answer is the full path, or nothing when cancelled. A save
+    // dialog asks before replacing an existing file.
+    struct FileDialog {
+        bool save = false;
+        std::string filter;
+        std::string defaultExtension;
+    };
+    virtual std::optional<std::string> AskFile(const FileDialog& dialog) = 0;
+
+    // The save query before a load: 1 for "是", 2 for "否" (or closed).
+    virtual int AskSaveQuery() = 0;
 };
 
 }  // namespace taplink

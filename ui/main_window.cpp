@@ -95,6 +95,9 @@ CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& opti
     transfer_ = std::make_unique<TransferHandlers>(TransferContext{
         *comm_, *services_, state_, globals_, link_, [this] { return m_cbModel->currentIndex(); }});
 
+    files_ = std::make_unique<FileCommands>(*services_, state_,
+                                            [this] { return m_cbModel->currentIndex(); });
+
     InitDialog();
     ConnectHandlers();
     comm_->SetOnComm([this] { Guarded([&] { OnCommEvent(); }); });
@@ -235,6 +238,8 @@ void CCncCommDlg::InitDialog() {
 void CCncCommDlg::ConnectHandlers() {
     connect(btnAbout_, &QPushButton::clicked, this, &CCncCommDlg::OnAbout);
     connect(btnSetup_, &QPushButton::clicked, this, &CCncCommDlg::OnSetup);
+    connect(btnOpen_, &QPushButton::clicked, this, [this] { files_->OnOpenFile(); });
+    connect(btnSave_, &QPushButton::clicked, this, [this] { files_->OnSaveFile(); });
     connect(btnSend_, &QPushButton::clicked, this,
             [this] { Guarded([&] { transfer_->OnSend(); }); });
     connect(btnReceive_, &QPushButton::clicked, this,

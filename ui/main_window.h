@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dialog_state.h"
+#include "file_commands.h"
 #include "link_settings.h"
 #include "ms_comm.h"
 #include "transfer_handlers.h"
@@ -108,6 +109,7 @@ class CCncCommDlg : public QDialog {
     std::vector<QWidget*> advanced_;  // in the order they are hidden and shown
     std::unique_ptr<QtWindowServices> services_;
     std::unique_ptr<TransferHandlers> transfer_;
+    std::unique_ptr<FileCommands> files_;
     SimulatorPanel* simulator_ = nullptr;
     bool opened_ = false;
 };

@@ -1,10 +1,12 @@
 #include "qt_window_services.h"
 
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QSlider>
 #include "number_edit.h"
+#include "save_query_dialog.h"
 
 #include "text_codec.h"
 
@@ -85,8 +87,39 @@ int QtWindowServices::SpeedPosition() {
     return w_.speed->value();
 }
 
+namespace {
+
+// "name|pattern|name|pattern||" to the dialog's "name (pattern);;..." form.
+// The names carry their patterns already, as in "G指令文件(*.txt)".
+QString DialogFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList names;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) break;
+        names << parts[i];
+    }
+    return names.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+std::optional<std::string> QtWindowServices::AskFile(const FileDialog& dialog) {
+    QFileDialog box(w_.owner);
+    box.setAcceptMode(dialog.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    box.setFileMode(dialog.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    box.setNameFilter(DialogFilter(dialog.filter));
+    box.setDefaultSuffix(QString::fromStdString(dialog.defaultExtension));
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return std::nullopt;
+    return box.selectedFiles().front().toStdString();
+}
+
+int QtWindowServices::AskSaveQuery() {
+    CSaveQueryDlg query(w_.owner);
+    return query.exec() == QDialog::Accepted ? 1 : 2;
+}
+
 std::string QtWindowServices::TextFromEditor() {
-    return EditorTextToBytes(w_.editor->toPlainText());
+    return EditorBytes(*w_.editor);
 }
 
 void QtWindowServices::TextToEditor(const std::string& text) {

@@ -44,6 +44,8 @@ class QtWindowServices : public QObject, public WindowServices {
     int SpeedPosition() override;
     std::string TextFromEditor() override;
     void TextToEditor(const std::string& text) override;
+    std::optional<std::string> AskFile(const FileDialog& dialog) override;
+    int AskSaveQuery() override;
 
     bool TimerActive(int id) const;
 

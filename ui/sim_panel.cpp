@@ -105,7 +105,7 @@ void SimulatorPanel::SetModel(sim::Model model) {
 }
 
 Bytes SimulatorPanel::Held() const {
-    const std::string text = EditorTextToBytes(held_->toPlainText());
+    const std::string text = EditorBytes(*held_);
     if (CurrentModel() == sim::Model::Memory) return ParseMemoryDisplay(text);
     return Bytes(text.begin(), text.end());
 }

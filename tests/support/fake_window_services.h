@@ -63,6 +63,24 @@ class FakeWindowServices : public WindowServices {
     std::string TextFromEditor() override { return editorText; }
     void TextToEditor(const std::string& text) override { editorText = text; }
 
+    // File dialogs answer from this list in order (nothing: cancelled), and
+    // record what they were asked.
+    std::vector<std::optional<std::string>> fileAnswers;
+    std::vector<FileDialog> fileDialogs;
+    std::optional<std::string> AskFile(const FileDialog& dialog) override {
+        fileDialogs.push_back(dialog);
+        if (fileAnswers.empty()) return std::nullopt;
+        auto answer = fileAnswers.front();
+        fileAnswers.erase(fileAnswers.begin());
+        return answer;
+    }
+    int saveQueryAnswer = 2;
+    int saveQueries = 0;
+    int AskSaveQuery() override {
+        ++saveQueries;
+        return saveQueryAnswer;
+    }
+
   private:
     struct Timer {
         milliseconds period;

@@ -1,0 +1,61 @@
+// The Open and Save commands, per model, over the window services: file
+// dialogs with their filters, the save query before a load, the document
+// kinds that Send reads, and every message of the file formats.
+#pragma once
+
+#include <functional>
+
+#include "dialog_state.h"
+#include "window_services.h"
+
+namespace taplink {
+
+// The filters, as the dialogs are asked for them.
+inline constexpr const char* kOpenFilterR40 = "G指令文件(*.txt)|*.txt||";
+inline constexpr const char* kOpenFilterR80 =
+    "G指令文件(*.txt)|*.txt|PLC文件(*.ldx)|*.ldx|新PLC文件(*.ld2)|*.ld2||";
+inline constexpr const char* kOpenFilterMemory =
+    "二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp||";
+inline constexpr const char* kSaveFilterR40 = "Text File(*.txt)|*.txt||";
+inline constexpr const char* kSaveFilterR80 = "G指令文件(*.txt)|*.txt|PLC文件(*.ldx)|*.ldx||";
+inline constexpr const char* kSaveFilterMemory =
+    "二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp||";
+
+namespace msg {
+extern const Message kNoMemoryImage;
+}  // namespace msg
+
+// The file messages that name a file and the system's reason.
+Message ReadFailedMessage(const std::string& path, const std::string& why);
+Message WriteFailedMessage(const std::string& path, const std::string& why);
+
+// The memory image shown as the hex display: a full line for each complete
+// group of eight bytes from the start of the file.
+std::string MemoryImageDisplay(const Bytes& image);
+
+class FileCommands {
+  public:
+    FileCommands(WindowServices& win, DialogState& st, std::function<int()> model)
+        : win_(win), st_(st), model_(std::move(model)) {}
+
+    // "Open File(&F)". Nothing the operator has is dropped until a new
+    // document has been loaded.
+    void OnOpenFile();
+    // "Save File(&S)". True when the document was written.
+    bool OnSaveFile();
+
+  private:
+    bool OpenR40(const std::string& path);
+    bool OpenR80(const std::string& path);
+    bool OpenMemory(const std::string& path);
+    bool SaveText(const std::string& path);
+    bool SaveLadder(const std::string& path);
+    bool SaveMemoryImage(const std::string& path);
+    void Show(const Message& m) { win_.ShowMessage(m); }
+
+    WindowServices& win_;
+    DialogState& st_;
+    std::function<int()> model_;
+};
+
+}  // namespace taplink

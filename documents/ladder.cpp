@@ -1,0 +1,187 @@
+#include "ladder.h"
+
+#include <algorithm>
+
+namespace taplink {
+
+namespace msg {
+namespace {
+const std::string kApp(kAppName);
+}  // namespace
+
+const Message kPlcDocumentMissing{
+    "Do not discover the PLC document,Examine that the document is entire or not please!",
+    "Notice!", MessageIcon::Exclamation};
+const Message kLadderDamaged{"Document content damages!", "Warning!", MessageIcon::Stop};
+const Message kNotALadderDocument{
+    "This document is not identification a ldx of correct PLC ladder diagram software "
+    "document,Have no way to cover!",
+    kApp, MessageIcon::None};
+const Message kPlcMustBegin999{
+    "The PLC document must begin from the document number,And the document number must be %999!",
+    kApp, MessageIcon::None};
+const Message kPlcNeedsEnd1End2{
+    "Ask the document storing to be short of necessary END1 of standard PLC document or END2 "
+    "instruction,The wrong document has no way to cover!",
+    kApp, MessageIcon::None};
+const Message kPlcLayoutWrong{
+    "The file layout waiting for memory is wrong,Memory has no way to carry out!", kApp,
+    MessageIcon::None};
+const Message kPlcLineEndAfterNumber{
+    "Carriage return starts data of the head office number queen be obliged to!", kApp,
+    MessageIcon::None};
+const Message kPlcHeadOfficeDigits{
+    "The 2nd row of data are PLC document head office numbers,It must be 8 figures,Insufficient "
+    "can have 0 added in at the head!",
+    kApp, MessageIcon::None};
+const Message kPlcHeadOfficeZero{
+    "The head office number is 00000000: the PLC document has no steps, nothing was written!", kApp,
+    MessageIcon::None};
+}  // namespace msg
+
+namespace {
+
+constexpr std::size_t kMarkerSkip = kTotalStepsMarker.size() + 1;  // marker and separator
+constexpr std::size_t kStepField = 8;
+constexpr std::size_t kMnemonicWidth = 8;
+constexpr std::size_t kNumberWidth = 4;
+constexpr std::string_view kAddressLetters = "XYFGRCTAKLP";
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Appends the run from i up to (not including) a stop character or the end,
+// padded with leading zeros to four; returns where the run ended.
+std::size_t AppendPaddedRun(std::string_view e, std::size_t i, std::string_view stops,
+                            std::string& o) {
+    std::size_t j = i;
+    while (j < e.size() && stops.find(e[j]) == std::string_view::npos)
+        ++j;
+    if (j - i < kNumberWidth) o.append(kNumberWidth - (j - i), '0');
+    o.append(e.substr(i, j - i));
+    return j;
+}
+
+void FixUpCodb(std::string& o) {
+    for (std::size_t p = o.find("CODB"); p != std::string::npos; p = o.find("CODB")) {
+        o[p] = 'O';  // so that the next search finds the next one
+        const std::size_t second = p + 13;
+        if (second >= o.size() || !IsDigit(o[second])) continue;
+        std::size_t end = second;
+        while (end < o.size() && o[end] != ' ')
+            ++end;
+        if (end - second < kNumberWidth) o.insert(second, kNumberWidth - (end - second), '0');
+        const std::size_t comma = p + 30;
+        if (comma >= o.size()) continue;
+        if (o[comma] == ' ') {
+            o.insert(comma, ",");
+        } else if (o[comma] != ',') {
+            o.insert(comma, ", ");
+        }
+    }
+    for (std::size_t p = o.find("OODB"); p != std::string::npos; p = o.find("OODB"))
+        o[p] = 'C';
+}
+
+}  // namespace
+
+std::variant<std::string, Message> LoadLadderSection(std::string_view text) {
+    const std::size_t p1 = text.find(kTotalStepsMarker);
+    const std::size_t p2 = text.find(kSectionEndMarker);
+    if (p1 == std::string_view::npos || p2 == std::string_view::npos || p2 < p1 + kMarkerSkip) {
+        return msg::kLadderDamaged;
+    }
+    return std::string(text.substr(p1 + kMarkerSkip, p2 - p1 - kMarkerSkip));
+}
+
+std::string ConvertToLadderSection(std::string_view e, std::string o) {
+    std::size_t i = 14;
+    while (i < e.size()) {
+        if (e[i] == '\n' && i + 1 < e.size()) {
+            o.push_back('\n');
+            ++i;
+            // A line too short for its step field ends the pass: nothing is
+            // read past the text, and nothing is made up after it.
+            if (e.size() - i < kStepField) {
+                o.append(e.substr(i));
+                break;
+            }
+            o.append(e.substr(i, kStepField));
+            i += kStepField;
+            while (i < e.size() && e[i] == ' ')
+                ++i;
+            std::string w(kMnemonicWidth, ' ');
+            std::size_t written = 0;
+            while (i < e.size() && e[i] != ' ' && e[i] != '\r') {
+                if (written < kMnemonicWidth) w[written++] = e[i];
+                ++i;
+            }
+            o += w;
+            while (i < e.size() && e[i] == ' ')
+                ++i;
+            if (i >= e.size()) break;
+            if (e[i] == '\r') {
+                o.push_back('\r');
+                ++i;
+            } else if (IsDigit(e[i])) {
+                i = AppendPaddedRun(e, i, " \r", o);
+            }
+            continue;
+        }
+        const char c = e[i];
+        o.push_back(c);
+        if (kAddressLetters.find(c) != std::string_view::npos) {
+            i = AppendPaddedRun(e, i + 1, " .\r", o) - 1;
+        } else if (c == 'D' && i + 1 < e.size() && IsDigit(e[i + 1])) {
+            i = AppendPaddedRun(e, i + 1, " .\r", o) - 1;
+        }
+        if (e[i] == ' ' && i + 1 < e.size() && e[i + 1] == ' ') {
+            while (i + 1 < e.size() && e[i + 1] == ' ')
+                ++i;
+        }
+        ++i;
+    }
+    FixUpCodb(o);
+    return o;
+}
+
+std::variant<std::string, Message> MergeIntoLadder(std::string_view t, std::string_view e) {
+    const std::size_t p1 = t.find(kTotalStepsMarker);
+    const std::size_t p2 = t.find(kSectionEndMarker);
+    if (p1 == std::string_view::npos || p2 == std::string_view::npos) {
+        return msg::kNotALadderDocument;
+    }
+    if (e.find("%999") == std::string_view::npos || e.empty() || e[0] != '%') {
+        return msg::kPlcMustBegin999;
+    }
+    if (e.find("END1") == std::string_view::npos || e.find("END2") == std::string_view::npos) {
+        return msg::kPlcNeedsEnd1End2;
+    }
+    if (e.size() <= 16) return msg::kPlcLayoutWrong;
+    if (e[4] != '\r' || e[5] != '\n') return msg::kPlcLineEndAfterNumber;
+    std::string head;
+    for (std::size_t k = 6; k < 14; ++k) {
+        if (!IsDigit(e[k])) return msg::kPlcHeadOfficeDigits;
+        if (!head.empty() || e[k] != '0') head.push_back(e[k]);
+    }
+    if (head.empty()) return msg::kPlcHeadOfficeZero;
+    if (e[14] != '\r' || e[15] != '\n') return msg::kPlcLineEndAfterNumber;
+    const std::string section = ConvertToLadderSection(e, std::move(head));
+    std::string out(t);
+    const std::size_t at = p1 + kMarkerSkip;
+    const std::size_t old = p2 >= at ? p2 - at : 0;
+    out.replace(at, old, section);
+    return out;
+}
+
+std::string LadderBackupPath(const std::string& path) {
+    std::string lower = path;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::size_t at = lower.find(".ldx");
+    if (at == std::string::npos) return path + "_bak";
+    return path.substr(0, at) + "_bak" + path.substr(at);
+}
+
+}  // namespace taplink
