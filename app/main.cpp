@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "line_trace.h"
 #include "main_window.h"
 #include "messages.h"
 #include "qt_serial_comm.h"
@@ -37,14 +38,20 @@ int main(int argc, char* argv[]) {
     parser.addVersionOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"),
-        QStringLiteral("Put DEVICE (such as /dev/ttyUSB0 or a pseudo-terminal) first in the "
-                       "port list and open it."),
+        QStringLiteral("Put DEVICE (such as /dev/ttyUSB0, a pseudo-terminal, tcp://HOST:PORT for "
+                       "a serial device server, or simulator) first in the port list and open "
+                       "it."),
         QStringLiteral("DEVICE"));
     const QCommandLineOption modelOption(QStringLiteral("model"),
                                          QStringLiteral("Preselect the model: r40, r80 or memory."),
                                          QStringLiteral("MODEL"));
+    const QCommandLineOption traceOption(
+        QStringLiteral("trace"),
+        QStringLiteral("Write every byte in and out, with times, to FILE."),
+        QStringLiteral("FILE"));
     parser.addOption(portOption);
     parser.addOption(modelOption);
+    parser.addOption(traceOption);
     parser.process(app);
 
     taplink::StartOptions options;
@@ -71,7 +78,17 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    taplink::CCncCommDlg dialog(std::move(comm), options);
+    std::unique_ptr<taplink::CMSComm> control = std::move(comm);
+    if (parser.isSet(traceOption)) {
+        auto trace = std::make_shared<taplink::LineTrace>(parser.value(traceOption).toStdString());
+        if (!trace->ok()) {
+            std::fprintf(stderr, "taplink: cannot write the trace %s\n",
+                         qPrintable(parser.value(traceOption)));
+            return 2;
+        }
+        control = std::make_unique<taplink::TracingComm>(std::move(control), trace);
+    }
+    taplink::CCncCommDlg dialog(std::move(control), options);
     window = &dialog;
     dialog.show();
     dialog.exec();

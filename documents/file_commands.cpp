@@ -12,6 +12,8 @@ namespace taplink {
 namespace msg {
 const Message kNoMemoryImage{"Binary system document does not exists , has no way to preserve!",
                              std::string(kAppName), MessageIcon::None};
+const Message kLadderEmpty{"The ladder document holds no instructions: nothing to show.",
+                           std::string(kAppName), MessageIcon::None};
 }  // namespace msg
 
 namespace {
@@ -45,8 +47,8 @@ Message WriteFailedMessage(const std::string& path, const std::string& why) {
 std::string MemoryImageDisplay(const Bytes& image) {
     std::string display;
     display.reserve(image.size() / 8 * (kDisplayLineLength + 1));
-    for (std::size_t at = 0; at + 8 <= image.size(); at += 8) {
-        AppendHexLine(display, image.data() + at, 8, at);
+    for (std::size_t at = 0; at < image.size(); at += 8) {
+        AppendHexLine(display, image.data() + at, std::min<std::size_t>(8, image.size() - at), at);
     }
     return display;
 }
@@ -65,69 +67,51 @@ void FileCommands::OnOpenFile() {
     const char* ext = model == kModelR80 ? "ldx" : model == kModelMemory ? "hex" : "txt";
     const auto path = win_.AskFile({false, filter, ext});
     if (!path) return;
-    bool loaded = false;
-    switch (model) {
-        case kModelR40: loaded = OpenR40(*path); break;
-        case kModelR80: loaded = OpenR80(*path); break;
-        case kModelMemory: loaded = OpenMemory(*path); break;
-        default: break;
+    if (const auto failed = LoadDocumentFile(model, *path, st_)) {
+        Show(*failed);
+        return;
     }
-    if (loaded) win_.TextToEditor(st_.m_strText);
+    win_.TextToEditor(st_.m_strText);
 }
 
-bool FileCommands::OpenR40(const std::string& path) {
-    const FileRead r = ReadFileBytes(path);
-    if (!r.ok) {
-        Show(ReadFailedMessage(path, r.error));
-        return false;
-    }
-    st_.m_nDocKind = kDocNone;
-    st_.m_strText = r.bytes;
-    return true;
-}
-
-bool FileCommands::OpenR80(const std::string& chosen) {
+std::optional<Message> LoadDocumentFile(int model, const std::string& chosen, DialogState& st) {
+    if (chosen.empty()) return msg::kPlcDocumentMissing;
     const char last = chosen.back();
     std::string path = chosen;
-    if (last == '2') path += ".txt";  // a new-format ladder file: its text companion
+    // A new-format ladder file is read through its text companion.
+    if (model == kModelR80 && last == '2') path += ".txt";
     const FileRead r = ReadFileBytes(path);
     if (!r.ok) {
-        Show(msg::kPlcDocumentMissing);
-        return false;
+        return model == kModelR80 ? msg::kPlcDocumentMissing : ReadFailedMessage(path, r.error);
     }
-    st_.m_strDocPath = chosen;
-    st_.m_strDocFileText = r.bytes;
+    if (model == kModelMemory) {
+        st.m_nDocKind = kDocNone;
+        st.m_memImage.assign(r.bytes.begin(), r.bytes.end());
+        st.m_strText = MemoryImageDisplay(st.m_memImage);
+        return std::nullopt;
+    }
+    if (model != kModelR80) {
+        st.m_nDocKind = kDocNone;
+        st.m_strText = r.bytes;
+        return std::nullopt;
+    }
     if (last == 'x') {
         auto section = LoadLadderSection(r.bytes);
-        if (const Message* damaged = std::get_if<Message>(&section)) {
-            Show(*damaged);
-            return false;
-        }
-        std::string& text = std::get<std::string>(section);
-        // An empty section has nothing to show.
-        if (text.empty()) return false;
-        st_.m_nDocKind = kDocLadder;
-        st_.m_strText = "%999\r\n" + text;
+        if (const Message* damaged = std::get_if<Message>(&section)) return *damaged;
+        const std::string& text = std::get<std::string>(section);
+        if (text.empty()) return msg::kLadderEmpty;
+        st.m_nDocKind = kDocLadder;
+        st.m_strText = "%999\r\n" + text;
     } else if (last == '2') {
-        st_.m_nDocKind = kDocNewLadder;
-        st_.m_strText = "%999\r\n" + r.bytes;
+        st.m_nDocKind = kDocNewLadder;
+        st.m_strText = "%999\r\n" + r.bytes;
     } else {
-        st_.m_nDocKind = kDocText;
-        st_.m_strText = r.bytes;
+        st.m_nDocKind = kDocText;
+        st.m_strText = r.bytes;
     }
-    return true;
-}
-
-bool FileCommands::OpenMemory(const std::string& path) {
-    const FileRead r = ReadFileBytes(path);
-    if (!r.ok) {
-        Show(ReadFailedMessage(path, r.error));
-        return false;
-    }
-    st_.m_nDocKind = kDocNone;
-    st_.m_memImage.assign(r.bytes.begin(), r.bytes.end());
-    st_.m_strText = MemoryImageDisplay(st_.m_memImage);
-    return true;
+    st.m_strDocPath = chosen;
+    st.m_strDocFileText = r.bytes;
+    return std::nullopt;
 }
 
 bool FileCommands::OnSaveFile() {
@@ -141,7 +125,13 @@ bool FileCommands::OnSaveFile() {
     const std::string ext = LowerExtension(*path);
     if (ext.empty()) return false;
     if (ext == "txt") return SaveText(*path);
-    if (ext == "ldx") return SaveLadder(*path);
+    if (ext == "ldx") {
+        if (const auto failed = SaveLadderDocument(*path, st_.m_strText)) {
+            Show(*failed);
+            return false;
+        }
+        return true;
+    }
     return SaveMemoryImage(*path);
 }
 
@@ -153,26 +143,21 @@ bool FileCommands::SaveText(const std::string& path) {
     return true;
 }
 
-bool FileCommands::SaveLadder(const std::string& path) {
+std::optional<Message> SaveLadderDocument(const std::string& path, const std::string& e) {
     const FileRead old = ReadFileBytes(path);
     if (old.ok) {
         // The backup comes first, whole, whatever the checks say after.
         const std::string backup = LadderBackupPath(path);
         if (const auto why = WriteFileBytes(backup, old.bytes)) {
-            Show(WriteFailedMessage(backup, *why));
-            return false;
+            return WriteFailedMessage(backup, *why);
         }
     }
-    auto merged = MergeIntoLadder(old.ok ? old.bytes : std::string{}, st_.m_strText);
-    if (const Message* refused = std::get_if<Message>(&merged)) {
-        Show(*refused);
-        return false;
-    }
+    auto merged = MergeIntoLadder(old.ok ? old.bytes : std::string{}, e);
+    if (const Message* refused = std::get_if<Message>(&merged)) return *refused;
     if (const auto why = WriteFileAtomically(path, std::get<std::string>(merged))) {
-        Show(WriteFailedMessage(path, *why));
-        return false;
+        return WriteFailedMessage(path, *why);
     }
-    return true;
+    return std::nullopt;
 }
 
 bool FileCommands::SaveMemoryImage(const std::string& path) {

@@ -23,15 +23,27 @@ inline constexpr const char* kSaveFilterMemory =
 
 namespace msg {
 extern const Message kNoMemoryImage;
+extern const Message kLadderEmpty;
 }  // namespace msg
 
 // The file messages that name a file and the system's reason.
 Message ReadFailedMessage(const std::string& path, const std::string& why);
 Message WriteFailedMessage(const std::string& path, const std::string& why);
 
-// The memory image shown as the hex display: a full line for each complete
-// group of eight bytes from the start of the file.
+// The memory image shown as the hex display: a full line for each group of
+// eight bytes from the start of the file, and a last line for what is left,
+// so that every byte is shown and sent.
 std::string MemoryImageDisplay(const Bytes& image);
+
+// Loads a document file as Open does for the model: the editor text, the
+// document kind and, for "Memory", the image. Nothing in st changes on
+// failure; the message says why.
+std::optional<Message> LoadDocumentFile(int model, const std::string& path, DialogState& st);
+
+// Writes the PLC text document e into the ladder document at path: the
+// backup first (whole), then the checks, then the document, atomically.
+// The message says why nothing (or only the backup) was written.
+std::optional<Message> SaveLadderDocument(const std::string& path, const std::string& e);
 
 class FileCommands {
   public:
@@ -45,11 +57,7 @@ class FileCommands {
     bool OnSaveFile();
 
   private:
-    bool OpenR40(const std::string& path);
-    bool OpenR80(const std::string& path);
-    bool OpenMemory(const std::string& path);
     bool SaveText(const std::string& path);
-    bool SaveLadder(const std::string& path);
     bool SaveMemoryImage(const std::string& path);
     void Show(const Message& m) { win_.ShowMessage(m); }
 

@@ -23,6 +23,15 @@ class CommError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A port given as tcp://HOST:PORT is a serial device server (raw TCP, or
+// ser2net): the line settings are made on the server, not by this program.
+inline bool IsNetworkPort(const std::string& device) {
+    return device.rfind("tcp://", 0) == 0;
+}
+inline constexpr const char* kNetworkPortNote =
+    "Bit rate, parity, data bits, stop bits and handshaking are set on the serial device server "
+    "for a tcp:// port; the values chosen here are not sent to it.";
+
 // CommEvent values the program looks at.
 constexpr short kComEvReceive = 2;
 

@@ -1,6 +1,7 @@
 #include "qt_serial_comm.h"
 
 #include <QMetaObject>
+#include <QUrl>
 
 #ifdef Q_OS_UNIX
 #include <termios.h>
@@ -37,11 +38,29 @@ QtSerialComm::QtSerialComm(PortResolver resolver, QObject* parent)
     : QObject(parent), resolver_(std::move(resolver)) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialComm::OnReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialComm::OnErrorOccurred);
+    connect(&socket_, &QTcpSocket::readyRead, this, &QtSerialComm::OnReadyRead);
+    connect(&socket_, &QTcpSocket::disconnected, this, &QtSerialComm::OnSocketLost);
+    connect(&socket_, &QTcpSocket::errorOccurred, this, &QtSerialComm::OnSocketLost);
 }
 
 QtSerialComm::~QtSerialComm() {
-    // Silence the error handler: closing during destruction is not a failure.
+    // Silence the error handlers: closing during destruction is not a failure.
     port_.disconnect(this);
+    socket_.disconnect(this);
+    Flush();
+}
+
+void QtSerialComm::Flush() {
+    // Written bytes still queued here go to the device before it closes:
+    // nothing already handed over is lost.
+    QIODevice& device = Device();
+    while (IsOpen() && device.bytesToWrite() > 0) {
+        if (!device.waitForBytesWritten(kFlushTimeoutMs)) break;
+    }
+}
+
+bool QtSerialComm::IsOpen() const {
+    return tcp_ ? socket_.state() == QAbstractSocket::ConnectedState : port_.isOpen();
 }
 
 void QtSerialComm::Fail(const std::string& operation, const QString& reason) {
@@ -51,7 +70,7 @@ void QtSerialComm::Fail(const std::string& operation, const QString& reason) {
 }
 
 void QtSerialComm::SetCommPort(short port) {
-    if (port_.isOpen()) Fail("change the port number of", "the port is already open");
+    if (IsOpen()) Fail("change the port number of", "the port is already open");
     if (port < 1) {
         throw CommError("Invalid port number " + std::to_string(port) + ".");
     }
@@ -63,19 +82,19 @@ void QtSerialComm::SetHandshaking(long value) {
         throw CommError("Invalid handshaking value " + std::to_string(value) + ".");
     }
     handshaking_ = value;
-    if (port_.isOpen()) ApplyHandshaking();
+    if (IsOpen() && !tcp_) ApplyHandshaking();
 }
 
 void QtSerialComm::SetInBufferSize(short size) {
-    if (port_.isOpen()) Fail("resize the input buffer of", "the port is already open");
+    if (IsOpen()) Fail("resize the input buffer of", "the port is already open");
     inBufferSize_ = size;
 }
 
 void QtSerialComm::SetInBufferCount(short count) {
-    if (!port_.isOpen()) Fail("empty the input buffer of", "the port is not open");
+    if (!IsOpen()) Fail("empty the input buffer of", "the port is not open");
     if (count == 0) {
-        port_.clear(QSerialPort::Input);
-        port_.readAll();
+        if (!tcp_) port_.clear(QSerialPort::Input);
+        Device().readAll();
     }
 }
 
@@ -85,24 +104,34 @@ void QtSerialComm::SetInputLen(short len) {
 
 void QtSerialComm::SetOutBufferSize(short /*size*/) {
     // QSerialPort's write buffer grows as needed; nothing to limit here.
-    if (port_.isOpen()) Fail("resize the output buffer of", "the port is already open");
+    if (IsOpen()) Fail("resize the output buffer of", "the port is already open");
 }
 
 bool QtSerialComm::GetPortOpen() {
-    return port_.isOpen();
+    return IsOpen();
 }
 
 void QtSerialComm::SetPortOpen(bool open) {
     if (!open) {
+        Flush();
         if (port_.isOpen()) port_.close();
+        if (socket_.state() != QAbstractSocket::UnconnectedState) {
+            failureReported_ = true;  // our own closing is no lost connection
+            socket_.abort();
+        }
         return;
     }
-    if (port_.isOpen()) Fail("open", "the port is already open");
+    if (IsOpen()) Fail("open", "the port is already open");
     device_ = resolver_ ? resolver_(commPort_) : std::string{};
     if (device_.empty()) {
         throw CommError("Failed to open port " + std::to_string(commPort_) +
                         ".\nError: no serial device is present at that position of the port "
                         "list");
+    }
+    tcp_ = IsNetworkPort(device_);
+    if (tcp_) {
+        OpenNetworkPort();
+        return;
     }
     port_.setPortName(QString::fromStdString(device_));
     port_.setReadBufferSize(inBufferSize_);
@@ -127,8 +156,8 @@ void QtSerialComm::SetSettings(const std::string& settings) {
         throw CommError("Invalid settings \"" + settings + "\": " + why + ".");
     }
     // A text the device refuses is not kept: the next opening uses the last
-    // one that worked.
-    if (port_.isOpen()) {
+    // one that worked. A device server makes its own settings.
+    if (IsOpen() && !tcp_) {
         ApplySettings(settings);
         ApplyHandshaking();
     }
@@ -175,15 +204,15 @@ void QtSerialComm::ApplyHandshaking() {
 }
 
 void QtSerialComm::SetOutput(const Bytes& bytes) {
-    if (!port_.isOpen()) Fail("write to", "the port is not open");
+    if (!IsOpen()) Fail("write to", "the port is not open");
     const auto size = static_cast<qint64>(bytes.size());
-    const qint64 written = port_.write(reinterpret_cast<const char*>(bytes.data()), size);
-    if (written != size) Fail("write all data to", port_.errorString());
+    const qint64 written = Device().write(reinterpret_cast<const char*>(bytes.data()), size);
+    if (written != size) Fail("write all data to", Device().errorString());
 }
 
 Bytes QtSerialComm::GetInput() {
-    if (!port_.isOpen()) Fail("read from", "the port is not open");
-    const QByteArray data = inputLen_ > 0 ? port_.read(inputLen_) : port_.readAll();
+    if (!IsOpen()) Fail("read from", "the port is not open");
+    const QByteArray data = inputLen_ > 0 ? Device().read(inputLen_) : Device().readAll();
     return Bytes(data.begin(), data.end());
 }
 
@@ -211,12 +240,44 @@ void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
         return;
     }
     if (!port_.isOpen() || failureReported_) return;
+    ReportLost(port_.errorString());
+    port_.close();
+}
+
+void QtSerialComm::ReportLost(const QString& reason) {
     failureReported_ = true;
     const std::string what =
-        "Lost the connection to port " + device_ + ".\nError: " + port_.errorString().toStdString();
-    port_.close();
+        "Lost the connection to port " + device_ + ".\nError: " + reason.toStdString();
     QMetaObject::invokeMethod(
         this, [this, what] { FireFailure(what); }, Qt::QueuedConnection);
+}
+
+void QtSerialComm::OnSocketLost() {
+    // A dropped connection is a port failure like an unplugged adapter.
+    if (!tcp_ || failureReported_) return;
+    const QString reason = socket_.error() == QAbstractSocket::RemoteHostClosedError ||
+                                   socket_.error() == QAbstractSocket::UnknownSocketError
+                               ? QStringLiteral("the device server closed the connection")
+                               : socket_.errorString();
+    ReportLost(reason);
+    socket_.abort();
+}
+
+void QtSerialComm::OpenNetworkPort() {
+    const QUrl url(QString::fromStdString(device_));
+    if (!url.isValid() || url.host().isEmpty() || url.port() <= 0) {
+        Fail("open", QStringLiteral("a device server is given as tcp://HOST:PORT"));
+    }
+    failureReported_ = true;  // until connected, errors are the opening's own
+    socket_.abort();
+    socket_.connectToHost(url.host(), static_cast<quint16>(url.port()));
+    if (!socket_.waitForConnected(kConnectTimeoutMs)) {
+        const QString why = socket_.errorString();
+        socket_.abort();
+        Fail("open", why);
+    }
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    failureReported_ = false;
 }
 
 }  // namespace taplink

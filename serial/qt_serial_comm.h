@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <QTcpSocket>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,11 @@ namespace taplink {
 class QtSerialComm : public QObject, public CMSComm {
     Q_OBJECT
   public:
+    // How long opening a tcp:// port waits for the device server.
+    static constexpr int kConnectTimeoutMs = 3000;
+    // How long closing waits for queued bytes to leave.
+    static constexpr int kFlushTimeoutMs = 2000;
+
     // Maps the CommPort number (list position + 1) to a device path; an empty
     // path means there is no such port.
     using PortResolver = std::function<std::string(int port)>;
@@ -37,16 +43,25 @@ class QtSerialComm : public QObject, public CMSComm {
 
     // The device path of the open port (or of the last one tried).
     std::string DevicePath() const { return device_; }
+    // Hands every queued byte to the device (waits at most a few seconds).
+    void Flush();
 
   private:
     void OnReadyRead();
     void OnErrorOccurred(QSerialPort::SerialPortError error);
+    void OnSocketLost();
+    void ReportLost(const QString& reason);
+    void OpenNetworkPort();
+    QIODevice& Device() { return tcp_ ? static_cast<QIODevice&>(socket_) : port_; }
+    bool IsOpen() const;
     void ApplySettings(const std::string& settings);
     void ApplyHandshaking();
     [[noreturn]] void Fail(const std::string& operation, const QString& reason);
 
     PortResolver resolver_;
     QSerialPort port_;
+    QTcpSocket socket_;
+    bool tcp_ = false;  // the open port is a serial device server
     std::string device_;
     short commPort_ = 1;
     long handshaking_ = 0;

@@ -1,6 +1,10 @@
 #include "pty_master.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -45,6 +49,44 @@ int OpenSerialDevice(const std::string& path, std::string* why) {
         return -1;
     }
     MakeRaw(fd);
+    return fd;
+}
+
+int ListenTcp(const std::string& host, int port, int* actualPort, std::string* why) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        if (why) *why = std::string("socket: ") + std::strerror(errno);
+        return -1;
+    }
+    const int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (::inet_pton(AF_INET, host.c_str(), &addr.sin_addr) != 1) {
+        if (why) *why = "not an IPv4 address: " + host;
+        ::close(fd);
+        return -1;
+    }
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 1) != 0) {
+        if (why)
+            *why = "cannot listen on " + host + ":" + std::to_string(port) + ": " +
+                   std::strerror(errno);
+        ::close(fd);
+        return -1;
+    }
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    if (actualPort) *actualPort = ntohs(addr.sin_port);
+    return fd;
+}
+
+int AcceptClient(int listener) {
+    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd >= 0) {
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    }
     return fd;
 }
 

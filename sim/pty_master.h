@@ -21,6 +21,12 @@ PtyMaster OpenPtyMaster(std::string* why);
 // the simulator on a real port); -1 on failure with *why.
 int OpenSerialDevice(const std::string& path, std::string* why);
 
+// A listening TCP socket on host (an address such as 127.0.0.1) and port (0
+// for any free one, told in *actualPort); -1 on failure with *why.
+int ListenTcp(const std::string& host, int port, int* actualPort, std::string* why);
+// The next connection waiting on the listener, non-blocking; -1 if none.
+int AcceptClient(int listener);
+
 enum class ReadResult { Data, Nothing, PeerClosed, Failed };
 // Reads what waits. PeerClosed: nobody has the other end open just now
 // (TapLink closes and reopens its port at every Send and Receive).

@@ -9,10 +9,12 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "hex_display.h"
+#include "line_trace.h"
 #include "pty_master.h"
 #include "sim_options.h"
 
@@ -38,7 +40,11 @@ const char* kUsage =
     "  --quiet-after-last        R80 input: do not answer the last block\n"
     "  --delay MS                input: wait this long after TapLink opens the port (500)\n"
     "  --device PATH             use a serial device instead of a pseudo-terminal\n"
+    "  --listen [HOST:]PORT      serve on TCP instead, as a serial device server does\n"
+    "                            (HOST 127.0.0.1 unless given; PORT 0 picks a free one)\n"
+    "  --trace FILE              write every byte in and out, with times, to FILE\n"
     "  --once                    exit after one transfer: 0 if it went well, 1 if not\n"
+    "  --timeout SECONDS         with --once: give up (exit 1) when no transfer ended by then\n"
     "  --help\n"
     "Faults: ";
 
@@ -47,7 +53,10 @@ struct Options {
     std::string file;
     std::string out;
     std::string device;
+    std::string listen;
+    std::string trace;
     int delayMs = 500;
+    int timeoutSeconds = 0;
     bool once = false;
 };
 
@@ -148,6 +157,12 @@ int main(int argc, char** argv) {
                 o.out = *v;
             } else if (a == "--device") {
                 o.device = *v;
+            } else if (a == "--listen") {
+                o.listen = *v;
+            } else if (a == "--trace") {
+                o.trace = *v;
+            } else if (a == "--timeout") {
+                o.timeoutSeconds = std::atoi(v->c_str());
             } else if (a == "--delay") {
                 o.delayMs = std::atoi(v->c_str());
             } else {
@@ -169,8 +184,21 @@ int main(int argc, char** argv) {
     }
 
     std::string why;
-    int fd = -1;
-    if (o.device.empty()) {
+    int fd = -1;        // the line: pty master, device, or the connected client
+    int listener = -1;  // --listen: where clients connect
+    if (!o.listen.empty()) {
+        std::string host = "127.0.0.1";
+        std::string port = o.listen;
+        if (const auto colon = o.listen.rfind(':'); colon != std::string::npos) {
+            host = o.listen.substr(0, colon);
+            port = o.listen.substr(colon + 1);
+        }
+        int actual = 0;
+        listener = ListenTcp(host, std::atoi(port.c_str()), &actual, &why);
+        if (listener >= 0) {
+            std::cout << "TapLink port: tcp://" << host << ":" << actual << std::endl;
+        }
+    } else if (o.device.empty()) {
         const PtyMaster pty = OpenPtyMaster(&why);
         fd = pty.fd;
         if (fd >= 0) std::cout << "TapLink port: " << pty.slavePath << std::endl;
@@ -178,9 +206,17 @@ int main(int argc, char** argv) {
         fd = OpenSerialDevice(o.device, &why);
         if (fd >= 0) std::cout << "TapLink port: " << o.device << std::endl;
     }
-    if (fd < 0) {
+    if (fd < 0 && listener < 0) {
         std::cerr << "taplink-sim: " << why << "\n";
         return 3;
+    }
+    std::unique_ptr<LineTrace> trace;
+    if (!o.trace.empty()) {
+        trace = std::make_unique<LineTrace>(o.trace);
+        if (!trace->ok()) {
+            std::cerr << "taplink-sim: cannot write the trace " << o.trace << "\n";
+            return 2;
+        }
     }
 
     const auto t0 = Clock::now();
@@ -193,18 +229,43 @@ int main(int argc, char** argv) {
     Bytes pending;
     std::size_t sent = 0;
     for (;;) {
-        pollfd p{fd, POLLIN, 0};
-        if (sent < pending.size()) p.events |= POLLOUT;
-        ::poll(&p, 1, 10);
-        const bool peerOpen = !o.device.empty() || !(p.revents & POLLHUP);
-        if (!peerOpen) ::usleep(20000);  // nobody on the other end: do not spin
+        if (listener >= 0 && fd < 0) {
+            // TapLink connects anew at every Send and Receive.
+            pollfd l{listener, POLLIN, 0};
+            ::poll(&l, 1, 10);
+            fd = AcceptClient(listener);
+            if (fd >= 0 && trace) trace->Note("connected");
+        }
+        bool peerOpen = fd >= 0;
         Bytes in;
-        if (p.revents & POLLIN) {
-            if (ReadSome(fd, in) == ReadResult::Failed) {
-                std::cerr << "taplink-sim: read failed: " << std::strerror(errno) << "\n";
-                return 3;
+        if (fd >= 0) {
+            pollfd p{fd, POLLIN, 0};
+            if (sent < pending.size()) p.events |= POLLOUT;
+            ::poll(&p, 1, 10);
+            if (o.device.empty() && listener < 0 && (p.revents & POLLHUP)) peerOpen = false;
+            if (!peerOpen) ::usleep(20000);  // nobody on the other end: do not spin
+            if (p.revents & POLLIN) {
+                switch (ReadSome(fd, in)) {
+                    case ReadResult::Failed:
+                        if (listener < 0) {
+                            std::cerr << "taplink-sim: read failed: " << std::strerror(errno)
+                                      << "\n";
+                            return 3;
+                        }
+                        [[fallthrough]];
+                    case ReadResult::PeerClosed:
+                        if (listener >= 0) {
+                            ::close(fd);
+                            fd = -1;
+                            peerOpen = false;
+                            if (trace) trace->Note("disconnected");
+                        }
+                        break;
+                    default: break;
+                }
             }
         }
+        if (!in.empty() && trace) trace->Record('<', in);
         if (!started && peerOpen) {
             if (startAt.count() < 0)
                 startAt = now() + milliseconds{o.config.role == Role::Input ? o.delayMs : 0};
@@ -218,12 +279,25 @@ int main(int argc, char** argv) {
             const Bytes out = sim.OnBytes(in, now());
             pending.insert(pending.end(), out.begin(), out.end());
         }
-        if (sent < pending.size()) sent += WriteSome(fd, pending, sent);
+        if (fd >= 0 && sent < pending.size()) {
+            const std::size_t n = WriteSome(fd, pending, sent);
+            if (trace && n > 0) {
+                trace->Record('>', Bytes(pending.begin() + static_cast<long>(sent),
+                                         pending.begin() + static_cast<long>(sent + n)));
+            }
+            sent += n;
+        }
         if (sent == pending.size()) {
             pending.clear();
             sent = 0;
         }
         Report(sim, logged);
+        if (o.once && o.timeoutSeconds > 0 && !sim.Done() &&
+            now() > milliseconds{1000LL * o.timeoutSeconds}) {
+            std::cerr << "taplink-sim: no transfer ended within " << o.timeoutSeconds << " s ("
+                      << sim.Status() << ")\n";
+            return 1;
+        }
         if (sim.Done() && doneAt.count() < 0) {
             doneAt = now();
             Deliver(o, sim);

@@ -217,6 +217,7 @@ void CCncCommDlg::InitDialog() {
     m_cbBitRate->setCurrentIndex(kInitialBitRatePos);
     m_cbModel->setCurrentIndex(options_.model);
     if (!options_.port.isEmpty()) m_cbPort->AddExplicitPort(options_.port);
+    OnPortChosen(m_cbPort->currentIndex());
     m_cbPort->setCurrentIndex(m_cbPort->count() > 0 ? 0 : -1);
     m_cbParity->setCurrentIndex(kInitialParityPos);
     m_cbDataBits->setCurrentIndex(kInitialDataBitsPos);
@@ -253,8 +254,10 @@ void CCncCommDlg::ConnectHandlers() {
     });
     connect(m_cbBitRate, &QComboBox::currentIndexChanged, this,
             [this](int pos) { OnBitRateChanged(link_, pos); });
-    connect(m_cbPort, &QComboBox::currentIndexChanged, this,
-            [this](int pos) { OnPortChanged(link_, pos); });
+    connect(m_cbPort, &QComboBox::currentIndexChanged, this, [this](int pos) {
+        OnPortChanged(link_, pos);
+        OnPortChosen(pos);
+    });
     connect(m_cbParity, &QComboBox::currentIndexChanged, this,
             [this](int pos) { OnParityChanged(link_, pos, m_cbBitRate->currentIndex()); });
     connect(m_cbDataBits, &QComboBox::currentIndexChanged, this,
@@ -384,6 +387,22 @@ void CCncCommDlg::OnTimer(int id) {
 
 void CCncCommDlg::OnCommEvent() {
     transfer_->OnCommEvent();
+}
+
+void CCncCommDlg::OnPortChosen(int pos) {
+    // A serial device server makes the line settings itself: say so on the
+    // lists, and once in a message, rather than letting them look applied.
+    const std::string device = m_cbPort->DeviceAt(pos);
+    const bool network = IsNetworkPort(device);
+    const QString note = network ? QString::fromUtf8(kNetworkPortNote) : QString();
+    for (const int id : {1007, 1031, 1032, 1034, 1036, 1013})
+        controls_.at(id)->setToolTip(note);
+    const QString server = QString::fromStdString(device);
+    if (!network || notedServers_.contains(server)) return;
+    notedServers_ << server;
+    QTimer::singleShot(0, this, [this, note] {
+        services_->ShowMessage({note.toStdString(), std::string(kAppName), MessageIcon::None});
+    });
 }
 
 void CCncCommDlg::OnLineFailure(const std::string& what) {

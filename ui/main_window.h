@@ -74,6 +74,7 @@ class CCncCommDlg : public QDialog {
     void OnTimer(int id);
     void OnCommEvent();
     void OnLineFailure(const std::string& what);
+    void OnPortChosen(int pos);
 
     // Runs a handler; a failure raised inside the serial control ends it and
     // is shown in a stop-icon box, and the window stays usable.
@@ -111,6 +112,7 @@ class CCncCommDlg : public QDialog {
     std::unique_ptr<TransferHandlers> transfer_;
     std::unique_ptr<FileCommands> files_;
     SimulatorPanel* simulator_ = nullptr;
+    QStringList notedServers_;  // device servers the operator has been told about
     bool opened_ = false;
 };
 

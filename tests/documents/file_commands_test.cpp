@@ -172,8 +172,10 @@ TEST_F(FileCommandsTest, MemoryImagesOpenAsTheDisplayAndSaveAsBytes) {
     win_.fileAnswers = {Write("img.hex", image)};
     files_.OnOpenFile();
     EXPECT_EQ(win_.fileDialogs[0].filter, "二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp||");
-    EXPECT_EQ(win_.editorText.size(), 110u);  // two full lines; bytes 16 to 19 not shown
+    // Two full lines and a last one for bytes 16 to 19, so that all are sent.
+    EXPECT_EQ(win_.editorText.size(), 110u + 7 + 4 * 4 + 16 - 2 + 4 * 2);
     EXPECT_EQ(win_.editorText.substr(55, 4), "0008");
+    EXPECT_EQ(win_.editorText.substr(110, 4), "0010");
     EXPECT_EQ(st_.m_memImage.size(), 20u);
 
     win_.fileAnswers = {Path("out.tmp")};

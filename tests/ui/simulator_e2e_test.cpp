@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -116,6 +117,47 @@ TEST_F(SimulatorTest, AMemoryImageGoesOutAndComesBackThroughTheDisplay) {
     window_->Simulator()->StartInput();
     EXPECT_EQ(WaitForEnd(), "Data transmission be finished!");
     EXPECT_TRUE(testing::WaitUntil([&] { return window_->Simulator()->Held() == image; }));
+}
+
+}  // namespace
+}  // namespace taplink
+
+namespace taplink {
+namespace {
+
+// The window on a serial device server: taplink-sim serving on TCP loopback.
+TEST(DeviceServer, TheWindowReceivesOverTcpAndSaysWhereTheSettingsLive) {
+    QProcess sim;
+    sim.start(QStringLiteral(TAPLINK_SIM_PATH),
+              {"--listen", "0", "--model", "r40", "--role", "output", "--once", "--timeout", "30"});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(sim.waitForReadyRead(5000));
+    const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed().mid(14);
+    ASSERT_TRUE(port.startsWith("tcp://")) << port.toStdString();
+
+    testing::ModalWatcher boxes;
+    std::unique_ptr<CCncCommDlg> window;
+    auto comm = std::make_unique<QtSerialComm>(
+        [&window](int n) { return window ? window->DeviceForPort(n) : std::string{}; });
+    StartOptions options;
+    options.port = port;
+    window = std::make_unique<CCncCommDlg>(std::move(comm), options);
+    window->show();
+    ASSERT_TRUE(testing::WaitUntil([&] { return window->Comm().GetPortOpen(); }));
+    ASSERT_TRUE(testing::WaitUntil([&] { return !boxes.seen.empty(); }));
+    EXPECT_EQ(boxes.seen[0].text, kNetworkPortNote);
+    EXPECT_EQ(window->Control(1007)->toolTip().toStdString(), kNetworkPortNote);
+
+    QTest::mouseClick(qobject_cast<QPushButton*>(window->Control(1005)), Qt::LeftButton);
+    ASSERT_TRUE(testing::WaitUntil([&] { return boxes.seen.size() == 2; }, 10000));
+    EXPECT_EQ(boxes.seen[1].text, "Taking-over is finished!");
+    const std::string sample = "%12\r\nN0000 G92 X0 Z0\r\n";
+    EXPECT_EQ(
+        EditorBytes(*qobject_cast<QPlainTextEdit*>(window->Control(1000))).substr(0, sample.size()),
+        sample);
+    window.reset();
+    EXPECT_TRUE(sim.waitForFinished(5000));
+    EXPECT_EQ(sim.exitCode(), 0);
 }
 
 }  // namespace

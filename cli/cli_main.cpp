@@ -1,0 +1,315 @@
+// taplink-cli: scripted transfers, conversions and memory image displays,
+// with the same checks, frames, timers and messages as the window.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <variant>
+
+#include "console_services.h"
+#include "file_commands.h"
+#include "file_io.h"
+#include "ladder.h"
+#include "line_trace.h"
+#include "protocol_field.h"
+#include "qt_serial_comm.h"
+#include "settings_text.h"
+#include "transfer_handlers.h"
+
+namespace taplink {
+namespace {
+
+// Exit codes a script can tell apart.
+enum ExitCode {
+    kDone = 0,
+    kUsage = 1,        // bad arguments, or a file that cannot be read or written
+    kRefused = 2,      // the document does not pass the checks
+    kNotReady = 3,     // the controller never said it was ready
+    kNoResponse = 4,   // the controller stopped answering
+    kPortFailure = 5,  // the port could not be opened or was lost
+    kBadData = 6,      // the controller sent something that is not a document
+};
+
+int CodeFor(const Message& m) {
+    if (m == msg::kProgramSent || m == msg::kMemorySent || m == msg::kSendingFinished ||
+        m == msg::kTakingOverFinished) {
+        return kDone;
+    }
+    if (m == msg::kNotReady) return kNotReady;
+    if (m == msg::kNoResponse) return kNoResponse;
+    if (m == msg::kWrongStart || m == msg::kProcedureNumberWrong) return kBadData;
+    return kRefused;
+}
+
+int Fail(const std::string& what, int code = kUsage) {
+    std::cerr << "taplink-cli: " << what << "\n";
+    return code;
+}
+
+bool WriteOutput(const QString& path, const std::string& bytes) {
+    if (path.isEmpty() || path == QLatin1String("-")) {
+        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::cout.flush();
+        return true;
+    }
+    if (const auto why = WriteFileBytes(path.toStdString(), bytes)) {
+        Fail(WriteFailedMessage(path.toStdString(), *why).text);
+        return false;
+    }
+    return true;
+}
+
+struct TransferOptions {
+    bool send = true;
+    int model = kModelR40;
+    std::string port;
+    LinkSettings link;
+    std::uint8_t sendProto = 0x11;
+    std::uint8_t recvProto = 0x12;
+    int speed = 1;
+    QString file;    // send: the document
+    QString output;  // receive: where it goes
+    QString trace;
+};
+
+int RunTransfer(const TransferOptions& o) {
+    DialogState st;
+    Globals g;
+    g.g_bySendProto = o.sendProto;
+    g.g_byRecvProto = o.recvProto;
+    if (o.send) {
+        if (const auto failed = LoadDocumentFile(o.model, o.file.toStdString(), st)) {
+            return Fail(failed->text);
+        }
+    }
+    if (IsNetworkPort(o.port)) std::cerr << "taplink-cli: " << kNetworkPortNote << "\n";
+
+    QtSerialComm serial([&o](int) { return o.port; });
+    CMSComm* comm = &serial;
+    std::unique_ptr<TracingComm> tracing;
+    if (!o.trace.isEmpty()) {
+        auto trace = std::make_shared<LineTrace>(o.trace.toStdString());
+        if (!trace->ok()) return Fail("cannot write the trace " + o.trace.toStdString());
+        tracing = std::make_unique<TracingComm>(serial, trace);
+        comm = tracing.get();
+    }
+
+    int code = -1;
+    bool ended = false;
+    QEventLoop loop;
+    TransferHandlers* handlers = nullptr;
+    const auto end = [&](int c) {
+        if (c >= 0) code = c;
+        ended = true;
+        loop.quit();
+    };
+    const auto guarded = [&](auto&& handler) {
+        try {
+            handler();
+        } catch (const CommError& e) {
+            std::cerr << "taplink-cli: " << e.what() << "\n";
+            handlers->EndAfterFailure();
+            end(kPortFailure);
+        }
+    };
+    ConsoleServices win([&](int id) { guarded([&] { handlers->OnTimer(id); }); });
+    win.speed = o.speed;
+    win.document = st.m_strText;
+    win.onMessage = [&](const Message& m) { code = CodeFor(m); };
+    win.onTransferEnded = [&] { end(-1); };
+    TransferHandlers h(TransferContext{*comm, win, st, g, o.link, [&o] { return o.model; }});
+    handlers = &h;
+    comm->SetOnComm([&] { guarded([&] { h.OnCommEvent(); }); });
+    comm->SetOnFailure([&](const std::string& what) {
+        win.FinishProgressLine();
+        std::cerr << "taplink-cli: " << what << "\n";
+        h.EndAfterFailure();
+        end(kPortFailure);
+    });
+
+    guarded([&] { o.send ? h.OnSend() : h.OnReceive(); });
+    if (!ended && h.Busy()) loop.exec();
+    win.FinishProgressLine();
+    if (code < 0) code = kRefused;
+    if (code != kDone || o.send) return code;
+
+    std::string received;
+    if (o.model == kModelMemory) {
+        Bytes image = st.m_memImage;
+        if (!image.empty() && image[0] == 0x11) image.erase(image.begin(), image.begin() + 3);
+        received.assign(image.begin(), image.end());
+    } else {
+        received = st.m_strText;
+    }
+    return WriteOutput(o.output, received) ? kDone : kUsage;
+}
+
+void AddLineOptions(QCommandLineParser& p) {
+    p.addOption({"model", "r40 (R40/R60), r80 or memory.", "MODEL", "r40"});
+    p.addOption({"port",
+                 "A serial device (/dev/ttyUSB0), a pseudo-terminal, or tcp://HOST:PORT "
+                 "for a serial device server.",
+                 "DEVICE"});
+    p.addOption({"settings", "Bit rate, parity, data bits, stop bits.", "TEXT", "9600,N,8,1"});
+    p.addOption({"handshake", "none, xonxoff, rtscts or both.", "KIND", "none"});
+    p.addOption({"proto-send", "Send protocol byte, hexadecimal.", "HEX", "11"});
+    p.addOption({"proto-recv", "Receive protocol byte, hexadecimal.", "HEX", "12"});
+    p.addOption({"speed",
+                 "Pace of R40/R60 and Memory frames: 1 (fastest) to 500; the delay "
+                 "between bytes is SPEED + 1 ms.",
+                 "N", "1"});
+    p.addOption({"trace", "Write every byte in and out, with times, to FILE.", "FILE"});
+}
+
+// Fills the line options; an error text when one is wrong.
+std::string ReadLineOptions(const QCommandLineParser& p, TransferOptions& o) {
+    const QString model = p.value("model").toLower();
+    if (model == "r40" || model == "r60") {
+        o.model = kModelR40;
+    } else if (model == "r80") {
+        o.model = kModelR80;
+    } else if (model == "memory") {
+        o.model = kModelMemory;
+    } else {
+        return "unknown model " + model.toStdString() + " (r40, r80 or memory)";
+    }
+    if (!p.isSet("port")) return "--port is required";
+    o.port = p.value("port").toStdString();
+    const std::string settings = p.value("settings").toUpper().toStdString();
+    std::string why;
+    if (!ParseSettingsText(settings, &why)) return "--settings " + settings + ": " + why;
+    o.link.g_strSettings = settings;
+    const QString hs = p.value("handshake").toLower();
+    const QStringList kinds{"none", "xonxoff", "rtscts", "both"};
+    if (!kinds.contains(hs)) return "unknown handshake " + hs.toStdString();
+    o.link.g_nHandshaking = static_cast<int>(kinds.indexOf(hs));
+    const auto send = ProtocolByteFromText(p.value("proto-send").toStdString());
+    const auto recv = ProtocolByteFromText(p.value("proto-recv").toStdString());
+    if (!send || !recv) return "protocol bytes are two hexadecimal digits";
+    o.sendProto = *send;
+    o.recvProto = *recv;
+    bool ok = false;
+    o.speed = p.value("speed").toInt(&ok);
+    if (!ok || o.speed < 1 || o.speed > 500) return "--speed takes 1 to 500";
+    o.trace = p.value("trace");
+    return {};
+}
+
+int Send(const QStringList& args) {
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "Sends FILE to the controller: a part program or PLC text (.txt), a ladder document "
+        "(.ldx) or new-format ladder document (.ld2, through its .txt companion) for r80, a "
+        "memory image (.hex, .tmp) for memory. Start the controller's input after this.");
+    p.addHelpOption();
+    p.addPositionalArgument("FILE", "The document to send.");
+    AddLineOptions(p);
+    p.process(args);
+    if (p.positionalArguments().size() != 1) return Fail("send takes one FILE (see --help)");
+    TransferOptions o;
+    if (const std::string why = ReadLineOptions(p, o); !why.empty()) return Fail(why);
+    o.file = p.positionalArguments().front();
+    return RunTransfer(o);
+}
+
+int Receive(const QStringList& args) {
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "Asks the controller for a document and writes it to FILE (or standard output): the "
+        "text as received, or the raw bytes of a memory image. Start the controller's output "
+        "after this.");
+    p.addHelpOption();
+    AddLineOptions(p);
+    p.addOption(
+        {{"o", "output"}, "Where the document goes ('-' or nothing: standard output).", "FILE"});
+    p.process(args);
+    TransferOptions o;
+    o.send = false;
+    if (const std::string why = ReadLineOptions(p, o); !why.empty()) return Fail(why);
+    o.output = p.value("output");
+    return RunTransfer(o);
+}
+
+int Convert(const QStringList& args) {
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "convert DOC.ldx [-o OUT.txt]: the ladder document's instructions as a PLC text "
+        "document.\nconvert TEXT.txt --into DOC.ldx: writes the PLC text document into the "
+        "ladder document, converted to the ladder software's layout; DOC_bak.ldx keeps the "
+        "old one.");
+    p.addHelpOption();
+    p.addPositionalArgument("FILE", "The ladder document, or the PLC text document.");
+    p.addOption({{"o", "output"}, "Where the PLC text goes (default: standard output).", "FILE"});
+    p.addOption({"into", "The ladder document to write the PLC text into.", "DOC"});
+    p.process(args);
+    if (p.positionalArguments().size() != 1) return Fail("convert takes one FILE (see --help)");
+    const std::string in = p.positionalArguments().front().toStdString();
+    const FileRead r = ReadFileBytes(in);
+    if (!r.ok) return Fail(ReadFailedMessage(in, r.error).text);
+    if (p.isSet("into")) {
+        if (const auto failed = SaveLadderDocument(p.value("into").toStdString(), r.bytes)) {
+            return Fail(failed->text, kRefused);
+        }
+        return kDone;
+    }
+    auto section = LoadLadderSection(r.bytes);
+    if (const Message* damaged = std::get_if<Message>(&section)) {
+        return Fail(damaged->text, kRefused);
+    }
+    return WriteOutput(p.value("output"), "%999\r\n" + std::get<std::string>(section)) ? kDone
+                                                                                       : kUsage;
+}
+
+int HexDump(const QStringList& args) {
+    QCommandLineParser p;
+    p.setApplicationDescription("Prints a memory image (.hex, .tmp) as TapLink shows it.");
+    p.addHelpOption();
+    p.addPositionalArgument("IMAGE", "The memory image.");
+    p.process(args);
+    if (p.positionalArguments().size() != 1) return Fail("hexdump takes one IMAGE (see --help)");
+    const std::string in = p.positionalArguments().front().toStdString();
+    const FileRead r = ReadFileBytes(in);
+    if (!r.ok) return Fail(ReadFailedMessage(in, r.error).text);
+    std::string display = MemoryImageDisplay(Bytes(r.bytes.begin(), r.bytes.end()));
+    if (!display.empty() && display.back() != '\n') display += "\r\n";
+    return WriteOutput({}, display) ? kDone : kUsage;
+}
+
+const char* kUsageText =
+    "usage: taplink-cli COMMAND [options]\n"
+    "  send FILE --port DEVICE [--model r40|r80|memory] [line options]\n"
+    "  receive --port DEVICE [--model ...] [-o FILE] [line options]\n"
+    "  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx\n"
+    "  hexdump IMAGE\n"
+    "taplink-cli COMMAND --help tells more.\n"
+    "Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,\n"
+    "4 no response, 5 port failure, 6 wrong data from the controller.\n";
+
+}  // namespace
+}  // namespace taplink
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("taplink-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
+    QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2 || args[1] == QLatin1String("--help") || args[1] == QLatin1String("-h")) {
+        std::cout << taplink::kUsageText;
+        return args.size() < 2 ? taplink::kUsage : taplink::kDone;
+    }
+    if (args[1] == QLatin1String("--version")) {
+        std::cout << "taplink-cli " << TAPLINK_VERSION << "\n";
+        return 0;
+    }
+    const QString command = args.takeAt(1);
+    args[0] = args[0] + QLatin1Char(' ') + command;
+    if (command == QLatin1String("send")) return taplink::Send(args);
+    if (command == QLatin1String("receive")) return taplink::Receive(args);
+    if (command == QLatin1String("convert")) return taplink::Convert(args);
+    if (command == QLatin1String("hexdump")) return taplink::HexDump(args);
+    std::cerr << "taplink-cli: unknown command " << command.toStdString() << "\n"
+              << taplink::kUsageText;
+    return taplink::kUsage;
+}
