@@ -60,7 +60,7 @@ struct Config {
 
 // Answer bytes that arrive this soon after a block of ours are repeats sent
 // before TapLink saw that block: they are not taken as its answer.
-inline constexpr milliseconds kAnswerGuard{30};
+inline constexpr milliseconds kAnswerGuard{10};
 
 class ControllerSim {
   public:

@@ -1,0 +1,248 @@
+// Randomised sessions of the "R80" block protocol with faults on the line:
+// TapLink's engine against the simulated controller's, in memory, on the
+// virtual clock. Every session must end either with the document identical
+// at the other side or with a failure message and a usable window; the suite
+// prints what happened. TAPLINK_FAULT_SEED=N replays a run,
+// TAPLINK_FAULT_SESSIONS=N sets its length.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <random>
+
+#include "frames.h"
+#include "sim_line.h"
+
+namespace taplink::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+enum class FaultKind { BitFlip, Drop, Duplicate, Insert, CorruptAnswer, Silence };
+const char* Name(FaultKind k) {
+    switch (k) {
+        case FaultKind::BitFlip: return "bit flip";
+        case FaultKind::Drop: return "dropped byte";
+        case FaultKind::Duplicate: return "duplicated byte";
+        case FaultKind::Insert: return "inserted byte";
+        case FaultKind::CorruptAnswer: return "corrupted answer";
+        case FaultKind::Silence: return "silence";
+    }
+    return "?";
+}
+
+struct LineFault {
+    FaultKind kind;
+    bool toController;     // the direction it hits
+    std::size_t at;        // position in that direction's stream
+    std::uint8_t value;    // bit number, or the inserted byte
+    bool used = false;
+    bool sumInvisible = false;  // the fault left the 16-bit sum as it was
+    int sumDelta = 0;
+};
+
+// Faults applied to bytes in flight, by their position in each direction.
+struct FaultyLine {
+    std::vector<LineFault> faults;
+    std::size_t sent[2] = {0, 0};
+    milliseconds silentUntil[2] = {milliseconds{-1}, milliseconds{-1}};
+
+    Bytes Apply(Bytes chunk, bool toController, milliseconds now) {
+        const int d = toController ? 1 : 0;
+        Bytes out;
+        for (const std::uint8_t b : chunk) {
+            const std::size_t pos = sent[d]++;
+            bool keep = true;
+            std::uint8_t value = b;
+            for (LineFault& f : faults) {
+                if (f.used || f.toController != toController || f.at != pos) continue;
+                f.used = true;
+                switch (f.kind) {
+                    case FaultKind::BitFlip:
+                        value ^= static_cast<std::uint8_t>(1u << (f.value % 8));
+                        f.sumDelta = static_cast<int>(value) - static_cast<int>(b);
+                        break;
+                    case FaultKind::Drop:
+                        keep = false;
+                        f.sumDelta = -static_cast<int>(b);
+                        break;
+                    case FaultKind::Duplicate:
+                        out.push_back(value);
+                        f.sumDelta = b;
+                        break;
+                    case FaultKind::Insert:
+                        out.push_back(f.value);
+                        f.sumDelta = f.value;
+                        break;
+                    case FaultKind::CorruptAnswer:
+                        value = static_cast<std::uint8_t>(kDc3 + f.value % 3);
+                        break;
+                    case FaultKind::Silence: silentUntil[d] = now + 6000ms; break;
+                }
+                f.sumInvisible = f.kind != FaultKind::CorruptAnswer &&
+                                 f.kind != FaultKind::Silence && f.sumDelta == 0;
+            }
+            if (now < silentUntil[d]) keep = false;
+            if (keep) out.push_back(value);
+        }
+        return out;
+    }
+};
+
+std::string RandomProgram(std::mt19937& rng, std::size_t dataBytes) {
+    static const std::string words[] = {"G00", "G01", "X12.5", "Z-3", "F100", "M30", "S800", "T0101"};
+    std::string t = "%" + std::to_string(100 + rng() % 155) + "\r\n";
+    std::string line;
+    while (t.size() < dataBytes + 6) {
+        line = "N" + std::to_string(rng() % 10000);
+        for (std::size_t k = 0, n = rng() % 5; k < n; ++k) line += " " + words[rng() % 8];
+        t += line + "\r\n";
+    }
+    return t;
+}
+
+struct Figures {
+    int sessions = 0, completed = 0, failedCleanly = 0, beyondChecksum = 0, unconfirmed = 0,
+        silentCorruptions = 0, hangs = 0;
+    std::map<std::string, int> faults;
+};
+
+TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
+    const char* seedText = std::getenv("TAPLINK_FAULT_SEED");
+    const char* sessionsText = std::getenv("TAPLINK_FAULT_SESSIONS");
+    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20261206u;
+    const int sessions = sessionsText ? std::atoi(sessionsText) : 500;
+    std::cout << "fault suite: seed " << seed << " (TAPLINK_FAULT_SEED=" << seed
+              << " replays it), " << sessions << " sessions\n";
+    std::mt19937 rng(seed);
+    Figures fig;
+    std::vector<std::string> problems;
+
+    for (int s = 0; s < sessions; ++s) {
+        const bool controllerSends = s % 2 == 1;
+        // Mostly small documents, some up to the limit.
+        const std::size_t size = rng() % 4 == 0 ? rng() % 32000 : rng() % 3000;
+        const std::string doc = RandomProgram(rng, size);
+
+        TransferRig rig;
+        rig.model = kModelR80;
+        sim::Config config = SimConfig(sim::Model::R80, controllerSends ? sim::Role::Output
+                                                                         : sim::Role::Input);
+        config.document = Bytes(doc.begin(), doc.end());
+        sim::ControllerSim controller(config);
+        FaultyLine faulty;
+        const int nFaults = static_cast<int>(rng() % 4);
+        // Bytes on the line: the document and its block frames, plus answers.
+        const std::size_t span = doc.size() + doc.size() / 256 * 3 + 20;
+        for (int k = 0; k < nFaults; ++k) {
+            LineFault f;
+            f.kind = static_cast<FaultKind>(rng() % 6);
+            // Data travel towards the receiving side, answers the other way;
+            // an answer corrupted is always an answer.
+            const bool answers = f.kind == FaultKind::CorruptAnswer || rng() % 4 == 0;
+            f.toController = controllerSends ? answers : !answers;
+            f.at = answers ? rng() % (span / 128 + 8) : rng() % span;
+            f.value = static_cast<std::uint8_t>(rng());
+            faulty.faults.push_back(f);
+            ++fig.faults[Name(f.kind)];
+        }
+        // Both directions go through the faulty line, 1 ms each way.
+        std::function<void(const Bytes&)> toTapLink = [&](const Bytes& out) {
+            const Bytes in = faulty.Apply(out, false, rig.win.Now());
+            if (!in.empty()) rig.win.After(1ms, [&, in] { rig.comm.Deliver(in); });
+        };
+        rig.comm.onOutput = [&](const Bytes& b) {
+            const Bytes out = faulty.Apply(b, true, rig.win.Now());
+            if (out.empty()) return;
+            rig.win.After(1ms, [&, out] { toTapLink(controller.OnBytes(out, rig.win.Now())); });
+        };
+        if (controllerSends) {
+            toTapLink(controller.Start(rig.win.Now()));
+            rig.h.OnReceive();
+        } else {
+            rig.win.editorText = doc;
+            rig.h.OnSend();
+            rig.win.Advance(20ms);
+            toTapLink(controller.Start(rig.win.Now()));
+        }
+        // Run until the window is usable again, or far past every time-out.
+        const milliseconds limit = rig.win.Now() + 600000ms;
+        while (rig.h.Busy() && rig.win.Now() < limit) rig.win.Advance(10ms);
+        ++fig.sessions;
+        const std::string tag = "session " + std::to_string(s) + (controllerSends ? " (receive" : " (send") +
+                                ", " + std::to_string(doc.size()) + " bytes, " +
+                                std::to_string(nFaults) + " faults)";
+        if (rig.h.Busy() || !rig.win.controlsEnabled) {
+            ++fig.hangs;
+            problems.push_back(tag + ": still busy");
+            continue;
+        }
+        ASSERT_FALSE(rig.win.messages.empty()) << tag;
+        const Message& last = rig.win.messages.back();
+        const bool success = last == msg::kSendingFinished || last == msg::kTakingOverFinished;
+        if (!success) {
+            ++fig.failedCleanly;
+            continue;
+        }
+        const std::string arrived =
+            controllerSends ? rig.st.m_strText
+                            : std::string(controller.Received().begin(), controller.Received().end());
+        const std::string expected = controllerSends ? doc : doc + "\r\n";
+        if (arrived == expected) {
+            ++fig.completed;
+            continue;
+        }
+        // Faults the 16-bit sum cannot see: one that left it as it was, or
+        // two or three whose changes cancel out (as they do in one block).
+        bool invisible = false;
+        std::vector<int> deltas;
+        for (const auto& f : faulty.faults) {
+            if (!f.used || f.kind == FaultKind::CorruptAnswer || f.kind == FaultKind::Silence) {
+                continue;
+            }
+            invisible = invisible || f.sumInvisible;
+            deltas.push_back(f.sumDelta);
+        }
+        for (unsigned subset = 1; subset < (1u << deltas.size()); ++subset) {
+            int total = 0;
+            for (std::size_t k = 0; k < deltas.size(); ++k) {
+                if (subset & (1u << k)) total += deltas[k];
+            }
+            if (std::popcount(subset) >= 2 && total == 0) invisible = true;
+        }
+        if (invisible) {
+            ++fig.beyondChecksum;  // the 16-bit sum cannot see these
+        } else if (!controllerSends && !controller.Done()) {
+            ++fig.unconfirmed;  // ended by the 500 ms rule; the controller has not confirmed
+        } else {
+            ++fig.silentCorruptions;
+            std::string detail = tag + ": arrived different;";
+            for (const auto& f : faulty.faults) {
+                detail += std::string(" ") + Name(f.kind) + (f.toController ? " >" : " <") + "@" +
+                          std::to_string(f.at) + (f.used ? "" : " (unused)") + " delta " +
+                          std::to_string(f.sumDelta) + ";";
+            }
+            if (std::getenv("TAPLINK_FAULT_VERBOSE")) {
+                detail += "\n  expected: " + expected + "\n  arrived:  " + arrived;
+            }
+            problems.push_back(detail);
+        }
+    }
+
+    std::cout << "fault suite: sessions " << fig.sessions << ", completed " << fig.completed
+              << ", failed cleanly " << fig.failedCleanly << ", beyond the line's checksum "
+              << fig.beyondChecksum << ", ended unconfirmed " << fig.unconfirmed
+              << ", silent corruptions " << fig.silentCorruptions << ", hangs " << fig.hangs
+              << "\nfault suite: faults injected:";
+    for (const auto& [kind, n] : fig.faults) std::cout << " " << kind << " " << n << ";";
+    std::cout << "\n";
+    for (const auto& p : problems) std::cout << "fault suite: " << p << "\n";
+    EXPECT_EQ(fig.silentCorruptions, 0);
+    EXPECT_EQ(fig.hangs, 0);
+    EXPECT_GT(fig.completed, fig.sessions / 2);
+}
+
+}  // namespace
+}  // namespace taplink::testing
