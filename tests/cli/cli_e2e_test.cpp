@@ -72,6 +72,7 @@ struct TransferCase {
     bool send;
     std::string document;  // what moves
     std::string expected;  // what arrives
+    QStringList simExtra = {};  // faults the controller injects
 };
 
 class CliTransferTest : public CliTest, public ::testing::WithParamInterface<TransferCase> {};
@@ -86,6 +87,7 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
                 << "0";
     if (c.send) simArgs << "--out" << Path("held");
     if (!c.send) simArgs << "--file" << Path("doc");
+    simArgs << c.simExtra;
     const std::string port = StartSim(simArgs);
     ASSERT_FALSE(port.empty());
     EXPECT_EQ(port.rfind("tcp://", 0) == 0, c.tcp);
@@ -126,7 +128,15 @@ INSTANTIATE_TEST_SUITE_P(
                                    "%123\r\nN10 G00\r\nN20 M30\r\n\r\n"},
                       TransferCase{"ReceiveR80Pty", "r80", false, false,
                                    "%123\r\nN10 G00\r\nN20 M30\r\n",
-                                   "%123\r\nN10 G00\r\nN20 M30\r\n"}),
+                                   "%123\r\nN10 G00\r\nN20 M30\r\n"},
+                      TransferCase{"SendR80PtyThroughANak", "r80", false, true,
+                                   "%123\r\n" + std::string(700, 'G') + "\r\n",
+                                   "%123\r\n" + std::string(700, 'G') + "\r\n\r\n",
+                                   {"--fault", "nak@2"}},
+                      TransferCase{"ReceiveR80PtyThroughABadChecksum", "r80", false, false,
+                                   "%123\r\n" + std::string(700, 'G') + "\r\n",
+                                   "%123\r\n" + std::string(700, 'G') + "\r\n",
+                                   {"--fault", "bad-checksum@1"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, EachFailureHasItsExitCode) {
