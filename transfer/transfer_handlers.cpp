@@ -345,22 +345,28 @@ void TransferHandlers::OnCollectTimeout() {
     c_.win.StopTimer(kTimerCollect);
     if (c_.g.g_nRecvArmed != 1) return;
     c_.g.g_nRecvArmed = 0;
-    // Keep what came: the part of the document received so far goes to the
-    // editor, where the operator can see and save it.
+    KeepWhatCame();
+    c_.win.ShowMessage(msg::kNoResponse);
+    c_.win.SetProgressPos(0);
+    Enable();
+}
+
+void TransferHandlers::KeepWhatCame() {
+    // The part of the document received so far goes to the editor, where
+    // the operator can see and save it.
     if (c_.model() == kModelMemory) {
         FinishDump(c_.st.m_memImage, c_.st.m_strText);
     } else {
         c_.st.m_strText = PartialProgramText(c_.st.m_strRecvText);
     }
-    c_.win.ShowMessage(msg::kNoResponse);
-    c_.win.SetProgressPos(0);
-    Enable();
     c_.win.TextToEditor(c_.st.m_strText);
 }
 
 void TransferHandlers::EndAfterFailure() {
-    for (int id = kTimerDc3; id <= kTimerCollect; ++id)
+    for (int id = kTimerDc3; id <= kTimerCollect; ++id) {
         c_.win.StopTimer(id);
+    }
+    if (c_.g.g_nRecvArmed == 1) KeepWhatCame();
     c_.g.g_nRecvArmed = 0;
     c_.g.g_nPeerReady = 0;
     sendWaiting_ = false;

@@ -77,6 +77,7 @@ class TransferHandlers {
     void OnNotReadyTimeout();
     void OnNoResponseTimeout();
     void OnCollectTimeout();
+    void KeepWhatCame();
 
     // "R80".
     void SendR80();

@@ -276,6 +276,18 @@ TEST(FrameReceive, MemoryBuildsTheDisplayAsItArrives) {
     EXPECT_EQ(r.win.messages[0], msg::kTakingOverFinished);
 }
 
+TEST(FrameTransfer, ALostLineKeepsWhatWasReceived) {
+    TransferRig r;
+    r.h.OnReceive();
+    r.comm.Deliver({0x11, 40, '%', '1', '2', '\r', '\n', 'N', '1'});
+    r.h.EndAfterFailure();
+    EXPECT_TRUE(r.win.controlsEnabled);
+    EXPECT_EQ(r.win.editorText, "%12\r\nN1");
+    EXPECT_EQ(r.g.g_nRecvArmed, 0);
+    r.comm.Deliver({0x12});  // after it, bytes are not taken as data
+    EXPECT_EQ(r.win.editorText, "%12\r\nN1");
+}
+
 TEST(FrameTransfer, ALostLineEndsTheTransferWithTheWindowUsable) {
     TransferRig r;
     r.win.editorText = kProgram;
