@@ -70,8 +70,8 @@ struct TransferCase {
     QString model;
     bool tcp;
     bool send;
-    std::string document;  // what moves
-    std::string expected;  // what arrives
+    std::string document;       // what moves
+    std::string expected;       // what arrives
     QStringList simExtra = {};  // faults the controller injects
 };
 
@@ -129,11 +129,17 @@ INSTANTIATE_TEST_SUITE_P(
                       TransferCase{"ReceiveR80Pty", "r80", false, false,
                                    "%123\r\nN10 G00\r\nN20 M30\r\n",
                                    "%123\r\nN10 G00\r\nN20 M30\r\n"},
-                      TransferCase{"SendR80PtyThroughANak", "r80", false, true,
+                      TransferCase{"SendR80PtyThroughANak",
+                                   "r80",
+                                   false,
+                                   true,
                                    "%123\r\n" + std::string(700, 'G') + "\r\n",
                                    "%123\r\n" + std::string(700, 'G') + "\r\n\r\n",
                                    {"--fault", "nak@2"}},
-                      TransferCase{"ReceiveR80PtyThroughABadChecksum", "r80", false, false,
+                      TransferCase{"ReceiveR80PtyThroughABadChecksum",
+                                   "r80",
+                                   false,
+                                   false,
                                    "%123\r\n" + std::string(700, 'G') + "\r\n",
                                    "%123\r\n" + std::string(700, 'G') + "\r\n",
                                    {"--fault", "bad-checksum@1"}}),

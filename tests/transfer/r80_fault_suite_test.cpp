@@ -35,9 +35,9 @@ const char* Name(FaultKind k) {
 
 struct LineFault {
     FaultKind kind;
-    bool toController;     // the direction it hits
-    std::size_t at;        // position in that direction's stream
-    std::uint8_t value;    // bit number, or the inserted byte
+    bool toController;   // the direction it hits
+    std::size_t at;      // position in that direction's stream
+    std::uint8_t value;  // bit number, or the inserted byte
     bool used = false;
     bool sumInvisible = false;  // the fault left the 16-bit sum as it was
     int sumDelta = 0;
@@ -92,12 +92,14 @@ struct FaultyLine {
 };
 
 std::string RandomProgram(std::mt19937& rng, std::size_t dataBytes) {
-    static const std::string words[] = {"G00", "G01", "X12.5", "Z-3", "F100", "M30", "S800", "T0101"};
+    static const std::string words[] = {"G00",  "G01", "X12.5", "Z-3",
+                                        "F100", "M30", "S800",  "T0101"};
     std::string t = "%" + std::to_string(100 + rng() % 155) + "\r\n";
     std::string line;
     while (t.size() < dataBytes + 6) {
         line = "N" + std::to_string(rng() % 10000);
-        for (std::size_t k = 0, n = rng() % 5; k < n; ++k) line += " " + words[rng() % 8];
+        for (std::size_t k = 0, n = rng() % 5; k < n; ++k)
+            line += " " + words[rng() % 8];
         t += line + "\r\n";
     }
     return t;
@@ -112,10 +114,11 @@ struct Figures {
 TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
     const char* seedText = std::getenv("TAPLINK_FAULT_SEED");
     const char* sessionsText = std::getenv("TAPLINK_FAULT_SESSIONS");
-    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20261206u;
+    const unsigned seed =
+        seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20261206u;
     const int sessions = sessionsText ? std::atoi(sessionsText) : 500;
-    std::cout << "fault suite: seed " << seed << " (TAPLINK_FAULT_SEED=" << seed
-              << " replays it), " << sessions << " sessions\n";
+    std::cout << "fault suite: seed " << seed << " (TAPLINK_FAULT_SEED=" << seed << " replays it), "
+              << sessions << " sessions\n";
     std::mt19937 rng(seed);
     Figures fig;
     std::vector<std::string> problems;
@@ -128,8 +131,8 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
 
         TransferRig rig;
         rig.model = kModelR80;
-        sim::Config config = SimConfig(sim::Model::R80, controllerSends ? sim::Role::Output
-                                                                         : sim::Role::Input);
+        sim::Config config =
+            SimConfig(sim::Model::R80, controllerSends ? sim::Role::Output : sim::Role::Input);
         config.document = Bytes(doc.begin(), doc.end());
         sim::ControllerSim controller(config);
         FaultyLine faulty;
@@ -169,11 +172,12 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
         }
         // Run until the window is usable again, or far past every time-out.
         const milliseconds limit = rig.win.Now() + 600000ms;
-        while (rig.h.Busy() && rig.win.Now() < limit) rig.win.Advance(10ms);
+        while (rig.h.Busy() && rig.win.Now() < limit)
+            rig.win.Advance(10ms);
         ++fig.sessions;
-        const std::string tag = "session " + std::to_string(s) + (controllerSends ? " (receive" : " (send") +
-                                ", " + std::to_string(doc.size()) + " bytes, " +
-                                std::to_string(nFaults) + " faults)";
+        const std::string tag =
+            "session " + std::to_string(s) + (controllerSends ? " (receive" : " (send") + ", " +
+            std::to_string(doc.size()) + " bytes, " + std::to_string(nFaults) + " faults)";
         if (rig.h.Busy() || !rig.win.controlsEnabled) {
             ++fig.hangs;
             problems.push_back(tag + ": still busy");
@@ -186,9 +190,9 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
             ++fig.failedCleanly;
             continue;
         }
-        const std::string arrived =
-            controllerSends ? rig.st.m_strText
-                            : std::string(controller.Received().begin(), controller.Received().end());
+        const std::string arrived = controllerSends ? rig.st.m_strText
+                                                    : std::string(controller.Received().begin(),
+                                                                  controller.Received().end());
         const std::string expected = controllerSends ? doc : doc + "\r\n";
         if (arrived == expected) {
             ++fig.completed;
@@ -236,9 +240,11 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
               << fig.beyondChecksum << ", ended unconfirmed " << fig.unconfirmed
               << ", silent corruptions " << fig.silentCorruptions << ", hangs " << fig.hangs
               << "\nfault suite: faults injected:";
-    for (const auto& [kind, n] : fig.faults) std::cout << " " << kind << " " << n << ";";
+    for (const auto& [kind, n] : fig.faults)
+        std::cout << " " << kind << " " << n << ";";
     std::cout << "\n";
-    for (const auto& p : problems) std::cout << "fault suite: " << p << "\n";
+    for (const auto& p : problems)
+        std::cout << "fault suite: " << p << "\n";
     EXPECT_EQ(fig.silentCorruptions, 0);
     EXPECT_EQ(fig.hangs, 0);
     EXPECT_GT(fig.completed, fig.sessions / 2);

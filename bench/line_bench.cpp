@@ -1,0 +1,263 @@
+// Timing on a real line: TapLink's handlers with QSerialPort on a
+// pseudo-terminal pair, the simulated controller on the other end in the
+// same process, optionally pacing the line at a bit rate. Prints figures:
+//   - pacing: a 2,000-byte program at the fastest slider position;
+//   - the worst stall of the event loop during transfers (a 5 ms probe);
+//   - a 65,535-byte memory image received in chunks: display ready after
+//     the last byte;
+//   - a 32,767-byte R80 document both ways at 115,200 bit/s against the
+//     line-rate bound.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cstdio>
+#include <deque>
+#include <memory>
+
+#include "console_services.h"
+#include "controller_sim.h"
+#include "frames.h"
+#include "pty_master.h"
+#include "send_checks.h"
+#include "qt_serial_comm.h"
+#include "transfer_handlers.h"
+
+namespace taplink {
+namespace {
+
+using Clock = QElapsedTimer;
+
+// The controller on the master end, the line paced at `rate` bytes a second
+// in both directions (0: as fast as the pseudo-terminal goes).
+class PacedController : public QObject {
+public:
+    PacedController(sim::PtyMaster pty, double rate) : pty_(pty), rate_(rate) {
+        notifier_ = new QSocketNotifier(pty_.fd, QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, [this] { Read(); });
+        tick_.setTimerType(Qt::PreciseTimer);
+        connect(&tick_, &QTimer::timeout, this, [this] { Tick(); });
+        tick_.start(1);
+        clock_.start();
+    }
+    void Play(const sim::Config& config) {
+        sim_ = std::make_unique<sim::ControllerSim>(config);
+        Queue(sim_->Start(Now()));
+    }
+    sim::ControllerSim& Sim() { return *sim_; }
+    double lastByteOutMs = 0;    // when the last byte we wrote left
+    double firstByteInMs = -1;   // when TapLink's first frame byte arrived
+    double lastByteInMs = 0;
+    std::size_t bytesOnLine = 0;
+
+    double Ms() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
+
+private:
+    std::chrono::milliseconds Now() const {
+        return std::chrono::milliseconds{clock_.elapsed()};
+    }
+    void Read() {
+        Bytes in;
+        if (sim::ReadSome(pty_.fd, in) != sim::ReadResult::Data) {
+            notifier_->setEnabled(false);
+            QTimer::singleShot(5, this, [this] { notifier_->setEnabled(true); });
+            return;
+        }
+        // At line rate, each byte arrives one byte-time after the one before.
+        for (const std::uint8_t b : in) {
+            const double at = std::max(Ms(), arrivalMs_) + (rate_ > 0 ? 1000.0 / rate_ : 0);
+            arrivalMs_ = at;
+            arriving_.push_back({at, b});
+        }
+        Tick();
+    }
+    void Tick() {
+        const double now = Ms();
+        Bytes ready;
+        while (!arriving_.empty() && arriving_.front().first <= now) {
+            ready.push_back(arriving_.front().second);
+            arriving_.pop_front();
+        }
+        if (!ready.empty()) {
+            if (firstByteInMs < 0) firstByteInMs = now;
+            lastByteInMs = now;
+            bytesOnLine += ready.size();
+            if (sim_) Queue(sim_->OnBytes(ready, Now()));
+        }
+        // Out: as much as the line has carried by now.
+        if (sent_ < pending_.size()) {
+            std::size_t allowed = pending_.size();
+            if (rate_ > 0) {
+                outBudget_ += (now - lastTickMs_) * rate_ / 1000.0;
+                allowed = std::min(pending_.size(), sent_ + static_cast<std::size_t>(outBudget_));
+            }
+            const std::size_t n =
+                allowed > sent_ ? sim::WriteSome(pty_.fd, Bytes(pending_.begin(), pending_.begin() +
+                                                                              static_cast<long>(allowed)),
+                                                 sent_)
+                                : 0;
+            if (rate_ > 0) outBudget_ -= static_cast<double>(n);
+            sent_ += n;
+            bytesOnLine += n;
+            if (n > 0 && sent_ == pending_.size()) lastByteOutMs = now;
+        } else {
+            outBudget_ = 0;
+        }
+        lastTickMs_ = now;
+    }
+    void Queue(const Bytes& b) {
+        if (sent_ == pending_.size()) {
+            pending_.clear();
+            sent_ = 0;
+        }
+        pending_.insert(pending_.end(), b.begin(), b.end());
+        Tick();
+    }
+
+    sim::PtyMaster pty_;
+    double rate_;
+    QSocketNotifier* notifier_;
+    QTimer tick_;
+    Clock clock_;
+    std::unique_ptr<sim::ControllerSim> sim_;
+    std::deque<std::pair<double, std::uint8_t>> arriving_;
+    double arrivalMs_ = 0;
+    Bytes pending_;
+    std::size_t sent_ = 0;
+    double outBudget_ = 0;
+    double lastTickMs_ = 0;
+};
+
+struct Run {
+    double ms = 0;         // from start to the end message
+    double worstGap = 0;   // the probe's worst stall
+    std::string end;
+    double lastOutMs = 0, firstInMs = 0, lastInMs = 0, endMs = 0;
+    std::size_t onLine = 0;
+};
+
+// One transfer: TapLink's side started by `start`, the controller by `play`.
+Run Transfer(int model, double rate, const sim::Config& controller, const std::string& document,
+             bool send) {
+    std::string why;
+    const sim::PtyMaster pty = sim::OpenPtyMaster(&why);
+    if (pty.fd < 0) {
+        std::fprintf(stderr, "line_bench: %s\n", why.c_str());
+        std::exit(1);
+    }
+    PacedController line(pty, rate);
+    QtSerialComm comm([&pty](int) { return pty.slavePath; });
+    DialogState st;
+    Globals g;
+    LinkSettings link;
+    TransferHandlers* h = nullptr;
+    ConsoleServices win([&](int id) { h->OnTimer(id); });
+    win.quiet = true;
+    win.speed = 1;
+    win.document = document;
+    TransferHandlers handlers(TransferContext{comm, win, st, g, link, [model] { return model; }});
+    h = &handlers;
+    comm.SetOnComm([&] { handlers.OnCommEvent(); });
+    Run run;
+    QEventLoop loop;
+    win.onMessage = [&](const Message& m) {
+        run.end = m.text;
+        run.endMs = line.Ms();
+    };
+    win.onTransferEnded = [&] { loop.quit(); };
+
+    // A probe: the worst gap between its ticks is the worst stall.
+    QElapsedTimer probeClock;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    double lastProbe = 0;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const double now = static_cast<double>(probeClock.nsecsElapsed()) / 1e6;
+        run.worstGap = std::max(run.worstGap, now - lastProbe);
+        lastProbe = now;
+    });
+
+    const double t0 = line.Ms();
+    if (send) {
+        handlers.OnSend();
+        line.Play(controller);
+    } else {
+        line.Play(controller);
+        handlers.OnReceive();
+    }
+    probeClock.start();
+    probe.start(5);
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    loop.exec();
+    run.ms = run.endMs - t0;
+    run.lastOutMs = line.lastByteOutMs;
+    run.firstInMs = line.firstByteInMs;
+    run.lastInMs = line.lastByteInMs;
+    run.onLine = line.bytesOnLine;
+    return run;
+}
+
+std::string Program(std::size_t bytes, int digits) {
+    std::string t = digits == 2 ? "%12\r\n" : "%123\r\n";
+    for (int n = 0; t.size() < bytes;) {
+        char line[48];
+        std::snprintf(line, sizeof line, "N%04d G01 X%d.5 Z-%d F100\r\n", n % 10000, n, n % 97);
+        n += 10;
+        t += line;
+    }
+    t.resize(bytes - 2);
+    return t + "\r\n";
+}
+
+}  // namespace
+}  // namespace taplink
+
+int main(int argc, char** argv) {
+    using namespace taplink;
+    QCoreApplication app(argc, argv);
+
+    {  // Pacing.
+        const std::string program = Program(2000, 2);
+        sim::Config c;
+        c.model = sim::Model::R40;
+        c.role = sim::Role::Input;
+        const Run r = Transfer(kModelR40, 0, c, program, true);
+        const double frame = static_cast<double>(program.size() + 5);
+        const double spanMs = r.lastInMs - r.firstInMs;
+        const double expected = (frame - 1) * 2.0;
+        std::printf("pacing: %.0f-byte frame at 2 ms a byte: first to last byte %.3f s, expected "
+                    "%.3f s (%.1f%% off); worst event-loop stall %.1f ms; %s\n",
+                    frame, spanMs / 1000, expected / 1000, 100 * (spanMs - expected) / expected,
+                    r.worstGap, r.end.c_str());
+    }
+    {  // A large memory image received in chunks.
+        Bytes image(65535);
+        for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 31);
+        sim::Config c;
+        c.model = sim::Model::Memory;
+        c.role = sim::Role::Output;
+        c.document = image;
+        const Run r = Transfer(kModelMemory, 0, c, {}, false);
+        std::printf("memory receive: 65,535 bytes: display ready %.1f ms after the last byte "
+                    "left the controller; worst event-loop stall %.1f ms; %s\n",
+                    r.endMs - r.lastOutMs, r.worstGap, r.end.c_str());
+    }
+    for (const bool send : {true, false}) {  // R80 at 115,200 bit/s.
+        constexpr double kRate = 11520.0;
+        // The largest document the controller takes: an image of 32,767 bytes at most.
+        std::string doc = Program(34000, 3);
+        while (PrepareR80Image(doc, kDocText).failure) doc = Program(doc.size() - 50, 3);
+        sim::Config c;
+        c.model = sim::Model::R80;
+        c.role = send ? sim::Role::Input : sim::Role::Output;
+        c.document = Bytes(doc.begin(), doc.end());
+        const Run r = Transfer(kModelR80, kRate, c, doc, send);
+        const double bound = static_cast<double>(r.onLine) / kRate * 1000;
+        std::printf("r80 %s at 115200 bit/s: %zu bytes on the line in %.3f s, line-rate bound "
+                    "%.3f s, ratio %.2f; worst event-loop stall %.1f ms; %s\n",
+                    send ? "send" : "receive", r.onLine, r.ms / 1000, bound / 1000, r.ms / bound,
+                    r.worstGap, r.end.c_str());
+    }
+    return 0;
+}
