@@ -145,6 +145,16 @@ void R80Engine::EndReceive(R80Actions& out, bool untilShown) {
     out.push_back(Simple(R80Action::EnableControls));
 }
 
+// The answer to a block: written once, then repeated until the other side
+// sends anything, with the no-response time-out running.
+void R80Engine::Answer(std::uint8_t code, int repeatTimer, R80Actions& out) {
+    st_.m_recvBytes.clear();
+    out.push_back(Write({code}));
+    out.push_back(Start(repeatTimer, kAnswerRepeat));
+    out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+    answerWritten_ = true;
+}
+
 void R80Engine::ProcessBlock(R80Actions& out) {
     const auto stepDigits = st_.m_szStepNo;
     const Bytes& block = st_.m_recvBytes;
@@ -167,13 +177,9 @@ void R80Engine::ProcessBlock(R80Actions& out) {
 
     if (sum != received) {
         st_.m_szStepNo = stepDigits;  // the repeated block gets the same numbers
-        st_.m_recvBytes.clear();
         // A header that failed is sent again as a header: take it as one.
         if (header) st_.m_nRecvBlockNo = 0;
-        out.push_back(Write({kDc4}));
-        out.push_back(Start(kTimerDc4, kAnswerRepeat));
-        out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-        answerWritten_ = true;
+        Answer(kDc4, kTimerDc4, out);
         return;
     }
 
@@ -198,11 +204,7 @@ void R80Engine::ProcessBlock(R80Actions& out) {
         st_.m_strText += text + "\r\n";
         out.push_back(Simple(R80Action::ShowText));
         if (st_.m_nRecvBlocksLeft != 0) {
-            st_.m_recvBytes.clear();
-            out.push_back(Write({kDc3}));
-            out.push_back(Start(kTimerDc3, kAnswerRepeat));
-            out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-            answerWritten_ = true;
+            Answer(kDc3, kTimerDc3, out);
         } else {
             EndReceive(out, false);
         }
@@ -216,11 +218,7 @@ void R80Engine::ProcessBlock(R80Actions& out) {
     if (st_.m_nRecvBlocksLeft == 0 && st_.m_bRecvLastBlock == 1) {
         EndReceive(out, true);
     } else if (st_.m_nRecvBlocksLeft != 0 && st_.m_bRecvLastBlock == 0) {
-        st_.m_recvBytes.clear();
-        out.push_back(Write({kDc3}));
-        out.push_back(Start(kTimerDc3, kAnswerRepeat));
-        out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-        answerWritten_ = true;
+        Answer(kDc3, kTimerDc3, out);
     } else {
         // Count and last marker disagree: drop everything, start again from
         // the header. The last-block flag goes too, or the restarted
@@ -234,11 +232,8 @@ void R80Engine::ProcessBlock(R80Actions& out) {
         st_.m_bRecvLastBlock = 0;
         st_.m_strStepText = std::string(8, ' ');
         st_.m_szStepNo = {'0', '0', '0', '0'};
-        out.push_back(Write({kNak}));
         out.push_back(Progress(R80Action::ProgressPos, 0));
-        out.push_back(Start(kTimerNak, kAnswerRepeat));
-        out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-        answerWritten_ = true;
+        Answer(kNak, kTimerNak, out);
     }
 }
 

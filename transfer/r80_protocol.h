@@ -78,6 +78,7 @@ class R80Engine {
   private:
     void ByteRule(std::uint8_t b, R80Actions& out);
     void ProcessBlock(R80Actions& out);
+    void Answer(std::uint8_t code, int repeatTimer, R80Actions& out);
     std::string NextStepText();
     void EndReceive(R80Actions& out, bool untilShown);
     void ResetReceiveFields();
