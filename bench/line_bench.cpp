@@ -20,8 +20,8 @@
 #include "controller_sim.h"
 #include "frames.h"
 #include "pty_master.h"
-#include "send_checks.h"
 #include "qt_serial_comm.h"
+#include "send_checks.h"
 #include "transfer_handlers.h"
 
 namespace taplink {
@@ -32,7 +32,7 @@ using Clock = QElapsedTimer;
 // The controller on the master end, the line paced at `rate` bytes a second
 // in both directions (0: as fast as the pseudo-terminal goes).
 class PacedController : public QObject {
-public:
+  public:
     PacedController(sim::PtyMaster pty, double rate) : pty_(pty), rate_(rate) {
         notifier_ = new QSocketNotifier(pty_.fd, QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, [this] { Read(); });
@@ -46,17 +46,15 @@ public:
         Queue(sim_->Start(Now()));
     }
     sim::ControllerSim& Sim() { return *sim_; }
-    double lastByteOutMs = 0;    // when the last byte we wrote left
-    double firstByteInMs = -1;   // when TapLink's first frame byte arrived
+    double lastByteOutMs = 0;   // when the last byte we wrote left
+    double firstByteInMs = -1;  // when TapLink's first frame byte arrived
     double lastByteInMs = 0;
     std::size_t bytesOnLine = 0;
 
     double Ms() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
 
-private:
-    std::chrono::milliseconds Now() const {
-        return std::chrono::milliseconds{clock_.elapsed()};
-    }
+  private:
+    std::chrono::milliseconds Now() const { return std::chrono::milliseconds{clock_.elapsed()}; }
     void Read() {
         Bytes in;
         if (sim::ReadSome(pty_.fd, in) != sim::ReadResult::Data) {
@@ -93,10 +91,12 @@ private:
                 allowed = std::min(pending_.size(), sent_ + static_cast<std::size_t>(outBudget_));
             }
             const std::size_t n =
-                allowed > sent_ ? sim::WriteSome(pty_.fd, Bytes(pending_.begin(), pending_.begin() +
-                                                                              static_cast<long>(allowed)),
-                                                 sent_)
-                                : 0;
+                allowed > sent_
+                    ? sim::WriteSome(
+                          pty_.fd,
+                          Bytes(pending_.begin(), pending_.begin() + static_cast<long>(allowed)),
+                          sent_)
+                    : 0;
             if (rate_ > 0) outBudget_ -= static_cast<double>(n);
             sent_ += n;
             bytesOnLine += n;
@@ -130,8 +130,8 @@ private:
 };
 
 struct Run {
-    double ms = 0;         // from start to the end message
-    double worstGap = 0;   // the probe's worst stall
+    double ms = 0;        // from start to the end message
+    double worstGap = 0;  // the probe's worst stall
     std::string end;
     double lastOutMs = 0, firstInMs = 0, lastInMs = 0, endMs = 0;
     std::size_t onLine = 0;
@@ -226,38 +226,43 @@ int main(int argc, char** argv) {
         const double frame = static_cast<double>(program.size() + 5);
         const double spanMs = r.lastInMs - r.firstInMs;
         const double expected = (frame - 1) * 2.0;
-        std::printf("pacing: %.0f-byte frame at 2 ms a byte: first to last byte %.3f s, expected "
-                    "%.3f s (%.1f%% off); worst event-loop stall %.1f ms; %s\n",
-                    frame, spanMs / 1000, expected / 1000, 100 * (spanMs - expected) / expected,
-                    r.worstGap, r.end.c_str());
+        std::printf(
+            "pacing: %.0f-byte frame at 2 ms a byte: first to last byte %.3f s, expected "
+            "%.3f s (%.1f%% off); worst event-loop stall %.1f ms; %s\n",
+            frame, spanMs / 1000, expected / 1000, 100 * (spanMs - expected) / expected, r.worstGap,
+            r.end.c_str());
     }
     {  // A large memory image received in chunks.
         Bytes image(65535);
-        for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 31);
+        for (std::size_t i = 0; i < image.size(); ++i)
+            image[i] = static_cast<std::uint8_t>(i * 31);
         sim::Config c;
         c.model = sim::Model::Memory;
         c.role = sim::Role::Output;
         c.document = image;
         const Run r = Transfer(kModelMemory, 0, c, {}, false);
-        std::printf("memory receive: 65,535 bytes: display ready %.1f ms after the last byte "
-                    "left the controller; worst event-loop stall %.1f ms; %s\n",
-                    r.endMs - r.lastOutMs, r.worstGap, r.end.c_str());
+        std::printf(
+            "memory receive: 65,535 bytes: display ready %.1f ms after the last byte "
+            "left the controller; worst event-loop stall %.1f ms; %s\n",
+            r.endMs - r.lastOutMs, r.worstGap, r.end.c_str());
     }
     for (const bool send : {true, false}) {  // R80 at 115,200 bit/s.
         constexpr double kRate = 11520.0;
         // The largest document the controller takes: an image of 32,767 bytes at most.
         std::string doc = Program(34000, 3);
-        while (PrepareR80Image(doc, kDocText).failure) doc = Program(doc.size() - 50, 3);
+        while (PrepareR80Image(doc, kDocText).failure)
+            doc = Program(doc.size() - 50, 3);
         sim::Config c;
         c.model = sim::Model::R80;
         c.role = send ? sim::Role::Input : sim::Role::Output;
         c.document = Bytes(doc.begin(), doc.end());
         const Run r = Transfer(kModelR80, kRate, c, doc, send);
         const double bound = static_cast<double>(r.onLine) / kRate * 1000;
-        std::printf("r80 %s at 115200 bit/s: %zu bytes on the line in %.3f s, line-rate bound "
-                    "%.3f s, ratio %.2f; worst event-loop stall %.1f ms; %s\n",
-                    send ? "send" : "receive", r.onLine, r.ms / 1000, bound / 1000, r.ms / bound,
-                    r.worstGap, r.end.c_str());
+        std::printf(
+            "r80 %s at 115200 bit/s: %zu bytes on the line in %.3f s, line-rate bound "
+            "%.3f s, ratio %.2f; worst event-loop stall %.1f ms; %s\n",
+            send ? "send" : "receive", r.onLine, r.ms / 1000, bound / 1000, r.ms / bound,
+            r.worstGap, r.end.c_str());
     }
     return 0;
 }
