@@ -74,6 +74,10 @@ struct TransferCase {
     std::string expected;       // what arrives
     QStringList simExtra = {};  // faults the controller injects
 };
+// Test names, not bytes, in listings.
+void PrintTo(const TransferCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CliTransferTest : public CliTest, public ::testing::WithParamInterface<TransferCase> {};
 

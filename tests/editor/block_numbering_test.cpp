@@ -14,6 +14,10 @@ struct NumberCase {
     std::string insert;      // for Insert
     const Message* message;  // for Refuse
 };
+// Test names, not bytes, in listings.
+void PrintTo(const NumberCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class EnterTest : public ::testing::TestWithParam<NumberCase> {};
 

@@ -21,6 +21,10 @@ struct SettingsCase {
     std::vector<Choice> choices;
     const char* settings;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const SettingsCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LinkSettingsTest : public ::testing::TestWithParam<SettingsCase> {};
 

@@ -335,6 +335,10 @@ struct SimCase {
     int at;
     Message end;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const SimCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class R80SimTest : public ::testing::TestWithParam<SimCase> {};
 

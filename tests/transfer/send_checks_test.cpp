@@ -37,6 +37,10 @@ struct ProgramCase {
     std::string cleaned;
     bool passes;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const ProgramCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PrepareProgramTest : public ::testing::TestWithParam<ProgramCase> {};
 
@@ -123,6 +127,10 @@ struct R80Case {
     Bytes image;             // checked when not empty
     std::string normalised;  // checked when not empty
 };
+// Test names, not bytes, in listings.
+void PrintTo(const R80Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PrepareR80Test : public ::testing::TestWithParam<R80Case> {};
 

@@ -65,6 +65,10 @@ struct ReceiveCase {
     Message message;
     std::chrono::milliseconds wait;
 };
+// Test names, not bytes, in listings.
+void PrintTo(const ReceiveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SimReceiveTest : public ::testing::TestWithParam<ReceiveCase> {};
 
