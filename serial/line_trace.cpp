@@ -85,6 +85,10 @@ void TracingComm::SetOutput(const Bytes& bytes) {
     trace_->Record('>', bytes);
 }
 
+void TracingComm::Note(const std::string& text) {
+    trace_->Note(text);
+}
+
 Bytes TracingComm::GetInput() {
     Bytes bytes = inner_.GetInput();
     trace_->Record('<', bytes);

@@ -56,6 +56,7 @@ class TracingComm : public CMSComm {
     Bytes GetInput() override;
     short GetCommEvent() override { return inner_.GetCommEvent(); }
     void SetInputMode(long mode) override { inner_.SetInputMode(mode); }
+    void Note(const std::string& text) override;
 
   private:
     CMSComm& inner_;

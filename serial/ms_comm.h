@@ -60,6 +60,9 @@ class CMSComm {
     // The code of the event being delivered.
     virtual short GetCommEvent() = 0;
     virtual void SetInputMode(long mode) = 0;
+    // A remark about the line for whoever reads its trace (bytes ignored,
+    // say). Controls without a trace drop it.
+    virtual void Note(const std::string& text) { (void)text; }
 
     // The OnComm event, delivered on the thread that owns the control.
     void SetOnComm(std::function<void()> handler) { onComm_ = std::move(handler); }

@@ -43,6 +43,11 @@ bool IsMarker(std::uint8_t b) {
     return b == kMarkerLast || b == kMarkerMore;
 }
 
+void StopAll(R80Actions& out) {
+    for (int id = kTimerDc3; id <= kTimerSendEnd; ++id)
+        out.push_back(Stop(id));
+}
+
 }  // namespace
 
 // Receiving side.
@@ -62,21 +67,39 @@ R80Actions R80Engine::StartReceive() {
 
 R80Actions R80Engine::OnBytes(const Bytes& bytes) {
     R80Actions out;
-    for (int id = kTimerDc3; id <= kTimerSendEnd; ++id)
-        out.push_back(Stop(id));
+    if (bytes.empty()) return out;
+    StopAll(out);
     answerWritten_ = false;
-    for (const std::uint8_t b : bytes)
-        ByteRule(b, out);
-    if (st_.m_nRecvBusy == 0) PairScan(out);
-    KeepAlive(out);
-    return out;
-}
-
-R80Actions R80Engine::OnOtherEvent() {
-    R80Actions out;
-    for (int id = kTimerDc3; id <= kTimerSendEnd; ++id)
-        out.push_back(Stop(id));
-    answerWritten_ = false;
+    bool acted = false;
+    std::size_t i = 0;
+    for (; i < bytes.size(); ++i) {
+        if (receiving_) {
+            ByteRule(bytes[i], out);
+            // The controller's answer to the end of a receive, or bytes it
+            // pads the last block with, are not the start of anything.
+            if (!receiving_) {
+                ++i;
+                break;
+            }
+        } else {
+            AnswerByte(bytes[i], acted, out);
+            // One action an event: a controller that repeats its answer in
+            // the same write is answered once.
+            if (acted) {
+                ++i;
+                break;
+            }
+        }
+    }
+    if (i < bytes.size()) {
+        out.push_back(R80Action{R80Action::Note});
+        out.back().text = std::to_string(bytes.size() - i) + " byte(s) after the exchange ignored";
+    }
+    // Answers are looked for in what is new: of what came before, only a
+    // byte that may be the first of a pair is kept.
+    if (!receiving_ && st_.m_recvBytes.size() > 1) {
+        st_.m_recvBytes.erase(st_.m_recvBytes.begin(), st_.m_recvBytes.end() - 1);
+    }
     KeepAlive(out);
     return out;
 }
@@ -94,6 +117,10 @@ void R80Engine::KeepAlive(R80Actions& out) {
 }
 
 void R80Engine::ByteRule(std::uint8_t b, R80Actions& out) {
+    if (!IsMarker(b) && st_.m_recvBytes.size() >= kMaxBlockBytes) {
+        EndReceiveWrongData(out);
+        return;
+    }
     if (IsMarker(b) && st_.m_nRecvBlockNo != 0 && st_.m_recvBytes.size() >= 3) {
         if (b == kMarkerLast) st_.m_bRecvLastBlock = 1;
         st_.m_nRecvBusy = 1;
@@ -138,6 +165,7 @@ void R80Engine::ResetReceiveFields() {
 }
 
 void R80Engine::EndReceive(R80Actions& out, bool untilShown) {
+    StopAll(out);
     ResetReceiveFields();
     receiving_ = false;
     out.push_back(Show(msg::kTakingOverFinished, untilShown));
@@ -145,9 +173,24 @@ void R80Engine::EndReceive(R80Actions& out, bool untilShown) {
     out.push_back(Simple(R80Action::EnableControls));
 }
 
+// More bytes without an end marker than a block can hold: whatever the
+// controller sends, it is not this protocol. What came so far stays.
+void R80Engine::EndReceiveWrongData(R80Actions& out) {
+    StopAll(out);
+    ResetReceiveFields();
+    receiving_ = false;
+    out.push_back(Show(msg::kWrongStart, true));
+    out.push_back(Progress(R80Action::ProgressPos, 0));
+    out.push_back(Simple(R80Action::EnableControls));
+}
+
 // The answer to a block: written once, then repeated until the other side
-// sends anything, with the no-response time-out running.
+// sends anything, with the no-response time-out running. Only one answer
+// repeats at a time, whatever one event held.
 void R80Engine::Answer(std::uint8_t code, int repeatTimer, R80Actions& out) {
+    for (const int id : {kTimerDc3, kTimerDc4, kTimerNak}) {
+        if (id != repeatTimer) out.push_back(Stop(id));
+    }
     st_.m_recvBytes.clear();
     out.push_back(Write({code}));
     out.push_back(Start(repeatTimer, kAnswerRepeat));
@@ -194,6 +237,7 @@ void R80Engine::ProcessBlock(R80Actions& out) {
         if (text.size() != 4) {
             // Nothing can follow a header that names no program: end the
             // receive here, with the window usable again.
+            StopAll(out);
             ResetReceiveFields();
             receiving_ = false;
             out.push_back(Show(msg::kProcedureNumberWrong, true));
@@ -244,6 +288,7 @@ void R80Engine::PrepareSendEntry() {
     st_.m_nRecvBusy = 0;
     st_.m_recvBytes.clear();
     st_.m_sendHeader.clear();
+    st_.m_bSendRestart = 0;
     receiving_ = false;
     sending_ = true;
     sendEnding_ = false;
@@ -253,6 +298,7 @@ R80Actions R80Engine::StartSend() {
     R80Actions out;
     const Bytes& image = st_.m_sendImage;
     st_.m_bSendActive = 1;
+    st_.m_bSendRestart = 0;
     const auto zero = std::find(image.begin(), image.end(), std::uint8_t{0});
     const std::size_t start = zero == image.end() ? image.size() : (zero - image.begin()) + 1;
     st_.m_nSendPos = static_cast<int>(start);
@@ -271,30 +317,38 @@ R80Actions R80Engine::StartSend() {
     return out;
 }
 
-void R80Engine::PairScan(R80Actions& out) {
+// The controller's answers to a send are taken as pairs of equal bytes.
+void R80Engine::AnswerByte(std::uint8_t b, bool& acted, R80Actions& out) {
     Bytes& r = st_.m_recvBytes;
-    for (std::size_t i = 0; i + 1 < r.size(); ++i) {
-        const std::uint8_t a = r[i];
-        if (a != r[i + 1]) continue;
-        if (a == kDc3) {
-            if (st_.m_bSendHandshake == 0) st_.m_bSendHandshake = 1;
-            if (st_.m_bSendActive == 1) {
-                SendNextBlock(out);
-                r.clear();
-            } else if (sending_ && sendEnding_) {
-                // The controller asks for more after the last block: it has
-                // taken the whole document.
-                FinishSend(out);
-                r.clear();
-            }
-        } else if (a == kDc4 && st_.m_bSendHandshake == 1) {
-            ResendBlock(out);
-            r.clear();
-        } else if (a == kNak && st_.m_bSendHandshake == 1 && st_.m_bSendRestart == 0) {
-            RestartSend(out);
-            r.clear();
-        }
+    const bool pair = !r.empty() && r.back() == b;
+    r.push_back(b);
+    if (pair && ActOnPair(b, out)) {
+        r.clear();
+        acted = true;
     }
+}
+
+bool R80Engine::ActOnPair(std::uint8_t code, R80Actions& out) {
+    if (code == kDc3) {
+        if (st_.m_bSendHandshake == 0) st_.m_bSendHandshake = 1;
+        if (st_.m_bSendActive == 1) {
+            SendNextBlock(out);
+            return true;
+        }
+        if (sending_ && sendEnding_) {
+            // The controller asks for more after the last block: it has
+            // taken the whole document.
+            FinishSend(out);
+            return true;
+        }
+    } else if (code == kDc4 && st_.m_bSendHandshake == 1) {
+        ResendBlock(out);
+        return true;
+    } else if (code == kNak && st_.m_bSendHandshake == 1 && st_.m_bSendRestart == 0) {
+        RestartSend(out);
+        return true;
+    }
+    return false;
 }
 
 void R80Engine::BuildBlockAt(std::size_t start, R80Actions& out) {
@@ -351,17 +405,16 @@ void R80Engine::RestartSend(R80Actions& out) {
     answerWritten_ = true;
 }
 
+// The flags go back to 0 after the box is closed: answers that come while
+// it is open find no send to act on (the header is gone), so a late DC3 pair
+// cannot start anything.
 void R80Engine::FinishSend(R80Actions& out) {
-    out.push_back(Stop(kTimerSendEnd));
-    out.push_back(Stop(kTimerNoResponse));
-    sending_ = false;
-    sendEnding_ = false;
-    st_.m_bSendHandshake = 0;
-    st_.m_bSendActive = 0;
-    st_.m_sendHeader.clear();
+    StopAll(out);
+    Abandon();
     answerWritten_ = true;  // nothing to keep alive
     out.push_back(Show(msg::kSendingFinished, true));
     out.push_back(Simple(R80Action::EnableControls));
+    out.push_back(Simple(R80Action::ClearSendFlags));
     out.push_back(Progress(R80Action::ProgressPos, 0));
 }
 
@@ -369,8 +422,7 @@ void R80Engine::Abandon() {
     receiving_ = false;
     sending_ = false;
     sendEnding_ = false;
-    st_.m_bSendActive = 0;
-    st_.m_bSendHandshake = 0;
+    st_.m_bSendRestart = 0;
     st_.m_sendHeader.clear();
 }
 
@@ -385,8 +437,8 @@ R80Actions R80Engine::OnTimer(int id) {
             return out;
         }
         case kTimerNoResponse: {
-            R80Actions out{Stop(kTimerNoResponse), Stop(kTimerDc3), Stop(kTimerDc4),
-                           Stop(kTimerNak)};
+            R80Actions out;
+            StopAll(out);
             // The receive fields stay as they are; the next Receive resets them.
             Abandon();
             out.push_back(Show(msg::kNoResponse, true));
@@ -394,6 +446,7 @@ R80Actions R80Engine::OnTimer(int id) {
             pause.period = std::chrono::milliseconds{10};
             out.push_back(pause);
             out.push_back(Simple(R80Action::ReopenPort));
+            out.push_back(Simple(R80Action::ClearSendFlags));
             out.push_back(Progress(R80Action::ProgressPos, 0));
             out.push_back(Simple(R80Action::EnableControls));
             return out;

@@ -26,6 +26,11 @@ inline constexpr std::chrono::milliseconds kBlockAnswerTimeout{5000};  // timer 
 inline constexpr std::chrono::milliseconds kR80ReceiveStartTimeout{60000};  // timer 4 at Receive
 inline constexpr std::chrono::milliseconds kSendEndDelay{500};              // timer 5
 inline constexpr std::size_t kBlockPayload = 256;
+// The most the receiving side collects before an end marker: two checksum
+// bytes, a full payload, and room for a few bytes of line noise, so that a
+// full block with a doubled byte is still answered DC4 and sent again. More
+// than that is not this protocol, and the receive ends.
+inline constexpr std::size_t kMaxBlockBytes = 2 + kBlockPayload + 64;
 
 struct R80Action {
     enum Kind {
@@ -40,6 +45,8 @@ struct R80Action {
         Pause,           // period
         ReopenPort,      // open the port if it is closed
         EnableControls,  // the transfer has ended
+        ClearSendFlags,  // the send handshake and the active flag go back to 0
+        Note,            // text: a remark for the line trace
     };
     explicit R80Action(Kind k) : kind(k) {}
 
@@ -50,6 +57,7 @@ struct R80Action {
     int value = 0;
     Message message;
     bool untilShown = false;
+    std::string text;
 };
 using R80Actions = std::vector<R80Action>;
 
@@ -64,25 +72,30 @@ class R80Engine {
     R80Actions StartSend();
     // Send pressed again while waiting: answers are looked for in fresh data.
     void PrepareSendEntry();
-    // One serial event's bytes. With other events (no data) call OnOtherEvent.
+    // One serial event's bytes. The work is linear in the bytes given, and
+    // the engine never holds more than one block of them. An event without
+    // bytes (a modem-line change) changes nothing: the request and its
+    // time-out go on, as do an exchange's timers.
     R80Actions OnBytes(const Bytes& bytes);
-    R80Actions OnOtherEvent();
     // Timers 1 to 5.
     R80Actions OnTimer(int id);
 
     bool Receiving() const { return receiving_; }
     bool Sending() const { return sending_; }
-    // Forget any transfer (after a line failure); fields as after a time-out.
+    // Forget any transfer (after a line failure or a time-out). The send
+    // handshake and active flags are the caller's to clear, after its message.
     void Abandon();
 
   private:
     void ByteRule(std::uint8_t b, R80Actions& out);
+    void AnswerByte(std::uint8_t b, bool& acted, R80Actions& out);
+    bool ActOnPair(std::uint8_t code, R80Actions& out);
     void ProcessBlock(R80Actions& out);
+    void EndReceiveWrongData(R80Actions& out);
     void Answer(std::uint8_t code, int repeatTimer, R80Actions& out);
     std::string NextStepText();
     void EndReceive(R80Actions& out, bool untilShown);
     void ResetReceiveFields();
-    void PairScan(R80Actions& out);
     void SendNextBlock(R80Actions& out);
     void ResendBlock(R80Actions& out);
     void RestartSend(R80Actions& out);

@@ -16,20 +16,29 @@ FrameCheck CheckProgramFrame(std::string_view t, std::uint8_t sendProto) {
     r.setsProgress = true;
     if (t[2] == '%' || t[2] == 'O') {
         const std::size_t c = at(1);
+        if (c < 3) {
+            r.outcome = FrameOutcome::WrongStart;
+            r.setsProgress = false;
+            return r;
+        }
         r.progressMax = static_cast<int>(c);
-        r.progressPos = static_cast<int>(n - 2);
-        if (n - 2 == c) {
+        r.progressPos = static_cast<int>(std::min(n - 2, c));
+        if (n - 2 >= c) {
             r.outcome = FrameOutcome::Complete;
-            r.text = std::string(t.substr(2, n - 4));
+            r.text = std::string(t.substr(2, c - 2));
+            r.extra = n - 2 - c;
         }
         return r;
     }
+    // Both length bytes are there and neither is 0 (zeros never arrive), so
+    // the length is at least 257.
     const std::size_t length = at(1) + 256u * at(2);
     r.progressMax = static_cast<int>(length);
-    r.progressPos = static_cast<int>(n - 3);
-    if (n - 3 == length) {
+    r.progressPos = static_cast<int>(std::min(n - 3, length));
+    if (n - 3 >= length) {
         r.outcome = FrameOutcome::Complete;
-        r.text = std::string(t.substr(3, n - 5));
+        r.text = std::string(t.substr(3, length - 2));
+        r.extra = n - 3 - length;
     }
     return r;
 }
@@ -50,9 +59,12 @@ MemoryFrameCheck CheckMemoryFrame(const Bytes& b, std::uint8_t sendProto) {
     const std::size_t length = b[1] + 256u * b[2];
     r.setsProgress = true;
     r.progressMax = static_cast<int>(length);
-    r.progressPos = static_cast<int>(m - 3);
+    r.progressPos = static_cast<int>(std::min(m - 3, length));
     r.linesReady = std::min(m - 3, length) / 8;
-    if (m == length + 3) r.outcome = FrameOutcome::Complete;
+    if (m >= length + 3) {
+        r.outcome = FrameOutcome::Complete;
+        r.extra = m - 3 - length;
+    }
     return r;
 }
 

@@ -61,6 +61,9 @@ void TransferHandlers::SendFrameModel(int model) {
     c_.st.m_strText = c_.win.TextFromEditor();
     if (model == kModelR40) {
         const PreparedProgram p = PrepareProgram(c_.st.m_strText);
+        // The frame: protocol byte, length, program, checksum.
+        c_.win.SetProgressRange(static_cast<int>((p.cleaned.size() + 5) & 0xFFFF));
+        c_.win.SetProgressStep(1);
         if (p.failure) {
             c_.win.ShowMessage(*p.failure);
             Enable();
@@ -77,30 +80,32 @@ void TransferHandlers::SendFrameModel(int model) {
         Enable();
         return;
     }
+    c_.win.SetProgressRange(static_cast<int>((c_.st.m_memImage.size() + 3) & 0xFFFF));
+    c_.win.SetProgressStep(1);
     StartPacing(BuildMemoryFrame(c_.st.m_memImage), msg::kMemorySent);
 }
 
-// One byte, then the slider's delay: a timer tick per byte, so the window
-// answers while the frame goes out and the bytes keep their pace.
+// The slider's delay, then one byte: a timer tick per byte, so the window
+// answers while the frame goes out. The timer is armed afresh after each
+// byte: a periodic timer catches up after a late tick and would put two
+// bytes closer together than the delay.
 void TransferHandlers::StartPacing(Bytes frame, const Message& done) {
     paceFrame_ = std::move(frame);
     paceNext_ = 0;
     paceDone_ = done;
-    c_.win.SetProgressRange(static_cast<int>(paceFrame_.size()));
-    c_.win.SetProgressStep(1);
-    const milliseconds delay{c_.win.SpeedPosition() + 1};
-    c_.win.StartTimer(kTimerPace, delay);
+    paceDelay_ = milliseconds{c_.win.SpeedPosition() + 1};
+    c_.win.StartTimer(kTimerPace, paceDelay_);
 }
 
 void TransferHandlers::PaceTick() {
-    if (paceNext_ >= paceFrame_.size()) {
-        c_.win.StopTimer(kTimerPace);
-        return;
-    }
+    c_.win.StopTimer(kTimerPace);
+    if (paceNext_ >= paceFrame_.size()) return;
     c_.win.StepProgress();
     c_.comm.SetOutput({paceFrame_[paceNext_++]});
-    if (paceNext_ < paceFrame_.size()) return;
-    c_.win.StopTimer(kTimerPace);
+    if (paceNext_ < paceFrame_.size()) {
+        c_.win.StartTimer(kTimerPace, paceDelay_);
+        return;
+    }
     paceFrame_.clear();
     c_.win.ShowMessage(paceDone_);
     Enable();
@@ -212,6 +217,8 @@ void TransferHandlers::CommFrameModel(int model) {
             } else if (outcome == FrameOutcome::Complete) {
                 c_.g.g_nRecvArmed = 0;
                 c_.st.m_strText = r.text;
+                c_.st.m_strRecvText.resize(c_.st.m_strRecvText.size() - r.extra);
+                NoteExtra(r.extra);
             }
         } else {
             const MemoryFrameCheck r = CheckMemoryFrame(c_.st.m_memImage, c_.g.g_bySendProto);
@@ -221,6 +228,8 @@ void TransferHandlers::CommFrameModel(int model) {
                 c_.win.SetProgressPos(r.progressPos);
                 AppendDumpLines(c_.st.m_memImage, c_.st.m_strText, r.linesReady);
             } else if (outcome == FrameOutcome::Complete) {
+                c_.st.m_memImage.resize(c_.st.m_memImage.size() - r.extra);
+                NoteExtra(r.extra);
                 FinishDump(c_.st.m_memImage, c_.st.m_strText);
                 c_.win.SetProgressRange(r.progressMax);
                 c_.win.SetProgressPos(r.progressPos);
@@ -260,11 +269,16 @@ void TransferHandlers::CommFrameModel(int model) {
     }
 }
 
+// A controller may end its frame with a terminator or padding: the frame is
+// taken, the rest is left out and said in the trace.
+void TransferHandlers::NoteExtra(std::size_t extra) {
+    if (extra != 0) c_.comm.Note(std::to_string(extra) + " byte(s) after the frame ignored");
+}
+
 void TransferHandlers::CommR80() {
-    if (c_.comm.GetCommEvent() != kComEvReceive) {
-        ApplyR80(r80_.OnOtherEvent());
-        return;
-    }
+    // A modem-line change is no sign of the controller: the request and the
+    // exchange's time-outs go on as they were.
+    if (c_.comm.GetCommEvent() != kComEvReceive) return;
     ApplyR80(r80_.OnBytes(c_.comm.GetInput()));
 }
 
@@ -293,6 +307,11 @@ void TransferHandlers::ApplyR80(const R80Actions& actions) {
                 if (!c_.comm.GetPortOpen()) c_.comm.SetPortOpen(true);
                 break;
             case R80Action::EnableControls: Enable(); break;
+            case R80Action::ClearSendFlags:
+                c_.st.m_bSendHandshake = 0;
+                c_.st.m_bSendActive = 0;
+                break;
+            case R80Action::Note: c_.comm.Note(a.text); break;
         }
     }
 }
@@ -372,6 +391,8 @@ void TransferHandlers::EndAfterFailure() {
     sendWaiting_ = false;
     paceFrame_.clear();
     r80_.Abandon();
+    c_.st.m_bSendHandshake = 0;
+    c_.st.m_bSendActive = 0;
     c_.st.m_nRecvBusy = 0;
     c_.win.SetProgressPos(0);
     if (busy_) Enable();

@@ -72,7 +72,7 @@ class TransferHandlers {
     void PaceTick();
 
     void CommFrameModel(int model);
-    void EndReceive();
+    void NoteExtra(std::size_t extra);
 
     void OnNotReadyTimeout();
     void OnNoResponseTimeout();
@@ -92,6 +92,7 @@ class TransferHandlers {
     Bytes paceFrame_;
     std::size_t paceNext_ = 0;
     Message paceDone_;
+    milliseconds paceDelay_{1};
 };
 
 }  // namespace taplink

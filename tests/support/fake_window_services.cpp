@@ -1,5 +1,7 @@
 #include "fake_window_services.h"
 
+#include <algorithm>
+
 namespace taplink::testing {
 
 milliseconds FakeWindowServices::TimerPeriod(int id) const {
@@ -37,7 +39,7 @@ void FakeWindowServices::Advance(milliseconds duration) {
             continue;
         }
         if (due > end) break;
-        now_ = due;
+        now_ = std::max(now_, due);
         timers_[next].due = due + timers_[next].period;
         if (onTimer) onTimer(next);
     }

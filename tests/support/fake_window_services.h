@@ -46,6 +46,9 @@ class FakeWindowServices : public WindowServices {
     void Advance(milliseconds duration);
     // Runs f once, when the clock has gone d further (a byte on its way).
     void After(milliseconds d, std::function<void()> f);
+    // The event loop is busy for d: nothing fires meanwhile; what fell due
+    // fires late, at the next Advance.
+    void Stall(milliseconds d) { now_ += d; }
     milliseconds Now() const { return now_; }
     bool TimerRunning(int id) const { return timers_.count(id) != 0; }
     milliseconds TimerPeriod(int id) const;

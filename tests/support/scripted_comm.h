@@ -47,6 +47,9 @@ class ScriptedComm : public CMSComm {
     Bytes GetInput() override;
     short GetCommEvent() override { return event_; }
     void SetInputMode(long mode) override { Record("InputMode=" + std::to_string(mode)); }
+    // Remarks for the line trace, in order.
+    std::vector<std::string> notes;
+    void Note(const std::string& text) override { notes.push_back(text); }
 
   private:
     void Record(const std::string& access);

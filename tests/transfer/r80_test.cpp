@@ -1,9 +1,9 @@
-// The "R80" block protocol: the receiving and sending sides driven through
-// the handlers, byte by byte, on a virtual clock; then whole transfers
-// against the simulated controller with faults on the line.
+// The "R80" block protocol through the handlers, on a virtual clock: what
+// goes on the line for what comes, however the controller's bytes are cut
+// into events, and that every end leaves nothing running; then whole
+// transfers against the simulated controller with faults on the line.
 #include <gtest/gtest.h>
 
-#include "frames.h"
 #include "sim_line.h"
 
 namespace taplink::testing {
@@ -12,16 +12,25 @@ namespace {
 using namespace std::chrono_literals;
 using sim::FaultKind;
 
+constexpr std::uint8_t kDc3 = 0x13, kDc4 = 0x14, kNak = 0x15;
+
 Bytes B(std::string_view s) {
     return Bytes(s.begin(), s.end());
 }
-Bytes Block(std::string_view payload, bool last) {
-    return BuildBlockFrame(reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size(),
-                           last);
+// A block as a controller frames it: 16-bit sum, payload, end marker.
+Bytes Blk(const Bytes& payload, bool last) {
+    unsigned sum = 0;
+    for (const auto b : payload)
+        sum += b;
+    Bytes f{static_cast<std::uint8_t>(sum), static_cast<std::uint8_t>(sum >> 8)};
+    f.insert(f.end(), payload.begin(), payload.end());
+    f.push_back(last ? 0xAA : 0xAB);
+    return f;
 }
-Bytes Header(std::uint32_t count, std::string_view number) {
-    Bytes image(number.begin(), number.end());
-    return BuildR80Header(image, count);
+Bytes Head(std::uint8_t count, std::string_view number) {
+    Bytes p{0, 0, 0, count};
+    p.insert(p.end(), number.begin(), number.end());
+    return Blk(p, false);
 }
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes all;
@@ -46,30 +55,104 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
     R80Rig r;
     r.h.OnReceive();
     EXPECT_EQ(r.Drain(), Bytes{kDc3});
-    EXPECT_EQ(r.win.TimerPeriod(kTimerNoResponse), 60000ms);
     r.win.Advance(10ms);
     EXPECT_EQ(r.Drain(), (Bytes{kDc3, kDc3}));  // again every 5 ms
 
-    r.comm.Deliver(Header(3, "%999"));
+    r.comm.Deliver({0xD3, 0x00, 0x00, 0x00, 0x00, 0x03, 0x25, 0x39, 0x39, 0x39, 0xAB});
     EXPECT_EQ(r.Drain(), Bytes{kDc3});
     EXPECT_EQ(r.win.editorText, "%999\r\n");
     EXPECT_EQ(r.win.progressMax, 3);
-    EXPECT_EQ(r.win.TimerPeriod(kTimerNoResponse), 5000ms);
-
-    const std::string first = std::string("LD X1") + '\0' + "OUT Y1" + '\0';
-    r.comm.Deliver(Block(first, false));
+    r.comm.Deliver(Blk(B(std::string("LD X1") + '\0' + "OUT Y1" + '\0'), false));
     EXPECT_EQ(r.Drain(), Bytes{kDc3});
-    r.comm.Deliver(Block(std::string("END1") + '\0', true));
-    EXPECT_TRUE(r.Drain().empty());
+    r.comm.Deliver({0x08, 0x01, 'E', 'N', 'D', '1', 0x00, 0xAA});
     EXPECT_EQ(r.st.m_strText, "%999\r\nLD X1\r\n0000    OUT Y1\r\n0001    END1\r\n0002    ");
     EXPECT_EQ(r.win.editorText, r.st.m_strText);
     EXPECT_EQ(r.win.progressSteps, 3);
     EXPECT_EQ(r.win.progressPos, 0);
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0], msg::kTakingOverFinished);
+    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Taking-over is finished!"});
     EXPECT_TRUE(r.win.controlsEnabled);
-    EXPECT_EQ(r.st.m_nRecvBusy, 0);
-    EXPECT_EQ(std::string(r.st.m_szStepNo.data(), 4), "0000");
+    r.win.Advance(70s);
+    EXPECT_TRUE(r.Drain().empty());
+    EXPECT_EQ(r.win.messages.size(), 1u);
+}
+
+// However the controller's writes are cut into events, each block gets one
+// answer, only the last answer repeats, and an end leaves nothing running.
+TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
+    const Bytes g1 = Blk(B(std::string("G1") + '\0'), false);
+    const Bytes g2last = Blk(B(std::string("G2") + '\0'), true);
+    Bytes bad = g1;
+    bad[0] ^= 1;
+    struct Case {
+        const char* name;
+        std::vector<Bytes> events;          // after Receive
+        Bytes written;                      // answers to the events, in order
+        Bytes repeats;                      // what 10 ms later brings
+        std::vector<std::string> messages;  // after every time-out has passed
+        std::string text;
+    } const cases[] = {
+        {"HeaderAndLastBlock",
+         {Cat({Head(2, "%001"), g2last})},
+         {kDc3},
+         {},
+         {"Taking-over is finished!"},
+         "%001\r\nG2\r\n"},
+        {"HeaderAndBlock",
+         {Cat({Head(3, "%001"), g1})},
+         {kDc3, kDc3},
+         {kDc3, kDc3},
+         {"The CNC nothing responds,Transmission fail is transferred please again!"},
+         "%001\r\nG1\r\n"},
+        {"BlockAndLastBlock",
+         {Head(3, "%001"), Cat({g1, g2last})},
+         {kDc3, kDc3},
+         {},
+         {"Taking-over is finished!"},
+         "%001\r\nG1\r\nG2\r\n"},
+        {"BlockAndBadBlock",
+         {Head(4, "%001"), Cat({g1, bad})},
+         {kDc3, kDc3, kDc4},
+         {kDc4, kDc4},
+         {"The CNC nothing responds,Transmission fail is transferred please again!"},
+         "%001\r\nG1\r\n"},
+        {"BadBlockAndBlock",
+         {Head(4, "%001"), Cat({bad, g1})},
+         {kDc3, kDc4, kDc3},
+         {kDc3, kDc3},
+         {"The CNC nothing responds,Transmission fail is transferred please again!"},
+         "%001\r\nG1\r\n"},
+        {"LastBlockAndStrayBytes",
+         {Head(2, "%001"), Cat({g2last, {0x0D, 0x0A, 0x13, 0x13}})},
+         {kDc3},
+         {},
+         {"Taking-over is finished!"},
+         "%001\r\nG2\r\n"},
+        {"WrongNumberAndMore",
+         {Cat({Blk({0, 0, 0, 2, '%', '0', '0', '0', '1'}, false), g1})},
+         {},
+         {},
+         {"The procedure number makes mistakes!"},
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        R80Rig r;
+        r.h.OnReceive();
+        r.Drain();
+        for (const auto& e : c.events)
+            r.comm.Deliver(e);
+        EXPECT_EQ(r.Drain(), c.written);
+        r.win.Advance(10ms);
+        EXPECT_EQ(r.Drain(), c.repeats);
+        r.win.Advance(70s);
+        const Bytes later = r.Drain();
+        EXPECT_LE(later.size(), c.repeats.empty() ? 0u : 1000u);
+        EXPECT_EQ(r.Texts(), c.messages);
+        EXPECT_EQ(r.st.m_strText, c.text);
+        EXPECT_TRUE(r.win.controlsEnabled);
+        for (int id = kTimerDc3; id <= kTimerCollect; ++id)
+            EXPECT_FALSE(r.win.TimerRunning(id)) << id;
+    }
 }
 
 TEST(R80Receive, BlockEdgesOnTheLine) {
@@ -83,16 +166,13 @@ TEST(R80Receive, BlockEdgesOnTheLine) {
         {"BadSum", {0x06, 0x00, 0x02, 0x03, 0xAB}, {kDc4}, "%123\r\n"},
         {"AMarkerAmongTheSumBytesIsData", {0xAA, 0x00, 0x50, 0x5A, 0xAB}, {kDc3}, "%123\r\nPZ"},
         {"ThirdByteEndsTheBlock", {0x00, 0x00, 0xAB}, {}, "%123\r\n"},
-        {"NoStepTextsWithoutNine",
-         Cat({Block(std::string("G1") + '\0', false)}),
-         {kDc3},
-         "%123\r\nG1\r\n"},
+        {"NoStepTextsWithoutNine", {0x78, 0x00, 'G', '1', 0x00, 0xAB}, {kDc3}, "%123\r\nG1\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         R80Rig r;
         r.h.OnReceive();
-        r.comm.Deliver(Header(3, "%123"));
+        r.comm.Deliver(Head(3, "%123"));
         r.Drain();
         r.comm.Deliver(c.chunk);
         EXPECT_EQ(r.Drain(), c.answer);
@@ -100,27 +180,16 @@ TEST(R80Receive, BlockEdgesOnTheLine) {
     }
 }
 
-TEST(R80Receive, AHeaderAndTheNextBlockInOneChunk) {
-    R80Rig r;
-    r.h.OnReceive();
-    r.Drain();
-    r.comm.Deliver(Cat({Header(2, "%001"), Block(std::string("G00") + '\0', true)}));
-    EXPECT_EQ(r.st.m_strText, "%001\r\nG00\r\n");
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0], msg::kTakingOverFinished);
-}
-
 TEST(R80Receive, StepNumbersCarryAndABadBlockGetsTheSameNumbersAgain) {
     R80Rig r;
     r.h.OnReceive();
-    r.comm.Deliver(Header(4, "%999"));
+    r.comm.Deliver(Head(4, "%999"));
     r.st.m_szStepNo = {'9', '9', '9', '9'};
-    const std::string lines = std::string("A") + '\0' + "B" + '\0';
-    Bytes bad = Block(lines, false);
+    const Bytes lines = B(std::string("A") + '\0' + "B" + '\0');
+    Bytes bad = Blk(lines, false);
     bad[0] ^= 1;
     r.comm.Deliver(bad);
-    EXPECT_EQ(std::string(r.st.m_szStepNo.data(), 4), "9999");
-    r.comm.Deliver(Block(lines, false));
+    r.comm.Deliver(Blk(lines, false));
     EXPECT_EQ(r.st.m_strText, "%999\r\nA\r\n9999    B\r\n:000    ");
 }
 
@@ -128,77 +197,81 @@ TEST(R80Receive, ARepeatedHeaderIsTakenAsAHeader) {
     R80Rig r;
     r.h.OnReceive();
     r.Drain();
-    Bytes bad = Header(2, "%001");
+    Bytes bad = Head(2, "%001");
     bad[0] ^= 1;
     r.comm.Deliver(bad);
     EXPECT_EQ(r.Drain(), Bytes{kDc4});
-    r.comm.Deliver(Header(2, "%001"));
+    r.comm.Deliver(Head(2, "%001"));
     EXPECT_EQ(r.Drain(), Bytes{kDc3});
-    r.comm.Deliver(Block(std::string("G00") + '\0', true));
+    r.comm.Deliver(Blk(B(std::string("G00") + '\0'), true));
     EXPECT_EQ(r.st.m_strText, "%001\r\nG00\r\n");
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0], msg::kTakingOverFinished);
-}
-
-TEST(R80Receive, AWrongProgramNumberEndsTheReceiveUsable) {
-    R80Rig r;
-    r.h.OnReceive();
-    r.Drain();
-    Bytes header = Header(2, "%001");
-    // A header whose payload carries five number characters.
-    const std::uint8_t payload[] = {0, 0, 0, 2, '%', '0', '0', '0', '1'};
-    header = BuildBlockFrame(payload, sizeof payload, false);
-    r.comm.Deliver(header);
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0], msg::kProcedureNumberWrong);
-    EXPECT_TRUE(r.Drain().empty());
-    EXPECT_TRUE(r.win.controlsEnabled);
-    EXPECT_EQ(r.st.m_nRecvBusy, 0);
-    EXPECT_FALSE(r.h.Busy());
-    r.win.Advance(60000ms);
-    EXPECT_EQ(r.win.messages.size(), 1u);  // nothing left running
+    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Taking-over is finished!"});
 }
 
 TEST(R80Receive, CountAndLastMarkerDisagreeingRestartsFromTheHeader) {
     R80Rig r;
     r.h.OnReceive();
-    r.comm.Deliver(Header(3, "%001"));
+    r.comm.Deliver(Head(3, "%001"));
     r.Drain();
-    r.comm.Deliver(Block(std::string("G1") + '\0', true));  // last, with one block left
+    r.comm.Deliver(Blk(B(std::string("G1") + '\0'), true));  // last, with one block left
     EXPECT_EQ(r.Drain(), Bytes{kNak});
     EXPECT_EQ(r.win.editorText, "");
     r.win.Advance(10ms);
     EXPECT_EQ(r.Drain(), (Bytes{kNak, kNak}));
-    // The controller starts again, correctly this time.
-    r.comm.Deliver(Header(3, "%001"));
-    r.comm.Deliver(Block(std::string("G1") + '\0', false));
-    r.comm.Deliver(Block(std::string("G2") + '\0', true));
+    // The controller starts again, correctly this time, all in one write.
+    r.comm.Deliver(Cat({Head(3, "%001"), Blk(B(std::string("G1") + '\0'), false),
+                        Blk(B(std::string("G2") + '\0'), true)}));
     EXPECT_EQ(r.st.m_strText, "%001\r\nG1\r\nG2\r\n");
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0], msg::kTakingOverFinished);
+    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Taking-over is finished!"});
 }
 
-TEST(R80Receive, SilenceIsTimedOutBeforeAndInsideAnExchange) {
+TEST(R80Receive, SilenceIsTimedOutAfter60SecondsThenAfter5) {
     R80Rig before;
     before.h.OnReceive();
-    before.win.Advance(59999ms);
+    // A modem-line change is not the controller answering: the request and
+    // its minute go on.
+    before.win.Advance(1000ms);
+    before.comm.RaiseEvent(8);
+    before.Drain();
+    before.win.Advance(58999ms);
+    EXPECT_EQ(before.Drain().size(), 11799u);
     EXPECT_TRUE(before.win.messages.empty());
     before.win.Advance(1ms);
-    ASSERT_EQ(before.win.messages.size(), 1u);
-    EXPECT_EQ(before.win.messages[0], msg::kNoResponse);
+    EXPECT_EQ(before.Texts(),
+              std::vector<std::string>{"The CNC nothing responds,Transmission fail is transferred "
+                                       "please again!"});
     EXPECT_TRUE(before.win.controlsEnabled);
 
     R80Rig inside;  // the controller stops in the middle of a block
     inside.h.OnReceive();
-    inside.comm.Deliver(Header(3, "%001"));
+    inside.comm.Deliver(Head(3, "%001"));
     inside.comm.Deliver({0x10, 0x00, 'A'});
     inside.win.Advance(4999ms);
     EXPECT_TRUE(inside.win.messages.empty());
     inside.win.Advance(1ms);
-    ASSERT_EQ(inside.win.messages.size(), 1u);
-    EXPECT_EQ(inside.win.messages[0], msg::kNoResponse);
-    EXPECT_TRUE(inside.win.controlsEnabled);
+    EXPECT_EQ(inside.win.messages.size(), 1u);
     EXPECT_EQ(inside.win.paused, 10ms);
+}
+
+TEST(R80Receive, AFloodWithoutEndMarkersEndsTheReceiveKeepingWhatCame) {
+    R80Rig r;
+    r.h.OnReceive();
+    r.comm.Deliver(Head(3, "%001"));
+    r.Drain();
+    const Bytes flood(1000, 0x41);
+    for (int i = 0; i < 1000 && r.h.Busy(); ++i)
+        r.comm.Deliver(flood);
+    EXPECT_FALSE(r.h.Busy());
+    EXPECT_EQ(r.Texts(),
+              std::vector<std::string>{"Data transmission is wrong!Transfer the agreement checking "
+                                       "inconformity!"});
+    EXPECT_EQ(r.win.editorText, "%001\r\n");
+    for (int i = 0; i < 100; ++i)
+        r.comm.Deliver(flood);
+    EXPECT_LE(r.st.m_recvBytes.size(), 1u);
+    r.win.Advance(70s);
+    EXPECT_TRUE(r.Drain().empty());
+    EXPECT_EQ(r.win.messages.size(), 1u);
 }
 
 // Sending.
@@ -215,35 +288,30 @@ TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
     r.win.editorText = Text600();
     r.h.OnSend();
     EXPECT_FALSE(r.win.controlsEnabled);
-    EXPECT_EQ(r.win.TimerPeriod(kTimerNotReady), 60000ms);
     r.comm.Deliver({kDc3});
     r.win.Advance(5ms);
     EXPECT_TRUE(r.Drain().empty());  // one DC3 is not a pair
     r.comm.Deliver({kDc3});
     r.win.Advance(1ms);  // timer 7 runs Send again
-    const Bytes header = r.Drain();
-    EXPECT_EQ(header, BuildR80Header(r.st.m_sendImage, 4));
+    EXPECT_EQ(r.Drain(), (Bytes{0xBA, 0x00, 0, 0, 0, 4, '%', '0', '0', '1', 0xAB}));
     EXPECT_EQ(r.win.progressMax, 4);
 
-    const Bytes& image = r.st.m_sendImage;
-    ASSERT_EQ(image.size(), 605u);
     const std::size_t sizes[] = {256, 256, 88};
-    std::size_t at = 5;
     for (int k = 0; k < 3; ++k) {
-        r.comm.Deliver({kDc3, kDc3});
+        r.comm.Deliver({kDc3, kDc3, kDc3, kDc3});  // a repeated answer asks once
         const Bytes block = r.Drain();
-        EXPECT_EQ(block, BuildBlockFrame(image.data() + at, sizes[k], k == 2)) << k;
-        at += sizes[k];
+        ASSERT_EQ(block.size(), sizes[k] + 3) << k;
+        EXPECT_EQ(block.back(), k == 2 ? 0xAA : 0xAB) << k;
     }
-    r.comm.Deliver({kDc4, kDc4});  // the last block again, exactly
-    EXPECT_EQ(r.Drain(), BuildBlockFrame(image.data() + 517, 88, true));
-    EXPECT_TRUE(r.win.messages.empty());
+    r.comm.Deliver({kDc4, kDc4});  // the last block again: 86 'G's and two line ends
+    Bytes last{0xDA, 0x17};        // 86 * 0x47
+    last.insert(last.end(), 86, 'G');
+    last.insert(last.end(), {0, 0, 0xAA});
+    EXPECT_EQ(r.Drain(), last);
     r.comm.Deliver({kDc3, kDc3});  // the controller has it all: done at once
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0], msg::kSendingFinished);
+    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Sending is finished!"});
     EXPECT_TRUE(r.win.controlsEnabled);
-    EXPECT_EQ(r.st.m_bSendHandshake, 0);
-    r.win.Advance(10000ms);
+    r.win.Advance(10s);
     EXPECT_EQ(r.win.messages.size(), 1u);
 }
 
@@ -252,22 +320,22 @@ TEST(R80Send, EndsBy500MsOfSilenceAfterTheLastBlock) {
     r.win.editorText = "%001\r\nG00";
     r.comm.portOpen = true;
     r.comm.Deliver({kDc3, kDc3});  // a pair before Send: it starts at once
-    EXPECT_EQ(r.st.m_bSendHandshake, 1);
-    EXPECT_EQ(r.st.m_recvBytes, (Bytes{kDc3, kDc3}));  // the pair stays
     r.h.OnSend();
     r.win.Advance(1ms);
     EXPECT_EQ(r.Drain(), (Bytes{0xB8, 0x00, 0x00, 0x00, 0x00, 0x02, 0x25, 0x30, 0x30, 0x31, 0xAB}));
     EXPECT_EQ(r.win.progressPos, 1);
+    r.comm.RaiseEvent(8);  // no answer: changes nothing
     r.comm.Deliver({kDc3, kDc3});
     EXPECT_EQ(r.Drain(), (Bytes{0xA7, 0x00, 'G', '0', '0', 0, 0, 0xAA}));
     r.win.Advance(499ms);
     EXPECT_TRUE(r.win.messages.empty());
     r.win.Advance(1ms);
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0], msg::kSendingFinished);
+    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Sending is finished!"});
 }
 
-TEST(R80Send, ANakPairStartsAgainFromTheHeaderAndChecksRefuse) {
+// A send that ended in the middle of a restart leaves nothing behind: the
+// next send answers a NAK pair as it should.
+TEST(R80Send, EverySendStartsClean) {
     R80Rig r;
     r.win.editorText = Text600();
     r.comm.portOpen = true;
@@ -275,14 +343,82 @@ TEST(R80Send, ANakPairStartsAgainFromTheHeaderAndChecksRefuse) {
     r.h.OnSend();
     r.win.Advance(1ms);
     const Bytes header = r.Drain();
-    r.comm.Deliver({kDc3, kDc3});
-    r.Drain();
     r.comm.Deliver({kNak, kNak});
     EXPECT_EQ(r.Drain(), header);
     r.comm.Deliver({kNak, kNak});  // ignored until a data block has gone out again
     EXPECT_TRUE(r.Drain().empty());
+    r.win.Advance(5s);
+    ASSERT_EQ(r.win.messages.size(), 1u);
+
     r.comm.Deliver({kDc3, kDc3});
-    EXPECT_EQ(r.Drain(), BuildBlockFrame(r.st.m_sendImage.data() + 5, 256, false));
+    r.h.OnSend();
+    r.win.Advance(1ms);
+    EXPECT_EQ(r.Drain(), header);
+    r.comm.Deliver({kNak, kNak});
+    EXPECT_EQ(r.Drain(), header);
+}
+
+// The controller's late answer to the last block, while "Sending is
+// finished!" is open, is not a new handshake: the next Send waits for one.
+TEST(R80Send, AnswersDuringTheEndMessageStartNothing) {
+    R80Rig r;
+    r.win.editorText = "%001\r\nG00";
+    r.comm.portOpen = true;
+    r.comm.Deliver({kDc3, kDc3});
+    r.h.OnSend();
+    r.win.Advance(1ms);
+    r.comm.Deliver({kDc3, kDc3});
+    r.win.whileMessageOpen = [&r](const Message&) {
+        r.comm.Deliver({kDc4, kDc4});
+        r.comm.Deliver({kDc3, kDc3});
+    };
+    r.win.Advance(500ms);
+    r.win.whileMessageOpen = nullptr;
+    r.Drain();
+    r.h.OnSend();
+    r.win.Advance(1s);
+    EXPECT_TRUE(r.Drain().empty());
+    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Sending is finished!"});
+}
+
+TEST(R80Send, AFloodOfNonAnswersIsHeldToOneByte) {
+    R80Rig r;
+    r.win.editorText = Text600();
+    r.comm.portOpen = true;
+    r.comm.Deliver({kDc3, kDc3});
+    r.h.OnSend();
+    r.win.Advance(1ms);
+    r.Drain();
+    Bytes noise(4096);
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<std::uint8_t>(0x30 + i % 2);
+    for (int i = 0; i < 256; ++i)
+        r.comm.Deliver(noise);
+    EXPECT_LE(r.st.m_recvBytes.size(), 1u);
+    r.comm.Deliver({kDc3, kDc3});
+    EXPECT_EQ(r.Drain().size(), 259u);
+}
+
+TEST(R80Send, NoPairFor60SecondsOrNoAnswerFor5SecondsOrRefused) {
+    R80Rig r;
+    r.win.editorText = "%001\r\nG00";
+    r.h.OnSend();
+    r.win.Advance(60000ms);
+    EXPECT_EQ(r.Texts(), std::vector<std::string>{
+                             "CNC opens received state not yet or transmission line has not "
+                             "finished meeting,Examine that please!"});
+    EXPECT_TRUE(r.win.controlsEnabled);
+
+    R80Rig quiet;
+    quiet.win.editorText = "%001\r\nG00";
+    quiet.comm.portOpen = true;
+    quiet.comm.Deliver({kDc3, kDc3});
+    quiet.h.OnSend();  // the pair came before: the header goes out at once
+    quiet.win.Advance(4999ms);
+    EXPECT_TRUE(quiet.win.messages.empty());
+    quiet.win.Advance(1ms);
+    EXPECT_EQ(quiet.win.messages.size(), 1u);
+    EXPECT_TRUE(quiet.win.controlsEnabled);
 
     R80Rig refused;
     refused.win.editorText = "%255\r\nG00";
@@ -294,39 +430,9 @@ TEST(R80Send, ANakPairStartsAgainFromTheHeaderAndChecksRefuse) {
     EXPECT_EQ(refused.win.messages[0], msg::kR80ProgramRange);
     EXPECT_TRUE(refused.Drain().empty());
     EXPECT_TRUE(refused.win.controlsEnabled);
-    EXPECT_EQ(refused.st.m_bSendHandshake, 0);
-}
-
-TEST(R80Send, NoPairFor60SecondsOrNoAnswerFor5Seconds) {
-    R80Rig r;
-    r.win.editorText = "%001\r\nG00";
-    r.h.OnSend();
-    r.win.Advance(60000ms);
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0], msg::kNotReady);
-    EXPECT_TRUE(r.win.controlsEnabled);
-
-    R80Rig quiet;
-    quiet.win.editorText = "%001\r\nG00";
-    quiet.comm.portOpen = true;
-    quiet.comm.Deliver({kDc3, kDc3});
-    quiet.h.OnSend();  // the pair came before: the header goes out at once
-    quiet.win.Advance(4999ms);
-    ASSERT_TRUE(quiet.win.messages.empty()) << quiet.win.messages[0].text;
-    quiet.win.Advance(1ms);
-    ASSERT_EQ(quiet.win.messages.size(), 1u);
-    EXPECT_EQ(quiet.win.messages[0], msg::kNoResponse);
-    EXPECT_TRUE(quiet.win.controlsEnabled);
 }
 
 // Whole transfers against the simulated controller.
-
-const std::string kPlcText = [] {
-    std::string t = "%999\r\n00000300\r\n";
-    for (int i = 0; i < 300; ++i)
-        t += "00000000LD      X" + std::to_string(1000 + i) + "\r\n";
-    return t;
-}();
 
 struct SimCase {
     const char* name;
@@ -335,7 +441,6 @@ struct SimCase {
     int at;
     Message end;
 };
-// Test names, not bytes, in listings.
 void PrintTo(const SimCase& c, std::ostream* os) {
     *os << c.name;
 }
@@ -348,12 +453,9 @@ TEST_P(R80SimTest, TransfersThroughFaults) {
     sim::Config config = SimConfig(sim::Model::R80, c.role);
     config.fault.kind = c.fault;
     config.fault.at = c.at;
-    const std::string program = [] {
-        std::string t = "%123\r\n";
-        for (int i = 0; i < 120; ++i)
-            t += "N" + std::to_string(1000 + i) + " G01 X1.5 Y2\r\n";
-        return t;
-    }();
+    std::string program = "%123\r\n";
+    for (int i = 0; i < 120; ++i)
+        program += "N" + std::to_string(1000 + i) + " G01 X1.5 Y2\r\n";
     config.document = B(program);
     SimLine line(r, config);
     if (c.role == sim::Role::Input) {
@@ -365,10 +467,8 @@ TEST_P(R80SimTest, TransfersThroughFaults) {
         line.Start();
         r.h.OnReceive();
     }
-    r.win.Advance(30000ms);
-    ASSERT_FALSE(r.win.messages.empty());
-    EXPECT_EQ(r.win.messages.back(), c.end);
-    EXPECT_EQ(r.win.messages.size(), 1u);
+    r.win.Advance(70s);
+    EXPECT_EQ(r.win.messages, std::vector<Message>{c.end});
     EXPECT_TRUE(r.win.controlsEnabled);
     if (c.end == msg::kNoResponse) return;
     if (c.role == sim::Role::Input) {
@@ -406,13 +506,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(R80Sim, ALadderDocumentGoesOutWithoutItsStepFieldsAndComesBackWithNew) {
+    std::string plc = "%999\r\n00000300\r\n";
+    for (int i = 0; i < 300; ++i)
+        plc += "00000000LD      X" + std::to_string(1000 + i) + "\r\n";
     R80Rig r;
     r.st.m_nDocKind = kDocLadder;
-    r.win.editorText = kPlcText;
+    r.win.editorText = plc;
     SimLine line(r, SimConfig(sim::Model::R80, sim::Role::Input));
     line.Start();
     r.h.OnSend();
-    r.win.Advance(20000ms);
+    r.win.Advance(20s);
     ASSERT_TRUE(line.controller.Ok()) << line.controller.Status();
     const Bytes held = line.controller.Received();
     EXPECT_EQ(std::string(held.begin(), held.begin() + 24), "%999\r\n00000300\r\nLD      ");
@@ -423,7 +526,7 @@ TEST(R80Sim, ALadderDocumentGoesOutWithoutItsStepFieldsAndComesBackWithNew) {
     SimLine line2(back, out);
     line2.Start();
     back.h.OnReceive();
-    back.win.Advance(20000ms);
+    back.win.Advance(20s);
     const std::string& text = back.st.m_strText;
     EXPECT_EQ(text.substr(0, 36), "%999\r\n00000300\r\n0000    LD      X100");
     EXPECT_NE(text.find("0299    LD      X1299\r\n0300    "), std::string::npos);

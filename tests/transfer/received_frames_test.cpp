@@ -38,8 +38,12 @@ TEST(CheckProgramFrame, OutcomesAndProgress) {
          "O12"},
         {"ProgramFormOneShort", S({0x11, 8}) + "%1234\r\n", FrameOutcome::NotYetComplete, true, 8,
          7, ""},
-        {"ProgramFormOverlong", S({0x11, 6}) + "%1234\r\n", FrameOutcome::NotYetComplete, true, 6,
-         7, ""},
+        {"ProgramFormWithOneByteMoreIsTaken", S({0x11, 6}) + "%1234\r\n", FrameOutcome::Complete,
+         true, 6, 6, "%123"},
+        {"ProgramFormTooShortForItself", S({0x11, 2}) + "%1234", FrameOutcome::WrongStart, false, 0,
+         0, ""},
+        {"DocumentFormWithPaddingIsTaken", S({0x11, 0x06, 0x01}) + doc262 + "\r\n\x1a",
+         FrameOutcome::Complete, true, 262, 262, doc262.substr(0, 260)},
         {"DocumentFormComplete", S({0x11, 0x06, 0x01}) + doc262, FrameOutcome::Complete, true, 262,
          262, doc262.substr(0, 260)},
         {"DocumentFormWaiting", S({0x11, 0x06, 0x01}) + doc262.substr(1),
@@ -85,13 +89,13 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
         {"SixteenBytesTwoFullLines", MemoryFrameOf(16), FrameOutcome::Complete, 110},
         {"FiveBytesOnePartialLine", MemoryFrameOf(5), FrameOutcome::Complete, 47},
         {"ThirteenBytes", MemoryFrameOf(13), FrameOutcome::Complete, 55 + 47},
-        {"ExtraBytesNeverComplete",
+        {"ExtraBytesAreLeftOut",
          [] {
              Bytes b = MemoryFrameOf(8);
              b.push_back(0);
              return b;
          }(),
-         FrameOutcome::NotYetComplete, 0},
+         FrameOutcome::Complete, 55},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,7 +105,7 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
         std::string text;
         FinishDump(c.bytes, text);
         EXPECT_EQ(text.size(), c.displayLength);
-        EXPECT_EQ(r.progressPos, static_cast<int>(c.bytes.size() - 3));
+        EXPECT_EQ(r.progressPos, r.progressMax);
     }
 }
 
