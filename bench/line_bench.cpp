@@ -1,7 +1,9 @@
 // Timing on a real line: TapLink's handlers with QSerialPort on a
 // pseudo-terminal pair, the simulated controller on the other end in the
 // same process, optionally pacing the line at a bit rate. Prints figures:
-//   - pacing: a 2,000-byte program at the fastest slider position;
+//   - pacing: a 2,000-byte program at the fastest slider position and at
+//     5 ms a byte, with the smallest and the median gap between two bytes
+//     as written and as they reached the controller;
 //   - the worst stall of the event loop during transfers (a 5 ms probe);
 //   - a 65,535-byte memory image received in chunks: display ready after
 //     the last byte;
@@ -12,6 +14,7 @@
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -28,6 +31,47 @@ namespace taplink {
 namespace {
 
 using Clock = QElapsedTimer;
+
+// The serial control with the time of every write kept.
+class TimedComm : public CMSComm {
+  public:
+    TimedComm(CMSComm& inner, const QElapsedTimer& clock) : in_(inner), clock_(clock) {
+        in_.SetOnComm([this] { FireOnComm(); });
+    }
+    std::vector<double> writes;  // ms, one per write
+
+    void SetCommPort(short v) override { in_.SetCommPort(v); }
+    void SetHandshaking(long v) override { in_.SetHandshaking(v); }
+    void SetInBufferSize(short v) override { in_.SetInBufferSize(v); }
+    void SetInBufferCount(short v) override { in_.SetInBufferCount(v); }
+    void SetInputLen(short v) override { in_.SetInputLen(v); }
+    void SetOutBufferSize(short v) override { in_.SetOutBufferSize(v); }
+    bool GetPortOpen() override { return in_.GetPortOpen(); }
+    void SetPortOpen(bool v) override { in_.SetPortOpen(v); }
+    void SetRThreshold(short v) override { in_.SetRThreshold(v); }
+    void SetSettings(const std::string& v) override { in_.SetSettings(v); }
+    void SetOutput(const Bytes& b) override {
+        writes.push_back(static_cast<double>(clock_.nsecsElapsed()) / 1e6);
+        in_.SetOutput(b);
+    }
+    Bytes GetInput() override { return in_.GetInput(); }
+    short GetCommEvent() override { return in_.GetCommEvent(); }
+    void SetInputMode(long v) override { in_.SetInputMode(v); }
+
+  private:
+    CMSComm& in_;
+    const QElapsedTimer& clock_;
+};
+
+// The smallest and the median gap between consecutive times.
+std::pair<double, double> Gaps(const std::vector<double>& t) {
+    std::vector<double> g;
+    for (std::size_t i = 1; i < t.size(); ++i)
+        g.push_back(t[i] - t[i - 1]);
+    if (g.empty()) return {0, 0};
+    std::sort(g.begin(), g.end());
+    return {g.front(), g[g.size() / 2]};
+}
 
 // The controller on the master end, the line paced at `rate` bytes a second
 // in both directions (0: as fast as the pseudo-terminal goes).
@@ -50,6 +94,7 @@ class PacedController : public QObject {
     double firstByteInMs = -1;  // when TapLink's first frame byte arrived
     double lastByteInMs = 0;
     std::size_t bytesOnLine = 0;
+    std::vector<double> arrivals;  // unpaced line: when each of TapLink's bytes was read
 
     double Ms() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
 
@@ -63,6 +108,7 @@ class PacedController : public QObject {
             return;
         }
         // At line rate, each byte arrives one byte-time after the one before.
+        if (rate_ == 0) arrivals.insert(arrivals.end(), in.size(), Ms());
         for (const std::uint8_t b : in) {
             const double at = std::max(Ms(), arrivalMs_) + (rate_ > 0 ? 1000.0 / rate_ : 0);
             arrivalMs_ = at;
@@ -135,11 +181,12 @@ struct Run {
     std::string end;
     double lastOutMs = 0, firstInMs = 0, lastInMs = 0, endMs = 0;
     std::size_t onLine = 0;
+    std::pair<double, double> writeGaps, arrivalGaps;  // smallest, median
 };
 
 // One transfer: TapLink's side started by `start`, the controller by `play`.
 Run Transfer(int model, double rate, const sim::Config& controller, const std::string& document,
-             bool send) {
+             bool send, int speed = 1) {
     std::string why;
     const sim::PtyMaster pty = sim::OpenPtyMaster(&why);
     if (pty.fd < 0) {
@@ -147,14 +194,17 @@ Run Transfer(int model, double rate, const sim::Config& controller, const std::s
         std::exit(1);
     }
     PacedController line(pty, rate);
-    QtSerialComm comm([&pty](int) { return pty.slavePath; });
+    QtSerialComm serial([&pty](int) { return pty.slavePath; });
+    QElapsedTimer writeClock;
+    writeClock.start();
+    TimedComm comm(serial, writeClock);
     DialogState st;
     Globals g;
     LinkSettings link;
     TransferHandlers* h = nullptr;
     ConsoleServices win([&](int id) { h->OnTimer(id); });
     win.quiet = true;
-    win.speed = 1;
+    win.speed = speed;
     win.document = document;
     TransferHandlers handlers(TransferContext{comm, win, st, g, link, [model] { return model; }});
     h = &handlers;
@@ -195,6 +245,8 @@ Run Transfer(int model, double rate, const sim::Config& controller, const std::s
     run.firstInMs = line.firstByteInMs;
     run.lastInMs = line.lastByteInMs;
     run.onLine = line.bytesOnLine;
+    run.writeGaps = Gaps(comm.writes);
+    run.arrivalGaps = Gaps(line.arrivals);
     return run;
 }
 
@@ -217,20 +269,23 @@ int main(int argc, char** argv) {
     using namespace taplink;
     QCoreApplication app(argc, argv);
 
-    {  // Pacing.
-        const std::string program = Program(2000, 2);
+    for (const int speed : {1, 4}) {  // Pacing: 2 ms and 5 ms a byte.
+        const std::string program = Program(speed == 1 ? 2000 : 600, 2);
         sim::Config c;
         c.model = sim::Model::R40;
         c.role = sim::Role::Input;
-        const Run r = Transfer(kModelR40, 0, c, program, true);
+        const Run r = Transfer(kModelR40, 0, c, program, true, speed);
+        const double delay = speed + 1;
         const double frame = static_cast<double>(program.size() + 5);
         const double spanMs = r.lastInMs - r.firstInMs;
-        const double expected = (frame - 1) * 2.0;
+        const double expected = (frame - 1) * delay;
         std::printf(
-            "pacing: %.0f-byte frame at 2 ms a byte: first to last byte %.3f s, expected "
-            "%.3f s (%.1f%% off); worst event-loop stall %.1f ms; %s\n",
-            frame, spanMs / 1000, expected / 1000, 100 * (spanMs - expected) / expected, r.worstGap,
-            r.end.c_str());
+            "pacing: %.0f-byte frame at %.0f ms a byte: first to last byte %.3f s, expected "
+            "%.3f s (%.1f%% off); gaps as written: smallest %.3f ms, median %.3f ms; as "
+            "received: smallest %.3f ms, median %.3f ms; worst event-loop stall %.1f ms; %s\n",
+            frame, delay, spanMs / 1000, expected / 1000, 100 * (spanMs - expected) / expected,
+            r.writeGaps.first, r.writeGaps.second, r.arrivalGaps.first, r.arrivalGaps.second,
+            r.worstGap, r.end.c_str());
     }
     {  // A large memory image received in chunks.
         Bytes image(65535);

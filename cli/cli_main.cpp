@@ -61,6 +61,23 @@ bool WriteOutput(const QString& path, const std::string& bytes) {
     return true;
 }
 
+// A receive that ended without a whole document: what came goes next to
+// the output file, never over it, and the operator is told where.
+int KeepPartial(const QString& output, const std::string& received, int code) {
+    if (received.empty()) return code;
+    const std::string count = std::to_string(received.size()) + " byte(s)";
+    if (output.isEmpty() || output == QLatin1String("-")) {
+        std::cerr << "taplink-cli: the document is incomplete; " << count
+                  << " received were not written (use -o FILE to keep them in FILE.part)\n";
+        return code;
+    }
+    const QString part = output + QStringLiteral(".part");
+    if (!WriteOutput(part, received)) return code;
+    std::cerr << "taplink-cli: the document is incomplete; the " << count << " received are in "
+              << part.toStdString() << "\n";
+    return code;
+}
+
 struct TransferOptions {
     bool send = true;
     int model = kModelR40;
@@ -133,17 +150,18 @@ int RunTransfer(const TransferOptions& o) {
     if (!ended && h.Busy()) loop.exec();
     win.FinishProgressLine();
     if (code < 0) code = kRefused;
-    if (code != kDone || o.send) return code;
+    if (o.send) return code;
 
     std::string received;
     if (o.model == kModelMemory) {
         Bytes image = st.m_memImage;
-        if (!image.empty() && image[0] == 0x11) image.erase(image.begin(), image.begin() + 3);
+        if (image.size() >= 3 && image[0] == 0x11) image.erase(image.begin(), image.begin() + 3);
         received.assign(image.begin(), image.end());
     } else {
-        received = st.m_strText;
+        received = st.m_strText.empty() ? st.m_strRecvText : st.m_strText;
     }
-    return WriteOutput(o.output, received) ? kDone : kUsage;
+    if (code == kDone) return WriteOutput(o.output, received) ? kDone : kUsage;
+    return KeepPartial(o.output, received, code);
 }
 
 void AddLineOptions(QCommandLineParser& p) {
