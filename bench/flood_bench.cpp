@@ -1,0 +1,115 @@
+// Memory under a flood: each program is started on a pseudo-terminal, the
+// other end writes bytes at it as fast as the line takes them for a while,
+// and the program's peak resident memory is printed. Run under a display
+// for the window (xvfb-run). Usage: flood_bench [SECONDS] (default 10).
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStringList>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The peak resident set of a running process, in MiB (VmHWM).
+double PeakMiB(qint64 pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    }
+    return -1;
+}
+
+int OpenMaster(std::string* slave) {
+    const int fd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) return -1;
+    *slave = ptsname(fd);
+    return fd;
+}
+
+// Writes the pattern at fd for `seconds`, draining whatever comes back;
+// returns the bytes written.
+std::size_t Flood(int fd, const std::vector<unsigned char>& pattern, int seconds) {
+    QElapsedTimer t;
+    t.start();
+    std::size_t written = 0;
+    std::vector<unsigned char> sink(65536);
+    while (t.elapsed() < seconds * 1000) {
+        pollfd p{fd, POLLOUT | POLLIN, 0};
+        poll(&p, 1, 10);
+        if (p.revents & POLLIN) (void)!read(fd, sink.data(), sink.size());
+        if (p.revents & POLLOUT) {
+            const ssize_t n = write(fd, pattern.data(), pattern.size());
+            if (n > 0) written += static_cast<std::size_t>(n);
+        }
+    }
+    return written;
+}
+
+void Run(const char* name, const QString& program, QStringList args,
+         const std::vector<unsigned char>& pattern, int seconds) {
+    std::string slave;
+    const int fd = OpenMaster(&slave);
+    if (fd < 0) {
+        std::printf("%s: no pseudo-terminal\n", name);
+        return;
+    }
+    args.replaceInStrings("PORT", QString::fromStdString(slave));
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(program, args);
+    p.waitForStarted();
+    usleep(500000);  // let it open the line
+    const std::size_t bytes = Flood(fd, pattern, seconds);
+    const double peak = PeakMiB(p.processId());
+    const bool alive = p.state() == QProcess::Running;
+    p.kill();
+    p.waitForFinished(3000);
+    close(fd);
+    if (alive) {
+        std::printf("%s: %.1f MiB written in %d s, peak resident %.1f MiB\n", name,
+                    static_cast<double>(bytes) / (1 << 20), seconds, peak);
+    } else {
+        std::printf("%s: ended by itself, %.1f MiB taken\n", name,
+                    static_cast<double>(bytes) / (1 << 20));
+    }
+}
+
+std::vector<unsigned char> Noise() {
+    std::vector<unsigned char> v(4096);
+    for (std::size_t i = 0; i < v.size(); ++i)
+        v[i] = static_cast<unsigned char>(0x30 + i % 7);  // no pairs, no ready byte
+    return v;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const QString dir = QCoreApplication::applicationDirPath() + "/..";
+    const QString cli = dir + "/cli/taplink-cli";
+    const auto noise = Noise();
+    const QString doc = QStringLiteral("/tmp/taplink-flood-doc.txt");
+    std::ofstream(doc.toStdString()) << "%123\r\nG00 X1\r\n";
+    std::vector<unsigned char> r40(4096, 'A');
+    r40[0] = 0x11;
+    r40[1] = 0xFF;
+    r40[2] = 0xFF;  // a document frame announcing 65,535 bytes, then more
+    Run("taplink-cli send r40 (waiting for the ready byte)", cli,
+        {"send", doc, "--model", "r40", "--port", "PORT"}, noise, seconds);
+    Run("taplink-cli send r80 (waiting for the pair)", cli,
+        {"send", doc, "--model", "r80", "--port", "PORT"}, noise, seconds);
+    Run("taplink-cli receive r40 (a frame and more)", cli,
+        {"receive", "--model", "r40", "--port", "PORT", "-o", "/dev/null"}, r40, seconds);
+    Run("taplink (window, r80, idle)", dir + "/app/taplink", {"--port", "PORT", "--model", "r80"},
+        noise, seconds);
+    return 0;
+}
