@@ -9,15 +9,19 @@
 //     the last byte;
 //   - a 32,767-byte R80 document both ways at 115,200 bit/s against the
 //     line-rate bound.
+#include <poll.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QSocketNotifier>
+
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "console_services.h"
 #include "controller_sim.h"
@@ -78,12 +82,17 @@ std::pair<double, double> Gaps(const std::vector<double>& t) {
 class PacedController : public QObject {
   public:
     PacedController(sim::PtyMaster pty, double rate) : pty_(pty), rate_(rate) {
-        notifier_ = new QSocketNotifier(pty_.fd, QSocketNotifier::Read, this);
-        connect(notifier_, &QSocketNotifier::activated, this, [this] { Read(); });
         tick_.setTimerType(Qt::PreciseTimer);
         connect(&tick_, &QTimer::timeout, this, [this] { Tick(); });
         tick_.start(1);
         clock_.start();
+        // Bytes are read and timed on a thread of their own, so that a busy
+        // event loop does not move the times at which they arrived.
+        reader_ = std::thread([this] { ReadLoop(); });
+    }
+    ~PacedController() override {
+        stop_ = true;
+        reader_.join();
     }
     void Play(const sim::Config& config) {
         sim_ = std::make_unique<sim::ControllerSim>(config);
@@ -100,19 +109,39 @@ class PacedController : public QObject {
 
   private:
     std::chrono::milliseconds Now() const { return std::chrono::milliseconds{clock_.elapsed()}; }
-    void Read() {
-        Bytes in;
-        if (sim::ReadSome(pty_.fd, in) != sim::ReadResult::Data) {
-            notifier_->setEnabled(false);
-            QTimer::singleShot(5, this, [this] { notifier_->setEnabled(true); });
-            return;
+    void ReadLoop() {
+        while (!stop_) {
+            pollfd p{pty_.fd, POLLIN, 0};
+            if (poll(&p, 1, 20) <= 0) continue;
+            Bytes in;
+            if (sim::ReadSome(pty_.fd, in) != sim::ReadResult::Data) {
+                // TapLink closes and reopens its port at every Send and Receive.
+                std::this_thread::sleep_for(std::chrono::milliseconds{2});
+                continue;
+            }
+            const double at = Ms();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                read_.push_back({at, std::move(in)});
+            }
+            QMetaObject::invokeMethod(
+                this, [this] { Read(); }, Qt::QueuedConnection);
         }
-        // At line rate, each byte arrives one byte-time after the one before.
-        if (rate_ == 0) arrivals.insert(arrivals.end(), in.size(), Ms());
-        for (const std::uint8_t b : in) {
-            const double at = std::max(Ms(), arrivalMs_) + (rate_ > 0 ? 1000.0 / rate_ : 0);
-            arrivalMs_ = at;
-            arriving_.push_back({at, b});
+    }
+    void Read() {
+        std::deque<std::pair<double, Bytes>> reads;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            reads.swap(read_);
+        }
+        for (const auto& [readAt, in] : reads) {
+            // At line rate, each byte arrives one byte-time after the one before.
+            if (rate_ == 0) arrivals.insert(arrivals.end(), in.size(), readAt);
+            for (const std::uint8_t b : in) {
+                const double at = std::max(readAt, arrivalMs_) + (rate_ > 0 ? 1000.0 / rate_ : 0);
+                arrivalMs_ = at;
+                arriving_.push_back({at, b});
+            }
         }
         Tick();
     }
@@ -163,7 +192,10 @@ class PacedController : public QObject {
 
     sim::PtyMaster pty_;
     double rate_;
-    QSocketNotifier* notifier_;
+    std::thread reader_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::deque<std::pair<double, Bytes>> read_;
     QTimer tick_;
     Clock clock_;
     std::unique_ptr<sim::ControllerSim> sim_;

@@ -208,6 +208,13 @@ void QtSerialComm::SetOutput(const Bytes& bytes) {
     const auto size = static_cast<qint64>(bytes.size());
     const qint64 written = Device().write(reinterpret_cast<const char*>(bytes.data()), size);
     if (written != size) Fail("write all data to", Device().errorString());
+    // Hand the bytes to the system now rather than at the next turn of the
+    // event loop: a paced byte's time on the line is the time it was written.
+    if (tcp_) {
+        socket_.flush();
+    } else {
+        port_.flush();
+    }
 }
 
 Bytes QtSerialComm::GetInput() {
