@@ -170,7 +170,7 @@ TEST_F(CliTest, ConvertAndHexdump) {
     WriteAll(Path("img.hex"), "ABCDEFGHIJ");
     const Result dump = Cli({"hexdump", Path("img.hex")});
     EXPECT_EQ(dump.code, 0);
-    EXPECT_EQ(dump.out, "0000   41  42  43  44  45  46  47  48   A B C D E F G H\r\n0008   49  4A" +
+    EXPECT_EQ(dump.out, "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n0008   49  4A" +
                             std::string(24, ' ') + " I J\r\n");
 }
 

@@ -9,16 +9,10 @@
 namespace taplink {
 namespace {
 
-using namespace std::string_literals;
-
-Bytes B(std::string_view s) {
-    return Bytes(s.begin(), s.end());
-}
-
-// An image written with '|' for each 0 byte.
-Bytes Z(std::string s) {
+// Bytes written as text, with '|' for each 0 byte.
+Bytes B(std::string s) {
     std::replace(s.begin(), s.end(), '|', '\0');
-    return B(s);
+    return Bytes(s.begin(), s.end());
 }
 
 TEST(SendChecks, AnEmptyTextIsRefusedWithAStopIcon) {
@@ -55,28 +49,15 @@ TEST(SendChecks, PrepareProgramCleansAndChecksTheProgramNumber) {
     }
 }
 
-TEST(SendChecks, AProgramWhoseFrameLengthWouldWrapIsRefused) {
-    // The frame length counts the program and its 2-byte checksum.
-    const auto text = [](std::size_t size) {
-        return "%12\r\n" + std::string(size - 7, 'G') + "\r\n";
-    };
-    const PreparedProgram fits = PrepareProgram(text(65533));
-    ASSERT_EQ(fits.cleaned.size(), 65533u);
-    EXPECT_FALSE(fits.failure.has_value());
-    const Bytes frame = BuildProgramFrame(fits.cleaned, 0x11);
-    EXPECT_EQ(frame[1] + 256 * frame[2], 65535);
-    EXPECT_EQ(PrepareProgram(text(65534)).failure, msg::kProgramFrameTooLong);
-}
-
 TEST(Frames, ProgramMemoryAndBlockFramesByteByByte) {
     const std::string program = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
-    EXPECT_EQ(BuildProgramFrame(program, 0x11), B("\x11\x21\x00"s + program + "\x13\x05"));
+    EXPECT_EQ(BuildProgramFrame(program, 0x11), B("\x11\x21|" + program + "\x13\x05"));
     EXPECT_EQ(ProgramChecksum("\xFF\xFF"), 0x1FE);                 // bytes are unsigned
     EXPECT_EQ(ProgramChecksum(std::string(300, '\xFF')), 0x2AD4);  // 76500, low 16 bits
     EXPECT_EQ(BuildMemoryFrame({0x41, 0x42}), (Bytes{0x11, 0x02, 0x00, 0x41, 0x42}));
-    const Bytes image = Z("%001|G00||");
-    EXPECT_EQ(BuildR80Header(image, 2), B("\xB8\0\0\0\0\x02%001\xAB"s));
-    EXPECT_EQ(BuildR80Header(image, 0x01020304), B("\xC0\0\x01\x02\x03\x04%001\xAB"s));
+    const Bytes image = B("%001|G00||");
+    EXPECT_EQ(BuildR80Header(image, 2), B("\xB8||||\x02%001\xAB"));
+    EXPECT_EQ(BuildR80Header(image, 0x01020304), B("\xC0|\x01\x02\x03\x04%001\xAB"));
     const std::uint8_t payload[] = {0x02, 0x03};
     EXPECT_EQ(BuildBlockFrame(payload, 2, false), (Bytes{0x05, 0x00, 0x02, 0x03, 0xAB}));
     EXPECT_EQ(BuildBlockFrame(payload, 2, true).back(), 0xAA);
@@ -123,20 +104,32 @@ TEST(SendChecks, PrepareR80BuildsTheImageOrRefuses) {
         SCOPED_TRACE(c.name);
         const PreparedR80 p = PrepareR80Image(c.text, c.kind);
         EXPECT_EQ(p.failure, c.failure ? std::optional(*c.failure) : std::nullopt);
-        EXPECT_EQ(p.image, c.image.empty() ? p.image : Z(c.image));
+        EXPECT_EQ(p.image, c.image.empty() ? p.image : B(c.image));
         EXPECT_EQ(p.normalisedText, c.normalised.empty() ? p.normalisedText : c.normalised);
     }
 }
 
-TEST(SendChecks, TheR80SizeLimitIs32767Bytes) {
-    // "%001" CR LF, a line of k characters, CR LF CR LF: an image of 5 + k + 2 bytes.
+TEST(SendChecks, SizeLimits) {
+    // An R40/R60 frame length counts the program and its 2-byte checksum.
+    const auto program = [](std::size_t n) { return "%12\r\n" + std::string(n - 7, 'G') + "\r\n"; };
+    const PreparedProgram fits = PrepareProgram(program(65533));
+    ASSERT_EQ(fits.cleaned.size(), 65533u);
+    EXPECT_FALSE(fits.failure.has_value());
+    const Bytes frame = BuildProgramFrame(fits.cleaned, 0x11);
+    EXPECT_EQ(frame[1] + 256 * frame[2], 65535);
+    EXPECT_EQ(PrepareProgram(program(65534)).failure, msg::kProgramFrameTooLong);
+
+    // "%001" CR LF, a line of k characters, CR LF CR LF: an R80 image of 5 + k + 2 bytes.
     const auto text = [](std::size_t k) { return "%001\r\n" + std::string(k, 'G') + "\r\n\r\n"; };
     const auto ok = PrepareR80Image(text(32767 - 7), kDocNone);
     EXPECT_EQ(ok.image.size(), 32767u);
     EXPECT_FALSE(ok.failure.has_value());
-    const auto over = PrepareR80Image(text(32768 - 7), kDocNone);
-    EXPECT_EQ(over.image.size(), 32768u);
-    EXPECT_EQ(over.failure, msg::kR80TooLarge);
+    EXPECT_EQ(PrepareR80Image(text(32768 - 7), kDocNone).failure, msg::kR80TooLarge);
+
+    EXPECT_EQ(CheckMemoryImage({0x41}), msg::kMemoryEmpty);
+    EXPECT_EQ(CheckMemoryImage({0x41, 0x42}), std::nullopt);
+    EXPECT_EQ(CheckMemoryImage(Bytes(65535)), std::nullopt);
+    EXPECT_EQ(CheckMemoryImage(Bytes(65536)), msg::kMemoryFrameTooLong);
 }
 
 TEST(SendChecks, ParseMemoryDisplayReadsValuesAndIgnoresTheOtherColumns) {
@@ -153,10 +146,6 @@ TEST(SendChecks, ParseMemoryDisplayReadsValuesAndIgnoresTheOtherColumns) {
         SCOPED_TRACE(text);
         EXPECT_EQ(ParseMemoryDisplay(text), image);
     }
-    EXPECT_EQ(CheckMemoryImage({0x41}), msg::kMemoryEmpty);
-    EXPECT_EQ(CheckMemoryImage({0x41, 0x42}), std::nullopt);
-    EXPECT_EQ(CheckMemoryImage(Bytes(65535)), std::nullopt);
-    EXPECT_EQ(CheckMemoryImage(Bytes(65536)), msg::kMemoryFrameTooLong);
 }
 
 }  // namespace
