@@ -2,128 +2,88 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog_state.h"
+
 namespace taplink {
 namespace {
 
-struct NumberCase {
-    const char* name;
-    std::string text;
-    std::size_t caret;  // npos: at the end
-    int model;
-    KeyDecision::Kind kind;
-    std::string insert;      // for Insert
-    const Message* message;  // for Refuse
-};
-// Test names, not bytes, in listings.
-void PrintTo(const NumberCase& c, std::ostream* os) {
-    *os << c.name;
+// Insert when `insert` is not empty, Refuse when `refuse` is set, else PassThrough.
+void ExpectDecision(const KeyDecision& d, const std::string& insert, const Message* refuse) {
+    EXPECT_EQ(d.kind, !insert.empty() ? KeyDecision::Insert
+                      : refuse        ? KeyDecision::Refuse
+                                      : KeyDecision::PassThrough);
+    EXPECT_EQ(d.text, insert);
+    EXPECT_EQ(d.message, refuse ? *refuse : Message{});
 }
 
-class EnterTest : public ::testing::TestWithParam<NumberCase> {};
-
-TEST_P(EnterTest, NumbersBlocksOrRefuses) {
-    const auto& c = GetParam();
-    const std::size_t caret = c.caret == std::string::npos ? c.text.size() : c.caret;
-    const KeyDecision d = DecideKey(c.text, caret, c.model, kKeyEnter);
-    EXPECT_EQ(d.kind, c.kind);
-    if (c.kind == KeyDecision::Insert) {
-        EXPECT_EQ(d.text, c.insert);
-    }
-    if (c.kind == KeyDecision::Refuse) {
-        EXPECT_EQ(d.message, *c.message);
-    }
-}
-
-constexpr auto npos = std::string::npos;
-const std::string kTwo = "%12\r\nN0010 G00\r\nN0020 M30";
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, EnterTest,
-    ::testing::Values(
-        NumberCase{"FirstLine", "%12", npos, 0, KeyDecision::Insert, "\r\nN0000", nullptr},
-        NumberCase{"FirstLineEvenWithBlocksBelow", kTwo, 3, 0, KeyDecision::Insert, "\r\nN0000",
-                   nullptr},
-        NumberCase{"ThreeDigitProgramNumber", "%123", npos, 0, KeyDecision::Refuse, "",
-                   &msg::kFileNumberWrong},
-        NumberCase{"LettersAsProgramNumber", "%AB", npos, 0, KeyDecision::Refuse, "",
-                   &msg::kFileNumberWrong},
-        NumberCase{"CaretAtZero", "%12", 0, 0, KeyDecision::Insert, "\r\n", nullptr},
-        NumberCase{"Appended", "%12\r\nN0010 G00", npos, 0, KeyDecision::Insert, "\r\nN0020",
-                   nullptr},
-        NumberCase{"BetweenTwoBlocks", kTwo, 14, 0, KeyDecision::Insert, "\r\nN0015", nullptr},
-        NumberCase{"BetweenCloseBlocks", "%12\r\nN0015 G00\r\nN0020 M30", 14, 0,
-                   KeyDecision::Insert, "\r\nN0017", nullptr},
-        NumberCase{"NextLineWithoutANumber", "%12\r\nN0010 G00\r\nG01 X10", 14, 0,
-                   KeyDecision::Refuse, "", &msg::kNextLineNumberWrong},
-        NumberCase{"ShortLastLineCountsAsNone", "%12\r\nN0010 G00\r\nN00", 14, 0,
-                   KeyDecision::Insert, "\r\nN0020", nullptr},
-        NumberCase{"CaretAtALineStartTakesThatLine", kTwo, 5, 0, KeyDecision::Insert, "\r\nN0015",
-                   nullptr},
-        NumberCase{"LineWithoutANumber", "%12\r\nG00 X1", npos, 0, KeyDecision::Refuse, "",
-                   &msg::kLineNumberWrong},
-        NumberCase{"LineWithAShortNumber", "%12\r\nN12 X1", npos, 0, KeyDecision::Refuse, "",
-                   &msg::kLineNumberWrong},
-        NumberCase{"StaleEmptyCopyAfterALoad", "", 25, 0, KeyDecision::Refuse, "",
-                   &msg::kFileNumberWrong},
-        NumberCase{"R80PlainBreak", "%123\r\nG00", npos, 1, KeyDecision::PassThrough, "", nullptr},
-        NumberCase{"MemoryPlainBreak", "0000   41", npos, 2, KeyDecision::PassThrough, "", nullptr},
-        NumberCase{"LastNumber", "%12\r\nN9989 M30", npos, 0, KeyDecision::Insert, "\r\nN9999",
-                   nullptr},
-        NumberCase{"BeyondN9999IsRefused", "%12\r\nN9990 M30", npos, 0, KeyDecision::Refuse, "",
-                   &msg::kBlockNumberFull},
-        NumberCase{"TruePositionsBeyond32767",
-                   "%12\r\nN0010 " + std::string(40000, 'X') + "\r\nN0030 M30", 40011, 0,
-                   KeyDecision::Insert, "\r\nN0020", nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(TypedCharacters, FilterAndSpacing) {
+TEST(BlockNumbering, EnterNumbersBlocksOrRefuses) {
+    constexpr auto npos = std::string::npos;
+    const std::string two = "%12\r\nN0010 G00\r\nN0020 M30";
     struct Case {
         const char* name;
         std::string text;
-        char32_t key;
-        KeyDecision::Kind kind;
+        std::size_t caret;  // npos: at the end
         std::string insert;
+        const Message* refuse = nullptr;
+        int model = kModelR40;
     } const cases[] = {
-        {"LowerCaseGetsASpaceAndCapital", "N0000 01", U'g', KeyDecision::Insert, " G"},
-        {"AfterASpaceNoSecondSpace", "N0000 ", U'x', KeyDecision::Insert, "X"},
-        {"NAtALineStartHasNoSpace", "%12\r\n", U'N', KeyDecision::Insert, "N"},
-        {"OtherLettersAtALineStartDo", "%12\r\n", U'G', KeyDecision::Insert, " G"},
-        {"AtTheVeryStartNoSpace", "", U'o', KeyDecision::Insert, "O"},
-        {"Digit", "N", U'7', KeyDecision::PassThrough, ""},
-        {"Space", "N", U' ', KeyDecision::PassThrough, ""},
-        {"Percent", "", U'%', KeyDecision::PassThrough, ""},
-        {"Minus", "X", U'-', KeyDecision::PassThrough, ""},
-        {"Slash", "", U'/', KeyDecision::PassThrough, ""},
-        {"Point", "X1", U'.', KeyDecision::PassThrough, ""},
-        {"Backspace", "X1", kKeyBackspace, KeyDecision::PassThrough, ""},
-        {"H", "", U'H', KeyDecision::Refuse, ""},
-        {"LowerQ", "", U'q', KeyDecision::Refuse, ""},
-        {"Plus", "", U'+', KeyDecision::Refuse, ""},
-        {"Semicolon", "", U';', KeyDecision::Refuse, ""},
-        {"Equals", "", U'=', KeyDecision::Refuse, ""},
-        {"Chinese", "", U'中', KeyDecision::Refuse, ""},
-        {"Latin1Letter", "", U'é', KeyDecision::Refuse, ""},
-        {"ControlCode", "", 1, KeyDecision::Refuse, ""},
+        {"FirstLine", "%12", npos, "\r\nN0000"},
+        {"FirstLineWithBlocksBelow", two, 3, "\r\nN0000"},
+        {"ThreeDigitProgramNumber", "%123", npos, "", &msg::kFileNumberWrong},
+        {"LettersAsProgramNumber", "%AB", npos, "", &msg::kFileNumberWrong},
+        {"CaretAtZero", "%12", 0, "\r\n"},
+        {"Appended", "%12\r\nN0010 G00", npos, "\r\nN0020"},
+        {"BetweenTwoBlocks", two, 14, "\r\nN0015"},
+        {"BetweenCloseBlocks", "%12\r\nN0015 G00\r\nN0020 M30", 14, "\r\nN0017"},
+        {"NextLineWithoutANumber", "%12\r\nN0010 G00\r\nG01 X10", 14, "",
+         &msg::kNextLineNumberWrong},
+        {"ShortLastLineCountsAsNone", "%12\r\nN0010 G00\r\nN00", 14, "\r\nN0020"},
+        {"CaretAtALineStartTakesThatLine", two, 5, "\r\nN0015"},
+        {"LineWithoutANumber", "%12\r\nG00 X1", npos, "", &msg::kLineNumberWrong},
+        {"LineWithAShortNumber", "%12\r\nN12 X1", npos, "", &msg::kLineNumberWrong},
+        {"StaleEmptyCopyAfterALoad", "", 25, "", &msg::kFileNumberWrong},
+        {"OtherModelsBreakPlainly", "%123\r\nG00", npos, "", nullptr, kModelR80},
+        {"LastNumber", "%12\r\nN9989 M30", npos, "\r\nN9999"},
+        {"BeyondN9999", "%12\r\nN9990 M30", npos, "", &msg::kBlockNumberFull},
+        {"PositionsBeyond32767", "%12\r\nN0010 " + std::string(40000, 'X') + "\r\nN0030 M30", 40011,
+         "\r\nN0020"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const int model : {0, 1, 2}) {
-            const KeyDecision d = DecideKey(c.text, c.text.size(), model, c.key);
-            EXPECT_EQ(d.kind, c.kind);
-            EXPECT_EQ(d.text, c.insert);
-            if (c.kind == KeyDecision::Refuse) {
-                EXPECT_EQ(d.message, msg::kIllegalCharacter);
-            }
+        const std::size_t caret = c.caret == npos ? c.text.size() : c.caret;
+        ExpectDecision(DecideKey(c.text, caret, c.model, kKeyEnter), c.insert, c.refuse);
+    }
+}
+
+TEST(BlockNumbering, TypedCharactersAreFilteredAndSpacedInEveryModel) {
+    const std::tuple<std::string, char32_t, std::string> inserts[] = {
+        {"N0000 01", U'g', " G"},  // a space before, and upper case
+        {"N0000 ", U'x', "X"},     // no second space
+        {"%12\r\n", U'N', "N"},    // N starts a line
+        {"%12\r\n", U'G', " G"},   // other letters do not
+        {"", U'o', "O"},
+    };
+    for (const int model : {kModelR40, kModelR80, kModelMemory}) {
+        SCOPED_TRACE(model);
+        for (const auto& [text, key, insert] : inserts) {
+            ExpectDecision(DecideKey(text, text.size(), model, key), insert, nullptr);
+        }
+        for (const char32_t key : std::u32string(U"7 %-/.\b")) {
+            ExpectDecision(DecideKey("X1", 2, model, key), "", nullptr);
+        }
+        for (const char32_t key : std::u32string(U"Hq+;=中é\x01")) {
+            ExpectDecision(DecideKey("", 0, model, key), "", &msg::kIllegalCharacter);
         }
     }
 }
 
-TEST(TypedCharacters, TheMessagesAreTheEditorsOwn) {
-    EXPECT_EQ(msg::kIllegalCharacter.text, "您输入的是非法字符!");
-    EXPECT_EQ(msg::kIllegalCharacter.caption, "TAPLINK");
-    EXPECT_EQ(msg::kLineNumberWrong.caption, "警告!");
-    EXPECT_EQ(msg::kLineNumberWrong.icon, MessageIcon::Stop);
-    EXPECT_EQ(msg::kNextLineNumberWrong.icon, MessageIcon::None);
+TEST(BlockNumbering, TheMessagesAreTheEditorsOwn) {
+    EXPECT_EQ(msg::kIllegalCharacter, (Message{"您输入的是非法字符!", "TAPLINK"}));
+    EXPECT_EQ(msg::kLineNumberWrong, (Message{"此行行号有错误!", "警告!", MessageIcon::Stop}));
+    EXPECT_EQ(msg::kFileNumberWrong, (Message{"文件号有错误!", "警告!", MessageIcon::Stop}));
+    EXPECT_EQ(msg::kNextLineNumberWrong, (Message{"下面一行的行号有错误!", "TAPLINK"}));
+    EXPECT_EQ(msg::kBlockNumberFull,
+              (Message{"行号已到N9999，不能再编号!", "警告!", MessageIcon::Stop}));
 }
 
 }  // namespace

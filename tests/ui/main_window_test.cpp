@@ -5,12 +5,9 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 
@@ -25,95 +22,77 @@ constexpr int kAdvanced[] = {1023, 1024, 1031, 1032, 1033, 1034, 1035, 1036,
 
 class MainWindowTest : public ::testing::Test {
   protected:
-    void Open(StartOptions options = {}) {
+    void Open(const std::string& refused = "") {
         auto comm = std::make_unique<testing::ScriptedComm>();
+        if (!refused.empty()) comm->refuse.insert(refused);
         comm_ = comm.get();
-        if (options.port.isEmpty()) options.port = QStringLiteral("/dev/ttyTEST0");
-        window_ = std::make_unique<CCncCommDlg>(std::move(comm), options);
+        window_ = std::make_unique<CCncCommDlg>(std::move(comm),
+                                                StartOptions{QStringLiteral("/dev/ttyTEST0")});
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
         QTest::qWait(20);  // the port opens once the window is up
     }
-
     template <typename T>
     T* Get(int id) const {
         auto* w = qobject_cast<T*>(window_->Control(id));
         EXPECT_NE(w, nullptr) << "control " << id;
         return w;
     }
-
-    QString Selected(int id) const { return Get<QComboBox>(id)->currentText(); }
+    bool AdvancedShown(bool shown) const {
+        for (const int id : kAdvanced) {
+            if (window_->Control(id)->isVisible() != shown) return false;
+        }
+        return true;
+    }
 
     testing::ModalWatcher boxes_;
     testing::ScriptedComm* comm_ = nullptr;
     std::unique_ptr<CCncCommDlg> window_;
 };
 
-TEST_F(MainWindowTest, OpensWithTheStartValues) {
+TEST_F(MainWindowTest, OpensWithTheStartValuesAndSetupShowsTheRest) {
     Open();
-    EXPECT_EQ(window_->windowTitle(),
-              QString::fromUtf8("QRNR40/R60/R80 Series CNC Communications Software V6.4"));
-
-    struct ListCase {
-        int id;
-        QStringList entries;
-        QString selected;
-    } const lists[] = {
-        {1007, {"2400", "4800", "9600"}, "9600"},
-        {1031, {"Even", "Odd", "Grade", "Blank", "Null"}, "Null"},
-        {1032, {"4bit", "5bit", "6bit", "7bit", "8bit"}, "8bit"},
-        {1034, {"1bit", "2bit"}, "1bit"},
-        {1036, {"Null", "XON/XOFF", "RTS/CTS", "X&TS"}, "Null"},
-        {1048, {"R40/R60", "R80", "Memory"}, "R40/R60"},
+    EXPECT_EQ(window_->windowTitle(), "QRNR40/R60/R80 Series CNC Communications Software V6.4");
+    const std::pair<int, QStringList> lists[] = {
+        {1007, {"2400", "4800", "*9600"}},
+        {1031, {"Even", "Odd", "Grade", "Blank", "*Null"}},
+        {1032, {"4bit", "5bit", "6bit", "7bit", "*8bit"}},
+        {1034, {"*1bit", "2bit"}},
+        {1036, {"*Null", "XON/XOFF", "RTS/CTS", "X&TS"}},
+        {1048, {"*R40/R60", "R80", "Memory"}},
     };
-    for (const auto& list : lists) {
-        SCOPED_TRACE(list.id);
-        auto* combo = Get<QComboBox>(list.id);
-        QStringList entries;
+    for (const auto& [id, entries] : lists) {
+        const auto* combo = Get<QComboBox>(id);
+        QStringList shown;  // the selected one marked
         for (int i = 0; i < combo->count(); ++i)
-            entries << combo->itemText(i);
-        EXPECT_EQ(entries, list.entries);
-        EXPECT_EQ(combo->currentText(), list.selected);
+            shown << (i == combo->currentIndex() ? "*" : "") + combo->itemText(i);
+        EXPECT_EQ(shown, entries) << id;
     }
-    EXPECT_EQ(Selected(1013), "/dev/ttyTEST0");
+    EXPECT_EQ(Get<QComboBox>(1013)->currentText(), "/dev/ttyTEST0");
     EXPECT_EQ(Get<QLineEdit>(1041)->text(), "11000000");
     EXPECT_EQ(Get<QLineEdit>(1045)->text(), "12000000");
     EXPECT_EQ(window_->Shared().g_bySendProto, 0x11);
     EXPECT_EQ(window_->Shared().g_byRecvProto, 0x12);
     EXPECT_EQ(Get<QSlider>(1016)->value(), 1);
     EXPECT_EQ(Get<QSlider>(1016)->maximum(), 500);
-    EXPECT_EQ(Get<QProgressBar>(1014)->value(), 0);
-    EXPECT_TRUE(Get<QPlainTextEdit>(1000)->toPlainText().isEmpty());
-    for (const int id : kAdvanced)
-        EXPECT_FALSE(window_->Control(id)->isVisible()) << id;
     EXPECT_EQ(window_->Link().g_strSettings, "9600,N,8,1");
-    EXPECT_EQ(window_->Link().g_nCommPort, 1);
-
-    // The port was set up once, in order, with the defaults.
-    const std::vector<std::string> expected{
-        "PortOpen?",   "InBufferSize=2048", "OutBufferSize=512", "Handshaking=0",
-        "CommPort=1",  "PortOpen?",         "PortOpen=1",        "Settings=9600,N,8,1",
-        "InputMode=1", "RThreshold=1",      "InputLen=0",        "InBufferCount=0"};
-    EXPECT_EQ(comm_->log, expected);
-    EXPECT_EQ(window_->DeviceForPort(1), "/dev/ttyTEST0");
+    EXPECT_EQ(window_->DeviceForPort(window_->Link().g_nCommPort), "/dev/ttyTEST0");
+    ASSERT_EQ(comm_->log.size(), 12u);  // the port was set up once, with the defaults
+    EXPECT_EQ(comm_->log[7], "Settings=9600,N,8,1");
     EXPECT_TRUE(boxes_.seen.empty());
+
+    EXPECT_TRUE(AdvancedShown(false));
+    auto* button = Get<QPushButton>(1047);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(AdvancedShown(true));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(AdvancedShown(false));
+    EXPECT_EQ(button->text(), "Setup");
 }
 
-TEST_F(MainWindowTest, SetupTwiceReturnsToTheOpeningLook) {
+TEST_F(MainWindowTest, FieldsAndListsSetTheLinkNotThePort) {
     Open();
-    auto* setup = Get<QPushButton>(1047);
-    QTest::mouseClick(setup, Qt::LeftButton);
-    for (const int id : kAdvanced)
-        EXPECT_TRUE(window_->Control(id)->isVisible()) << id;
-    EXPECT_EQ(setup->text(), "Setup");
-    QTest::mouseClick(setup, Qt::LeftButton);
-    for (const int id : kAdvanced)
-        EXPECT_FALSE(window_->Control(id)->isVisible()) << id;
-    EXPECT_EQ(setup->text(), "Setup");
-}
-
-TEST_F(MainWindowTest, EachProtocolFieldSetsOnlyItsOwnByte) {
-    Open();
+    const auto before = comm_->log.size();
     QTest::mouseClick(Get<QPushButton>(1047), Qt::LeftButton);
     auto* send = Get<QLineEdit>(1041);
     send->selectAll();
@@ -121,27 +100,19 @@ TEST_F(MainWindowTest, EachProtocolFieldSetsOnlyItsOwnByte) {
     EXPECT_EQ(window_->Shared().g_bySendProto, 0xA5);
     EXPECT_EQ(window_->State().m_strSendProto, "A5");
     EXPECT_EQ(send->text(), "a5");  // the field shows what was typed
-    EXPECT_EQ(window_->Shared().g_byRecvProto, 0x12);
 
     auto* recv = Get<QLineEdit>(1045);
     recv->selectAll();
     QTest::keyClicks(recv, "Z9");  // not taken: the byte stays defined
     EXPECT_EQ(window_->Shared().g_byRecvProto, 0x12);
     EXPECT_FALSE(recv->toolTip().isEmpty());
-    QTest::keyClick(recv, Qt::Key_Backspace);
-    QTest::keyClick(recv, Qt::Key_Backspace);
-    QTest::keyClicks(recv, "13000000");
+    recv->selectAll();
+    QTest::keyClicks(recv, "130000009");  // eight characters at most
+    EXPECT_EQ(recv->text(), "13000000");
     EXPECT_EQ(window_->Shared().g_byRecvProto, 0x13);
     EXPECT_TRUE(recv->toolTip().isEmpty());
-    EXPECT_EQ(recv->text().size(), 8);
-    QTest::keyClicks(recv, "9");  // the field holds eight characters at most
-    EXPECT_EQ(recv->text(), "13000000");
-    EXPECT_EQ(window_->Shared().g_bySendProto, 0xA5);
-}
+    EXPECT_EQ(window_->Shared().g_bySendProto, 0xA5);  // each field sets only its own byte
 
-TEST_F(MainWindowTest, ListChangesReachTheLinkSettingsNotThePort) {
-    Open();
-    const auto before = comm_->log.size();
     Get<QComboBox>(1007)->setCurrentIndex(1);
     Get<QComboBox>(1032)->setCurrentIndex(3);
     Get<QComboBox>(1034)->setCurrentIndex(1);
@@ -152,33 +123,33 @@ TEST_F(MainWindowTest, ListChangesReachTheLinkSettingsNotThePort) {
 }
 
 TEST_F(MainWindowTest, ARefusedPortAtStartIsShownOnceAndTheWindowStaysUsable) {
-    auto comm = std::make_unique<testing::ScriptedComm>();
-    comm->refuse.insert("PortOpen=1");
-    comm_ = comm.get();
-    window_ = std::make_unique<CCncCommDlg>(std::move(comm), StartOptions{});
-    window_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    Open("PortOpen=1");
     ASSERT_TRUE(testing::WaitUntil([&] { return boxes_.seen.size() == 1; }));
     EXPECT_EQ(boxes_.seen[0].text, "refused: PortOpen=1");
     EXPECT_EQ(boxes_.seen[0].caption, "TAPLINK");
     EXPECT_EQ(boxes_.seen[0].icon, QMessageBox::Critical);
     EXPECT_EQ(comm_->log.back(), "PortOpen=1");  // the rest of the sequence did not run
     QTest::mouseClick(Get<QPushButton>(1047), Qt::LeftButton);
-    EXPECT_TRUE(window_->Control(1041)->isVisible());
-    EXPECT_TRUE(window_->isVisible());
+    EXPECT_TRUE(AdvancedShown(true));
 }
 
-TEST_F(MainWindowTest, EnterInTheEditorBreaksTheLineAndInAListEndsTheProgram) {
+TEST_F(MainWindowTest, EnterBreaksTheLineInTheEditorTakesAPathAndElsewhereEndsTheProgram) {
     Open();
     auto* editor = Get<QPlainTextEdit>(1000);
     editor->setFocus();
     QTest::keyClicks(editor, "%12");
     QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_TRUE(window_->isVisible());
     EXPECT_EQ(window_->State().m_strText, "%12\r\nN0000");  // numbered as it goes
     EXPECT_EQ(window_->Shared().g_strTextCopy, "%12\r\nN0000");
-
     QTest::keyClick(editor, Qt::Key_Escape);  // the editor keeps its keys
+
+    auto* port = Get<QComboBox>(1013);
+    port->setFocus();
+    port->lineEdit()->selectAll();
+    QTest::keyClicks(port->lineEdit(), "/dev/pts/77");
+    QTest::keyClick(port->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(port->currentText(), "/dev/pts/77");
+    EXPECT_EQ(window_->DeviceForPort(window_->Link().g_nCommPort), "/dev/pts/77");
     EXPECT_TRUE(window_->isVisible());
 
     auto* model = Get<QComboBox>(1048);
@@ -186,18 +157,6 @@ TEST_F(MainWindowTest, EnterInTheEditorBreaksTheLineAndInAListEndsTheProgram) {
     QTest::keyClick(model, Qt::Key_Return);
     EXPECT_FALSE(window_->isVisible());
     EXPECT_EQ(window_->result(), QDialog::Accepted);
-}
-
-TEST_F(MainWindowTest, ATypedDevicePathBecomesTheChosenPort) {
-    Open();
-    auto* port = Get<QComboBox>(1013);
-    port->setFocus();
-    port->lineEdit()->selectAll();
-    QTest::keyClicks(port->lineEdit(), "/dev/pts/77");
-    QTest::keyClick(port->lineEdit(), Qt::Key_Return);
-    EXPECT_TRUE(window_->isVisible());  // Enter here takes the path, not the window
-    EXPECT_EQ(port->currentText(), "/dev/pts/77");
-    EXPECT_EQ(window_->DeviceForPort(window_->Link().g_nCommPort), "/dev/pts/77");
 }
 
 TEST_F(MainWindowTest, AboutOpensFromTheButtonAndTheContextMenuEntry) {
