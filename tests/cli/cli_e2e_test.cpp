@@ -3,6 +3,7 @@
 // what the simulator saw, and the exit code of each failure.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
@@ -91,7 +92,14 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
     const Result r = Cli(args);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
-    if (c.code != 0) return;
+    if (c.code != 0) {
+        // What came is kept beside the output, never in it.
+        EXPECT_FALSE(QFileInfo::exists(Path("got")));
+        if (!c.expected.empty()) {
+            EXPECT_EQ(ReadAll(Path("got.part")), c.expected);
+        }
+        return;
+    }
     EXPECT_TRUE(sim_.waitForFinished(35000)) << "the simulator did not finish";
     EXPECT_EQ(sim_.exitCode(), 0) << sim_.readAllStandardError().toStdString();
     EXPECT_EQ(ReadAll(Path(c.send ? "held" : "got")), c.expected);
@@ -124,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "bad-checksum@1"},
         TransferCase{"ReceiveNonsense", "r40", false, false, kLong, "", "wrong-start", 6,
                      "Data transmission is wrong!"},
-        TransferCase{"ReceiveFromSilence", "r80", true, false, kLong, "", "silence@2", 4,
+        TransferCase{"ReceiveFromSilence", "r80", true, false, kLong,
+                     "%123\r\n" + std::string(256, 'G'), "silence@2", 4,
                      "The CNC nothing responds"}),
     [](const auto& info) { return std::string(info.param.name); });
 
