@@ -81,8 +81,11 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
 TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
     const Bytes g1 = Blk(B(std::string("G1") + '\0'), false);
     const Bytes g2last = Blk(B(std::string("G2") + '\0'), true);
+    const Bytes g1last = Blk(B(std::string("G1") + '\0'), true);
     Bytes bad = g1;
     bad[0] ^= 1;
+    Bytes badHead = Head(2, "%001");
+    badHead[0] ^= 1;
     struct Case {
         const char* name;
         std::vector<Bytes> events;          // after Receive
@@ -127,6 +130,18 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
          {},
          {"Taking-over is finished!"},
          "%001\r\nG2\r\n"},
+        {"ARepeatedHeaderIsTakenAsAHeader",
+         {badHead, Head(2, "%001"), g2last},
+         {kDc4, kDc3},
+         {},
+         {"Taking-over is finished!"},
+         "%001\r\nG2\r\n"},
+        {"CountAndMarkerDisagreeingRestartsFromTheHeader",
+         {Head(3, "%001"), g1last, Cat({Head(3, "%001"), g1, g2last})},
+         {kDc3, kNak, kDc3, kDc3},
+         {},
+         {"Taking-over is finished!"},
+         "%001\r\nG1\r\nG2\r\n"},
         {"WrongNumberAndMore",
          {Cat({Blk({0, 0, 0, 2, '%', '0', '0', '0', '1'}, false), g1})},
          {},
@@ -191,38 +206,6 @@ TEST(R80Receive, StepNumbersCarryAndABadBlockGetsTheSameNumbersAgain) {
     r.comm.Deliver(bad);
     r.comm.Deliver(Blk(lines, false));
     EXPECT_EQ(r.st.m_strText, "%999\r\nA\r\n9999    B\r\n:000    ");
-}
-
-TEST(R80Receive, ARepeatedHeaderIsTakenAsAHeader) {
-    R80Rig r;
-    r.h.OnReceive();
-    r.Drain();
-    Bytes bad = Head(2, "%001");
-    bad[0] ^= 1;
-    r.comm.Deliver(bad);
-    EXPECT_EQ(r.Drain(), Bytes{kDc4});
-    r.comm.Deliver(Head(2, "%001"));
-    EXPECT_EQ(r.Drain(), Bytes{kDc3});
-    r.comm.Deliver(Blk(B(std::string("G00") + '\0'), true));
-    EXPECT_EQ(r.st.m_strText, "%001\r\nG00\r\n");
-    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Taking-over is finished!"});
-}
-
-TEST(R80Receive, CountAndLastMarkerDisagreeingRestartsFromTheHeader) {
-    R80Rig r;
-    r.h.OnReceive();
-    r.comm.Deliver(Head(3, "%001"));
-    r.Drain();
-    r.comm.Deliver(Blk(B(std::string("G1") + '\0'), true));  // last, with one block left
-    EXPECT_EQ(r.Drain(), Bytes{kNak});
-    EXPECT_EQ(r.win.editorText, "");
-    r.win.Advance(10ms);
-    EXPECT_EQ(r.Drain(), (Bytes{kNak, kNak}));
-    // The controller starts again, correctly this time, all in one write.
-    r.comm.Deliver(Cat({Head(3, "%001"), Blk(B(std::string("G1") + '\0'), false),
-                        Blk(B(std::string("G2") + '\0'), true)}));
-    EXPECT_EQ(r.st.m_strText, "%001\r\nG1\r\nG2\r\n");
-    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Taking-over is finished!"});
 }
 
 TEST(R80Receive, SilenceIsTimedOutAfter60SecondsThenAfter5) {
