@@ -45,7 +45,8 @@ const char* kUsage =
     "  --device PATH             use a serial device instead of a pseudo-terminal\n"
     "  --listen [HOST:]PORT      serve on TCP instead, as a serial device server does\n"
     "                            (HOST 127.0.0.1 unless given; PORT 0 picks a free one);\n"
-    "                            one client at a time, a newer one replaces an idle one\n"
+    "                            one client at a time, a newer one replaces a silent one;\n"
+    "                            a new client silent for --delay gets a fresh start\n"
     "  --trace FILE              write every byte in and out, with times, to FILE\n"
     "  --once                    exit after one transfer: 0 if it went well, 1 if not\n"
     "  --timeout SECONDS         with --once: give up (exit 1) when no transfer ended by then\n"
@@ -161,11 +162,22 @@ class Server {
                 if (trace_) trace_->Record('<', in);
                 spoke_ = true;
             }
+            // What the controller wrote went to a client that has gone (TapLink
+            // itself reconnects between the ready byte and its frame): a new
+            // client that stays silent as long as the delay gets a fresh start.
+            if (started_ && fd_ >= 0 && listener_ >= 0 && startedFor_ != client_ && !spoke_ &&
+                !sim_.Done() && Now() - acceptedAt_ >= milliseconds{o_.delayMs}) {
+                std::cerr
+                    << "controller: the client that saw the start has gone, starting afresh\n";
+                Reset();
+                startAt_ = Now();
+            }
             if (!started_ && peerOpen) {
                 if (startAt_.count() < 0)
                     startAt_ = Now() + milliseconds{o_.config.role == Role::Input ? o_.delayMs : 0};
                 if (Now() >= startAt_) {
                     started_ = true;
+                    startedFor_ = client_;
                     Queue(sim_.Start(Now()));
                 }
             }
@@ -218,17 +230,12 @@ class Server {
         ::close(fd_);
         fd_ = -1;
         if (trace_) trace_->Note(why);
-        // A client that left before the end leaves nothing behind for the
-        // next one: it gets a controller started afresh.
-        if (!sim_.Done()) {
-            if (started_) std::cerr << "controller: " << why << ", starting afresh\n";
-            Reset();
-        }
     }
 
-    // TapLink connects anew at every Send and Receive. A client that has
-    // said nothing yet gives way to a newer one, so that one which
-    // connected and idles cannot keep the controller from the next.
+    // TapLink connects anew at every Send and Receive, and the controller
+    // keeps its state between connections as a device server's line does.
+    // A client that has said nothing yet gives way to a newer one, so that
+    // one which connected and idles cannot keep the controller from the next.
     void Accept() {
         pollfd l{listener_, POLLIN, 0};
         ::poll(&l, 1, fd_ < 0 ? 10 : 0);
@@ -238,7 +245,11 @@ class Server {
             Drop("replaced by a newer client");
         }
         fd_ = AcceptClient(listener_);
-        if (fd_ >= 0 && trace_) trace_->Note("connected");
+        if (fd_ < 0) return;
+        ++client_;
+        spoke_ = false;
+        acceptedAt_ = Now();
+        if (trace_) trace_->Note("connected");
     }
 
     // Reads what came; returns whether the far end has the line open.
@@ -316,6 +327,9 @@ class Server {
     std::size_t logged_ = 0;
     bool started_ = false;
     bool spoke_ = false;  // the current client has written something
+    int client_ = 0;      // TCP: the clients accepted so far
+    int startedFor_ = 0;  // the client current when the controller started
+    milliseconds acceptedAt_{0};
     milliseconds startAt_{-1};
     milliseconds doneAt_{-1};
     std::deque<Timed> queue_;  // writes not yet due, or waiting for the line
