@@ -181,12 +181,14 @@ class PacedController : public QObject {
         }
         lastTickMs_ = now;
     }
-    void Queue(const Bytes& b) {
+    // The benchmark plays clean controllers: their writes go out in order.
+    void Queue(const sim::Writes& writes) {
         if (sent_ == pending_.size()) {
             pending_.clear();
             sent_ = 0;
         }
-        pending_.insert(pending_.end(), b.begin(), b.end());
+        for (const sim::Write& w : writes)
+            pending_.insert(pending_.end(), w.bytes.begin(), w.bytes.end());
         Tick();
     }
 

@@ -2,63 +2,49 @@
 
 #include <algorithm>
 
-#include "frames.h"
+#include "wire.h"
 
 namespace taplink::sim {
 namespace {
 
-constexpr std::size_t kR80Payload = 256;
+using wire::kDc3;
+using wire::kDc4;
+using wire::kNak;
+
+// A log that a flood cannot grow without end.
+constexpr std::size_t kMaxLog = 1000;
+// Terminator or padding that some controllers add after a frame.
+const Bytes kExtra = {'E', 'X', 'T'};
+constexpr milliseconds kExtraDelay{20};
+// A controller that repeats its answer does so a moment later.
+constexpr milliseconds kRepeatDelay{3};
 
 std::string Hex(std::uint8_t b) {
     static const char* digits = "0123456789ABCDEF";
     return {digits[b >> 4], digits[b & 15]};
 }
 
-unsigned Sum(const Bytes& b, std::size_t from) {
-    unsigned s = 0;
-    for (std::size_t i = from; i < b.size(); ++i)
-        s += b[i];
-    return s;
+Write Pair(std::uint8_t b, milliseconds after = milliseconds{0}) {
+    return Write{Bytes{b, b}, LineEvent::None, after};
+}
+
+bool IsAnswer(std::uint8_t b) {
+    return b == kDc3 || b == kDc4 || b == kNak;
 }
 
 }  // namespace
 
-std::vector<Bytes> R80BlocksOf(const Bytes& document) {
-    Bytes data;
-    std::size_t i = 0;
-    while (i < document.size() && document[i] != '\n')
-        ++i;  // the number line
-    for (++i; i < document.size(); ++i) {
-        if (document[i] == '\r') {
-            data.push_back(0);
-            if (i + 1 < document.size() && document[i + 1] == '\n') ++i;
-        } else if (document[i] == '\n') {
-            data.push_back(0);
-        } else {
-            data.push_back(document[i]);
-        }
-    }
-    std::vector<Bytes> blocks(1);
-    for (std::size_t at = 0; at < data.size(); at += kR80Payload) {
-        blocks.emplace_back(data.begin() + at,
-                            data.begin() + std::min(data.size(), at + kR80Payload));
-    }
-    const auto count = static_cast<std::uint32_t>(blocks.size());
-    Bytes& header = blocks[0];
-    header = {static_cast<std::uint8_t>(count >> 24), static_cast<std::uint8_t>(count >> 16),
-              static_cast<std::uint8_t>(count >> 8), static_cast<std::uint8_t>(count)};
-    for (std::size_t k = 0; k < 4; ++k)
-        header.push_back(k < document.size() ? document[k] : ' ');
-    return blocks;
-}
-
 ControllerSim::ControllerSim(Config config) : cfg_(std::move(config)) {
     if (cfg_.model == Model::R80 && cfg_.role == Role::Output)
-        outBlocks_ = R80BlocksOf(cfg_.document);
+        outBlocks_ = wire::BlockPayloads(cfg_.document);
 }
 
 void ControllerSim::Note(std::string line) {
-    log_.push_back(std::move(line));
+    if (log_.size() < kMaxLog) {
+        log_.push_back(std::move(line));
+    } else if (log_.size() == kMaxLog) {
+        log_.push_back("(no more log lines)");
+    }
 }
 
 void ControllerSim::Finish(bool ok, std::string status) {
@@ -68,76 +54,115 @@ void ControllerSim::Finish(bool ok, std::string status) {
     Note(status_);
 }
 
-Bytes ControllerSim::Start(milliseconds now) {
-    started_ = true;
+void ControllerSim::Ignore(std::size_t bytes) {
+    if (ignored_ == 0) Note("after the end: bytes ignored");
+    ignored_ += bytes;
+}
+
+bool ControllerSim::FaultAt(std::size_t index, FaultKind kind) const {
+    return !faultUsed_ && cfg_.fault.kind == kind && cfg_.fault.at >= 0 &&
+           static_cast<std::size_t>(cfg_.fault.at) == index;
+}
+
+Writes ControllerSim::WithLineEvent(Writes out) {
+    if (cfg_.fault.kind != FaultKind::LineEvent || faultUsed_) return out;
+    const auto data =
+        std::find_if(out.begin(), out.end(), [](const Write& w) { return !w.bytes.empty(); });
+    if (data == out.end()) return out;
+    faultUsed_ = true;
+    Note("modem lines changed (fault)");
+    out.insert(data, Write{{}, LineEvent::ModemLines, milliseconds{0}});
+    return out;
+}
+
+Writes ControllerSim::Start(milliseconds now) {
+    phase_ = Phase::Running;
     lastWrite_ = now - kAnswerGuard;
     buffer_.clear();
     received_.clear();
+    return WithLineEvent(Begin());
+}
+
+Writes ControllerSim::Begin() {
     if (cfg_.fault.kind == FaultKind::Silence && cfg_.model != Model::R80) {
+        phase_ = Phase::Silent;
         status_ = "silent";
         Note("started, staying silent");
         return {};
     }
-    if (cfg_.model == Model::R80) {
-        if (cfg_.role == Role::Output) {
-            status_ = "waiting for DC3";
-            Note("output: waiting for DC3");
-            return {};
-        }
-        status_ = "waiting for the header";
-        Note("input: ready, DC3 DC3 written");
-        Bytes out = Pair(kDc3);
-        if (cfg_.fault.kind == FaultKind::StaleDc3) {
-            out.push_back(kDc3);
-            out.push_back(kDc3);
-        }
-        return out;
+    switch (cfg_.model) {
+        case Model::R80:
+            if (cfg_.role == Role::Output) {
+                status_ = "waiting for DC3";
+                Note("output: waiting for DC3");
+                return {};
+            } else {
+                status_ = "waiting for the header";
+                Note("input: ready, DC3 DC3 written");
+                Writes out{Pair(kDc3)};
+                if (cfg_.fault.kind == FaultKind::StaleDc3)
+                    out[0].bytes.insert(out[0].bytes.end(), {kDc3, kDc3});
+                return out;
+            }
+        case Model::R40:
+        case Model::Memory:
+            if (cfg_.role == Role::Output) {
+                status_ = "waiting for the request";
+                Note("output: waiting for request byte " + Hex(cfg_.ready));
+                return {};
+            }
+            status_ = "waiting for the frame";
+            Note("input: ready byte " + Hex(cfg_.ready) + " written");
+            return {Write{{cfg_.ready}}};
     }
-    return cfg_.role == Role::Input ? StartFrameInput() : StartFrameOutput();
+    return {};
 }
 
-Bytes ControllerSim::OnBytes(const Bytes& in, milliseconds now) {
-    if (!started_ || silent_ || in.empty()) return {};
-    if (cfg_.model == Model::R80) {
-        return cfg_.role == Role::Input ? R80Input(in) : R80Output(in, now);
+Writes ControllerSim::OnBytes(const Bytes& in, milliseconds now) {
+    switch (phase_) {
+        case Phase::Idle:
+        case Phase::Silent: return {};
+        case Phase::Running: break;
     }
-    return cfg_.role == Role::Input ? FrameInput(in) : FrameOutput(in);
+    if (in.empty()) return {};
+    const bool input = cfg_.role == Role::Input;
+    switch (cfg_.model) {
+        case Model::R80: return WithLineEvent(input ? R80Input(in) : R80Output(in, now));
+        case Model::R40:
+        case Model::Memory: return WithLineEvent(input ? FrameInput(in) : FrameOutput(in));
+    }
+    return {};
 }
 
 // "R40/R60" and "Memory".
 
-Bytes ControllerSim::StartFrameInput() {
-    status_ = "waiting for the frame";
-    Note("input: ready byte " + Hex(cfg_.ready) + " written");
-    return {cfg_.ready};
-}
-
-Bytes ControllerSim::StartFrameOutput() {
-    status_ = "waiting for the request";
-    Note("output: waiting for request byte " + Hex(cfg_.ready));
-    return {};
-}
-
-Bytes ControllerSim::FrameInput(const Bytes& in) {
+Writes ControllerSim::FrameInput(const Bytes& in) {
     if (done_) {
-        Note("after the frame: " + std::to_string(in.size()) + " more byte(s)");
+        Ignore(in.size());
         return {};
     }
-    buffer_.insert(buffer_.end(), in.begin(), in.end());
-    const std::uint8_t start = cfg_.model == Model::Memory ? kMemoryFrameStart : cfg_.frameStart;
-    if (buffer_[0] != start) {
-        Finish(false, "wrong start byte " + Hex(buffer_[0]));
-        return {};
+    // A frame cannot be longer than its 16-bit length says, so neither is
+    // the buffer: once it is full the frame is complete, or not a frame.
+    const std::size_t take = std::min(in.size(), wire::kMaxFrame - buffer_.size());
+    buffer_.insert(buffer_.end(), in.begin(), in.begin() + static_cast<long>(take));
+    const std::uint8_t start = cfg_.model == Model::Memory ? wire::kMemoryStart : cfg_.frameStart;
+    const wire::FrameIn frame = wire::ParseFrame(buffer_, start);
+    switch (frame.state) {
+        case wire::FrameState::Incomplete:
+            if (buffer_.size() >= 3) {
+                status_ = "receiving " + std::to_string(buffer_.size() - 3) + " of " +
+                          std::to_string(frame.length);
+            }
+            return {};
+        case wire::FrameState::WrongStart:
+            Finish(false, "wrong start byte " + Hex(buffer_[0]));
+            buffer_.clear();
+            return {};
+        case wire::FrameState::Complete: break;
     }
-    if (buffer_.size() < 3) return {};
-    const std::size_t length = buffer_[1] + 256u * buffer_[2];
-    if (buffer_.size() < length + 3) {
-        status_ =
-            "receiving " + std::to_string(buffer_.size() - 3) + " of " + std::to_string(length);
-        return {};
-    }
-    if (buffer_.size() > length + 3) Note("more bytes than the length announces");
-    const Bytes body(buffer_.begin() + 3, buffer_.begin() + 3 + static_cast<long>(length));
+    buffer_.clear();
+    if (frame.extra > 0 || take < in.size()) Note("more bytes than the length announces");
+    const Bytes& body = frame.body;
     if (cfg_.model == Model::Memory) {
         received_ = body;
         Finish(true, "received a memory image of " + std::to_string(body.size()) + " bytes");
@@ -149,8 +174,7 @@ Bytes ControllerSim::FrameInput(const Bytes& in) {
     }
     received_.assign(body.begin(), body.end() - 2);
     const unsigned expected = body[body.size() - 2] + 256u * body[body.size() - 1];
-    const std::string text(received_.begin(), received_.end());
-    const unsigned sum = ProgramChecksum(text);
+    const unsigned sum = wire::ProgramSum(received_);
     if (sum != expected) {
         Finish(false, "checksum " + std::to_string(expected) + " but the text sums to " +
                           std::to_string(sum));
@@ -160,196 +184,230 @@ Bytes ControllerSim::FrameInput(const Bytes& in) {
     return {};
 }
 
-Bytes ControllerSim::BuildOutputFrame() {
+Bytes ControllerSim::OutputFrame() const {
     Bytes frame;
+    const Bytes& doc = cfg_.document;
     if (cfg_.model == Model::Memory) {
-        frame = {cfg_.frameStart, static_cast<std::uint8_t>(cfg_.document.size() & 0xFF),
-                 static_cast<std::uint8_t>(cfg_.document.size() >> 8)};
-        frame.insert(frame.end(), cfg_.document.begin(), cfg_.document.end());
+        frame = wire::MemoryFrame(doc, cfg_.frameStart);
     } else {
-        const Bytes& text = cfg_.document;
-        const bool programText = !text.empty() && (text[0] == '%' || text[0] == 'O');
+        const bool programText = !doc.empty() && (doc[0] == '%' || doc[0] == 'O');
         Form form = cfg_.form;
         if (form == Form::Auto) {
-            form = programText && text.size() + 2 <= 255 ? Form::Program : Form::Document;
+            form = programText && doc.size() + 2 <= 255 ? Form::Program : Form::Document;
         }
-        const std::size_t length = text.size() + 2;
-        frame.push_back(cfg_.frameStart);
-        frame.push_back(static_cast<std::uint8_t>(length & 0xFF));
-        if (form == Form::Document) frame.push_back(static_cast<std::uint8_t>(length >> 8));
-        frame.insert(frame.end(), text.begin(), text.end());
-        frame.push_back('\r');
-        frame.push_back('\n');
+        frame = form == Form::Program ? wire::ProgramFormFrame(doc, cfg_.frameStart)
+                                      : wire::DocumentFormFrame(doc, cfg_.frameStart);
     }
     switch (cfg_.fault.kind) {
         case FaultKind::WrongStart: frame[0] ^= 0x02; break;
         case FaultKind::WrongLength: frame[1] = static_cast<std::uint8_t>(frame[1] + 5); break;
         case FaultKind::CutShort: frame.resize(frame.size() / 2); break;
-        case FaultKind::ExtraBytes: frame.insert(frame.end(), {'E', 'X', 'T'}); break;
         default: break;
     }
     return frame;
 }
 
-Bytes ControllerSim::FrameOutput(const Bytes& in) {
-    if (done_ || cfg_.fault.kind == FaultKind::Silence ||
-        std::find(in.begin(), in.end(), cfg_.ready) == in.end())
+Writes ControllerSim::FrameOutput(const Bytes& in) {
+    if (done_) {
+        Ignore(in.size());
         return {};
-    Bytes frame = BuildOutputFrame();
-    Finish(true, "request seen, sent a frame of " + std::to_string(frame.size()) + " bytes");
-    return frame;
+    }
+    if (std::find(in.begin(), in.end(), cfg_.ready) == in.end()) return {};
+    Writes out{Write{OutputFrame()}};
+    const std::size_t size = out[0].bytes.size();
+    switch (cfg_.fault.kind) {
+        case FaultKind::ExtraBytes:
+            out[0].bytes.insert(out[0].bytes.end(), kExtra.begin(), kExtra.end());
+            break;
+        case FaultKind::ExtraLater:
+            out.push_back(Write{kExtra, LineEvent::None, kExtraDelay});
+            break;
+        default: break;
+    }
+    Finish(true, "request seen, sent a frame of " + std::to_string(size) + " bytes");
+    return out;
 }
 
 // "R80", the controller taking a document.
 
-Bytes ControllerSim::R80Input(const Bytes& in) {
-    Bytes out;
+Writes ControllerSim::R80Input(const Bytes& in) {
+    Writes out;
     for (const std::uint8_t b : in) {
-        const bool marker = b == kMarkerLast || b == kMarkerMore;
+        if (phase_ != Phase::Running) break;
+        if (done_) {
+            Ignore(1);
+            continue;
+        }
+        const bool marker = b == wire::kLastBlock || b == wire::kMoreBlocks;
         const std::size_t need = blocksIn_ == 0 ? 10 : 3;
-        if (!marker || buffer_.size() < need) {
+        if (marker && buffer_.size() >= need) {
+            const Bytes block = std::move(buffer_);
+            buffer_.clear();
+            R80InputBlock(block, b == wire::kLastBlock, out);
+        } else if (buffer_.size() + 1 < wire::kMaxBlock) {
             buffer_.push_back(b);
-            continue;
-        }
-        const Bytes block = std::move(buffer_);
-        buffer_.clear();
-        const int index = blocksIn_;  // 0: the header
-        const unsigned sum = block[0] + 256u * block[1];
-        const bool faultHere = !faultUsed_ && cfg_.fault.at == index;
-        if (Sum(block, 2) != sum) {
-            Note("block " + std::to_string(index) + ": bad checksum, DC4");
-            Bytes a = Pair(kDc4);
-            out.insert(out.end(), a.begin(), a.end());
-            continue;
-        }
-        if (faultHere && cfg_.fault.kind == FaultKind::AnswerDc4) {
-            faultUsed_ = true;
-            Note("block " + std::to_string(index) + ": answered DC4 (fault)");
-            Bytes a = Pair(kDc4);
-            out.insert(out.end(), a.begin(), a.end());
-            continue;
-        }
-        if (faultHere && cfg_.fault.kind == FaultKind::AnswerNak) {
-            faultUsed_ = true;
-            Note("block " + std::to_string(index) + ": answered NAK (fault)");
-            blocksIn_ = 0;
-            received_.clear();
-            Bytes a = Pair(kNak);
-            out.insert(out.end(), a.begin(), a.end());
-            continue;
-        }
-        if (faultHere && cfg_.fault.kind == FaultKind::Silence) {
-            faultUsed_ = true;
-            silent_ = true;
-            Note("block " + std::to_string(index) + ": no answer (fault)");
-            status_ = "silent";
-            continue;
-        }
-        ++blocksIn_;
-        if (index == 0) {
-            countIn_ = (std::uint32_t{block[2]} << 24) | (std::uint32_t{block[3]} << 16) |
-                       (std::uint32_t{block[4]} << 8) | block[5];
-            received_.assign(block.begin() + 6, block.end());
-            received_.push_back('\r');
-            received_.push_back('\n');
-            Note("header: " + std::to_string(countIn_) + " block(s), program " +
-                 std::string(block.begin() + 6, block.end()));
         } else {
-            for (std::size_t i = 2; i < block.size(); ++i) {
-                if (block[i] == 0) {
-                    received_.push_back('\r');
-                    received_.push_back('\n');
-                } else {
-                    received_.push_back(block[i]);
-                }
-            }
-            Note("block " + std::to_string(index) + ": " + std::to_string(block.size() - 2) +
-                 " bytes");
+            buffer_.clear();
+            Finish(false, "no block end within " + std::to_string(wire::kMaxBlock) +
+                              " bytes: not a block");
         }
-        status_ = "received " + std::to_string(blocksIn_) + " of " + std::to_string(countIn_);
-        const bool last = b == kMarkerLast;
-        if (last || static_cast<std::uint32_t>(blocksIn_) >= countIn_) {
-            if (!last || static_cast<std::uint32_t>(blocksIn_) != countIn_) {
-                Note("count and last marker disagree: NAK");
-                blocksIn_ = 0;
-                received_.clear();
-                Bytes a = Pair(kNak);
-                out.insert(out.end(), a.begin(), a.end());
-                continue;
-            }
-            Finish(true, "received " + std::to_string(countIn_) + " block(s)");
-            if (cfg_.answerLastBlock) {
-                Bytes a = Pair(kDc3);
-                out.insert(out.end(), a.begin(), a.end());
-            }
-            continue;
-        }
-        if (faultHere && cfg_.fault.kind == FaultKind::SingleDc3) {
-            faultUsed_ = true;
-            Note("block " + std::to_string(index) + ": a single DC3 (fault)");
-            out.push_back(kDc3);
-            continue;
-        }
-        Bytes a = Pair(kDc3);
-        if (faultHere && cfg_.fault.kind == FaultKind::DuplicateDc3) {
-            faultUsed_ = true;
-            a.insert(a.end(), {kDc3, kDc3});
-        }
-        out.insert(out.end(), a.begin(), a.end());
     }
     return out;
+}
+
+void ControllerSim::R80InputBlock(const Bytes& block, bool last, Writes& out) {
+    const auto index = static_cast<std::size_t>(blocksIn_);  // 0: the header
+    const std::string name = "block " + std::to_string(index);
+    const Bytes payload(block.begin() + 2, block.end());
+    if (wire::BlockSum(payload) != block[0] + 256u * block[1]) {
+        Note(name + ": bad checksum, DC4");
+        out.push_back(Pair(kDc4));
+        return;
+    }
+    if (FaultAt(index, FaultKind::AnswerDc4)) {
+        faultUsed_ = true;
+        Note(name + ": answered DC4 (fault)");
+        out.push_back(Pair(kDc4));
+        return;
+    }
+    if (FaultAt(index, FaultKind::AnswerNak)) {
+        faultUsed_ = true;
+        Note(name + ": answered NAK (fault)");
+        blocksIn_ = 0;
+        received_.clear();
+        out.push_back(Pair(kNak));
+        return;
+    }
+    if (FaultAt(index, FaultKind::Silence)) {
+        faultUsed_ = true;
+        phase_ = Phase::Silent;
+        Note(name + ": no answer (fault)");
+        status_ = "silent";
+        return;
+    }
+    ++blocksIn_;
+    if (index == 0) {
+        countIn_ = wire::HeaderCount(payload);
+        received_.assign(payload.begin() + 4, payload.end());
+        received_.insert(received_.end(), {'\r', '\n'});
+        Note("header: " + std::to_string(countIn_) + " block(s), program " +
+             std::string(payload.begin() + 4, payload.end()));
+    } else {
+        wire::AppendBlockText(payload, received_);
+        Note(name + ": " + std::to_string(payload.size()) + " bytes");
+    }
+    if (received_.size() > kMaxDocument) {
+        Finish(false, "more than " + std::to_string(kMaxDocument / 1024) + " KB: not taken");
+        return;
+    }
+    status_ = "received " + std::to_string(blocksIn_) + " of " + std::to_string(countIn_);
+    if (last || static_cast<std::uint32_t>(blocksIn_) >= countIn_) {
+        if (!last || static_cast<std::uint32_t>(blocksIn_) != countIn_) {
+            Note("count and last marker disagree: NAK");
+            blocksIn_ = 0;
+            received_.clear();
+            out.push_back(Pair(kNak));
+            return;
+        }
+        Finish(true, "received " + std::to_string(countIn_) + " block(s)");
+        if (cfg_.answerLastBlock) out.push_back(Pair(kDc3));
+        return;
+    }
+    if (FaultAt(index, FaultKind::SingleDc3)) {
+        faultUsed_ = true;
+        Note(name + ": a single DC3 (fault)");
+        out.push_back(Write{{kDc3}});
+        return;
+    }
+    out.push_back(Pair(kDc3));
+    if (FaultAt(index, FaultKind::DuplicateDc3)) {
+        faultUsed_ = true;
+        out.back().bytes.insert(out.back().bytes.end(), {kDc3, kDc3});
+    } else if (FaultAt(index, FaultKind::RepeatAnswer)) {
+        faultUsed_ = true;
+        Note(name + ": answer repeated (fault)");
+        out.push_back(Pair(kDc3, kRepeatDelay));
+    }
 }
 
 // "R80", the controller sending a document.
 
 Bytes ControllerSim::R80Block(std::size_t index, bool faulty) {
     const Bytes& payload = outBlocks_[index];
-    const bool last = index + 1 == outBlocks_.size();
-    Bytes frame = BuildBlockFrame(payload.data(), payload.size(), last);
+    Bytes frame = wire::Block(payload, index + 1 == outBlocks_.size());
     if (!faulty) return frame;
     switch (cfg_.fault.kind) {
         case FaultKind::BadChecksum: frame[0] ^= 0x01; break;
         case FaultKind::DropByte: frame.erase(frame.begin() + 2); break;
         case FaultKind::DuplicateByte: frame.insert(frame.begin() + 2, frame[2]); break;
+        case FaultKind::StrayAfterBlock: frame.insert(frame.end(), {'\r', '\n'}); break;
         default: break;
     }
     return frame;
 }
 
-Bytes ControllerSim::R80Output(const Bytes& in, milliseconds now) {
+Writes ControllerSim::R80Output(const Bytes& in, milliseconds now) {
     if (now - lastWrite_ < kAnswerGuard) return {};  // repeats of an earlier answer
-    // The latest control byte is the answer.
+    // Only two equal control bytes in a row are an answer; the latest wins.
     std::uint8_t answer = 0;
     for (const std::uint8_t b : in) {
-        if (b == kDc3 || b == kDc4 || b == kNak) answer = b;
+        if (IsAnswer(b) && b == answer_) {
+            answer = b;
+            answer_ = 0;
+        } else {
+            answer_ = IsAnswer(b) ? b : 0;
+        }
     }
-    if (answer == 0) return {};
-    std::size_t index;
-    if (answer == kDc3) {
-        if (nextBlock_ >= outBlocks_.size()) return {};
-        index = nextBlock_;
-    } else if (answer == kDc4) {
-        if (nextBlock_ == 0) return {};
-        index = lastSent_;
-        Note("DC4: block " + std::to_string(index) + " again");
-    } else {
-        Note("NAK: from the header again");
-        index = 0;
+    std::size_t index = 0;
+    switch (answer) {
+        case kDc3:
+            if (nextBlock_ >= outBlocks_.size()) return {};
+            index = nextBlock_;
+            break;
+        case kDc4:
+            if (nextBlock_ == 0) return {};
+            index = lastSent_;
+            Note("DC4: block " + std::to_string(index) + " again");
+            break;
+        case kNak: Note("NAK: from the header again"); break;
+        default: return {};
     }
-    const bool faulty = !faultUsed_ && static_cast<int>(index) == cfg_.fault.at &&
-                        cfg_.fault.kind != FaultKind::None;
+    bool faulty = false;
+    switch (cfg_.fault.kind) {
+        case FaultKind::Silence:
+        case FaultKind::BadChecksum:
+        case FaultKind::DropByte:
+        case FaultKind::DuplicateByte:
+        case FaultKind::TwoBlocks:
+        case FaultKind::StrayAfterBlock: faulty = FaultAt(index, cfg_.fault.kind); break;
+        default: break;
+    }
     if (faulty && cfg_.fault.kind == FaultKind::Silence) {
         faultUsed_ = true;
-        silent_ = true;
+        phase_ = Phase::Silent;
         Note("block " + std::to_string(index) + ": silent (fault)");
         status_ = "silent";
         return {};
     }
     if (faulty) faultUsed_ = true;
+    Writes out{Write{R80Block(index, faulty)}};
     lastSent_ = index;
     nextBlock_ = index + 1;
+    if (faulty && cfg_.fault.kind == FaultKind::TwoBlocks && nextBlock_ < outBlocks_.size()) {
+        const Bytes next = R80Block(nextBlock_, false);
+        out[0].bytes.insert(out[0].bytes.end(), next.begin(), next.end());
+        lastSent_ = nextBlock_++;
+    }
+    if (nextBlock_ == outBlocks_.size() && cfg_.fault.kind == FaultKind::StrayAfterLast &&
+        !faultUsed_) {
+        faultUsed_ = true;
+        out[0].bytes.insert(out[0].bytes.end(), {0, 0});
+    }
     lastWrite_ = now;
-    Note("block " + std::to_string(index) + " sent" + (faulty ? " with a fault" : ""));
+    answer_ = 0;
+    Note("block " + std::to_string(index) +
+         (lastSent_ != index ? " and " + std::to_string(lastSent_) : std::string()) + " sent" +
+         (faulty ? " with a fault" : ""));
     if (nextBlock_ == outBlocks_.size()) {
         done_ = true;
         ok_ = true;
@@ -357,7 +415,7 @@ Bytes ControllerSim::R80Output(const Bytes& in, milliseconds now) {
     } else {
         status_ = "sent " + std::to_string(nextBlock_) + " of " + std::to_string(outBlocks_.size());
     }
-    return R80Block(index, faulty);
+    return out;
 }
 
 }  // namespace taplink::sim

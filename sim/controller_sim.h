@@ -40,6 +40,13 @@ enum class FaultKind {
     DuplicateDc3,   // R80 input: block `at` is answered with two DC3 pairs
     StaleDc3,       // R80 input: a second DC3 pair right after the first at the start
     SingleDc3,      // R80 input: block `at` is answered with one DC3, not a pair
+    // What controllers and serial device servers do to a clean transfer.
+    ExtraLater,       // "R40/R60", "Memory": three more bytes in a write of their own later
+    TwoBlocks,        // R80 output: block `at` and the next go out in one write
+    StrayAfterBlock,  // R80 output: block `at` goes out with CR LF after it in one write
+    StrayAfterLast,   // R80 output: the last block goes out with two 0 bytes after it
+    RepeatAnswer,     // R80 input: block `at`'s answer pair is written again, on its own
+    LineEvent,        // any: a modem-line change before the controller's first byte
 };
 
 struct Fault {
@@ -58,6 +65,23 @@ struct Config {
     Fault fault;
 };
 
+// A change of the line's state that is not data (on a real port, the
+// controller switching its interface on moves DSR and CTS).
+enum class LineEvent { None, ModemLines };
+
+// One write of the controller's: its bytes go out together (TapLink may
+// still see them split), `after` the write before it (or the call).
+struct Write {
+    Bytes bytes;
+    LineEvent event = LineEvent::None;  // not None: this, and no bytes
+    milliseconds after{0};
+};
+using Writes = std::vector<Write>;
+
+// The most a controller holds of one document: more is a flood, and ends
+// the transfer rather than the memory.
+inline constexpr std::size_t kMaxDocument = 256 * 1024;
+
 // Answer bytes that arrive this soon after a block of ours are repeats sent
 // before TapLink saw that block: they are not taken as its answer.
 inline constexpr milliseconds kAnswerGuard{10};
@@ -67,9 +91,9 @@ class ControllerSim {
     explicit ControllerSim(Config config);
 
     // The operator starts the controller's input or output.
-    Bytes Start(milliseconds now);
+    Writes Start(milliseconds now);
     // Bytes TapLink wrote; returns what the controller writes in answer.
-    Bytes OnBytes(const Bytes& in, milliseconds now);
+    Writes OnBytes(const Bytes& in, milliseconds now);
 
     // The transfer is over (well or not); Status says how.
     bool Done() const { return done_; }
@@ -81,43 +105,43 @@ class ControllerSim {
     const std::vector<std::string>& Log() const { return log_; }
 
   private:
-    Bytes StartFrameInput();
-    Bytes StartFrameOutput();
-    Bytes FrameInput(const Bytes& in);
-    Bytes FrameOutput(const Bytes& in);
-    Bytes BuildOutputFrame();
+    enum class Phase { Idle, Running, Silent };
 
-    Bytes R80Input(const Bytes& in);
-    Bytes R80Output(const Bytes& in, milliseconds now);
+    Writes Begin();
+    Writes FrameInput(const Bytes& in);
+    Writes FrameOutput(const Bytes& in);
+    Bytes OutputFrame() const;
+    Writes R80Input(const Bytes& in);
+    void R80InputBlock(const Bytes& block, bool last, Writes& out);
+    Writes R80Output(const Bytes& in, milliseconds now);
     Bytes R80Block(std::size_t index, bool faulty);
-    Bytes Pair(std::uint8_t b) const { return {b, b}; }
+    // The fault concerns this block (0: the header) and has not yet been used.
+    bool FaultAt(std::size_t index, FaultKind kind) const;
+    Writes WithLineEvent(Writes out);
+    void Ignore(std::size_t bytes);
 
     void Note(std::string line);
     void Finish(bool ok, std::string status);
 
     Config cfg_;
-    bool started_ = false;
+    Phase phase_ = Phase::Idle;
     bool done_ = false;
     bool ok_ = false;
     std::string status_ = "idle";
     std::vector<std::string> log_;
     Bytes received_;
     Bytes buffer_;
+    bool faultUsed_ = false;
+    std::size_t ignored_ = 0;  // bytes after the end, noted once
 
     // R80.
     std::vector<Bytes> outBlocks_;  // payloads: header first
-    std::size_t nextBlock_ = 0;     // output: the block an answer DC3 asks for
+    std::size_t nextBlock_ = 0;     // output: the block a DC3 pair asks for
     std::size_t lastSent_ = 0;
     milliseconds lastWrite_{-1000000};
-    bool faultUsed_ = false;
-    bool silent_ = false;  // fallen silent for good
-    int blocksIn_ = 0;     // input: blocks accepted, header included
+    std::uint8_t answer_ = 0;  // output: the control byte seen last, to pair
+    int blocksIn_ = 0;         // input: blocks accepted, header included
     std::uint32_t countIn_ = 0;
 };
-
-// The "R80" image of a document as a controller holds it: the program number
-// (first four characters) goes into the header, the lines after it follow
-// with a 0 for each line end.
-std::vector<Bytes> R80BlocksOf(const Bytes& document);
 
 }  // namespace taplink::sim

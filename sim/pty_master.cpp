@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -25,7 +26,50 @@ void MakeRaw(int fd) {
     ::tcsetattr(fd, TCSANOW, &tio);
 }
 
+// Settings no program opening a serial port keeps: 50 bit/s, and reads
+// that wait for 42 bytes or 4.2 s.
+void MarkUnopened(int master) {
+    termios tio{};
+    if (::tcgetattr(master, &tio) != 0) return;
+    ::cfsetispeed(&tio, B50);
+    ::cfsetospeed(&tio, B50);
+    tio.c_cc[VMIN] = 42;
+    tio.c_cc[VTIME] = 42;
+    ::tcsetattr(master, TCSANOW, &tio);
+}
+
 }  // namespace
+
+PtyPeer::PtyPeer(int master) : master_(master) {}
+
+bool PtyPeer::SettingsChanged() const {
+    termios tio{};
+    if (::tcgetattr(master_, &tio) != 0) return false;
+    return ::cfgetospeed(&tio) != B50 || tio.c_cc[VMIN] != 42 || tio.c_cc[VTIME] != 42;
+}
+
+bool PtyPeer::Update(short revents, bool bytesCame) {
+    const bool hup = (revents & POLLHUP) != 0;
+    switch (state_) {
+        case State::NeverOpened:
+            if (bytesCame || SettingsChanged()) {
+                state_ = State::Open;
+            } else if (hup) {
+                state_ = State::HungUp;
+            }
+            break;
+        case State::HungUp:
+            if (bytesCame || !hup || SettingsChanged()) state_ = State::Open;
+            break;
+        case State::Open:
+            if (hup) state_ = State::Closed;
+            break;
+        case State::Closed:
+            if (bytesCame || !hup) state_ = State::Open;
+            break;
+    }
+    return IsOpen();
+}
 
 PtyMaster OpenPtyMaster(std::string* why) {
     PtyMaster m;
@@ -39,6 +83,7 @@ PtyMaster OpenPtyMaster(std::string* why) {
     const char* name = ::ptsname(m.fd);
     m.slavePath = name ? name : "";
     MakeRaw(m.fd);
+    MarkUnopened(m.fd);
     return m;
 }
 

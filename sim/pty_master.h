@@ -17,6 +17,25 @@ struct PtyMaster {
 // none to give, and *why says so.
 PtyMaster OpenPtyMaster(std::string* why);
 
+// Whether the program on the far end of a pseudo-terminal has it open. A
+// far end never opened reports no hang-up, so until the first sign of life
+// the settings made at creation are watched: opening the far end as a
+// serial port rewrites them (raw mode, its own bit rate).
+class PtyPeer {
+  public:
+    explicit PtyPeer(int master);
+    // After each poll of the master: its revents and whether bytes came.
+    bool Update(short revents, bool bytesCame);
+    bool IsOpen() const { return state_ == State::Open; }
+
+  private:
+    enum class State { NeverOpened, HungUp, Open, Closed };
+    bool SettingsChanged() const;
+
+    int master_;
+    State state_ = State::NeverOpened;
+};
+
 // A serial device opened raw and non-blocking at 9600,N,8,1 (for running
 // the simulator on a real port); -1 on failure with *why.
 int OpenSerialDevice(const std::string& path, std::string* why);

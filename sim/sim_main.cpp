@@ -3,17 +3,19 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "hex_display.h"
 #include "line_trace.h"
 #include "pty_master.h"
 #include "sim_options.h"
@@ -38,10 +40,13 @@ const char* kUsage =
     "  --send-proto HEX          TapLink's send protocol byte (default 11)\n"
     "  --recv-proto HEX          TapLink's receive protocol byte (default 12)\n"
     "  --quiet-after-last        R80 input: do not answer the last block\n"
-    "  --delay MS                input: wait this long after TapLink opens the port (500)\n"
+    "  --delay MS                input: wait this long after TapLink opens the port (500);\n"
+    "                            on a pseudo-terminal nothing starts before it is opened\n"
     "  --device PATH             use a serial device instead of a pseudo-terminal\n"
     "  --listen [HOST:]PORT      serve on TCP instead, as a serial device server does\n"
-    "                            (HOST 127.0.0.1 unless given; PORT 0 picks a free one)\n"
+    "                            (HOST 127.0.0.1 unless given; PORT 0 picks a free one);\n"
+    "                            one client at a time, a newer one replaces a silent one;\n"
+    "                            a new client silent for --delay gets a fresh start\n"
     "  --trace FILE              write every byte in and out, with times, to FILE\n"
     "  --once                    exit after one transfer: 0 if it went well, 1 if not\n"
     "  --timeout SECONDS         with --once: give up (exit 1) when no transfer ended by then\n"
@@ -83,6 +88,32 @@ bool ParseHexByte(const std::string& s, std::uint8_t* out) {
     return true;
 }
 
+// 0 to 65535, digits only.
+std::optional<int> ParsePort(const std::string& s) {
+    int port = -1;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), port);
+    if (s.empty() || ec != std::errc{} || end != s.data() + s.size() || port < 0 || port > 65535) {
+        return std::nullopt;
+    }
+    return port;
+}
+
+// A memory image as offset and eight hex bytes a line.
+std::string HexLines(const Bytes& image) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t at = 0; at < image.size(); at += 8) {
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out.push_back(digits[(at >> shift) & 15]);
+        out.push_back(':');
+        for (std::size_t k = at; k < image.size() && k < at + 8; ++k) {
+            out += {' ', digits[image[k] >> 4], digits[image[k] & 15]};
+        }
+        out.push_back('\n');
+    }
+    return out;
+}
+
 void Report(const ControllerSim& sim, std::size_t& logged) {
     const auto& log = sim.Log();
     for (; logged < log.size(); ++logged)
@@ -100,11 +131,7 @@ void Deliver(const Options& o, const ControllerSim& sim) {
         return;
     }
     if (o.config.model == Model::Memory) {
-        std::string display;
-        for (std::size_t at = 0; at < doc.size(); at += 8) {
-            AppendHexLine(display, doc.data() + at, std::min<std::size_t>(8, doc.size() - at), at);
-        }
-        std::cout << display << "\n";
+        std::cout << HexLines(doc);
     } else {
         std::cout.write(reinterpret_cast<const char*>(doc.data()),
                         static_cast<std::streamsize>(doc.size()));
@@ -112,11 +139,208 @@ void Deliver(const Options& o, const ControllerSim& sim) {
     std::cout.flush();
 }
 
+// The controller on its line: the pseudo-terminal, the device, or one TCP
+// client at a time.
+class Server {
+  public:
+    Server(const Options& o, int fd, int listener, std::unique_ptr<PtyPeer> peer, LineTrace* trace)
+        : o_(o),
+          fd_(fd),
+          listener_(listener),
+          peer_(std::move(peer)),
+          trace_(trace),
+          sim_(o.config) {}
+
+    // Returns the exit code with --once.
+    int Run() {
+        for (;;) {
+            if (listener_ >= 0) Accept();
+            Bytes in;
+            bool peerOpen = Poll(in);
+            if (listener_ >= 0) peerOpen = fd_ >= 0;
+            if (!in.empty()) {
+                if (trace_) trace_->Record('<', in);
+                spoke_ = true;
+            }
+            // What the controller wrote went to a client that has gone (TapLink
+            // itself reconnects between the ready byte and its frame): a new
+            // client that stays silent as long as the delay gets a fresh start.
+            if (started_ && fd_ >= 0 && listener_ >= 0 && startedFor_ != client_ && !spoke_ &&
+                !sim_.Done() && Now() - acceptedAt_ >= milliseconds{o_.delayMs}) {
+                std::cerr
+                    << "controller: the client that saw the start has gone, starting afresh\n";
+                Reset();
+                startAt_ = Now();
+            }
+            if (!started_ && peerOpen) {
+                if (startAt_.count() < 0)
+                    startAt_ = Now() + milliseconds{o_.config.role == Role::Input ? o_.delayMs : 0};
+                if (Now() >= startAt_) {
+                    started_ = true;
+                    startedFor_ = client_;
+                    Queue(sim_.Start(Now()));
+                }
+            }
+            if (!in.empty()) Queue(sim_.OnBytes(in, Now()));
+            Flush();
+            Report(sim_, logged_);
+            if (o_.once && o_.timeoutSeconds > 0 && !sim_.Done() &&
+                Now() > milliseconds{1000LL * o_.timeoutSeconds}) {
+                std::cerr << "taplink-sim: no transfer ended within " << o_.timeoutSeconds << " s ("
+                          << sim_.Status() << ")\n";
+                return 1;
+            }
+            if (sim_.Done() && doneAt_.count() < 0) {
+                doneAt_ = Now();
+                Deliver(o_, sim_);
+            }
+            // Give the last answers time to go out (and late repeats to come in).
+            if (doneAt_.count() >= 0 && queue_.empty() && pending_.empty() &&
+                Now() - doneAt_ > milliseconds{1000}) {
+                if (o_.once) return sim_.Ok() ? 0 : 1;
+                std::cerr << "controller: ready for the next transfer\n";
+                Reset();
+            }
+        }
+    }
+
+  private:
+    struct Timed {
+        milliseconds due;
+        Write write;
+    };
+
+    milliseconds Now() const {
+        return std::chrono::duration_cast<milliseconds>(Clock::now() - t0_);
+    }
+
+    void Reset() {
+        sim_ = ControllerSim(o_.config);
+        logged_ = 0;
+        started_ = false;
+        spoke_ = false;
+        startAt_ = milliseconds{-1};
+        doneAt_ = milliseconds{-1};
+        queue_.clear();
+        pending_.clear();
+        sent_ = 0;
+    }
+
+    void Drop(const char* why) {
+        ::close(fd_);
+        fd_ = -1;
+        if (trace_) trace_->Note(why);
+    }
+
+    // TapLink connects anew at every Send and Receive, and the controller
+    // keeps its state between connections as a device server's line does.
+    // A client that has said nothing yet gives way to a newer one, so that
+    // one which connected and idles cannot keep the controller from the next.
+    void Accept() {
+        pollfd l{listener_, POLLIN, 0};
+        ::poll(&l, 1, fd_ < 0 ? 10 : 0);
+        if (!(l.revents & POLLIN)) return;
+        if (fd_ >= 0) {
+            if (spoke_ || sim_.Done()) return;
+            Drop("replaced by a newer client");
+        }
+        fd_ = AcceptClient(listener_);
+        if (fd_ < 0) return;
+        ++client_;
+        spoke_ = false;
+        acceptedAt_ = Now();
+        if (trace_) trace_->Note("connected");
+    }
+
+    // Reads what came; returns whether the far end has the line open.
+    bool Poll(Bytes& in) {
+        if (fd_ < 0) return false;
+        pollfd p{fd_, POLLIN, 0};
+        if (sent_ < pending_.size()) p.events |= POLLOUT;
+        ::poll(&p, 1, peer_ && !peer_->IsOpen() ? 5 : 10);
+        if (p.revents & POLLIN) {
+            switch (ReadSome(fd_, in)) {
+                case ReadResult::Failed:
+                    if (listener_ < 0) {
+                        std::cerr << "taplink-sim: read failed: " << std::strerror(errno) << "\n";
+                        std::exit(3);
+                    }
+                    [[fallthrough]];
+                case ReadResult::PeerClosed:
+                    if (listener_ >= 0) Drop("disconnected");
+                    break;
+                case ReadResult::Data:
+                case ReadResult::Nothing: break;
+            }
+        }
+        if (!peer_) return fd_ >= 0;
+        const bool open = peer_->Update(p.revents, !in.empty());
+        // Nobody on the other end: do not spin on the hang-up.
+        if (!open && (p.revents & POLLHUP)) ::usleep(20000);
+        return open;
+    }
+
+    void Queue(const Writes& writes) {
+        milliseconds due = Now();
+        for (const Write& w : writes) {
+            due += w.after;
+            queue_.push_back({due, w});
+        }
+    }
+
+    void Flush() {
+        while (!queue_.empty() && queue_.front().due <= Now() && sent_ == pending_.size()) {
+            const Write w = std::move(queue_.front().write);
+            queue_.pop_front();
+            switch (w.event) {
+                case LineEvent::None:
+                    pending_ = w.bytes;
+                    sent_ = 0;
+                    break;
+                case LineEvent::ModemLines:
+                    // Neither a pseudo-terminal nor TCP carries modem lines.
+                    std::cerr << "controller: modem-line change (not carried on this line)\n";
+                    if (trace_) trace_->Note("modem-line change");
+                    break;
+            }
+        }
+        if (fd_ < 0 || sent_ >= pending_.size()) return;
+        const std::size_t n = WriteSome(fd_, pending_, sent_);
+        if (trace_ && n > 0) {
+            trace_->Record('>', Bytes(pending_.begin() + static_cast<long>(sent_),
+                                      pending_.begin() + static_cast<long>(sent_ + n)));
+        }
+        sent_ += n;
+        if (sent_ == pending_.size()) {
+            pending_.clear();
+            sent_ = 0;
+        }
+    }
+
+    const Options& o_;
+    int fd_;
+    int listener_;
+    std::unique_ptr<PtyPeer> peer_;
+    LineTrace* trace_;
+    const Clock::time_point t0_ = Clock::now();
+    ControllerSim sim_;
+    std::size_t logged_ = 0;
+    bool started_ = false;
+    bool spoke_ = false;  // the current client has written something
+    int client_ = 0;      // TCP: the clients accepted so far
+    int startedFor_ = 0;  // the client current when the controller started
+    milliseconds acceptedAt_{0};
+    milliseconds startAt_{-1};
+    milliseconds doneAt_{-1};
+    std::deque<Timed> queue_;  // writes not yet due, or waiting for the line
+    Bytes pending_;            // the write going out
+    std::size_t sent_ = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options o;
-    o.config.document.clear();
     std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -186,22 +410,28 @@ int main(int argc, char** argv) {
     std::string why;
     int fd = -1;        // the line: pty master, device, or the connected client
     int listener = -1;  // --listen: where clients connect
+    std::unique_ptr<PtyPeer> peer;
     if (!o.listen.empty()) {
         std::string host = "127.0.0.1";
-        std::string port = o.listen;
+        std::string portText = o.listen;
         if (const auto colon = o.listen.rfind(':'); colon != std::string::npos) {
             host = o.listen.substr(0, colon);
-            port = o.listen.substr(colon + 1);
+            portText = o.listen.substr(colon + 1);
         }
+        const auto port = ParsePort(portText);
+        if (!port) return Usage("invalid port " + portText + " (0 to 65535)");
         int actual = 0;
-        listener = ListenTcp(host, std::atoi(port.c_str()), &actual, &why);
+        listener = ListenTcp(host, *port, &actual, &why);
         if (listener >= 0) {
             std::cout << "TapLink port: tcp://" << host << ":" << actual << std::endl;
         }
     } else if (o.device.empty()) {
         const PtyMaster pty = OpenPtyMaster(&why);
         fd = pty.fd;
-        if (fd >= 0) std::cout << "TapLink port: " << pty.slavePath << std::endl;
+        if (fd >= 0) {
+            peer = std::make_unique<PtyPeer>(fd);
+            std::cout << "TapLink port: " << pty.slavePath << std::endl;
+        }
     } else {
         fd = OpenSerialDevice(o.device, &why);
         if (fd >= 0) std::cout << "TapLink port: " << o.device << std::endl;
@@ -218,99 +448,5 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-
-    const auto t0 = Clock::now();
-    const auto now = [&] { return std::chrono::duration_cast<milliseconds>(Clock::now() - t0); };
-    ControllerSim sim(o.config);
-    std::size_t logged = 0;
-    bool started = false;
-    milliseconds startAt{-1};
-    milliseconds doneAt{-1};
-    Bytes pending;
-    std::size_t sent = 0;
-    for (;;) {
-        if (listener >= 0 && fd < 0) {
-            // TapLink connects anew at every Send and Receive.
-            pollfd l{listener, POLLIN, 0};
-            ::poll(&l, 1, 10);
-            fd = AcceptClient(listener);
-            if (fd >= 0 && trace) trace->Note("connected");
-        }
-        bool peerOpen = fd >= 0;
-        Bytes in;
-        if (fd >= 0) {
-            pollfd p{fd, POLLIN, 0};
-            if (sent < pending.size()) p.events |= POLLOUT;
-            ::poll(&p, 1, 10);
-            if (o.device.empty() && listener < 0 && (p.revents & POLLHUP)) peerOpen = false;
-            if (!peerOpen) ::usleep(20000);  // nobody on the other end: do not spin
-            if (p.revents & POLLIN) {
-                switch (ReadSome(fd, in)) {
-                    case ReadResult::Failed:
-                        if (listener < 0) {
-                            std::cerr << "taplink-sim: read failed: " << std::strerror(errno)
-                                      << "\n";
-                            return 3;
-                        }
-                        [[fallthrough]];
-                    case ReadResult::PeerClosed:
-                        if (listener >= 0) {
-                            ::close(fd);
-                            fd = -1;
-                            peerOpen = false;
-                            if (trace) trace->Note("disconnected");
-                        }
-                        break;
-                    default: break;
-                }
-            }
-        }
-        if (!in.empty() && trace) trace->Record('<', in);
-        if (!started && peerOpen) {
-            if (startAt.count() < 0)
-                startAt = now() + milliseconds{o.config.role == Role::Input ? o.delayMs : 0};
-            if (now() >= startAt) {
-                started = true;
-                const Bytes out = sim.Start(now());
-                pending.insert(pending.end(), out.begin(), out.end());
-            }
-        }
-        if (!in.empty()) {
-            const Bytes out = sim.OnBytes(in, now());
-            pending.insert(pending.end(), out.begin(), out.end());
-        }
-        if (fd >= 0 && sent < pending.size()) {
-            const std::size_t n = WriteSome(fd, pending, sent);
-            if (trace && n > 0) {
-                trace->Record('>', Bytes(pending.begin() + static_cast<long>(sent),
-                                         pending.begin() + static_cast<long>(sent + n)));
-            }
-            sent += n;
-        }
-        if (sent == pending.size()) {
-            pending.clear();
-            sent = 0;
-        }
-        Report(sim, logged);
-        if (o.once && o.timeoutSeconds > 0 && !sim.Done() &&
-            now() > milliseconds{1000LL * o.timeoutSeconds}) {
-            std::cerr << "taplink-sim: no transfer ended within " << o.timeoutSeconds << " s ("
-                      << sim.Status() << ")\n";
-            return 1;
-        }
-        if (sim.Done() && doneAt.count() < 0) {
-            doneAt = now();
-            Deliver(o, sim);
-        }
-        // Give the last answers time to go out (and late repeats to come in).
-        if (doneAt.count() >= 0 && pending.empty() && now() - doneAt > milliseconds{1000}) {
-            if (o.once) return sim.Ok() ? 0 : 1;
-            std::cerr << "controller: ready for the next transfer\n";
-            sim = ControllerSim(o.config);
-            logged = 0;
-            started = false;
-            startAt = milliseconds{-1};
-            doneAt = milliseconds{-1};
-        }
-    }
+    return Server(o, fd, listener, std::move(peer), trace.get()).Run();
 }

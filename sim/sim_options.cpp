@@ -45,6 +45,12 @@ constexpr FaultName kFaults[] = {
     {"duplicate-dc3", FaultKind::DuplicateDc3},
     {"stale-dc3", FaultKind::StaleDc3},
     {"single-dc3", FaultKind::SingleDc3},
+    {"extra-bytes-later", FaultKind::ExtraLater},
+    {"two-blocks", FaultKind::TwoBlocks},
+    {"stray-after-block", FaultKind::StrayAfterBlock},
+    {"stray-after-last", FaultKind::StrayAfterLast},
+    {"repeat-answer", FaultKind::RepeatAnswer},
+    {"line-event", FaultKind::LineEvent},
 };
 
 }  // namespace
@@ -70,10 +76,14 @@ std::optional<Fault> FaultFromName(std::string_view n) {
 }
 
 const char* FaultNames() {
-    return "none, silence, wrong-start, wrong-length, cut-short, extra-bytes (R40/R60, Memory); "
-           "bad-checksum, drop-byte, duplicate-byte (R80 output); dc4, nak, duplicate-dc3, "
-           "stale-dc3, single-dc3 (R80 input); silence also for R80. Add @N for block N "
-           "(0 is the header)";
+    return "none, silence, wrong-start, wrong-length, cut-short, extra-bytes (after the frame, in "
+           "the same write), extra-bytes-later (in a write of their own) (R40/R60, Memory); "
+           "bad-checksum, drop-byte, duplicate-byte, two-blocks (this block and the next in one "
+           "write), stray-after-block (CR LF after it), stray-after-last (0 0 after the last "
+           "block) (R80 output); dc4, nak, duplicate-dc3, stale-dc3, single-dc3, repeat-answer "
+           "(the DC3 pair written twice) (R80 input); silence also for R80; line-event (a "
+           "modem-line change before the first byte; not carried by a pseudo-terminal or TCP) "
+           "for all. Add @N for block N (0 is the header)";
 }
 
 Bytes SampleDocument(Model model) {

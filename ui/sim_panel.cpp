@@ -141,7 +141,26 @@ QString SimulatorPanel::Status() const {
     return status_->text();
 }
 
-void SimulatorPanel::Queue(const Bytes& bytes) {
+void SimulatorPanel::Queue(const sim::Writes& writes) {
+    int delayMs = 0;
+    for (const sim::Write& w : writes) {
+        delayMs += static_cast<int>(w.after.count());
+        switch (w.event) {
+            case sim::LineEvent::None: break;
+            case sim::LineEvent::ModemLines:
+                log_->appendPlainText(
+                    QStringLiteral("modem-line change (a pseudo-terminal has no modem lines)"));
+                continue;
+        }
+        if (delayMs == 0) {
+            Append(w.bytes);
+        } else {
+            QTimer::singleShot(delayMs, this, [this, b = w.bytes] { Append(b); });
+        }
+    }
+}
+
+void SimulatorPanel::Append(const Bytes& bytes) {
     if (bytes.empty()) return;
     pending_.insert(pending_.end(), bytes.begin(), bytes.end());
     OnWritable();

@@ -41,7 +41,9 @@ class SimulatorPanel : public QWidget {
     void Start(sim::Role role);
     void OnReadable();
     void OnWritable();
-    void Queue(const Bytes& bytes);
+    // Each write after its delay; modem-line changes only go to the log.
+    void Queue(const sim::Writes& writes);
+    void Append(const Bytes& bytes);
     void ShowProgress();
     sim::Model CurrentModel() const;
 

@@ -1,12 +1,16 @@
 // A controller simulator on the far end of a virtual line: what the
 // handlers write reaches the simulator 1 ms later, and its answers reach the
-// handlers 1 ms after that, all on the rig's virtual clock.
+// handlers 1 ms after that, each of its writes as one event, all on the
+// rig's virtual clock.
 #pragma once
 
 #include "controller_sim.h"
 #include "transfer_rig.h"
 
 namespace taplink::testing {
+
+// The CommEvent a modem-line change raises (DSR changed).
+inline constexpr short kComEvDsr = 4;
 
 inline sim::Config SimConfig(sim::Model model, sim::Role role) {
     sim::Config c;
@@ -31,10 +35,17 @@ struct SimLine {
     // The operator starts the controller.
     void Start() { Answer(controller.Start(rig.win.Now())); }
 
-    void Answer(const Bytes& out) {
-        if (out.empty()) return;
-        fromController.insert(fromController.end(), out.begin(), out.end());
-        rig.win.After(latency, [this, out] { rig.comm.Deliver(out); });
+    void Answer(const sim::Writes& writes) {
+        std::chrono::milliseconds at = latency;
+        for (const sim::Write& w : writes) {
+            at += w.after;
+            if (w.event != sim::LineEvent::None) {
+                rig.win.After(at, [this] { rig.comm.RaiseEvent(kComEvDsr); });
+                continue;
+            }
+            fromController.insert(fromController.end(), w.bytes.begin(), w.bytes.end());
+            rig.win.After(at, [this, b = w.bytes] { rig.comm.Deliver(b); });
+        }
     }
 };
 

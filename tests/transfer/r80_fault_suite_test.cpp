@@ -152,9 +152,11 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
             ++fig.faults[Name(f.kind)];
         }
         // Both directions go through the faulty line, 1 ms each way.
-        std::function<void(const Bytes&)> toTapLink = [&](const Bytes& out) {
-            const Bytes in = faulty.Apply(out, false, rig.win.Now());
-            if (!in.empty()) rig.win.After(1ms, [&, in] { rig.comm.Deliver(in); });
+        std::function<void(const sim::Writes&)> toTapLink = [&](const sim::Writes& writes) {
+            for (const sim::Write& w : writes) {
+                const Bytes in = faulty.Apply(w.bytes, false, rig.win.Now());
+                if (!in.empty()) rig.win.After(1ms + w.after, [&, in] { rig.comm.Deliver(in); });
+            }
         };
         rig.comm.onOutput = [&](const Bytes& b) {
             const Bytes out = faulty.Apply(b, true, rig.win.Now());

@@ -1,0 +1,196 @@
+// The simulator's reading of the line, byte by byte: its frames and blocks,
+// and what the controller writes for what TapLink writes.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "controller_sim.h"
+#include "sim_options.h"
+#include "wire.h"
+
+namespace taplink::sim {
+namespace {
+
+using std::chrono::milliseconds;
+
+// "11 02 00" as bytes.
+Bytes Hex(const std::string& text) {
+    std::istringstream in(text);
+    Bytes b;
+    std::string word;
+    while (in >> word)
+        b.push_back(static_cast<std::uint8_t>(std::stoul(word, nullptr, 16)));
+    return b;
+}
+
+// Writes as "11 02 | +20ms 45 | line".
+std::string Show(const Writes& writes) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string s;
+    for (const Write& w : writes) {
+        if (!s.empty()) s += " | ";
+        if (w.after.count() > 0) s += "+" + std::to_string(w.after.count()) + "ms ";
+        if (w.event != LineEvent::None) s += "line";
+        for (std::size_t k = 0; k < w.bytes.size(); ++k) {
+            if (k > 0) s += ' ';
+            s += {digits[w.bytes[k] >> 4], digits[w.bytes[k] & 15]};
+        }
+    }
+    return s;
+}
+
+Bytes B(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
+
+#define FRAME_R40                                                              \
+    "11 21 00 25 30 31 0D 0A 4E 30 30 30 30 20 47 30 30 20 58 31 30 0D 0A 4E " \
+    "30 30 31 30 20 4D 33 30 0D 0A 13 05"
+#define HEADER "B8 00 00 00 00 02 25 30 30 31 AB"
+#define LAST "F7 00 47 31 00 4D 32 00 AA"
+const char* const kProgram = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
+const char* const kR80Text = "%001\r\nG1\r\nM2\r\n";
+
+TEST(Wire, FramesAndBlocksAreTheseBytes) {
+    const struct {
+        const char* name;
+        Bytes made;
+        const char* expected;
+    } cases[] = {
+        {"program form", wire::ProgramFormFrame(B("%1234"), 0x11), "11 07 25 31 32 33 34 0D 0A"},
+        {"document form", wire::DocumentFormFrame(B("AB"), 0x11), "11 04 00 41 42 0D 0A"},
+        {"memory", wire::MemoryFrame(Hex("41 42"), 0x11), "11 02 00 41 42"},
+        {"block", wire::Block(Hex("02 03"), false), "05 00 02 03 AB"},
+        {"last block", wire::Block(Hex("02 03"), true), "05 00 02 03 AA"},
+        {"header", wire::Block(wire::HeaderPayload(2, B("%001")), false), HEADER},
+        {"short number", wire::HeaderPayload(0x01020304, B("%1")), "01 02 03 04 25 31 20 20"},
+        {"payloads",
+         [] {
+             Bytes all;
+             for (const Bytes& p : wire::BlockPayloads(B(kR80Text)))
+                 all.insert(all.end(), p.begin(), p.end());
+             return all;
+         }(),
+         "00 00 00 02 25 30 30 31 47 31 00 4D 32 00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.made, Hex(c.expected));
+    }
+    EXPECT_EQ(wire::ProgramSum(B(kProgram)), 0x0513);
+    EXPECT_EQ(wire::BlockPayloads(B("%001\r\n" + std::string(600, 'G'))).size(), 4u);
+}
+
+// A script of "MS IN -> OUT" steps split by ';'; IN "start" is the
+// operator starting the controller.
+struct ExchangeCase {
+    const char* name;
+    const char* setup;     // model role fault[@N]
+    const char* document;  // Output: what the controller holds; Input: what it holds after
+    const char* script;
+};
+void PrintTo(const ExchangeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Exchange : public ::testing::TestWithParam<ExchangeCase> {};
+
+TEST_P(Exchange, TheControllerWritesTheseBytes) {
+    const auto& c = GetParam();
+    std::istringstream setup(c.setup);
+    std::string model, role, fault;
+    setup >> model >> role >> fault;
+    Config config;
+    config.model = *ModelFromName(model);
+    config.role = *RoleFromName(role);
+    config.fault = *FaultFromName(fault);
+    if (config.role == Role::Output) config.document = B(c.document);
+    ControllerSim sim(config);
+    std::istringstream script(c.script);
+    for (std::string step; std::getline(script, step, ';');) {
+        SCOPED_TRACE(step);
+        const auto arrow = step.find("->");
+        std::istringstream head(step.substr(0, arrow));
+        int ms = 0;
+        std::string in;
+        head >> ms >> std::ws;
+        std::getline(head, in);
+        in.erase(in.find_last_not_of(' ') + 1);
+        const milliseconds now{ms};
+        const Writes out = in == "start" ? sim.Start(now) : sim.OnBytes(Hex(in), now);
+        const auto want = step.find_first_not_of(' ', arrow + 2);
+        EXPECT_EQ(Show(out), want == std::string::npos ? "" : step.substr(want));
+    }
+    if (config.role == Role::Input) {
+        EXPECT_TRUE(sim.Ok()) << sim.Status();
+        EXPECT_EQ(sim.Received(), B(c.document));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Exchange,
+    ::testing::Values(
+        ExchangeCase{"R40Input", "r40 input none", kProgram, "0 start -> 12; 5 " FRAME_R40 " ->"},
+        ExchangeCase{"LineEventFirst", "r40 input line-event", kProgram,
+                     "0 start -> line | 12; 5 " FRAME_R40 " ->"},
+        ExchangeCase{"MemoryInputSplit", "memory input none", "AB",
+                     "0 start -> 12; 5 11 02 ->; 6 00 41 42 ->"},
+        ExchangeCase{"ProgramForm", "r40 output none", "%1234",
+                     "0 start ->; 5 00 ->; 6 12 -> 11 07 25 31 32 33 34 0D 0A"},
+        ExchangeCase{"DocumentForm", "r40 output none", "AB",
+                     "0 start ->; 5 12 -> 11 04 00 41 42 0D 0A; 10 12 ->"},
+        ExchangeCase{"ExtraBytesInTheSameWrite", "r40 output extra-bytes", "%1234",
+                     "0 start ->; 5 12 -> 11 07 25 31 32 33 34 0D 0A 45 58 54"},
+        ExchangeCase{"ExtraBytesLater", "memory output extra-bytes-later", "AB",
+                     "0 start ->; 5 12 -> 11 02 00 41 42 | +20ms 45 58 54"},
+        ExchangeCase{"R80InputRepeatsItsAnswer", "r80 input repeat-answer@0", kR80Text,
+                     "0 start -> 13 13; 5 " HEADER " -> 13 13 | +3ms 13 13; 30 " LAST " -> 13 13"},
+        ExchangeCase{"R80InputBadSum", "r80 input none", kR80Text,
+                     "0 start -> 13 13; 5 B9 00 00 00 00 02 25 30 30 31 AB -> 14 14;"
+                     "30 " HEADER " -> 13 13; 40 " LAST " -> 13 13"},
+        // A sender acts on pairs only, and not on repeats that crossed its block.
+        ExchangeCase{"R80OutputPairsOnly", "r80 output none", kR80Text,
+                     "0 start ->; 5 13 ->; 6 14 13 ->; 7 13 -> " HEADER "; 9 13 13 ->;"
+                     "30 14 14 -> " HEADER "; 50 13 13 -> " LAST},
+        ExchangeCase{"TwoBlocksInOneWrite", "r80 output two-blocks@0", kR80Text,
+                     "0 start ->; 5 13 13 -> " HEADER " " LAST "; 30 13 13 ->"},
+        ExchangeCase{"StrayAfterABlock", "r80 output stray-after-block@0", kR80Text,
+                     "0 start ->; 5 13 13 -> " HEADER " 0D 0A; 30 13 13 -> " LAST},
+        ExchangeCase{"StrayAfterTheLast", "r80 output stray-after-last", kR80Text,
+                     "0 start ->; 5 13 13 -> " HEADER "; 30 13 13 -> " LAST " 00 00"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Whatever TapLink writes, the controller holds no more than one frame or
+// block, and ends a flood with a status that says so.
+TEST(Flood, EndsTheTransferAndIsNotHeld) {
+    const struct {
+        const char* name;
+        Model model;
+        const char* first;
+        const char* status;
+        bool ok;
+    } cases[] = {
+        {"R80 bytes without a block end", Model::R80, "41", "no block end within 259 bytes", false},
+        {"R40 longest frame, then more", Model::R40, "11 FF FF", "checksum", false},
+        {"Memory longest frame, then more", Model::Memory, "11 FF FF", "65535 bytes", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Config config;
+        config.model = c.model;
+        ControllerSim sim(config);
+        sim.Start(milliseconds{0});
+        sim.OnBytes(Hex(c.first), milliseconds{1});
+        const Bytes chunk(1000, 0x41);
+        for (int k = 0; k < 2000; ++k)
+            sim.OnBytes(chunk, milliseconds{2 + k});
+        EXPECT_TRUE(sim.Done());
+        EXPECT_EQ(sim.Ok(), c.ok);
+        EXPECT_NE(sim.Status().find(c.status), std::string::npos) << sim.Status();
+        EXPECT_LE(sim.Received().size(), 0xFFFFu);
+        EXPECT_LT(sim.Log().size(), 10u);
+    }
+}
+
+}  // namespace
+}  // namespace taplink::sim
