@@ -19,6 +19,8 @@ const std::string kProgram = "%12\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 const std::string kPlc = "%999\r\n00000002\r\n00000000LD      X0001\r\n00000001OUT     Y0001\r\n" +
                          std::string(300, 'A') + "\r\n";
 const std::string kR80 = "%123\r\nN10 G00\r\n" + std::string(600, 'G') + "\r\nN20 M30\r\n";
+// What a controller that stops after the first data block holds.
+const std::string kR80Part = "%123\r\nN10 G00\r\n" + std::string(248, 'G');
 const std::string kImage = "ABCDEFGH";
 const std::string kImageDisplay = "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n";
 
@@ -101,7 +103,21 @@ INSTANTIATE_TEST_SUITE_P(
         Send("R80RepeatedAnswerPair", kModelR80, FaultKind::RepeatAnswer, 0, kR80Sent, kR80Held,
              msg::kSendingFinished, 3000ms),
         Send("R80LineEventBeforeTheDc3Pair", kModelR80, FaultKind::LineEvent, 0, kR80Sent, kR80Held,
-             msg::kSendingFinished, 3000ms)),
+             msg::kSendingFinished, 3000ms),
+        Send("R80Dc4AtTheHeader", kModelR80, FaultKind::AnswerDc4, 0, kR80, kR80 + "\r\n",
+             msg::kSendingFinished, 3000ms),
+        Send("R80Dc4AtBlock2", kModelR80, FaultKind::AnswerDc4, 2, kR80, kR80 + "\r\n",
+             msg::kSendingFinished, 3000ms),
+        Send("R80NakAtBlock3", kModelR80, FaultKind::AnswerNak, 3, kR80, kR80 + "\r\n",
+             msg::kSendingFinished, 3000ms),
+        Send("R80TwoDc3Pairs", kModelR80, FaultKind::DuplicateDc3, 1, kR80, kR80 + "\r\n",
+             msg::kSendingFinished, 3000ms),
+        Send("R80StaleDc3Pair", kModelR80, FaultKind::StaleDc3, 0, kR80, kR80 + "\r\n",
+             msg::kSendingFinished, 3000ms),
+        Send("R80SingleDc3", kModelR80, FaultKind::SingleDc3, 2, kR80,
+             kR80Part + std::string(256, 'G'), msg::kNoResponse, 8000ms),
+        Send("R80Silence", kModelR80, FaultKind::Silence, 2, kR80, kR80Part, msg::kNoResponse,
+             8000ms)),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -143,7 +159,17 @@ INSTANTIATE_TEST_SUITE_P(
         Receive("R80PaddingAfterTheLastBlock", kModelR80, FaultKind::StrayAfterLast, 0, kR80, kR80,
                 msg::kTakingOverFinished, 2000ms),
         Receive("R80LineEventBeforeTheHeader", kModelR80, FaultKind::LineEvent, 0, kR80, kR80,
-                msg::kTakingOverFinished, 2000ms)),
+                msg::kTakingOverFinished, 2000ms),
+        Receive("R80BadHeaderSum", kModelR80, FaultKind::BadChecksum, 0, kR80, kR80,
+                msg::kTakingOverFinished, 2000ms),
+        Receive("R80BadSumAtBlock2", kModelR80, FaultKind::BadChecksum, 2, kR80, kR80,
+                msg::kTakingOverFinished, 2000ms),
+        Receive("R80DroppedByte", kModelR80, FaultKind::DropByte, 1, kR80, kR80,
+                msg::kTakingOverFinished, 2000ms),
+        Receive("R80DoubledByteInAFullBlock", kModelR80, FaultKind::DuplicateByte, 2, kR80, kR80,
+                msg::kTakingOverFinished, 2000ms),
+        Receive("R80SilenceKeepsWhatCame", kModelR80, FaultKind::Silence, 2, kR80, kR80Part,
+                msg::kNoResponse, 8000ms)),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
