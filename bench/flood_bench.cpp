@@ -5,12 +5,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -34,14 +36,21 @@ int OpenMaster(std::string* slave) {
     return fd;
 }
 
-// Writes the pattern at fd for `seconds`, draining whatever comes back;
-// returns the bytes written.
-std::size_t Flood(int fd, const std::vector<unsigned char>& pattern, int seconds) {
+// Writes the pattern at fd for `seconds`, draining whatever comes back and
+// watching the process's peak memory (*peak, MiB); returns the bytes written.
+std::size_t Flood(int fd, const std::vector<unsigned char>& pattern, int seconds, qint64 pid,
+                  double* peak) {
     QElapsedTimer t;
     t.start();
     std::size_t written = 0;
     std::vector<unsigned char> sink(65536);
+    *peak = 0;
+    qint64 sampled = -1000;
     while (t.elapsed() < seconds * 1000) {
+        if (t.elapsed() - sampled >= 100) {
+            sampled = t.elapsed();
+            *peak = std::max(*peak, PeakMiB(pid));
+        }
         pollfd p{fd, POLLOUT | POLLIN, 0};
         poll(&p, 1, 10);
         if (p.revents & POLLIN) (void)!read(fd, sink.data(), sink.size());
@@ -67,8 +76,8 @@ void Run(const char* name, const QString& program, QStringList args,
     p.start(program, args);
     p.waitForStarted();
     usleep(500000);  // let it open the line
-    const std::size_t bytes = Flood(fd, pattern, seconds);
-    const double peak = PeakMiB(p.processId());
+    double peak = 0;
+    const std::size_t bytes = Flood(fd, pattern, seconds, p.processId(), &peak);
     const bool alive = p.state() == QProcess::Running;
     p.kill();
     p.waitForFinished(3000);
@@ -77,9 +86,37 @@ void Run(const char* name, const QString& program, QStringList args,
         std::printf("%s: %.1f MiB written in %d s, peak resident %.1f MiB\n", name,
                     static_cast<double>(bytes) / (1 << 20), seconds, peak);
     } else {
-        std::printf("%s: ended by itself, %.1f MiB taken\n", name,
-                    static_cast<double>(bytes) / (1 << 20));
+        std::printf("%s: ended by itself, %.1f MiB taken, peak resident %.1f MiB\n", name,
+                    static_cast<double>(bytes) / (1 << 20), peak);
     }
+}
+
+// The simulator makes its own pseudo-terminal and prints the end for
+// TapLink: the flood goes in there, as a TapLink gone wrong would send it.
+void RunSim(const QString& program, const std::vector<unsigned char>& pattern, int seconds) {
+    QProcess p;
+    p.start(program, {"--model", "r40", "--role", "input", "--delay", "0"});
+    p.waitForStarted();
+    if (!p.waitForReadyRead(5000)) return;
+    const QString line = QString::fromLocal8Bit(p.readLine()).trimmed();
+    const std::string path = line.mid(line.indexOf('/')).toStdString();
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        std::printf("taplink-sim: cannot open %s\n", path.c_str());
+        return;
+    }
+    termios raw{};
+    tcgetattr(fd, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(fd, TCSANOW, &raw);
+    double peak = 0;
+    const std::size_t bytes = Flood(fd, pattern, seconds, p.processId(), &peak);
+    std::printf("taplink-sim r40 input: %.1f MiB written in %d s, peak resident %.1f MiB%s\n",
+                static_cast<double>(bytes) / (1 << 20), seconds, peak,
+                p.state() == QProcess::Running ? "" : " (ended)");
+    p.kill();
+    p.waitForFinished(3000);
+    close(fd);
 }
 
 std::vector<unsigned char> Noise() {
@@ -109,6 +146,7 @@ int main(int argc, char** argv) {
         {"send", doc, "--model", "r80", "--port", "PORT"}, noise, seconds);
     Run("taplink-cli receive r40 (a frame and more)", cli,
         {"receive", "--model", "r40", "--port", "PORT", "-o", "/dev/null"}, r40, seconds);
+    RunSim(dir + "/sim/taplink-sim", r40, seconds);
     Run("taplink (window, r80, idle)", dir + "/app/taplink", {"--port", "PORT", "--model", "r80"},
         noise, seconds);
     return 0;

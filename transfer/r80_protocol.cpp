@@ -118,7 +118,9 @@ void R80Engine::KeepAlive(R80Actions& out) {
 
 void R80Engine::ByteRule(std::uint8_t b, R80Actions& out) {
     if (!IsMarker(b) && st_.m_recvBytes.size() >= kMaxBlockBytes) {
-        EndReceiveWrongData(out);
+        // More bytes without an end marker than a block can hold: whatever
+        // the controller sends, it is not this protocol.
+        EndReceive(out, msg::kWrongStart, true);
         return;
     }
     if (IsMarker(b) && st_.m_nRecvBlockNo != 0 && st_.m_recvBytes.size() >= 3) {
@@ -164,22 +166,13 @@ void R80Engine::ResetReceiveFields() {
     st_.m_szStepNo = {'0', '0', '0', '0'};
 }
 
-void R80Engine::EndReceive(R80Actions& out, bool untilShown) {
+// Every end of a receive: nothing left running, the window usable again.
+// What came so far stays in the editor.
+void R80Engine::EndReceive(R80Actions& out, const Message& m, bool untilShown) {
     StopAll(out);
     ResetReceiveFields();
     receiving_ = false;
-    out.push_back(Show(msg::kTakingOverFinished, untilShown));
-    out.push_back(Progress(R80Action::ProgressPos, 0));
-    out.push_back(Simple(R80Action::EnableControls));
-}
-
-// More bytes without an end marker than a block can hold: whatever the
-// controller sends, it is not this protocol. What came so far stays.
-void R80Engine::EndReceiveWrongData(R80Actions& out) {
-    StopAll(out);
-    ResetReceiveFields();
-    receiving_ = false;
-    out.push_back(Show(msg::kWrongStart, true));
+    out.push_back(Show(m, untilShown));
     out.push_back(Progress(R80Action::ProgressPos, 0));
     out.push_back(Simple(R80Action::EnableControls));
 }
@@ -237,12 +230,7 @@ void R80Engine::ProcessBlock(R80Actions& out) {
         if (text.size() != 4) {
             // Nothing can follow a header that names no program: end the
             // receive here, with the window usable again.
-            StopAll(out);
-            ResetReceiveFields();
-            receiving_ = false;
-            out.push_back(Show(msg::kProcedureNumberWrong, true));
-            out.push_back(Progress(R80Action::ProgressPos, 0));
-            out.push_back(Simple(R80Action::EnableControls));
+            EndReceive(out, msg::kProcedureNumberWrong, true);
             return;
         }
         st_.m_strText += text + "\r\n";
@@ -250,7 +238,7 @@ void R80Engine::ProcessBlock(R80Actions& out) {
         if (st_.m_nRecvBlocksLeft != 0) {
             Answer(kDc3, kTimerDc3, out);
         } else {
-            EndReceive(out, false);
+            EndReceive(out, msg::kTakingOverFinished, false);
         }
         return;
     }
@@ -260,7 +248,7 @@ void R80Engine::ProcessBlock(R80Actions& out) {
     st_.m_strText += text;
     out.push_back(Simple(R80Action::ShowText));
     if (st_.m_nRecvBlocksLeft == 0 && st_.m_bRecvLastBlock == 1) {
-        EndReceive(out, true);
+        EndReceive(out, msg::kTakingOverFinished, true);
     } else if (st_.m_nRecvBlocksLeft != 0 && st_.m_bRecvLastBlock == 0) {
         Answer(kDc3, kTimerDc3, out);
     } else {

@@ -91,10 +91,9 @@ class R80Engine {
     void AnswerByte(std::uint8_t b, bool& acted, R80Actions& out);
     bool ActOnPair(std::uint8_t code, R80Actions& out);
     void ProcessBlock(R80Actions& out);
-    void EndReceiveWrongData(R80Actions& out);
     void Answer(std::uint8_t code, int repeatTimer, R80Actions& out);
     std::string NextStepText();
-    void EndReceive(R80Actions& out, bool untilShown);
+    void EndReceive(R80Actions& out, const Message& m, bool untilShown);
     void ResetReceiveFields();
     void SendNextBlock(R80Actions& out);
     void ResendBlock(R80Actions& out);

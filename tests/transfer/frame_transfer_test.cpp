@@ -179,25 +179,6 @@ TEST(FrameReceive, AFrameFollowedByExtraBytesIsTakenWhole) {
     }
 }
 
-TEST(FrameReceive, AWrongStartEndsTheReceive) {
-    struct Case {
-        const char* name;
-        Bytes chunk;
-    } const cases[] = {
-        {"OtherFirstByte", {0x13, 0x07, '%', '1', '2'}},
-        {"ProgramFormTooShortForItself", {0x11, 0x02, '%', '1', '2', '3'}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TransferRig r;
-        r.h.OnReceive();
-        r.comm.Deliver(c.chunk);
-        EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kWrongStart});
-        EXPECT_TRUE(r.win.controlsEnabled);
-        EXPECT_EQ(r.g.g_nRecvArmed, 0);
-    }
-}
-
 TEST(FrameReceive, NoAnswerFor60SecondsEndsAndDisarms) {
     TransferRig r;
     r.h.OnReceive();

@@ -47,6 +47,16 @@ struct R80Rig : TransferRig {
         seen = all.size();
         return fresh;
     }
+    // The controller's DC3 pair came before Send: the header goes out at
+    // once; returns it.
+    Bytes SendAfterPair(const std::string& text) {
+        win.editorText = text;
+        comm.portOpen = true;
+        comm.Deliver({0x13, 0x13});
+        h.OnSend();
+        win.Advance(std::chrono::milliseconds{1});
+        return Drain();
+    }
     std::size_t seen = 0;
 };
 
@@ -248,34 +258,37 @@ TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
     EXPECT_EQ(r.win.messages.size(), 1u);
 }
 
-TEST(R80Send, EndsBy500MsOfSilenceAfterTheLastBlock) {
+// The send ends 500 ms after the last block. The controller's late answers,
+// while "Sending is finished!" is open, are not a new handshake: the next
+// Send waits for one.
+TEST(R80Send, EndsBy500MsOfSilenceAfterTheLastBlockAndLateAnswersStartNothing) {
     R80Rig r;
-    r.win.editorText = "%001\r\nG00";
-    r.comm.portOpen = true;
-    r.comm.Deliver({kDc3, kDc3});  // a pair before Send: it starts at once
-    r.h.OnSend();
-    r.win.Advance(1ms);
-    EXPECT_EQ(r.Drain(), (Bytes{0xB8, 0x00, 0x00, 0x00, 0x00, 0x02, 0x25, 0x30, 0x30, 0x31, 0xAB}));
+    EXPECT_EQ(r.SendAfterPair("%001\r\nG00"),
+              (Bytes{0xB8, 0x00, 0x00, 0x00, 0x00, 0x02, 0x25, 0x30, 0x30, 0x31, 0xAB}));
     EXPECT_EQ(r.win.progressPos, 1);
     r.comm.RaiseEvent(8);  // no answer: changes nothing
     r.comm.Deliver({kDc3, kDc3});
     EXPECT_EQ(r.Drain(), (Bytes{0xA7, 0x00, 'G', '0', '0', 0, 0, 0xAA}));
+    r.win.whileMessageOpen = [&r](const Message&) {
+        r.comm.Deliver({kDc4, kDc4});
+        r.comm.Deliver({kDc3, kDc3});
+    };
     r.win.Advance(499ms);
     EXPECT_TRUE(r.win.messages.empty());
     r.win.Advance(1ms);
     EXPECT_EQ(r.Texts(), std::vector<std::string>{"Sending is finished!"});
+    r.win.whileMessageOpen = nullptr;
+    EXPECT_TRUE(r.Drain().empty());
+    r.h.OnSend();
+    r.win.Advance(1s);
+    EXPECT_TRUE(r.Drain().empty());
 }
 
 // A send that ended in the middle of a restart leaves nothing behind: the
 // next send answers a NAK pair as it should.
 TEST(R80Send, EverySendStartsClean) {
     R80Rig r;
-    r.win.editorText = Text600();
-    r.comm.portOpen = true;
-    r.comm.Deliver({kDc3, kDc3});
-    r.h.OnSend();
-    r.win.Advance(1ms);
-    const Bytes header = r.Drain();
+    const Bytes header = r.SendAfterPair(Text600());
     r.comm.Deliver({kNak, kNak});
     EXPECT_EQ(r.Drain(), header);
     r.comm.Deliver({kNak, kNak});  // ignored until a data block has gone out again
@@ -291,37 +304,9 @@ TEST(R80Send, EverySendStartsClean) {
     EXPECT_EQ(r.Drain(), header);
 }
 
-// The controller's late answer to the last block, while "Sending is
-// finished!" is open, is not a new handshake: the next Send waits for one.
-TEST(R80Send, AnswersDuringTheEndMessageStartNothing) {
-    R80Rig r;
-    r.win.editorText = "%001\r\nG00";
-    r.comm.portOpen = true;
-    r.comm.Deliver({kDc3, kDc3});
-    r.h.OnSend();
-    r.win.Advance(1ms);
-    r.comm.Deliver({kDc3, kDc3});
-    r.win.whileMessageOpen = [&r](const Message&) {
-        r.comm.Deliver({kDc4, kDc4});
-        r.comm.Deliver({kDc3, kDc3});
-    };
-    r.win.Advance(500ms);
-    r.win.whileMessageOpen = nullptr;
-    r.Drain();
-    r.h.OnSend();
-    r.win.Advance(1s);
-    EXPECT_TRUE(r.Drain().empty());
-    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Sending is finished!"});
-}
-
 TEST(R80Send, AFloodOfNonAnswersIsHeldToOneByte) {
     R80Rig r;
-    r.win.editorText = Text600();
-    r.comm.portOpen = true;
-    r.comm.Deliver({kDc3, kDc3});
-    r.h.OnSend();
-    r.win.Advance(1ms);
-    r.Drain();
+    r.SendAfterPair(Text600());
     Bytes noise(4096);
     for (std::size_t i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<std::uint8_t>(0x30 + i % 2);
@@ -343,25 +328,16 @@ TEST(R80Send, NoPairFor60SecondsOrNoAnswerFor5SecondsOrRefused) {
     EXPECT_TRUE(r.win.controlsEnabled);
 
     R80Rig quiet;
-    quiet.win.editorText = "%001\r\nG00";
-    quiet.comm.portOpen = true;
-    quiet.comm.Deliver({kDc3, kDc3});
-    quiet.h.OnSend();  // the pair came before: the header goes out at once
-    quiet.win.Advance(4999ms);
+    quiet.SendAfterPair("%001\r\nG00");
+    quiet.win.Advance(4998ms);
     EXPECT_TRUE(quiet.win.messages.empty());
     quiet.win.Advance(1ms);
     EXPECT_EQ(quiet.win.messages.size(), 1u);
     EXPECT_TRUE(quiet.win.controlsEnabled);
 
     R80Rig refused;
-    refused.win.editorText = "%255\r\nG00";
-    refused.comm.portOpen = true;
-    refused.comm.Deliver({kDc3, kDc3});
-    refused.h.OnSend();
-    refused.win.Advance(1ms);
-    ASSERT_EQ(refused.win.messages.size(), 1u);
-    EXPECT_EQ(refused.win.messages[0], msg::kR80ProgramRange);
-    EXPECT_TRUE(refused.Drain().empty());
+    EXPECT_TRUE(refused.SendAfterPair("%255\r\nG00").empty());
+    EXPECT_EQ(refused.win.messages, std::vector<Message>{msg::kR80ProgramRange});
     EXPECT_TRUE(refused.win.controlsEnabled);
 }
 
