@@ -16,11 +16,9 @@ Bytes B(std::string s) {
 }
 
 TEST(SendChecks, AnEmptyTextIsRefusedWithAStopIcon) {
-    const auto m = CheckTextNotEmpty("");
-    ASSERT_TRUE(m.has_value());
-    EXPECT_EQ(*m,
+    EXPECT_EQ(CheckTextNotEmpty(""),
               (Message{"Can not dispatch empty space document!", "Notice!", MessageIcon::Stop}));
-    EXPECT_FALSE(CheckTextNotEmpty("%").has_value());
+    EXPECT_EQ(CheckTextNotEmpty("%"), std::nullopt);
 }
 
 TEST(SendChecks, PrepareProgramCleansAndChecksTheProgramNumber) {
@@ -29,10 +27,7 @@ TEST(SendChecks, PrepareProgramCleansAndChecksTheProgramNumber) {
         std::string text, cleaned;
         bool passes;
     } const cases[] = {
-        {"BlankLineAndSurplusSpaces", "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30",
-         "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n", true},
         {"SeveralBlankLines", "%12\r\n\r\n\r\n\r\nN0000\r\n", "%12\r\nN0000\r\n", true},
-        {"OneCharacterAfterPercent", "%1\r\nN0000\r\n", "%1\r\nN0000\r\n", false},
         {"ThreeCharactersAfterPercent", "%123\r\nN0000\r\n", "%123\r\nN0000\r\n", false},
         {"TwoLetters", "%AB\r\nN0000\r\n", "%AB\r\nN0000\r\n", true},
         {"SpacesBeforeThePercent", "  %12\r\n", " %12\r\n", false},
@@ -49,18 +44,12 @@ TEST(SendChecks, PrepareProgramCleansAndChecksTheProgramNumber) {
     }
 }
 
-TEST(Frames, ProgramMemoryAndBlockFramesByteByByte) {
-    const std::string program = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
-    EXPECT_EQ(BuildProgramFrame(program, 0x11), B("\x11\x21|" + program + "\x13\x05"));
+// The frames themselves are on the line in frame_transfer_test and r80_test;
+// here what those short documents cannot reach.
+TEST(Frames, ChecksumsOfHighBytesAndLongHeaders) {
     EXPECT_EQ(ProgramChecksum("\xFF\xFF"), 0x1FE);                 // bytes are unsigned
     EXPECT_EQ(ProgramChecksum(std::string(300, '\xFF')), 0x2AD4);  // 76500, low 16 bits
-    EXPECT_EQ(BuildMemoryFrame({0x41, 0x42}), (Bytes{0x11, 0x02, 0x00, 0x41, 0x42}));
-    const Bytes image = B("%001|G00||");
-    EXPECT_EQ(BuildR80Header(image, 2), B("\xB8||||\x02%001\xAB"));
-    EXPECT_EQ(BuildR80Header(image, 0x01020304), B("\xC0|\x01\x02\x03\x04%001\xAB"));
-    const std::uint8_t payload[] = {0x02, 0x03};
-    EXPECT_EQ(BuildBlockFrame(payload, 2, false), (Bytes{0x05, 0x00, 0x02, 0x03, 0xAB}));
-    EXPECT_EQ(BuildBlockFrame(payload, 2, true).back(), 0xAA);
+    EXPECT_EQ(BuildR80Header(B("%001|G00||"), 0x01020304), B("\xC0|\x01\x02\x03\x04%001\xAB"));
 }
 
 TEST(SendChecks, PrepareR80BuildsTheImageOrRefuses) {
@@ -74,14 +63,12 @@ TEST(SendChecks, PrepareR80BuildsTheImageOrRefuses) {
         std::string image = {};       // with '|' for 0; checked when not empty
         std::string normalised = {};  // checked when not empty
     } const cases[] = {
-        {"NoFinalLineEnd", "%001\r\nG00", kDocNone, nullptr, "%001|G00||", "%001\r\nG00\r\n\r\n"},
         {"OneLineEndGetsAnother", "%001\r\nG00\r\n", kDocNone, nullptr, "", "%001\r\nG00\r\n\r\n"},
         {"EmptyLastLineGetsNothing", "%001\r\nG00\r\n\r\n", kDocNone, nullptr, "",
          "%001\r\nG00\r\n\r\n"},
         {"TwoDigitNumber", "%01\r\nG00\r\n", kDocNone, &msg::kR80DocumentNumber},
         {"FourCharacters", "%001", kDocNone, &msg::kR80DocumentNumber},
         {"LetterInNumber", "%0A1\r\n", kDocNone, &msg::kR80DocumentNumber},
-        {"Number255", "%255\r\nG00", kDocNone, &msg::kR80ProgramRange},
         {"Number254", "%254\r\nG00", kDocNone, nullptr},
         {"Percent999OfAnotherKind", "%999\r\nG00", kDocText, &msg::kR80ProgramRange},
         {"LongFirstLine", "%0011\r\nG00", kDocNone, &msg::kR80LineAfterNumber},
@@ -134,8 +121,6 @@ TEST(SendChecks, SizeLimits) {
 
 TEST(SendChecks, ParseMemoryDisplayReadsValuesAndIgnoresTheOtherColumns) {
     const std::pair<std::string, Bytes> cases[] = {
-        {"0000   41  42  00  7F  20  31  32  33   A B . .   1 2 3\r\n",
-         {0x41, 0x42, 0x00, 0x7F, 0x20, 0x31, 0x32, 0x33}},
         {"0000   ", {}},
         {"0000   41  42  00                           A B .", {0x41, 0x42, 0x00}},
         {"0000   1b  1B", {0x3B, 0x1B}},  // lower case reads otherwise
