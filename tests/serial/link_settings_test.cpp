@@ -31,16 +31,12 @@ TEST(LinkSettings, EveryCombinationOfTheListsGivesItsSettingsText) {
 // A list with no selection, or a position past its end, changes nothing.
 TEST(LinkSettings, NoSelectionOrNoSuchEntryChangesNothing) {
     LinkSettings s;
-    OnBitRateChanged(s, 1);
-    OnDataBitsChanged(s, -1, 1);
-    OnParityChanged(s, 5, 1);
-    OnStopBitsChanged(s, 2, 1);
-    OnBitRateChanged(s, 3);
+    OnDataBitsChanged(s, -1, 3);
+    OnParityChanged(s, 5, -1);
+    OnStopBitsChanged(s, 2, -1);
     OnHandshakeChanged(s, 4);
-    OnPortChanged(s, 11);
-    EXPECT_EQ(s.g_strSettings, "4800,N,8,1");  // the port never touches the text
+    EXPECT_EQ(s.g_strSettings, "9600,N,8,1");
     EXPECT_EQ(s.g_nHandshaking, 0);
-    EXPECT_EQ(s.g_nCommPort, 12);
 }
 
 TEST(PortSetup, RunsTheSequenceInOrderClosingAnOpenPortFirst) {
