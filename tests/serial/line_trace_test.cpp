@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <regex>
 
 #include "scripted_comm.h"
@@ -13,15 +14,13 @@ namespace taplink {
 namespace {
 
 TEST(LineTrace, RecordsBothDirectionsAndWhatTheSetUpDrops) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("taplink-trace-" + std::to_string(::getpid())))
-            .string();
+    const auto path =
+        std::filesystem::temp_directory_path() / ("taplink-trace-" + std::to_string(::getpid()));
     Bytes out(20);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<std::uint8_t>(i);
+    std::iota(out.begin(), out.end(), 0);
     testing::ScriptedComm inner;
     {
-        TracingComm comm(inner, std::make_shared<LineTrace>(path));
+        TracingComm comm(inner, std::make_shared<LineTrace>(path.string()));
         int events = 0;
         comm.SetOnComm([&] {
             if (++events == 1) comm.GetInput();

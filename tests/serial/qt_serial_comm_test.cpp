@@ -1,11 +1,16 @@
-// The QSerialPort control on a real pseudo-terminal pair.
+// The QSerialPort control on real lines: a pseudo-terminal pair played from
+// the test, then taplink-sim as a program, which makes its pseudo-terminal
+// pair or listens on TCP, says where, and plays the controller there.
 #include "qt_serial_comm.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpSocket>
 #include <QThread>
+#include <numeric>
 
 #include "link_settings.h"
 #include "pty_pair.h"
@@ -15,18 +20,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void Pump() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 // Runs the event loop until done() holds or the time is up; says which.
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds within) {
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds within = 5000ms) {
     QElapsedTimer t;
     t.start();
-    while (!done()) {
+    for (; !done(); QThread::msleep(1)) {
         if (t.elapsed() > within.count()) return false;
-        Pump();
-        QThread::msleep(1);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
 }
@@ -63,10 +63,9 @@ class PtyTest : public ::testing::Test {
 TEST_F(PtyTest, CarriesEveryByteValueBothWaysAndSetUpAgainDropsWhatWaits) {
     EXPECT_EQ(comm_->DevicePath(), pty_->SlavePath());
     Bytes all(256);
-    for (int i = 0; i < 256; ++i)
-        all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    std::iota(all.begin(), all.end(), 0);
     comm_->SetOutput(all);
-    EXPECT_EQ(pty_->Read(2000ms, all.size(), Pump), all);
+    EXPECT_EQ(pty_->Read(2000ms, all.size(), [] { QCoreApplication::processEvents(); }), all);
 
     Bytes received;
     comm_->SetOnComm([&] {
@@ -121,17 +120,122 @@ TEST_F(PtyTest, APeerThatVanishesIsReportedOnceAndThePortCloses) {
         << reports[0];
 }
 
-TEST(QtSerialComm, PortsThatDoNotExistAreErrors) {
-    QtSerialComm missing([](int) { return std::string("/dev/taplink-no-such-device"); });
-    EXPECT_EQ(
-        SetUpError(missing).rfind("Failed to open port /dev/taplink-no-such-device.\nError: ", 0),
-        0u);
+// A device path that is not there: cli_e2e_test's port failures.
+TEST(QtSerialComm, APortListPositionWithoutADeviceIsAnError) {
     QtSerialComm none([](int) { return std::string{}; });
     EXPECT_EQ(SetUpError(none),
               "Failed to open port 1.\nError: no serial device is present at that position of the "
               "port list");
     EXPECT_FALSE(none.GetPortOpen());
     EXPECT_THROW(none.SetOutput({1}), CommError);
+}
+
+// "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n" framed for an "R40/R60" input.
+const Bytes kFrame = {0x11, 0x21, 0x00, 0x25, 0x30, 0x31, 0x0D, 0x0A, 0x4E, 0x30, 0x30, 0x30,
+                      0x30, 0x20, 0x47, 0x30, 0x30, 0x20, 0x58, 0x31, 0x30, 0x0D, 0x0A, 0x4E,
+                      0x30, 0x30, 0x31, 0x30, 0x20, 0x4D, 0x33, 0x30, 0x0D, 0x0A, 0x13, 0x05};
+const std::string kProgram = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
+
+// Transfers through taplink-sim are in cli_e2e_test; here what only the
+// program's own line handling can break.
+class SimProgram : public ::testing::Test {
+  protected:
+    // Starts taplink-sim with args; returns the port it names.
+    std::string Start(const QStringList& args) {
+        process_.start(QStringLiteral(TAPLINK_SIM_PATH), args);
+        EXPECT_TRUE(process_.waitForReadyRead(5000));
+        const QString line = QString::fromLocal8Bit(process_.readLine()).trimmed();
+        EXPECT_TRUE(line.startsWith("TapLink port: ")) << line.toStdString();
+        return line.mid(14).toStdString();
+    }
+    // Opens the port as TapLink does; waits for the ready byte.
+    void OpenAndAwaitReady(const std::string& path) {
+        path_ = path;
+        in_.clear();
+        comm_ = std::make_unique<QtSerialComm>([this](int) { return path_; });
+        comm_->SetOnComm([this] {
+            const Bytes b = comm_->GetInput();
+            in_.insert(in_.end(), b.begin(), b.end());
+        });
+        RunPortSetup(*comm_, LinkSettings{});
+        ASSERT_TRUE(WaitFor([&] { return !in_.empty(); }));
+        EXPECT_EQ(in_, Bytes{0x12});
+    }
+    // Sends the frame; the port writes from the event loop, so it keeps
+    // running while the simulator ends. Returns its exit code.
+    int SendAndEnd(const Bytes& frame) {
+        comm_->SetOutput(frame);
+        EXPECT_TRUE(WaitFor([&] { return process_.state() == QProcess::NotRunning; }));
+        return process_.exitCode();
+    }
+
+    QProcess process_;  // killed, if still running, when the test ends
+    std::string path_;
+    std::unique_ptr<QtSerialComm> comm_;
+    Bytes in_;
+};
+
+// The ready byte waits for TapLink to open the line, however late; a bad
+// checksum is a failed transfer.
+TEST_F(SimProgram, SignalsReadyOnceOpenedAndChecksTheFrame) {
+    const struct {
+        const char* name;
+        int openAfterMs;
+        int flip;  // XOR into the frame's last byte
+        int code;
+    } cases[] = {{"1.5 s late", 1500, 0, 0}, {"bad checksum", 0, 0x40, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path =
+            Start({"--model", "r40", "--role", "input", "--once", "--delay", "50"});
+        QThread::msleep(static_cast<unsigned long>(c.openAfterMs));
+        OpenAndAwaitReady(path);
+        Bytes frame = kFrame;
+        frame.back() ^= static_cast<std::uint8_t>(c.flip);
+        EXPECT_EQ(SendAndEnd(frame), c.code) << process_.readAllStandardError().toStdString();
+        EXPECT_EQ(process_.readAllStandardOutput().toStdString(), c.code == 0 ? kProgram : "");
+        comm_.reset();
+    }
+}
+
+// Clients that connect and leave, or connect and say nothing, do not keep
+// the controller from the next one.
+TEST_F(SimProgram, ServesTheClientAfterOnesThatLeftOrIdle) {
+    const std::string port =
+        Start({"--listen", "0", "--model", "r40", "--role", "input", "--once", "--delay", "50"});
+    ASSERT_EQ(port.rfind("tcp://127.0.0.1:", 0), 0u) << port;
+    const auto number = static_cast<quint16>(std::stoi(port.substr(16)));
+    QTcpSocket left, idle;
+    left.connectToHost(QStringLiteral("127.0.0.1"), number);
+    ASSERT_TRUE(left.waitForConnected(3000));
+    left.disconnectFromHost();
+    QThread::msleep(200);
+    idle.connectToHost(QStringLiteral("127.0.0.1"), number);
+    ASSERT_TRUE(idle.waitForConnected(3000));
+    EXPECT_TRUE(idle.waitForReadyRead(3000));  // the ready byte, never answered
+    OpenAndAwaitReady(port);
+    EXPECT_EQ(SendAndEnd(kFrame), 0) << process_.readAllStandardError().toStdString();
+    EXPECT_EQ(process_.readAllStandardOutput().toStdString(), kProgram);
+}
+
+TEST(SimProgramUsage, RefusesUnknownWordsAndBadPorts) {
+    const struct {
+        QStringList args;
+        const char* says;
+    } cases[] = {
+        {{"--fault", "no-such-fault"}, "unknown fault"},
+        {{"--listen", "abc"}, "invalid port abc"},
+        {{"--listen", "-1"}, "invalid port -1"},
+        {{"--listen", "127.0.0.1:65536"}, "invalid port 65536"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        QProcess p;
+        p.start(QStringLiteral(TAPLINK_SIM_PATH), c.args);
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitCode(), 2);
+        EXPECT_NE(p.readAllStandardError().toStdString().find(c.says), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
-// The main window as the operator meets it, over a scripted serial control.
+// The main window as the operator meets it: over a scripted serial control,
+// then over QSerialPort on the built-in simulator's pseudo-terminal pair and
+// on taplink-sim serving TCP loopback.
 #include "main_window.h"
 
 #include <gtest/gtest.h>
@@ -7,12 +9,17 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
 
 #include "modal_watcher.h"
+#include "port_combo.h"
+#include "qt_serial_comm.h"
 #include "scripted_comm.h"
+#include "sim_panel.h"
+#include "text_codec.h"
 
 namespace taplink {
 namespace {
@@ -26,23 +33,35 @@ class MainWindowTest : public ::testing::Test {
         auto comm = std::make_unique<testing::ScriptedComm>();
         if (!refused.empty()) comm->refuse.insert(refused);
         comm_ = comm.get();
-        window_ = std::make_unique<CCncCommDlg>(std::move(comm),
-                                                StartOptions{QStringLiteral("/dev/ttyTEST0")});
+        Show(std::move(comm), QStringLiteral("/dev/ttyTEST0"));
+        QTest::qWait(20);  // the port opens once the window is up
+    }
+    void OpenSerial(const QString& port) {
+        Show(std::make_unique<QtSerialComm>(
+                 [this](int n) { return window_ ? window_->DeviceForPort(n) : std::string{}; }),
+             port);
+    }
+    void Show(std::unique_ptr<CMSComm> comm, const QString& port) {
+        window_ = std::make_unique<CCncCommDlg>(std::move(comm), StartOptions{port});
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-        QTest::qWait(20);  // the port opens once the window is up
+    }
+    // Clicks Send (1004) or Receive (1005); returns the message the transfer ends with.
+    std::string Transfer(int button, const std::function<void()>& meanwhile = {}) {
+        boxes_.seen.clear();
+        QTest::mouseClick(Get<QPushButton>(button), Qt::LeftButton);
+        if (meanwhile) meanwhile();
+        EXPECT_TRUE(testing::WaitUntil([&] { return !boxes_.seen.empty(); }, 10000));
+        EXPECT_TRUE(testing::WaitUntil([&] { return window_->Control(1004)->isEnabled(); }));
+        return boxes_.seen.empty() ? std::string{} : boxes_.seen.back().text;
     }
     template <typename T>
     T* Get(int id) const {
-        auto* w = qobject_cast<T*>(window_->Control(id));
-        EXPECT_NE(w, nullptr) << "control " << id;
-        return w;
+        return qobject_cast<T*>(window_->Control(id));
     }
     bool AdvancedShown(bool shown) const {
-        for (const int id : kAdvanced) {
-            if (window_->Control(id)->isVisible() != shown) return false;
-        }
-        return true;
+        return std::all_of(std::begin(kAdvanced), std::end(kAdvanced),
+                           [&](int id) { return window_->Control(id)->isVisible() == shown; });
     }
 
     testing::ModalWatcher boxes_;
@@ -75,7 +94,6 @@ TEST_F(MainWindowTest, OpensWithTheStartValuesAndSetupShowsTheRest) {
     EXPECT_EQ(window_->Shared().g_byRecvProto, 0x12);
     EXPECT_EQ(Get<QSlider>(1016)->value(), 1);
     EXPECT_EQ(Get<QSlider>(1016)->maximum(), 500);
-    EXPECT_EQ(window_->Link().g_strSettings, "9600,N,8,1");
     EXPECT_EQ(window_->DeviceForPort(window_->Link().g_nCommPort), "/dev/ttyTEST0");
     ASSERT_EQ(comm_->log.size(), 12u);  // the port was set up once, with the defaults
     EXPECT_EQ(comm_->log[7], "Settings=9600,N,8,1");
@@ -111,7 +129,6 @@ TEST_F(MainWindowTest, FieldsAndListsSetTheLinkNotThePort) {
     EXPECT_EQ(recv->text(), "13000000");
     EXPECT_EQ(window_->Shared().g_byRecvProto, 0x13);
     EXPECT_TRUE(recv->toolTip().isEmpty());
-    EXPECT_EQ(window_->Shared().g_bySendProto, 0xA5);  // each field sets only its own byte
 
     Get<QComboBox>(1007)->setCurrentIndex(1);
     Get<QComboBox>(1032)->setCurrentIndex(3);
@@ -171,6 +188,50 @@ TEST_F(MainWindowTest, AboutOpensFromTheButtonAndTheContextMenuEntry) {
     });
     QTest::mouseClick(Get<QPushButton>(1046), Qt::LeftButton);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The controller played from the simulator's panel: one program there and back.
+TEST_F(MainWindowTest, SendsAndReceivesOnTheBuiltInSimulator) {
+    OpenSerial(QString::fromLatin1(kSimulatorDevice));
+    ASSERT_TRUE(testing::WaitUntil([&] { return window_->Simulator() != nullptr; }));
+    if (!boxes_.seen.empty()) GTEST_SKIP() << "no pseudo-terminal: " << boxes_.seen[0].text;
+    ASSERT_TRUE(testing::WaitUntil([&] { return window_->Comm().GetPortOpen(); }));
+    EXPECT_EQ(Get<QComboBox>(1013)->currentText(), QString::fromLatin1(kSimulatorEntry));
+    SimulatorPanel* sim = window_->Simulator();
+    EXPECT_TRUE(sim->isVisible());
+
+    Get<QComboBox>(1048)->setCurrentIndex(kModelR80);
+    auto* editor = Get<QPlainTextEdit>(1000);
+    editor->setPlainText(BytesToEditorText("%123\r\nN10 G00 X10\r\nN20 M30"));
+    // The operator starts the controller's input after clicking Send.
+    EXPECT_EQ(Transfer(1004, [&] { sim->StartInput(); }), "Sending is finished!")
+        << sim->Status().toStdString();
+    const std::string held = "%123\r\nN10 G00 X10\r\nN20 M30\r\n\r\n";
+    // The last bytes may still be on their way when the message shows.
+    EXPECT_TRUE(testing::WaitUntil([&] { return sim->Held() == Bytes(held.begin(), held.end()); }))
+        << sim->Status().toStdString();
+    editor->clear();
+    sim->StartOutput();  // it sends back what it holds
+    EXPECT_EQ(Transfer(1005), "Taking-over is finished!");
+    EXPECT_EQ(EditorBytes(*editor), held);
+}
+
+TEST_F(MainWindowTest, ReceivesFromADeviceServerAndSaysWhereTheSettingsLive) {
+    QProcess sim;
+    sim.start(QStringLiteral(TAPLINK_SIM_PATH),
+              {"--listen", "0", "--model", "r40", "--role", "output", "--once", "--timeout", "30"});
+    ASSERT_TRUE(sim.waitForReadyRead(5000));
+    const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed().mid(14);
+    ASSERT_TRUE(port.startsWith("tcp://")) << port.toStdString();
+    OpenSerial(port);
+    ASSERT_TRUE(testing::WaitUntil([&] { return !boxes_.seen.empty(); }));
+    EXPECT_EQ(boxes_.seen[0].text, kNetworkPortNote);
+    EXPECT_EQ(window_->Control(1007)->toolTip().toStdString(), kNetworkPortNote);
+    EXPECT_EQ(Transfer(1005), "Taking-over is finished!");
+    EXPECT_EQ(EditorBytes(*Get<QPlainTextEdit>(1000)).substr(0, 22), "%12\r\nN0000 G92 X0 Z0\r\n");
+    window_.reset();
+    EXPECT_TRUE(sim.waitForFinished(5000));
+    EXPECT_EQ(sim.exitCode(), 0);
 }
 
 }  // namespace
