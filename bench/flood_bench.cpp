@@ -78,7 +78,7 @@ void Run(const char* name, const QString& program, QStringList args,
     usleep(500000);  // let it open the line
     double peak = 0;
     const std::size_t bytes = Flood(fd, pattern, seconds, p.processId(), &peak);
-    const bool alive = p.state() == QProcess::Running;
+    const bool alive = !p.waitForFinished(0);
     p.kill();
     p.waitForFinished(3000);
     close(fd);
