@@ -10,6 +10,10 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kProgram = "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30";
+Bytes Cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 // The cleaned program framed: 11, length 0x21, 31 bytes, checksum 0x0513.
 const Bytes kProgramFrame = [] {
     const std::string cleaned = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
@@ -139,83 +143,68 @@ TEST(FrameReceive, RequestsThenCollectsAFrameInPieces) {
     EXPECT_EQ(r.win.editorText, "%12\r\nN0000 G00\r\n");
 }
 
-// A controller that pads or terminates its frame: the frame is taken as
-// soon as it is whole, whether the extra bytes come with its end or later,
-// and however many there are.
-TEST(FrameReceive, AFrameFollowedByExtraBytesIsTakenWhole) {
+// How a receive ends, for what the controller sends and when. A frame is
+// taken as soon as it is whole, whatever follows it (a terminator, padding,
+// a flood); a controller that stops mid-frame is given 60 s from its last
+// byte, and what came stays in the editor.
+TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
+    using Events = std::vector<std::pair<std::chrono::milliseconds, Bytes>>;
     const Bytes program{0x11, 0x07, 0x00, '%', '1', '2', '3', '4', 0x00, '\r', '\n'};
-    const Bytes memory{0x11, 0x02, 0x00, 0x41, 0x42};
+    const Bytes padded{0x11, 0x07, 0x00, '%', '1', '2', '3', '4', '\r', '\n', 0x0D, 0x0A, 0x1A};
+    const Bytes memory{0x11, 0x02, 0x00, 0x41, 0x42}, extra{0x0D, 0x0A, 0x1A};
+    const Bytes flood(100000, 0x11);
+    const std::string ab = "0000   41  42                         A B";
     struct Case {
         const char* name;
         int model;
-        Bytes frame;
-        bool sameEvent;
-        std::string text;
-    } const cases[] = {
-        {"ProgramSameEvent", kModelR40, program, true, "%1234"},
-        {"ProgramLater", kModelR40, program, false, "%1234"},
-        {"MemorySameEvent", kModelMemory, memory, true,
-         "0000   41  42                         A B"},
-        {"MemoryLater", kModelMemory, memory, false, "0000   41  42                         A B"},
+        Events events;
+        Message message;
+        std::string editor;
+        std::size_t notes;  // extra bytes said in the trace
+    };
+    const auto C = [](const char* n, int model, Events e, Message m, std::string editor,
+                      std::size_t notes) { return Case{n, model, std::move(e), m, editor, notes}; };
+    const Case cases[] = {
+        C("ProgramPaddedInTheSameEvent", kModelR40, {{0ms, padded}, {0ms, flood}},
+          msg::kTakingOverFinished, "%1234", 1),
+        C("ProgramPaddedLater", kModelR40, {{0ms, program}, {1ms, extra}, {0ms, flood}},
+          msg::kTakingOverFinished, "%1234", 0),
+        C("MemoryPaddedInTheSameEvent", kModelMemory, {{0ms, Cat(memory, extra)}, {0ms, flood}},
+          msg::kTakingOverFinished, ab, 1),
+        C("MemoryPaddedLater", kModelMemory, {{0ms, memory}, {1ms, extra}, {0ms, flood}},
+          msg::kTakingOverFinished, ab, 0),
+        C("ProgramStopsMidFrame", kModelR40,
+          {{0ms, {0x11, 40, '%', '1', '2', '\r', '\n', 'N', '1'}}, {59999ms, {'2'}}},
+          msg::kNoResponse, "%12\r\nN12", 0),
+        C("MemoryStopsMidFrame", kModelMemory,
+          {{0ms, {0x11, 20, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K'}},
+           {59999ms, {'2'}}},
+          msg::kNoResponse,
+          "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n"
+          "0008   49  4A  4B  32                 I J K 2",
+          0),
+        C("NeverAnswers", kModelR40, {}, msg::kNotReady, "", 0),
+        C("OtherFirstByte", kModelMemory, {{0ms, {0x13, 0x07, 0, '%', '1'}}}, msg::kWrongStart, "",
+          0),
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TransferRig r;
         r.model = c.model;
         r.h.OnReceive();
-        const Bytes extra{0x0D, 0x0A, 0x1A};
-        Bytes first = c.frame;
-        if (c.sameEvent) first.insert(first.end(), extra.begin(), extra.end());
-        r.comm.Deliver(first);
-        if (!c.sameEvent) r.comm.Deliver(extra);
-        for (int i = 0; i < 1000; ++i)
-            r.comm.Deliver(Bytes(1000, 0x11));  // a flood afterwards
-        EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kTakingOverFinished});
-        EXPECT_EQ(r.win.editorText, c.text);
-        EXPECT_LE(r.st.m_strRecvText.size() + r.st.m_memImage.size(), c.frame.size());
-        EXPECT_EQ(r.comm.notes.size(), c.sameEvent ? 1u : 0u);
-        r.win.Advance(120s);
-        EXPECT_EQ(r.win.messages.size(), 1u);
-    }
-}
-
-TEST(FrameReceive, NoAnswerFor60SecondsEndsAndDisarms) {
-    TransferRig r;
-    r.h.OnReceive();
-    r.win.Advance(60000ms);
-    EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kNotReady});
-    EXPECT_TRUE(r.win.controlsEnabled);
-    const auto written = r.comm.output.size();
-    r.win.Advance(1000ms);
-    EXPECT_EQ(r.comm.output.size(), written);  // no more requests
-    r.comm.Deliver({0x12});                    // a late ready byte is seen as one, not as data
-    EXPECT_EQ(r.g.g_nPeerReady, 1);
-    EXPECT_TRUE(r.st.m_strRecvText.empty());
-}
-
-TEST(FrameReceive, AControllerThatStopsMidFrameIsTimedOutKeepingWhatCame) {
-    for (const int model : {kModelR40, kModelMemory}) {
-        SCOPED_TRACE(model);
-        TransferRig r;
-        r.model = model;
-        r.h.OnReceive();
-        if (model == kModelR40) {
-            r.comm.Deliver({0x11, 40, '%', '1', '2', '\r', '\n', 'N', '1'});
-        } else {
-            r.comm.Deliver({0x11, 20, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K'});
+        for (const auto& [after, bytes] : c.events) {
+            r.win.Advance(after);
+            r.comm.Deliver(bytes);
         }
-        r.win.Advance(59999ms);
-        r.comm.Deliver({'2'});  // a byte restarts the wait
-        r.win.Advance(59999ms);
-        EXPECT_TRUE(r.win.messages.empty());
-        r.win.Advance(1ms);
-        EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kNoResponse});
+        r.win.Advance(130s);
+        EXPECT_EQ(r.win.messages, std::vector<Message>{c.message});
+        EXPECT_EQ(r.win.editorText, c.editor);
+        EXPECT_EQ(r.comm.notes.size(), c.notes);
+        EXPECT_LE(r.st.m_strRecvText.size() + r.st.m_memImage.size(), 65538u);
         EXPECT_TRUE(r.win.controlsEnabled);
         EXPECT_EQ(r.g.g_nRecvArmed, 0);
-        EXPECT_EQ(r.win.editorText,
-                  model == kModelR40 ? "%12\r\nN12"
-                                     : "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n"
-                                       "0008   49  4A  4B  32                 I J K 2");
+        for (int id = kTimerDc3; id <= kTimerCollect; ++id)
+            EXPECT_FALSE(r.win.TimerRunning(id)) << id;
     }
 }
 

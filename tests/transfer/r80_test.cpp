@@ -134,6 +134,11 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
         C("AMarkerAmongTheSumBytesIsData", {h3, {0xAA, 0x00, 0x50, 0x5A, 0xAB}}, {kDc3, kDc3},
           {kDc3, kDc3}, quiet, "%001\r\nPZ"),
         C("ThirdByteEndsTheBlock", {h3, {0x00, 0x00, 0xAB}}, {kDc3}, {}, quiet, "%001\r\n"),
+        // The controller stops in the middle of a block: 5 s.
+        C("StopInABlock", {h3, {0x10, 0x00, 'A'}}, {kDc3}, {}, quiet, "%001\r\n"),
+        // More than a block can hold without an end marker: not this protocol.
+        C("AFloodWithoutEndMarkers", {h3, Bytes(1000, 'A'), Bytes(100000, 'A')}, {kDc3}, {},
+          "Data transmission is wrong!Transfer the agreement checking inconformity!", "%001\r\n"),
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -148,6 +153,7 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
         r.win.Advance(70s);
         EXPECT_LE(r.Drain().size(), c.repeats.empty() ? 0u : 1000u);
         EXPECT_EQ(r.Texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(r.win.paused, c.message == quiet ? 10ms : 0ms);  // before the port reopens
         EXPECT_EQ(r.st.m_strText, c.text);
         EXPECT_TRUE(r.win.controlsEnabled);
         for (int id = kTimerDc3; id <= kTimerCollect; ++id)
@@ -184,37 +190,6 @@ TEST(R80Receive, SilenceIsTimedOutAfter60SecondsThenAfter5) {
               std::vector<std::string>{"The CNC nothing responds,Transmission fail is transferred "
                                        "please again!"});
     EXPECT_TRUE(before.win.controlsEnabled);
-
-    R80Rig inside;  // the controller stops in the middle of a block
-    inside.h.OnReceive();
-    inside.comm.Deliver(Head(3, "%001"));
-    inside.comm.Deliver({0x10, 0x00, 'A'});
-    inside.win.Advance(4999ms);
-    EXPECT_TRUE(inside.win.messages.empty());
-    inside.win.Advance(1ms);
-    EXPECT_EQ(inside.win.messages.size(), 1u);
-    EXPECT_EQ(inside.win.paused, 10ms);
-}
-
-TEST(R80Receive, AFloodWithoutEndMarkersEndsTheReceiveKeepingWhatCame) {
-    R80Rig r;
-    r.h.OnReceive();
-    r.comm.Deliver(Head(3, "%001"));
-    r.Drain();
-    const Bytes flood(1000, 0x41);
-    for (int i = 0; i < 1000 && r.h.Busy(); ++i)
-        r.comm.Deliver(flood);
-    EXPECT_FALSE(r.h.Busy());
-    EXPECT_EQ(r.Texts(),
-              std::vector<std::string>{"Data transmission is wrong!Transfer the agreement checking "
-                                       "inconformity!"});
-    EXPECT_EQ(r.win.editorText, "%001\r\n");
-    for (int i = 0; i < 100; ++i)
-        r.comm.Deliver(flood);
-    EXPECT_LE(r.st.m_recvBytes.size(), 1u);
-    r.win.Advance(70s);
-    EXPECT_TRUE(r.Drain().empty());
-    EXPECT_EQ(r.win.messages.size(), 1u);
 }
 
 // Sending.
