@@ -1,10 +1,10 @@
 // The "R80" block protocol through the handlers, on a virtual clock: what
 // goes on the line for what comes, however the controller's bytes are cut
-// into events, and that every end leaves nothing running; then whole
-// transfers against the simulated controller with faults on the line.
+// into events, and that every end leaves nothing running. Whole transfers
+// against the simulated controller are in sim_transfer_test.
 #include <gtest/gtest.h>
 
-#include "sim_line.h"
+#include "transfer_rig.h"
 
 namespace taplink::testing {
 namespace {
@@ -314,35 +314,6 @@ TEST(R80Send, NoPairFor60SecondsOrNoAnswerFor5SecondsOrRefused) {
     EXPECT_TRUE(refused.SendAfterPair("%255\r\nG00").empty());
     EXPECT_EQ(refused.win.messages, std::vector<Message>{msg::kR80ProgramRange});
     EXPECT_TRUE(refused.win.controlsEnabled);
-}
-
-// Whole transfers against the simulated controller.
-
-TEST(R80Sim, ALadderDocumentGoesOutWithoutItsStepFieldsAndComesBackWithNew) {
-    std::string plc = "%999\r\n00000300\r\n";
-    for (int i = 0; i < 300; ++i)
-        plc += "00000000LD      X" + std::to_string(1000 + i) + "\r\n";
-    R80Rig r;
-    r.st.m_nDocKind = kDocLadder;
-    r.win.editorText = plc;
-    SimLine line(r, SimConfig(sim::Model::R80, sim::Role::Input));
-    line.Start();
-    r.h.OnSend();
-    r.win.Advance(20s);
-    ASSERT_TRUE(line.controller.Ok()) << line.controller.Status();
-    const Bytes held = line.controller.Received();
-    EXPECT_EQ(std::string(held.begin(), held.begin() + 24), "%999\r\n00000300\r\nLD      ");
-
-    R80Rig back;
-    sim::Config out = SimConfig(sim::Model::R80, sim::Role::Output);
-    out.document = held;
-    SimLine line2(back, out);
-    line2.Start();
-    back.h.OnReceive();
-    back.win.Advance(20s);
-    const std::string& text = back.st.m_strText;
-    EXPECT_EQ(text.substr(0, 36), "%999\r\n00000300\r\n0000    LD      X100");
-    EXPECT_NE(text.find("0299    LD      X1299\r\n0300    "), std::string::npos);
 }
 
 }  // namespace
