@@ -67,14 +67,20 @@ class TimedComm : public CMSComm {
     const QElapsedTimer& clock_;
 };
 
-// The smallest and the median gap between consecutive times.
-std::pair<double, double> Gaps(const std::vector<double>& t) {
+// The gaps between consecutive times: the smallest, the median, how many
+// there are and how many fall under `delay`.
+struct GapFigures {
+    double smallest = 0, median = 0;
+    std::size_t count = 0, under = 0;
+};
+GapFigures Gaps(const std::vector<double>& t, double delay) {
     std::vector<double> g;
     for (std::size_t i = 1; i < t.size(); ++i)
         g.push_back(t[i] - t[i - 1]);
-    if (g.empty()) return {0, 0};
+    if (g.empty()) return {};
     std::sort(g.begin(), g.end());
-    return {g.front(), g[g.size() / 2]};
+    const auto under = std::lower_bound(g.begin(), g.end(), delay) - g.begin();
+    return {g.front(), g[g.size() / 2], g.size(), static_cast<std::size_t>(under)};
 }
 
 // The controller on the master end, the line paced at `rate` bytes a second
@@ -215,7 +221,7 @@ struct Run {
     std::string end;
     double lastOutMs = 0, firstInMs = 0, lastInMs = 0, endMs = 0;
     std::size_t onLine = 0;
-    std::pair<double, double> writeGaps, arrivalGaps;  // smallest, median
+    GapFigures writeGaps, arrivalGaps;
 };
 
 // One transfer: TapLink's side started by `start`, the controller by `play`.
@@ -279,8 +285,8 @@ Run Transfer(int model, double rate, const sim::Config& controller, const std::s
     run.firstInMs = line.firstByteInMs;
     run.lastInMs = line.lastByteInMs;
     run.onLine = line.bytesOnLine;
-    run.writeGaps = Gaps(comm.writes);
-    run.arrivalGaps = Gaps(line.arrivals);
+    run.writeGaps = Gaps(comm.writes, speed + 1);
+    run.arrivalGaps = Gaps(line.arrivals, speed + 1);
     return run;
 }
 
@@ -315,10 +321,12 @@ int main(int argc, char** argv) {
         const double expected = (frame - 1) * delay;
         std::printf(
             "pacing: %.0f-byte frame at %.0f ms a byte: first to last byte %.3f s, expected "
-            "%.3f s (%.1f%% off); gaps as written: smallest %.3f ms, median %.3f ms; as "
-            "received: smallest %.3f ms, median %.3f ms; worst event-loop stall %.1f ms; %s\n",
+            "%.3f s (%.1f%% off); gaps as written: smallest %.3f ms, median %.3f ms, %zu of %zu "
+            "under the delay; as received: smallest %.3f ms, median %.3f ms, %zu of %zu under the "
+            "delay; worst event-loop stall %.1f ms; %s\n",
             frame, delay, spanMs / 1000, expected / 1000, 100 * (spanMs - expected) / expected,
-            r.writeGaps.first, r.writeGaps.second, r.arrivalGaps.first, r.arrivalGaps.second,
+            r.writeGaps.smallest, r.writeGaps.median, r.writeGaps.under, r.writeGaps.count,
+            r.arrivalGaps.smallest, r.arrivalGaps.median, r.arrivalGaps.under, r.arrivalGaps.count,
             r.worstGap, r.end.c_str());
     }
     {  // A large memory image received in chunks.
