@@ -22,15 +22,9 @@ using namespace std::chrono_literals;
 
 enum class FaultKind { BitFlip, Drop, Duplicate, Insert, CorruptAnswer, Silence };
 const char* Name(FaultKind k) {
-    switch (k) {
-        case FaultKind::BitFlip: return "bit flip";
-        case FaultKind::Drop: return "dropped byte";
-        case FaultKind::Duplicate: return "duplicated byte";
-        case FaultKind::Insert: return "inserted byte";
-        case FaultKind::CorruptAnswer: return "corrupted answer";
-        case FaultKind::Silence: return "silence";
-    }
-    return "?";
+    static const char* const names[] = {"bit flip",      "dropped byte",     "duplicated byte",
+                                        "inserted byte", "corrupted answer", "silence"};
+    return names[static_cast<int>(k)];
 }
 
 struct LineFault {
