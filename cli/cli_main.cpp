@@ -1,9 +1,15 @@
 // taplink-cli: scripted transfers, conversions and memory image displays,
 // with the same checks, frames, timers and messages as the window.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <variant>
@@ -11,6 +17,7 @@
 #include "console_services.h"
 #include "file_commands.h"
 #include "file_io.h"
+#include "hex_display.h"
 #include "ladder.h"
 #include "line_trace.h"
 #include "protocol_field.h"
@@ -48,12 +55,18 @@ int Fail(const std::string& what, int code = kUsage) {
     return code;
 }
 
+// Standard output is a file like any other: a full disk or a closed pipe is
+// a failure, said once.
+bool WriteStdout(const char* data, std::size_t size) {
+    std::cout.flush();
+    if (std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0) return true;
+    Fail(std::string("cannot write to standard output: ") + std::strerror(errno));
+    return false;
+}
+
 bool WriteOutput(const QString& path, const std::string& bytes) {
-    if (path.isEmpty() || path == QLatin1String("-")) {
-        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        std::cout.flush();
-        return true;
-    }
+    if (path.isEmpty() || path == QLatin1String("-"))
+        return WriteStdout(bytes.data(), bytes.size());
     if (const auto why = WriteFileBytes(path.toStdString(), bytes)) {
         Fail(WriteFailedMessage(path.toStdString(), *why).text);
         return false;
@@ -250,6 +263,14 @@ int Receive(const QStringList& args) {
     return RunTransfer(o);
 }
 
+// Two names for one file (the same name, a link, another path to it).
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 int Convert(const QStringList& args) {
     QCommandLineParser p;
     p.setApplicationDescription(
@@ -264,11 +285,15 @@ int Convert(const QStringList& args) {
     p.process(args);
     if (p.positionalArguments().size() != 1) return Fail("convert takes one FILE (see --help)");
     const std::string in = p.positionalArguments().front().toStdString();
+    const std::string out = p.value(p.isSet("into") ? "into" : "output").toStdString();
+    if (SameFile(in, out)) {
+        return Fail(in + " is both what is converted and where it goes: choose another file");
+    }
     const FileRead r = ReadFileBytes(in);
     if (!r.ok) return Fail(ReadFailedMessage(in, r.error).text);
     if (p.isSet("into")) {
-        if (const auto failed = SaveLadderDocument(p.value("into").toStdString(), r.bytes)) {
-            return Fail(failed->text, kRefused);
+        if (const auto failed = SaveLadderDocument(out, r.bytes)) {
+            return Fail(failed->message.text, failed->fileError ? kUsage : kRefused);
         }
         return kDone;
     }
@@ -288,11 +313,42 @@ int HexDump(const QStringList& args) {
     p.process(args);
     if (p.positionalArguments().size() != 1) return Fail("hexdump takes one IMAGE (see --help)");
     const std::string in = p.positionalArguments().front().toStdString();
-    const FileRead r = ReadFileBytes(in);
-    if (!r.ok) return Fail(ReadFailedMessage(in, r.error).text);
-    std::string display = MemoryImageDisplay(Bytes(r.bytes.begin(), r.bytes.end()));
-    if (!display.empty() && display.back() != '\n') display += "\r\n";
-    return WriteOutput({}, display) ? kDone : kUsage;
+    // A line at a time as the file is read: an image of any size takes no
+    // more memory than a chunk of it.
+    const int fd = ::open(in.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Fail(ReadFailedMessage(in, std::strerror(errno)).text);
+    std::vector<std::uint8_t> chunk(1 << 16);
+    std::size_t offset = 0, held = 0;
+    std::string lines;
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk.data() + held, chunk.size() - held);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const std::string why = std::strerror(errno);
+            ::close(fd);
+            return Fail(ReadFailedMessage(in, why).text);
+        }
+        held += static_cast<std::size_t>(n);
+        const bool end = n == 0;
+        std::size_t at = 0;
+        for (; at < held && (held - at >= 8 || end); at += 8) {
+            AppendHexLine(lines, chunk.data() + at, std::min<std::size_t>(8, held - at), offset);
+            offset += 8;
+        }
+        if (end && !lines.empty() && lines.back() != '\n') lines += "\r\n";
+        if (!WriteStdout(lines.data(), lines.size())) {
+            ::close(fd);
+            return kUsage;
+        }
+        lines.clear();
+        at = std::min(at, held);
+        std::copy(chunk.begin() + static_cast<long>(at), chunk.begin() + static_cast<long>(held),
+                  chunk.begin());
+        held -= at;
+        if (end) break;
+    }
+    ::close(fd);
+    return kDone;
 }
 
 const char* kUsageText =
@@ -323,10 +379,16 @@ int main(int argc, char* argv[]) {
     }
     const QString command = args.takeAt(1);
     args[0] = args[0] + QLatin1Char(' ') + command;
-    if (command == QLatin1String("send")) return taplink::Send(args);
-    if (command == QLatin1String("receive")) return taplink::Receive(args);
-    if (command == QLatin1String("convert")) return taplink::Convert(args);
-    if (command == QLatin1String("hexdump")) return taplink::HexDump(args);
+    try {
+        if (command == QLatin1String("send")) return taplink::Send(args);
+        if (command == QLatin1String("receive")) return taplink::Receive(args);
+        if (command == QLatin1String("convert")) return taplink::Convert(args);
+        if (command == QLatin1String("hexdump")) return taplink::HexDump(args);
+    } catch (const std::exception& e) {
+        // Whatever went wrong is said, never a crash.
+        std::cerr << "taplink-cli: " << command.toStdString() << " failed: " << e.what() << "\n";
+        return taplink::kUsage;
+    }
     std::cerr << "taplink-cli: unknown command " << command.toStdString() << "\n"
               << taplink::kUsageText;
     return taplink::kUsage;

@@ -3,9 +3,15 @@
 #include <algorithm>
 #include <variant>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "file_io.h"
 #include "hex_display.h"
 #include "ladder.h"
+#include "send_checks.h"
 
 namespace taplink {
 
@@ -21,15 +27,12 @@ namespace {
 constexpr std::uint8_t kFrameStart = 0x11;
 constexpr std::size_t kFrameHeader = 3;
 
-std::string LowerExtension(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos) return {};
-    std::string ext = name.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
+// A received image still carries its frame's head: the start byte and a
+// length that announces exactly the bytes after it. An image read from a
+// file may begin with the same byte; its bytes are all kept.
+bool IsReceivedFrame(const Bytes& image) {
+    return image.size() >= kFrameHeader && image[0] == kFrameStart &&
+           image[1] + 256u * image[2] == image.size() - kFrameHeader;
 }
 
 }  // namespace
@@ -76,13 +79,23 @@ void FileCommands::OnOpenFile() {
 
 std::optional<Message> LoadDocumentFile(int model, const std::string& chosen, DialogState& st) {
     if (chosen.empty()) return msg::kPlcDocumentMissing;
-    const char last = chosen.back();
+    const std::string ext = LowerExtension(chosen);
     std::string path = chosen;
     // A new-format ladder file is read through its text companion.
-    if (model == kModelR80 && last == '2') path += ".txt";
+    if (model == kModelR80 && ext == "ld2") path += ".txt";
+    // An image that no frame can carry is refused before it is read.
+    struct stat info {};
+    if (model == kModelMemory && ::stat(path.c_str(), &info) == 0 &&
+        static_cast<std::uintmax_t>(info.st_size) > kMaxFrameLength) {
+        return msg::kMemoryFrameTooLong;
+    }
     const FileRead r = ReadFileBytes(path);
     if (!r.ok) {
-        return model == kModelR80 ? msg::kPlcDocumentMissing : ReadFailedMessage(path, r.error);
+        // A document that is not there is the "not found" of the R80 model;
+        // any other failure says why.
+        const bool missing = r.error == std::strerror(ENOENT);
+        return model == kModelR80 && missing ? msg::kPlcDocumentMissing
+                                             : ReadFailedMessage(path, r.error);
     }
     if (model == kModelMemory) {
         st.m_nDocKind = kDocNone;
@@ -95,14 +108,14 @@ std::optional<Message> LoadDocumentFile(int model, const std::string& chosen, Di
         st.m_strText = r.bytes;
         return std::nullopt;
     }
-    if (last == 'x') {
+    if (ext == "ldx") {
         auto section = LoadLadderSection(r.bytes);
         if (const Message* damaged = std::get_if<Message>(&section)) return *damaged;
         const std::string& text = std::get<std::string>(section);
         if (text.empty()) return msg::kLadderEmpty;
         st.m_nDocKind = kDocLadder;
         st.m_strText = "%999\r\n" + text;
-    } else if (last == '2') {
+    } else if (ext == "ld2") {
         st.m_nDocKind = kDocNewLadder;
         st.m_strText = "%999\r\n" + r.bytes;
     } else {
@@ -127,7 +140,7 @@ bool FileCommands::OnSaveFile() {
     if (ext == "txt") return SaveText(*path);
     if (ext == "ldx") {
         if (const auto failed = SaveLadderDocument(*path, st_.m_strText)) {
-            Show(*failed);
+            Show(failed->message);
             return false;
         }
         return true;
@@ -143,19 +156,21 @@ bool FileCommands::SaveText(const std::string& path) {
     return true;
 }
 
-std::optional<Message> SaveLadderDocument(const std::string& path, const std::string& e) {
+std::optional<SaveFailure> SaveLadderDocument(const std::string& path, const std::string& e) {
     const FileRead old = ReadFileBytes(path);
     if (old.ok) {
         // The backup comes first, whole, whatever the checks say after.
         const std::string backup = LadderBackupPath(path);
         if (const auto why = WriteFileBytes(backup, old.bytes)) {
-            return WriteFailedMessage(backup, *why);
+            return SaveFailure{WriteFailedMessage(backup, *why), true};
         }
     }
     auto merged = MergeIntoLadder(old.ok ? old.bytes : std::string{}, e);
-    if (const Message* refused = std::get_if<Message>(&merged)) return *refused;
-    if (const auto why = WriteFileAtomically(path, std::get<std::string>(merged))) {
-        return WriteFailedMessage(path, *why);
+    if (const Message* refused = std::get_if<Message>(&merged)) {
+        return SaveFailure{*refused, false};
+    }
+    if (const auto why = WriteFileBytes(path, std::get<std::string>(merged))) {
+        return SaveFailure{WriteFailedMessage(path, *why), true};
     }
     return std::nullopt;
 }
@@ -166,11 +181,7 @@ bool FileCommands::SaveMemoryImage(const std::string& path) {
         Show(msg::kNoMemoryImage);
         return false;
     }
-    // A received image still carries its frame's head.
-    if (image[0] == kFrameStart) {
-        image.erase(image.begin(),
-                    image.begin() + static_cast<long>(std::min(kFrameHeader, image.size())));
-    }
+    if (IsReceivedFrame(image)) image.erase(image.begin(), image.begin() + kFrameHeader);
     if (const auto why = WriteFileBytes(path, std::string(image.begin(), image.end()))) {
         Show(WriteFailedMessage(path, *why));
         return false;

@@ -40,10 +40,17 @@ std::string MemoryImageDisplay(const Bytes& image);
 // failure; the message says why.
 std::optional<Message> LoadDocumentFile(int model, const std::string& path, DialogState& st);
 
+// Why a ladder document was not written: the message, and whether a file
+// could not be written (rather than the text being refused).
+struct SaveFailure {
+    Message message;
+    bool fileError = false;
+};
+
 // Writes the PLC text document e into the ladder document at path: the
-// backup first (whole), then the checks, then the document, atomically.
-// The message says why nothing (or only the backup) was written.
-std::optional<Message> SaveLadderDocument(const std::string& path, const std::string& e);
+// backup first (whole), then the checks, then the document, each whole or
+// not at all. Says why nothing (or only the backup) was written.
+std::optional<SaveFailure> SaveLadderDocument(const std::string& path, const std::string& e);
 
 class FileCommands {
   public:

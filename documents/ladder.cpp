@@ -152,6 +152,9 @@ std::variant<std::string, Message> MergeIntoLadder(std::string_view t, std::stri
     if (p1 == std::string_view::npos || p2 == std::string_view::npos) {
         return msg::kNotALadderDocument;
     }
+    // An end marker before the section (or nothing after "TOTALSTEPS") has
+    // no section to replace: the file is damaged, as Open says.
+    if (p2 < p1 + kMarkerSkip) return msg::kLadderDamaged;
     if (e.find("%999") == std::string_view::npos || e.empty() || e[0] != '%') {
         return msg::kPlcMustBegin999;
     }
@@ -176,12 +179,28 @@ std::variant<std::string, Message> MergeIntoLadder(std::string_view t, std::stri
 }
 
 std::string LadderBackupPath(const std::string& path) {
-    std::string lower = path;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
+    // The file name's own extension, never a ".ldx" among the folders.
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return path + "_bak";
+    }
+    return path.substr(0, dot) + "_bak" + path.substr(dot);
+}
+
+bool IsLadderPath(const std::string& path) {
+    return LowerExtension(path) == "ldx";
+}
+
+std::string LowerExtension(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return {};
+    std::string ext = name.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const std::size_t at = lower.find(".ldx");
-    if (at == std::string::npos) return path + "_bak";
-    return path.substr(0, at) + "_bak" + path.substr(at);
+    return ext;
 }
 
 }  // namespace taplink

@@ -45,8 +45,16 @@ std::string ConvertToLadderSection(std::string_view e, std::string head);
 // or the message that refuses it (nothing is to be written then).
 std::variant<std::string, Message> MergeIntoLadder(std::string_view t, std::string_view e);
 
-// The backup's path: "_bak" before the first ".ldx" (in any case) of the
-// path, or after the whole path when it holds none.
+// The backup's path: "_bak" before the file name's extension (main.LDX
+// gives main_bak.LDX), or after the whole path when the name has none.
 std::string LadderBackupPath(const std::string& path);
+
+// The extension of the file name (after its last '.'), in lower case; empty
+// when the name has none.
+std::string LowerExtension(const std::string& path);
+
+// A ladder document is a file whose name ends in ".ldx", in any case: Open
+// and Save decide by this one rule.
+bool IsLadderPath(const std::string& path);
 
 }  // namespace taplink

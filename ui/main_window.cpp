@@ -239,8 +239,10 @@ void CCncCommDlg::InitDialog() {
 void CCncCommDlg::ConnectHandlers() {
     connect(btnAbout_, &QPushButton::clicked, this, &CCncCommDlg::OnAbout);
     connect(btnSetup_, &QPushButton::clicked, this, &CCncCommDlg::OnSetup);
-    connect(btnOpen_, &QPushButton::clicked, this, [this] { files_->OnOpenFile(); });
-    connect(btnSave_, &QPushButton::clicked, this, [this] { files_->OnSaveFile(); });
+    connect(btnOpen_, &QPushButton::clicked, this,
+            [this] { Guarded([this] { files_->OnOpenFile(); }); });
+    connect(btnSave_, &QPushButton::clicked, this,
+            [this] { Guarded([this] { files_->OnSaveFile(); }); });
     connect(btnSend_, &QPushButton::clicked, this,
             [this] { Guarded([&] { transfer_->OnSend(); }); });
     connect(btnReceive_, &QPushButton::clicked, this,
@@ -336,6 +338,12 @@ void CCncCommDlg::Guarded(Handler&& handler) {
     } catch (const CommError& e) {
         services_->ShowMessage({e.what(), std::string(kAppName), MessageIcon::Stop});
         // A transfer cannot go on without its port: end it, window usable.
+        transfer_->EndAfterFailure();
+    } catch (const std::exception& e) {
+        // Nothing a command meets may end the window: it is said, and the
+        // window stays usable.
+        services_->ShowMessage({std::string("The command failed: ") + e.what(),
+                                std::string(kAppName), MessageIcon::Stop});
         transfer_->EndAfterFailure();
     }
 }

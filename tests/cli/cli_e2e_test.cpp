@@ -5,6 +5,8 @@
 // transfer for each model, each transport and each failing end.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -170,6 +172,26 @@ TEST_F(CliTest, ConvertAndHexdump) {
     EXPECT_EQ(dump.code, 0);
     EXPECT_EQ(dump.out, "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n0008   49  4A" +
                             std::string(24, ' ') + " I J\r\n");
+
+    // Files that cannot be written are exit code 1, said with the reason;
+    // a document is never its own output.
+    QFile::remove(Path("main_bak.ldx"));
+    QDir(dir_.path()).mkdir("main_bak.ldx");  // the backup cannot be made
+    const std::tuple<QStringList, const char*, const char*> failures[] = {
+        {{"convert", Path("edit.txt"), "--into", Path("main.ldx")}, "", "Is a directory"},
+        {{"convert", Path("main.ldx"), "-o", Path("main.ldx")}, "", "is both what is converted"},
+        {{"hexdump", Path("img.hex")}, "/dev/full", "No space left on device"},
+    };
+    const std::string before = ReadAll(Path("main.ldx"));
+    for (const auto& [args, out, error] : failures) {
+        QProcess cli;
+        if (*out) cli.setStandardOutputFile(out);
+        cli.start(QStringLiteral(TAPLINK_CLI_PATH), args);
+        ASSERT_TRUE(cli.waitForFinished(10000));
+        EXPECT_EQ(cli.exitCode(), 1) << args.join(' ').toStdString();
+        EXPECT_NE(cli.readAllStandardError().toStdString().find(error), std::string::npos) << error;
+    }
+    EXPECT_EQ(ReadAll(Path("main.ldx")), before);
 }
 
 }  // namespace

@@ -74,6 +74,19 @@ TEST(LadderDocument, SavingChecksTheTextThenReplacesOnlyTheSection) {
     for (const auto& [text, message] : refusals) {
         EXPECT_EQ(MergeIntoLadder(kLadderFile, text), Result(*message)) << text;
     }
+    // Files that Open calls damaged are refused on Save too, never a crash.
+    for (const char* damaged :
+         {"END_PLC_ORGANIZATION\r\nTOTALSTEPS", "TOTALSTEPSEND_PLC_ORGANIZATION"}) {
+        EXPECT_EQ(MergeIntoLadder(damaged, good), Result(msg::kLadderDamaged)) << damaged;
+    }
+    // The backup is named from the file name's own extension.
+    const std::pair<const char*, const char*> backups[] = {
+        {"plc.ldx.d/main.ldx", "plc.ldx.d/main_bak.ldx"},
+        {"MAIN.LDX", "MAIN_bak.LDX"},
+        {"a.b/main", "a.b/main_bak"},
+    };
+    for (const auto& [path, backup] : backups)
+        EXPECT_EQ(LadderBackupPath(path), backup);
 }
 
 // The window, its state and the file commands for one model.
@@ -168,6 +181,9 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
     Write("plc.ldx", "x TOTALSTEPS 2\r\n00000000END1\r\n00000001END2\r\nEND_PLC_ORGANIZATION y");
     Write("bad.ldx", "x TOTALSTEPS 2\r\n");
     Write("prog.txt", "%123\r\nG00\r\n");
+    Write("PLC2.LDX", "x TOTALSTEPS 1\r\n00000000END1\r\nEND_PLC_ORGANIZATION");
+    Write("box", "%123\r\n");
+    fs::create_directories(Path("dir.ldx"));
     struct Case {
         std::string file;
         int kind;
@@ -179,6 +195,9 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
         {"prog.txt", kDocText, "%123\r\nG00\r\n", nullptr},
         {"other.ld2", kDocNone, "", &msg::kPlcDocumentMissing},
         {"bad.ldx", kDocNone, "", &msg::kLadderDamaged},
+        // One rule for Open and Save: the extension, in any case.
+        {"PLC2.LDX", kDocLadder, "%999\r\n1\r\n00000000END1\r\n", nullptr},
+        {"box", kDocText, "%123\r\n", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -191,6 +210,13 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
         EXPECT_EQ(r.win.editorText, c.editor);
         EXPECT_EQ(r.win.messages, c.message ? std::vector{*c.message} : std::vector<Message>{});
     }
+    // A ladder document that cannot be read says why, as every file does.
+    Rig r(kModelR80);
+    r.win.fileAnswers = {Path("dir.ldx")};
+    r.files.OnOpenFile();
+    ASSERT_EQ(r.win.messages.size(), 1u);
+    EXPECT_EQ(r.win.messages[0].text,
+              "Cannot read the file " + Path("dir.ldx") + ".\nError: Is a directory");
 }
 
 TEST_F(FileCommandsTest, SavingALadderDocumentKeepsABackupAndTheRestOfTheFile) {
@@ -223,8 +249,7 @@ TEST_F(FileCommandsTest, SavingALadderDocumentKeepsABackupAndTheRestOfTheFile) {
 TEST_F(FileCommandsTest, MemoryImagesOpenAsTheDisplayAndSaveAsBytes) {
     Rig r(kModelMemory);
     const std::string image = "ABCDEFGHIJKLMNOPQRST";
-    r.win.fileAnswers = {Write("img.hex", image), Path("out.tmp"), Path("got.hex"),
-                         Path("none.hex")};
+    r.win.fileAnswers = {Write("img.hex", image), Path("out.tmp")};
     r.files.OnOpenFile();
     EXPECT_EQ(Shown(r.win.fileDialogs[0]),
               "open hex 二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp||");
@@ -235,15 +260,28 @@ TEST_F(FileCommandsTest, MemoryImagesOpenAsTheDisplayAndSaveAsBytes) {
     EXPECT_EQ(Read("out.tmp"), image);
 
     // A received image keeps its frame head in memory; the file does not.
-    r.st.m_memImage = {0x11, 0x02, 0x00, 0x41, 0x42};
-    ASSERT_TRUE(r.files.OnSaveFile());
-    EXPECT_EQ(Read("got.hex"), "AB");
-    EXPECT_EQ(r.st.m_memImage, (Bytes{0x41, 0x42}));
+    // An image that only begins like a frame keeps every byte.
+    const std::pair<Bytes, std::string> images[] = {
+        {{0x11, 0x02, 0x00, 0x41, 0x42}, "AB"},
+        {{0x11, 0x05}, "\x11\x05"},
+        {{0x11, 0x00, 0x00, 0x41}, std::string("\x11\0\0A", 4)},
+    };
+    for (const auto& [bytes, file] : images) {
+        r.st.m_memImage = bytes;
+        r.win.fileAnswers = {Path("got.hex")};
+        ASSERT_TRUE(r.files.OnSaveFile());
+        EXPECT_EQ(Read("got.hex"), file);
+    }
+    r.win.fileAnswers = {Path("none.hex")};
 
     r.st.m_memImage.clear();
     EXPECT_FALSE(r.files.OnSaveFile());
     EXPECT_EQ(r.win.messages, std::vector{msg::kNoMemoryImage});
     EXPECT_FALSE(fs::exists(Path("none.hex")));
+
+    // An image no frame can carry is refused before it is read whole.
+    Write("big.hex", std::string(65536, 'A'));
+    EXPECT_EQ(LoadDocumentFile(kModelMemory, Path("big.hex"), r.st), msg::kMemoryFrameTooLong);
 }
 
 }  // namespace
