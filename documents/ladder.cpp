@@ -63,25 +63,56 @@ std::size_t AppendPaddedRun(std::string_view e, std::size_t i, std::string_view 
     return j;
 }
 
+// One "CODB" after the other: the first one is marked 'O' so that the next
+// search finds the next, and padding and the table's comma are inserted
+// behind it; at the end every "OODB" becomes "CODB". Done in place, every
+// "CODB" costs a search from the start and a move of the rest of o, so o is
+// copied once into r instead. An edit lies within 31 characters after its
+// "CODB", so only the tail of r is edited, and searching r + o[s..] from the
+// last "CODB" on sees the same text as a search from the start would.
 void FixUpCodb(std::string& o) {
-    for (std::size_t p = o.find("CODB"); p != std::string::npos; p = o.find("CODB")) {
-        o[p] = 'O';  // so that the next search finds the next one
+    std::string r;
+    r.reserve(o.size() + o.size() / 16);
+    std::size_t s = 0;  // o[s..] not yet copied into r
+    // Copies from o until r is n long or o is used up.
+    const auto copyUpTo = [&](std::size_t n) {
+        const std::size_t take = std::min(n > r.size() ? n - r.size() : 0, o.size() - s);
+        r.append(o, s, take);
+        s += take;
+    };
+    for (std::size_t from = 0;;) {
+        const std::size_t p = r.find("CODB", from);
+        if (p == std::string::npos) {
+            if (s == o.size()) break;
+            // Up to the end of the next "CODB" of o; one that starts in the
+            // tail of r and ends in o is found in r first.
+            const std::size_t next = o.find("CODB", s);
+            copyUpTo(r.size() + (next == std::string::npos ? o.size() : next + 4) - s);
+            continue;
+        }
+        r[p] = 'O';
+        from = p + 1;
         const std::size_t second = p + 13;
-        if (second >= o.size() || !IsDigit(o[second])) continue;
+        // Only whether the number is shorter than four matters, so the look
+        // stops after four characters rather than at the next space.
+        copyUpTo(second + kNumberWidth);
+        if (second >= r.size() || !IsDigit(r[second])) continue;
         std::size_t end = second;
-        while (end < o.size() && o[end] != ' ')
+        while (end < r.size() && end < second + kNumberWidth && r[end] != ' ')
             ++end;
-        if (end - second < kNumberWidth) o.insert(second, kNumberWidth - (end - second), '0');
+        if (end - second < kNumberWidth) r.insert(second, kNumberWidth - (end - second), '0');
         const std::size_t comma = p + 30;
-        if (comma >= o.size()) continue;
-        if (o[comma] == ' ') {
-            o.insert(comma, ",");
-        } else if (o[comma] != ',') {
-            o.insert(comma, ", ");
+        copyUpTo(comma + 1);
+        if (comma >= r.size()) continue;
+        if (r[comma] == ' ') {
+            r.insert(comma, ",");
+        } else if (r[comma] != ',') {
+            r.insert(comma, ", ");
         }
     }
-    for (std::size_t p = o.find("OODB"); p != std::string::npos; p = o.find("OODB"))
-        o[p] = 'C';
+    for (std::size_t p = r.find("OODB"); p != std::string::npos; p = r.find("OODB", p + 4))
+        r[p] = 'C';
+    o = std::move(r);
 }
 
 }  // namespace

@@ -34,6 +34,18 @@ TEST(LadderConversion, LinesAsTheLadderSoftwareWritesThem) {
          "00000000CODB    0001 0004 R0000 R0001 , 10,20,30,40"},
         {"00000000CODB 1 4 R0 R1 ,10,20", "00000000CODB    0001 0004 R0000 R0001 ,10,20"},
         {"00000000OODB 1", "00000000CODB    0001"},
+        // CODB lines in a row; when they are short, the comma's column falls
+        // into the next one, whose own columns then see the inserted text.
+        {"00000000CODB 12 345 R10 R11 1,2,3\r\n00000001CODB 1 4 R0 R1 , 5, 6",
+         "00000000CODB    0012 0345 R0010 R0011 , 1,2,3\r\n"
+         "00000001CODB    0001 0004 R0000 R0001 , 5, 6"},
+        {"00000000CODB 1 2\r\n00000001CODB 1 2",
+         "00000000CODB    0001 2\r\n00000001CODB  ,  0001 2"},
+        {"00000000CODB DZ\r\n00000001CODB 1 4 R0 R1 7,8",
+         "00000000CODB    DZ\r\n00000001CODB    00, 00001 4 R0000 R000, 1 7,8"},
+        {"00000000CODB 1 12345 R0 R1 7,8", "00000000CODB    0001 12345 R0000 R0001, 7,8"},
+        {"00000000CODB 1 A4 R0 R1 7,8", "00000000CODB    0001 A0004 R0000 R0001 7,8"},
+        {"00000000CODB 1 4 R0 R1 ,", "00000000CODB    0001 0004 R0000 R0001 ,"},
         {"00000000LD X1\r\n", "00000000LD      X0001\r\n"},  // nothing read past the end
     };
     for (const auto& [line, converted] : cases) {
@@ -42,6 +54,14 @@ TEST(LadderConversion, LinesAsTheLadderSoftwareWritesThem) {
                   "2\r\n" + converted + "\r\n");
     }
     EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n0001", "2"), "2\r\n0001");
+    // A CODB without a table: its comma goes between CR and LF.
+    EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n00000000CODB 1 4 R0 R1\r\n", "2"),
+              "2\r\n00000000CODB    0001 0004 R0000 R0001\r, \n");
+    // A CODB on the last line without a line end, or ending before its table.
+    EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n00000000CODB 1 4 R0 R1 10,20", "2"),
+              "2\r\n00000000CODB    0001 0004 R0000 R0001 , 10,20");
+    EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n00000000CODB 1 4", "2"),
+              "2\r\n00000000CODB    0001 0004");
 }
 
 const std::string kLadderFile = "HEAD\x01 stuff\r\nTOTALSTEPS 3\r\n00000000LD      X0001\r\n" +
