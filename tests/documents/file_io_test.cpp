@@ -7,13 +7,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
-#include <thread>
 
 #include "small_disk.h"
 
@@ -48,9 +46,6 @@ struct Target {
     unsigned mode;         // its permissions (0: not looked at)
     const char* after;     // the folder afterwards
 };
-void PrintTo(const Target& t, std::ostream* os) {
-    *os << t.name;
-}
 
 class FileIoTest : public ::testing::TestWithParam<Target> {
   protected:
@@ -115,8 +110,8 @@ TEST_F(FileIoTest, KilledWriterLeavesOneWholeContents) {
     const std::string before = "before\n", a(12 << 20, 'a'), b(9 << 20, 'b');
     const std::string doc = Path("doc");
     std::mt19937 pick(std::random_device{}());
-    std::uniform_int_distribution<int> delay(0, 150'000);  // microseconds
-    int seen[4] = {};                                      // before, a, b, a temporary left
+    std::uniform_int_distribution<useconds_t> delay(0, 150'000);
+    int seen[4] = {};  // before, a, b, a temporary left
     for (int run = 0; run < 50; ++run) {
         ASSERT_EQ(WriteFileBytes(doc, before), std::nullopt);
         ASSERT_EQ(Listing(dir_), "doc");
@@ -126,7 +121,7 @@ TEST_F(FileIoTest, KilledWriterLeavesOneWholeContents) {
             for (int i = 0;; ++i)
                 WriteFileBytes(doc, i % 2 ? a : b);
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(pick)));
+        ::usleep(delay(pick));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         const std::string now = ReadFileBytes(doc).bytes;
@@ -142,13 +137,13 @@ TEST_F(FileIoTest, KilledWriterLeavesOneWholeContents) {
 
 TEST(FileIoFullDisk, RefusedWithTheReasonAndTheOldFileWhole) {
     testing::SmallDisk disk("256k");
-    if (!disk.ok()) GTEST_SKIP() << disk.why();
+    if (!disk.ok()) GTEST_SKIP() << disk.why;
     const std::string old(100 << 10, 'o');
     ASSERT_EQ(WriteFileBytes(disk.Path("doc"), old), std::nullopt);
     EXPECT_EQ(WriteFileBytes(disk.Path("doc"), std::string(300 << 10, 'n')),
               "No space left on device");
     EXPECT_TRUE(ReadFileBytes(disk.Path("doc")).bytes == old);
-    EXPECT_EQ(Listing(disk.dir()), "doc");
+    EXPECT_EQ(Listing(disk.dir), "doc");
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST(LineTrace, RecordsBothDirectionsAndWhatTheSetUpDrops) {
 
 TEST(LineTrace, FullDiskStopsItOnAWholeLineAndSaysSoOnce) {
     testing::SmallDisk disk("64k");
-    if (!disk.ok()) GTEST_SKIP() << disk.why();
+    if (!disk.ok()) GTEST_SKIP() << disk.why;
     std::vector<std::string> reports;
     {
         LineTrace trace(disk.Path("trace"));

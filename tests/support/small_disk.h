@@ -12,29 +12,23 @@
 
 namespace taplink::testing {
 
-class SmallDisk {
-  public:
-    explicit SmallDisk(const std::string& size)
-        : dir_(std::filesystem::temp_directory_path() /
-               ("taplink-small-disk-" + std::to_string(::getpid()))) {
-        std::filesystem::create_directories(dir_);
-        if (::mount("tmpfs", dir_.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0) return;
-        why_ =
-            std::string("cannot mount a small tmpfs (") + std::strerror(errno) +
-            "): run the tests as root, or in a container with CAP_SYS_ADMIN, to test a full disk";
+struct SmallDisk {
+    explicit SmallDisk(const char* size) {
+        std::filesystem::create_directories(dir);
+        if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) != 0)
+            why = std::string("cannot mount a small tmpfs (") + std::strerror(errno) +
+                  "): run the tests as root, or with CAP_SYS_ADMIN, to see a full disk";
     }
     ~SmallDisk() {
-        if (ok()) ::umount2(dir_.c_str(), MNT_DETACH);
-        std::filesystem::remove_all(dir_);
+        if (ok()) ::umount2(dir.c_str(), MNT_DETACH);
+        std::filesystem::remove_all(dir);
     }
-    bool ok() const { return why_.empty(); }
-    const std::string& why() const { return why_; }
-    const std::filesystem::path& dir() const { return dir_; }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    bool ok() const { return why.empty(); }
+    std::string Path(const char* name) const { return (dir / name).string(); }
 
-  private:
-    std::filesystem::path dir_;
-    std::string why_;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("taplink-small-disk-" + std::to_string(::getpid()));
+    std::string why;
 };
 
 }  // namespace taplink::testing
