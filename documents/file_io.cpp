@@ -1,18 +1,25 @@
 #include "file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <chrono>
+#include <climits>
 #include <cstring>
+#include <random>
 
 namespace taplink {
 namespace {
 
-std::string Reason() {
-    return std::strerror(errno);
+constexpr char kTempMark[] = ".taplink-tmp-";
+constexpr std::size_t kTempSuffix = 6;
+constexpr int kMaxLinks = 40;  // as the kernel's own limit, then ELOOP
+
+std::string Reason(int error = errno) {
+    return std::strerror(error);
 }
 
 // Writes all of the bytes to fd; false with errno set on failure.
@@ -27,6 +34,92 @@ bool WriteAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// "dir/" (empty for the current folder) and "name" of a path.
+std::pair<std::string, std::string> Split(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {"", path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+// The file that a save really replaces: the path with its symbolic links
+// followed, also to a target that does not exist yet, so that the link
+// itself is never replaced by a plain file.
+struct Target {
+    std::string path;
+    bool exists = false;
+    struct stat st {};
+};
+
+std::optional<std::string> Resolve(std::string path, Target* t) {
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        if (::lstat(path.c_str(), &t->st) != 0) {
+            if (errno != ENOENT) return Reason();
+            t->path = path;
+            return std::nullopt;
+        }
+        if (!S_ISLNK(t->st.st_mode)) {
+            t->path = path;
+            t->exists = true;
+            return std::nullopt;
+        }
+        std::string to(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), to.data(), to.size());
+        if (n < 0) return Reason();
+        to.resize(static_cast<std::size_t>(n));
+        path = to.front() == '/' ? to : Split(path).first + to;
+    }
+    return Reason(ELOOP);
+}
+
+// Temporaries of this file left by a run that was killed: nobody else
+// names a file so, and a save in progress of the same file is ruled out.
+void RemoveStaleTemps(const std::string& dir, const std::string& prefix) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() == prefix.size() + kTempSuffix &&
+            name.compare(0, prefix.size(), prefix) == 0)
+            ::unlinkat(::dirfd(d), e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+// Creates the temporary with O_EXCL rather than mkstemp so that the kernel
+// applies the umask (and a folder's default ACL) to a new file, as it would
+// for a plain open.
+int CreateTemp(const std::string& stem, mode_t mode, std::string* temp) {
+    static constexpr char kChars[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 pick(
+        std::random_device{}() ^ static_cast<unsigned>(::getpid()) ^
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<std::size_t> any(0, sizeof kChars - 2);
+    for (int tries = 0; tries < 100; ++tries) {
+        *temp = stem;
+        for (std::size_t i = 0; i < kTempSuffix; ++i)
+            *temp += kChars[any(pick)];
+        const int fd = ::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// A device or a pipe cannot be replaced by a rename: it takes the bytes as
+// they come.
+std::optional<std::string> WriteInPlace(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return Reason();
+    if (!WriteAll(fd, bytes)) {
+        const std::string why = Reason();
+        ::close(fd);
+        return why;
+    }
+    if (::close(fd) != 0) return Reason();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -56,41 +149,56 @@ FileRead ReadFileBytes(const std::string& path) {
 }
 
 std::optional<std::string> WriteFileBytes(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return Reason();
-    if (!WriteAll(fd, bytes)) {
-        const std::string why = Reason();
-        ::close(fd);
-        return why;
+    Target t;
+    if (auto why = Resolve(path, &t)) return why;
+    if (t.exists) {
+        if (S_ISDIR(t.st.st_mode)) return Reason(EISDIR);
+        if (!S_ISREG(t.st.st_mode)) return WriteInPlace(t.path, bytes);
+        // Root may write anything; a file without a single write bit was
+        // made read-only by someone, and a save must not undo that.
+        if ((t.st.st_mode & 0222) == 0) return Reason(EACCES);
+        // The rename below needs only the folder's permission: ask for the
+        // file's, as an in-place write would.
+        if (::faccessat(AT_FDCWD, t.path.c_str(), W_OK, AT_EACCESS) != 0) return Reason();
     }
-    if (::close(fd) != 0) return Reason();
+
+    const auto [dir, name] = Split(t.path);
+    const std::string prefix = "." + name + kTempMark;
+    RemoveStaleTemps(dir, prefix);
+
+    std::string temp;
+    const int fd = CreateTemp(dir + prefix, t.exists ? 0600 : 0666, &temp);
+    if (fd < 0) return Reason();
+    const auto fail = [&](bool open) {
+        const std::string why = Reason();
+        if (open) ::close(fd);
+        ::unlink(temp.c_str());
+        return why;
+    };
+    if (t.exists) {
+        // Owner first: a change of owner clears the set-id bits that the
+        // mode then restores. Only root may give a file away; others save
+        // it as their own, as an editor would.
+        if (::fchown(fd, t.st.st_uid, t.st.st_gid) != 0 && errno != EPERM) return fail(true);
+        if (::fchmod(fd, t.st.st_mode & 07777) != 0) return fail(true);
+    }
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) return fail(true);
+    if (::close(fd) != 0) return fail(false);
+    if (::rename(temp.c_str(), t.path.c_str()) != 0) return fail(false);
+
+    // Makes the rename itself survive a power cut. The new contents are in
+    // place whatever this says, so a failure here is not reported as a
+    // failed save.
+    const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
     return std::nullopt;
 }
 
 std::optional<std::string> WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return Reason();
-    struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    const auto fail = [&] {
-        const std::string why = Reason();
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return why;
-    };
-    if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0) return fail();
-    if (::close(fd) != 0) {
-        const std::string why = Reason();
-        ::unlink(temp.c_str());
-        return why;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = Reason();
-        ::unlink(temp.c_str());
-        return why;
-    }
-    return std::nullopt;
+    return WriteFileBytes(path, bytes);
 }
 
 }  // namespace taplink

@@ -1,6 +1,12 @@
 #include "line_trace.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <sstream>
 
 namespace taplink {
@@ -11,32 +17,68 @@ constexpr std::size_t kBytesPerLine = 16;
 }  // namespace
 
 LineTrace::LineTrace(const std::string& path)
-    : out_(path, std::ios::binary | std::ios::trunc), start_(std::chrono::steady_clock::now()) {}
+    : path_(path),
+      fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
+      start_(std::chrono::steady_clock::now()) {
+    if (fd_ < 0) failure_ = std::strerror(errno);
+}
+
+LineTrace::~LineTrace() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void LineTrace::Write(const std::string& record) {
+    if (fd_ < 0) return;
+    std::size_t done = 0;
+    while (done < record.size()) {
+        const ssize_t n = ::write(fd_, record.data() + done, record.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            failure_ = std::strerror(errno);
+            // What part of the record went out would read as a broken line.
+            if (::ftruncate(fd_, written_) != 0) {
+                failure_ +=
+                    std::string(" (its last line may be cut: ") + std::strerror(errno) + ")";
+            }
+            ::close(fd_);
+            fd_ = -1;
+            if (onFailure_) {
+                onFailure_(failure_);
+            } else {
+                std::cerr << "taplink: the trace " << path_ << " stopped: " << failure_ << "\n";
+            }
+            return;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    written_ += static_cast<off_t>(record.size());
+}
 
 void LineTrace::Record(char direction, const Bytes& bytes) {
-    if (!out_ || bytes.empty()) return;
+    if (fd_ < 0 || bytes.empty()) return;
     const auto us = std::chrono::duration_cast<std::chrono::microseconds>(
                         std::chrono::steady_clock::now() - start_)
                         .count();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%06lld.%03lld", static_cast<long long>(us / 1000000),
                   static_cast<long long>(us / 1000 % 1000));
+    std::string record;
     for (std::size_t at = 0; at < bytes.size(); at += kBytesPerLine) {
-        out_ << stamp << ' ' << direction;
+        record += stamp;
+        record += ' ';
+        record += direction;
         for (std::size_t k = at; k < bytes.size() && k < at + kBytesPerLine; ++k) {
             char hex[4];
             std::snprintf(hex, sizeof hex, " %02X", bytes[k]);
-            out_ << hex;
+            record += hex;
         }
-        out_ << '\n';
+        record += '\n';
     }
-    out_.flush();
+    Write(record);
 }
 
 void LineTrace::Note(const std::string& text) {
-    if (!out_) return;
-    out_ << "# " << text << '\n';
-    out_.flush();
+    Write("# " + text + '\n');
 }
 
 Bytes TracedBytes(const std::string& traceText, char direction) {

@@ -6,8 +6,10 @@
 //   000013.001 < 12
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
-#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,17 +17,43 @@
 
 namespace taplink {
 
+// The trace is written in place, one whole record (a Record's lines, or a
+// Note) per write, so that it can be watched while it grows and survives a
+// killed program: writing it beside and renaming it at the end would lose it
+// exactly when it is most wanted. A record that cannot be written whole
+// (disk full, say) is cut off again, so the trace always ends on a whole
+// line; the trace then stops, the failure is reported once, and whatever is
+// traced goes on without it.
 class LineTrace {
   public:
     // Opens (creates or empties) the trace file; ok() says whether it could.
     explicit LineTrace(const std::string& path);
-    bool ok() const { return static_cast<bool>(out_); }
+    ~LineTrace();
+    LineTrace(const LineTrace&) = delete;
+    LineTrace& operator=(const LineTrace&) = delete;
+
+    // False once the trace could not be opened or stopped; failure() then
+    // holds the system's reason.
+    bool ok() const { return failure_.empty(); }
+    const std::string& failure() const { return failure_; }
+    // Called once, with the system's reason, when the trace stops. Without
+    // one the reason goes to stderr, where every program of ours reports.
+    void SetOnFailure(std::function<void(const std::string&)> onFailure) {
+        onFailure_ = std::move(onFailure);
+    }
+
     // Direction: '>' written by this program, '<' received.
     void Record(char direction, const Bytes& bytes);
     void Note(const std::string& text);
 
   private:
-    std::ofstream out_;
+    void Write(const std::string& record);
+
+    std::string path_;
+    int fd_ = -1;
+    off_t written_ = 0;  // bytes of whole records in the file
+    std::string failure_;
+    std::function<void(const std::string&)> onFailure_;
     std::chrono::steady_clock::time_point start_;
 };
 

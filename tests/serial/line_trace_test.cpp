@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "scripted_comm.h"
+#include "small_disk.h"
 
 namespace taplink {
 namespace {
@@ -43,6 +44,27 @@ TEST(LineTrace, RecordsBothDirectionsAndWhatTheSetUpDrops) {
                          "0D 0E 0F\n\\d{6}\\.\\d{3} > 10 11 12 13\n")))
         << text;
     EXPECT_NE(text.find("\n# dropped unread by the port set-up\n"), std::string::npos) << text;
+}
+
+TEST(LineTrace, FullDiskStopsItOnAWholeLineAndSaysSoOnce) {
+    testing::SmallDisk disk("64k");
+    if (!disk.ok()) GTEST_SKIP() << disk.why;
+    std::vector<std::string> reports;
+    {
+        LineTrace trace(disk.Path("trace"));
+        trace.SetOnFailure([&](const std::string& why) { reports.push_back(why); });
+        for (int i = 0; i < 2000; ++i)
+            trace.Record('>', Bytes(16, 0xA5));  // 122,000 bytes
+        trace.Note("after the disk filled");
+        EXPECT_FALSE(trace.ok());
+    }
+    EXPECT_EQ(reports, std::vector<std::string>{"No space left on device"});
+    std::ifstream f(disk.Path("trace"));
+    const std::string text(std::istreambuf_iterator<char>(f), {});
+    // Lines of 61 characters, each with its sixteen bytes.
+    EXPECT_GT(text.size(), 60'000u);
+    EXPECT_EQ(TracedBytes(text, '>'), Bytes(text.size() / 61 * 16, 0xA5));
+    EXPECT_EQ(text.size() % 61, 0u);
 }
 
 }  // namespace
