@@ -86,6 +86,22 @@ int main(int argc, char* argv[]) {
                          qPrintable(parser.value(traceOption)));
             return 2;
         }
+        // A trace that cannot go on is said once, from the event loop; the
+        // transfer goes on without it.
+        const QString path = parser.value(traceOption);
+        trace->SetOnFailure([path, &window](const std::string& why) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [path, why, &window] {
+                    QMessageBox::warning(
+                        window,
+                        QString::fromLatin1(taplink::kAppName.data(),
+                                            static_cast<qsizetype>(taplink::kAppName.size())),
+                        QStringLiteral("The trace %1 stopped.\nError: %2")
+                            .arg(path, QString::fromStdString(why)));
+                },
+                Qt::QueuedConnection);
+        });
         control = std::make_unique<taplink::TracingComm>(std::move(control), trace);
     }
     taplink::CCncCommDlg dialog(std::move(control), options);
