@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "line_trace.h"
@@ -23,12 +24,21 @@ int ModelFromOption(const QString& value) {
     return -1;
 }
 
+// A window needs a display; without one the platform layer would abort.
+// An explicit platform (offscreen, say) is the operator's choice.
+bool HaveDisplay() {
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("taplink"));
-    QApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
+    QCoreApplication::setApplicationName(QStringLiteral("taplink"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -52,7 +62,19 @@ int main(int argc, char* argv[]) {
     parser.addOption(portOption);
     parser.addOption(modelOption);
     parser.addOption(traceOption);
-    parser.process(app);
+    {
+        // --help and --version answer before any window exists, display or
+        // not: a console application reads the arguments first.
+        QCoreApplication console(argc, argv);
+        parser.process(console);
+    }
+    if (!HaveDisplay()) {
+        std::fprintf(stderr,
+                     "taplink: no display to open the window on (set DISPLAY, or use taplink-cli "
+                     "for transfers without one)\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
 
     taplink::StartOptions options;
     options.port = parser.value(portOption);

@@ -365,10 +365,20 @@ void CCncCommDlg::OnEditorChanged() {
     // The copy also follows text the program puts in (Open, Receive), so
     // that the first Enter after a load numbers from the loaded program.
     globals_.g_strTextCopy = state_.m_strText;
-    if (!m_edText->ChangingFromProgram() && state_.m_strText.size() > kEditorTextLimit) {
-        services_->ShowMessage({"请填入不多于" + std::to_string(kEditorTextLimit) + "个的字符。",
-                                std::string(kAppName), MessageIcon::Exclamation});
-    }
+    if (!m_edText->ChangingFromProgram()) RefuseOverLimit();
+}
+
+bool CCncCommDlg::RefuseOverLimit() {
+    if (state_.m_strText.size() <= kEditorTextLimit) return false;
+    services_->ShowMessage({"“请填入不多于" + std::to_string(kEditorTextLimit) + "个的字符。”",
+                            std::string(kAppName), MessageIcon::Exclamation});
+    return true;
+}
+
+void CCncCommDlg::accept() {
+    state_.m_strText = services_->TextFromEditor();
+    if (RefuseOverLimit()) return;
+    QDialog::accept();
 }
 
 void CCncCommDlg::OnProtoFieldEdited(QLineEdit* field, std::string& member, std::uint8_t& byte) {

@@ -59,6 +59,10 @@ class CCncCommDlg : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // OK (Enter outside the editor and the buttons): the editor's text is
+    // taken and checked first; over its limit the message shows and the
+    // window stays open.
+    void accept() override;
 
   private:
     void BuildControls();
@@ -70,6 +74,8 @@ class CCncCommDlg : public QDialog {
     void OnAbout();
     void OnSetup();
     void OnEditorChanged();
+    // The editor's text is over its limit: says so, true.
+    bool RefuseOverLimit();
     void OnProtoFieldEdited(QLineEdit* field, std::string& member, std::uint8_t& byte);
     void OnTimer(int id);
     void OnCommEvent();

@@ -194,5 +194,29 @@ TEST_F(CliTest, ConvertAndHexdump) {
     EXPECT_EQ(ReadAll(Path("main.ldx")), before);
 }
 
+// Packaging scripts and SSH sessions have no display: the window program
+// still answers --help and --version, and says in one line why it cannot
+// open otherwise.
+TEST(WindowProgram, AnswersWithoutADisplay) {
+    const std::tuple<QStringList, int, const char*, const char*> cases[] = {
+        {{"--help"}, 0, "Usage: ", ""},
+        {{"--version"}, 0, "taplink 6.4.0\n", ""},
+        {{}, 1, "", "taplink: no display to open the window on"},
+    };
+    for (const auto& [args, code, out, err] : cases) {
+        QProcess app;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(TAPLINK_APP_PATH), args);
+        ASSERT_TRUE(app.waitForFinished(10000));
+        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << args.join(' ').toStdString();
+        EXPECT_EQ(app.exitCode(), code) << args.join(' ').toStdString();
+        EXPECT_EQ(app.readAllStandardOutput().toStdString().rfind(out, 0), 0u);
+        EXPECT_EQ(app.readAllStandardError().toStdString().rfind(err, 0), 0u);
+    }
+}
+
 }  // namespace
 }  // namespace taplink

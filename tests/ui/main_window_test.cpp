@@ -169,7 +169,18 @@ TEST_F(MainWindowTest, EnterBreaksTheLineInTheEditorTakesAPathAndElsewhereEndsTh
     EXPECT_EQ(window_->DeviceForPort(window_->Link().g_nCommPort), "/dev/pts/77");
     EXPECT_TRUE(window_->isVisible());
 
+    // OK checks the editor's limit first: over it, the message and the
+    // window stays; within it, the program ends.
     auto* model = Get<QComboBox>(1048);
+    editor->setPlainText(QString(100000, 'G'));
+    testing::WaitUntil([] { return false; }, 100);
+    boxes_.seen.clear();
+    model->setFocus();
+    QTest::keyClick(model, Qt::Key_Return);
+    ASSERT_TRUE(testing::WaitUntil([&] { return !boxes_.seen.empty(); }));
+    EXPECT_EQ(boxes_.seen.back().text, "“请填入不多于99999个的字符。”");
+    EXPECT_TRUE(window_->isVisible());
+    editor->setPlainText(QStringLiteral("%12"));
     model->setFocus();
     QTest::keyClick(model, Qt::Key_Return);
     EXPECT_FALSE(window_->isVisible());
