@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -195,6 +196,14 @@ TEST_F(MainWindowTest, AboutOpensFromTheButtonAndTheContextMenuEntry) {
         QWidget* about = QApplication::activeModalWidget();
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(about->windowTitle(), "About");
+        // All of its text shows, whatever the font: nothing cut at an edge.
+        for (const QLabel* label : about->findChildren<QLabel*>()) {
+            const QRect inside = about->rect();
+            EXPECT_TRUE(inside.contains(label->geometry())) << label->text().toStdString();
+            EXPECT_TRUE(label->wordWrap() ||
+                        label->fontMetrics().horizontalAdvance(label->text()) <= label->width())
+                << label->text().toStdString();
+        }
         QTest::keyClick(about, Qt::Key_Return);  // OK is the default button
     });
     QTest::mouseClick(Get<QPushButton>(1046), Qt::LeftButton);
