@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QTest>
 
 namespace taplink::testing {
@@ -18,7 +19,15 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 void ModalWatcher::Poll() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QWidget* modal = QApplication::activeModalWidget();
+    // A file dialog is recorded by its title and cancelled.
+    if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        if (!files->isVisible()) return;
+        seen.push_back({files->windowTitle().toStdString(), "", QMessageBox::NoIcon});
+        files->reject();
+        return;
+    }
+    auto* box = qobject_cast<QMessageBox*>(modal);
     if (!box || !box->isVisible()) return;
     seen.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon()});
     if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {

@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // Listing the tests (at build time) needs no application, and no display.
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+    // Dialogs the tests can see and answer: never the desktop's own.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     TestApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -188,6 +188,60 @@ TEST_F(MainWindowTest, EnterBreaksTheLineInTheEditorTakesAPathAndElsewhereEndsTh
     EXPECT_EQ(window_->result(), QDialog::Accepted);
 }
 
+// From the keyboard alone: Tab walks the controls in the window's order
+// (the advanced group's among them once shown), and Alt with the underlined
+// letter presses each button.
+TEST_F(MainWindowTest, TheKeyboardReachesEveryControl) {
+    Open();
+    QApplication::setActiveWindow(window_.get());
+    const int ids[] = {1000, 1001, 1002, 1004, 1005, 1007, 1013, 1016, 1031,
+                       1032, 1034, 1036, 1041, 1045, 1046, 1047, 1048};
+    const auto walk = [&](int steps) {
+        std::vector<int> reached;
+        for (int i = 0; i < steps; ++i) {
+            QTest::keyClick(window_->focusWidget(), Qt::Key_Tab);
+            QWidget* f = window_->focusWidget();
+            int id = 0;
+            for (const int c : ids) {
+                if (window_->Control(c) == f || window_->Control(c)->isAncestorOf(f)) id = c;
+            }
+            reached.push_back(id);
+        }
+        return reached;
+    };
+    Get<QPushButton>(1001)->setFocus();
+    EXPECT_EQ(walk(11),
+              (std::vector<int>{1002, 1004, 1005, 1007, 1013, 1016, 1046, 1047, 1048, 1000, 1001}));
+    Get<QPushButton>(1047)->setFocus();
+    QTest::keyClick(Get<QPushButton>(1047), Qt::Key_Space);  // Setup
+    ASSERT_TRUE(AdvancedShown(true));
+    Get<QSlider>(1016)->setFocus();
+    EXPECT_EQ(walk(7), (std::vector<int>{1031, 1032, 1034, 1036, 1041, 1045, 1046}));
+
+    int abouts = 0;  // the About box, closed as it opens
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!about || about->windowTitle() != "About") return;
+        ++abouts;
+        about->reject();
+    });
+    closer.start(5);
+    QTest::keyClick(window_.get(), Qt::Key_A, Qt::AltModifier);
+    ASSERT_TRUE(testing::WaitUntil([&] { return abouts == 1; }));
+    for (const Qt::Key key : {Qt::Key_F, Qt::Key_S, Qt::Key_T}) {
+        const std::size_t before = boxes_.seen.size();
+        QApplication::setActiveWindow(window_.get());  // no window manager to do it
+        QTest::keyClick(window_.get(), key, Qt::AltModifier);
+        ASSERT_TRUE(testing::WaitUntil([&] { return boxes_.seen.size() > before; })) << key;
+    }
+    ASSERT_EQ(boxes_.seen.size(), 3u);  // the open and save dialogs, then Send's refusal
+    EXPECT_EQ(boxes_.seen[2].text, "Can not dispatch empty space document!");
+    QApplication::setActiveWindow(window_.get());
+    QTest::keyClick(window_.get(), Qt::Key_R, Qt::AltModifier);  // asks the controller
+    EXPECT_TRUE(testing::WaitUntil([&] { return comm_->output.size() >= 20u; }));
+}
+
 TEST_F(MainWindowTest, AboutOpensFromTheButtonAndTheContextMenuEntry) {
     Open();
     ASSERT_FALSE(window_->actions().isEmpty());
