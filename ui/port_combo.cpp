@@ -8,9 +8,16 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
+QList<SerialDevice> SystemPorts() {
+    QList<SerialDevice> devices;
+    for (const auto& info : QSerialPortInfo::availablePorts())
+        devices.append({info.portName(), info.systemLocation()});
+    return devices;
+}
+
 }  // namespace
 
-PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent) {
+PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent), lister_(SystemPorts) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     connect(lineEdit(), &QLineEdit::editingFinished, this, &PortComboBox::TakeTypedPath);
@@ -37,16 +44,16 @@ void PortComboBox::Refresh() {
     for (const QString& path : explicitPorts_) {
         addItem(path == simulator ? QString::fromLatin1(kSimulatorEntry) : path, path);
     }
-    auto ports = QSerialPortInfo::availablePorts();
+    auto ports = lister_();
     std::sort(ports.begin(), ports.end(),
-              [](const auto& a, const auto& b) { return a.portName() < b.portName(); });
+              [](const auto& a, const auto& b) { return a.name < b.name; });
     // Without a serial device the simulator comes first, so that a new
     // installation can send and receive at once.
     const bool simulatorFirst = ports.isEmpty() && !explicitPorts_.contains(simulator);
     if (simulatorFirst) addItem(QString::fromLatin1(kSimulatorEntry), simulator);
-    for (const auto& info : ports) {
-        if (explicitPorts_.contains(info.systemLocation())) continue;
-        addItem(info.portName(), info.systemLocation());
+    for (const auto& device : ports) {
+        if (explicitPorts_.contains(device.path)) continue;
+        addItem(device.name, device.path);
     }
     if (!simulatorFirst && !explicitPorts_.contains(simulator)) {
         addItem(QString::fromLatin1(kSimulatorEntry), simulator);
@@ -61,6 +68,11 @@ void PortComboBox::Refresh() {
     if (keep != oldIndex || itemData(keep, kPathRole).toString() != current) {
         emit currentIndexChanged(keep);
     }
+}
+
+void PortComboBox::SetDeviceLister(DeviceLister lister) {
+    lister_ = std::move(lister);
+    Refresh();
 }
 
 std::string PortComboBox::DeviceAt(int pos) const {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QComboBox>
+#include <QList>
 #include <QStringList>
+#include <functional>
 #include <string>
 
 namespace taplink {
@@ -13,6 +15,13 @@ namespace taplink {
 // window resolves to the simulator's pseudo-terminal.
 inline constexpr const char* kSimulatorEntry = "Simulator";
 inline constexpr const char* kSimulatorDevice = "simulator";
+
+// A serial device of the machine: the name the list shows, and its path.
+struct SerialDevice {
+    QString name;
+    QString path;
+};
+using DeviceLister = std::function<QList<SerialDevice>()>;
 
 class PortComboBox : public QComboBox {
     Q_OBJECT
@@ -23,6 +32,9 @@ class PortComboBox : public QComboBox {
     void AddExplicitPort(const QString& path);
     // Rebuilds the list from the machine's devices, keeping the selection.
     void Refresh();
+    // Where the devices come from: the system's serial ports unless set
+    // otherwise. Rebuilds the list.
+    void SetDeviceLister(DeviceLister lister);
     // The device path of list position pos, or empty.
     std::string DeviceAt(int pos) const;
 
@@ -32,6 +44,7 @@ class PortComboBox : public QComboBox {
     void TakeTypedPath();
 
     QStringList explicitPorts_;  // typed or given, kept first
+    DeviceLister lister_;
 };
 
 }  // namespace taplink
