@@ -1,6 +1,7 @@
 // The port list: the machine's serial devices by name, refreshed whenever
-// the list drops down (keeping the current choice), plus device paths the
-// operator types or gives on the command line.
+// the list drops down (keeping the current choice, marked "(missing)" when its
+// device has gone), plus device paths the operator types or gives on the
+// command line.
 #pragma once
 
 #include <QComboBox>
@@ -30,7 +31,8 @@ class PortComboBox : public QComboBox {
 
     // Puts a device path first in the list (the --port option).
     void AddExplicitPort(const QString& path);
-    // Rebuilds the list from the machine's devices, keeping the selection.
+    // Rebuilds the list from the machine's devices, keeping the selection
+    // even when its device is no longer there.
     void Refresh();
     // Where the devices come from: the system's serial ports unless set
     // otherwise. Rebuilds the list.
