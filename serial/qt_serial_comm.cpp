@@ -158,8 +158,21 @@ void QtSerialComm::SetSettings(const std::string& settings) {
     // A text the device refuses is not kept: the next opening uses the last
     // one that worked. A device server makes its own settings.
     if (IsOpen() && !tcp_) {
-        ApplySettings(settings);
-        ApplyHandshaking();
+        try {
+            ApplySettings(settings);
+            ApplyHandshaking();
+        } catch (const CommError&) {
+            // The parameters go one at a time: one refused part-way leaves the
+            // earlier ones applied. Put the line back as it was, or close it
+            // rather than leave it in a state nobody chose.
+            try {
+                ApplySettings(settings_);
+                ApplyHandshaking();
+            } catch (const CommError&) {
+                port_.close();
+            }
+            throw;
+        }
     }
     settings_ = settings;
 }

@@ -7,10 +7,19 @@ namespace taplink {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+// Added to the name of a chosen device that is no longer there.
+constexpr const char* kMissingMark = " (missing)";
+
+QList<SerialDevice> SystemPorts() {
+    QList<SerialDevice> devices;
+    for (const auto& info : QSerialPortInfo::availablePorts())
+        devices.append({info.portName(), info.systemLocation()});
+    return devices;
+}
 
 }  // namespace
 
-PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent) {
+PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent), lister_(SystemPorts) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     connect(lineEdit(), &QLineEdit::editingFinished, this, &PortComboBox::TakeTypedPath);
@@ -27,6 +36,7 @@ void PortComboBox::AddExplicitPort(const QString& path) {
 void PortComboBox::Refresh() {
     const int oldIndex = currentIndex();
     const QString current = oldIndex >= 0 ? itemData(oldIndex, kPathRole).toString() : QString();
+    const QString currentName = itemText(oldIndex);
     const bool wasBlocked = blockSignals(true);
     clear();
 #ifdef Q_OS_WIN
@@ -37,16 +47,26 @@ void PortComboBox::Refresh() {
     for (const QString& path : explicitPorts_) {
         addItem(path == simulator ? QString::fromLatin1(kSimulatorEntry) : path, path);
     }
-    auto ports = QSerialPortInfo::availablePorts();
-    std::sort(ports.begin(), ports.end(),
-              [](const auto& a, const auto& b) { return a.portName() < b.portName(); });
+    auto ports = lister_();
     // Without a serial device the simulator comes first, so that a new
     // installation can send and receive at once.
     const bool simulatorFirst = ports.isEmpty() && !explicitPorts_.contains(simulator);
+    // A chosen device that has gone stays chosen, marked, until the operator
+    // picks another: Send and Receive then say that it cannot be opened,
+    // rather than quietly using whatever comes first.
+    const bool gone =
+        !current.isEmpty() && current != simulator && !explicitPorts_.contains(current) &&
+        std::none_of(ports.begin(), ports.end(), [&](const auto& d) { return d.path == current; });
+    if (gone) {
+        const QString mark = QString::fromLatin1(kMissingMark);
+        ports.append({currentName.endsWith(mark) ? currentName : currentName + mark, current});
+    }
+    std::sort(ports.begin(), ports.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
     if (simulatorFirst) addItem(QString::fromLatin1(kSimulatorEntry), simulator);
-    for (const auto& info : ports) {
-        if (explicitPorts_.contains(info.systemLocation())) continue;
-        addItem(info.portName(), info.systemLocation());
+    for (const auto& device : ports) {
+        if (explicitPorts_.contains(device.path)) continue;
+        addItem(device.name, device.path);
     }
     if (!simulatorFirst && !explicitPorts_.contains(simulator)) {
         addItem(QString::fromLatin1(kSimulatorEntry), simulator);
@@ -61,6 +81,11 @@ void PortComboBox::Refresh() {
     if (keep != oldIndex || itemData(keep, kPathRole).toString() != current) {
         emit currentIndexChanged(keep);
     }
+}
+
+void PortComboBox::SetDeviceLister(DeviceLister lister) {
+    lister_ = std::move(lister);
+    Refresh();
 }
 
 std::string PortComboBox::DeviceAt(int pos) const {

@@ -1,10 +1,13 @@
 // The port list: the machine's serial devices by name, refreshed whenever
-// the list drops down (keeping the current choice), plus device paths the
-// operator types or gives on the command line.
+// the list drops down (keeping the current choice, marked "(missing)" when its
+// device has gone), plus device paths the operator types or gives on the
+// command line.
 #pragma once
 
 #include <QComboBox>
+#include <QList>
 #include <QStringList>
+#include <functional>
 #include <string>
 
 namespace taplink {
@@ -14,6 +17,13 @@ namespace taplink {
 inline constexpr const char* kSimulatorEntry = "Simulator";
 inline constexpr const char* kSimulatorDevice = "simulator";
 
+// A serial device of the machine: the name the list shows, and its path.
+struct SerialDevice {
+    QString name;
+    QString path;
+};
+using DeviceLister = std::function<QList<SerialDevice>()>;
+
 class PortComboBox : public QComboBox {
     Q_OBJECT
   public:
@@ -21,8 +31,12 @@ class PortComboBox : public QComboBox {
 
     // Puts a device path first in the list (the --port option).
     void AddExplicitPort(const QString& path);
-    // Rebuilds the list from the machine's devices, keeping the selection.
+    // Rebuilds the list from the machine's devices, keeping the selection
+    // even when its device is no longer there.
     void Refresh();
+    // Where the devices come from: the system's serial ports unless set
+    // otherwise. Rebuilds the list.
+    void SetDeviceLister(DeviceLister lister);
     // The device path of list position pos, or empty.
     std::string DeviceAt(int pos) const;
 
@@ -32,6 +46,7 @@ class PortComboBox : public QComboBox {
     void TakeTypedPath();
 
     QStringList explicitPorts_;  // typed or given, kept first
+    DeviceLister lister_;
 };
 
 }  // namespace taplink

@@ -4,6 +4,7 @@
 #include "qt_serial_comm.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -99,7 +100,13 @@ TEST_F(PtyTest, SettingsTheDeviceRefusesAreErrorsNamingPortAndReason) {
         {"9600,E,8,1", "Failed to set the parity of \"9600,E,8,1" + at},
     };
     for (const auto& [settings, error] : cases) {
+        ASSERT_EQ(SetUpError(*comm_, "19200,N,8,1"), "");
         EXPECT_EQ(SetUpError(*comm_, settings).substr(0, error.size()), error);
+        // The bit rate went through before the refusal; the line keeps the
+        // settings that worked all the same.
+        termios tio{};
+        ASSERT_EQ(::tcgetattr(pty_->MasterFd(), &tio), 0);
+        EXPECT_EQ(::cfgetospeed(&tio), speed_t{B19200}) << settings;
         // The defaults work again on the next set-up.
         EXPECT_EQ(SetUpError(*comm_), "");
         EXPECT_TRUE(comm_->GetPortOpen());

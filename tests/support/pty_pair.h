@@ -19,6 +19,8 @@ class PtyPair {
     PtyPair& operator=(const PtyPair&) = delete;
 
     const std::string& SlavePath() const { return slavePath_; }
+    // The master's descriptor: tcgetattr on it reads the line as the slave has it.
+    int MasterFd() const { return master_; }
     void Write(const Bytes& bytes);
     // Reads what arrives within the time, stopping early once want bytes
     // came. pump runs between polls (to let an event loop write meanwhile).

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +18,7 @@
 
 #include "modal_watcher.h"
 #include "port_combo.h"
+#include "pty_pair.h"
 #include "qt_serial_comm.h"
 #include "scripted_comm.h"
 #include "sim_panel.h"
@@ -240,6 +242,30 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControl) {
     QApplication::setActiveWindow(window_.get());
     QTest::keyClick(window_.get(), Qt::Key_R, Qt::AltModifier);  // asks the controller
     EXPECT_TRUE(testing::WaitUntil([&] { return comm_->output.size() >= 20u; }));
+}
+
+// A device that goes away while chosen stays chosen, marked, through the
+// list dropping down; Send says it cannot open it.
+TEST_F(MainWindowTest, AChosenDeviceThatVanishesStaysChosenAndSendSaysSo) {
+    auto pty = std::make_unique<testing::PtyPair>();
+    const QString path = QString::fromStdString(pty->SlavePath());
+    OpenSerial(QStringLiteral("/dev/taplink-none"));
+    ASSERT_TRUE(testing::WaitUntil([&] { return !boxes_.seen.empty(); }));  // the start's refusal
+    auto* port = Get<PortComboBox>(1013);
+    port->SetDeviceLister([&] {
+        return QFileInfo::exists(path) ? QList<SerialDevice>{{"ttyUSB7", path}}
+                                       : QList<SerialDevice>{};
+    });
+    port->setCurrentIndex(port->findText("ttyUSB7"));
+    pty.reset();  // its path goes with it
+    ASSERT_FALSE(QFileInfo::exists(path));
+    port->showPopup();
+    port->hidePopup();
+    EXPECT_EQ(port->currentText().toStdString(), "ttyUSB7 (missing)");
+    EXPECT_EQ(window_->DeviceForPort(window_->Link().g_nCommPort), path.toStdString());
+    const std::string said = Transfer(1004);
+    EXPECT_EQ(said.rfind("Failed to open port " + path.toStdString() + ".\nError: ", 0), 0u)
+        << said;
 }
 
 TEST_F(MainWindowTest, AboutOpensFromTheButtonAndTheContextMenuEntry) {
