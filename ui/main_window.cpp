@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "about_dialog.h"
+#include "block_numbering.h"
 #include "dialog_units.h"
 #include "messages.h"
 #include "number_edit.h"
@@ -366,8 +367,7 @@ void CCncCommDlg::OnEditorChanged() {
     // that the first Enter after a load numbers from the loaded program.
     globals_.g_strTextCopy = state_.m_strText;
     if (!m_edText->ChangingFromProgram() && state_.m_strText.size() > kEditorTextLimit) {
-        services_->ShowMessage({"请填入不多于" + std::to_string(kEditorTextLimit) + "个的字符。",
-                                std::string(kAppName), MessageIcon::Exclamation});
+        services_->ShowMessage(msg::kTooManyCharacters);
     }
 }
 
