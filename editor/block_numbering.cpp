@@ -1,5 +1,7 @@
 #include "block_numbering.h"
 
+#include "dialog_state.h"
+
 namespace taplink {
 
 namespace msg {
@@ -13,6 +15,8 @@ const Message kFileNumberWrong{"文件号有错误!", kWarning, MessageIcon::Sto
 const Message kNextLineNumberWrong{"下面一行的行号有错误!", std::string(kAppName),
                                    MessageIcon::None};
 const Message kBlockNumberFull{"行号已到N9999，不能再编号!", kWarning, MessageIcon::Stop};
+const Message kTooManyCharacters{"“请填入不多于" + std::to_string(kEditorTextLimit) + "个的字符。”",
+                                 std::string(kAppName), MessageIcon::Exclamation};
 }  // namespace msg
 
 namespace {
@@ -93,22 +97,13 @@ KeyDecision NumberBlock(std::string_view text, std::size_t c) {
 }  // namespace
 
 KeyDecision DecideKey(std::string_view text, std::size_t caret, int model, char32_t key) {
-    switch (key) {
-        case '%':
-        case '-':
-        case '/':
-        case '.':
-        case kKeyBackspace: return {};
-        case kKeyEnter: return model == 0 ? NumberBlock(text, caret) : KeyDecision{};
-        default: break;
-    }
-    if ((key >= '0' && key <= '9') || key == ' ') return {};
-    if (key >= 'a' && key <= 'z') key = key - 'a' + 'A';
-    if (key < 'A' || key > 'Z') return Refuse(msg::kIllegalCharacter);
-    const char letter = static_cast<char>(key);
-    if (kAddressLetters.find(letter) == std::string_view::npos) {
-        return Refuse(msg::kIllegalCharacter);
-    }
+    if (key == kKeyBackspace) return {};
+    if (key == kKeyEnter) return model == 0 ? NumberBlock(text, caret) : KeyDecision{};
+    // Digits, spaces, '%', '-', '/' and '.' go in as they are.
+    const std::optional<char> plain = PlainCharacter(key);
+    if (!plain) return Refuse(msg::kIllegalCharacter);
+    const char letter = *plain;
+    if (letter < 'A' || letter > 'Z') return {};
     const Reader t{text};
     std::string insert;
     if (caret != 0 && t[caret - 1] != ' ' && !(letter == 'N' && t[caret - 1] == '\n')) {
@@ -116,6 +111,23 @@ KeyDecision DecideKey(std::string_view text, std::size_t caret, int model, char3
     }
     insert.push_back(letter);
     return Insert(std::move(insert));
+}
+
+std::optional<char> PlainCharacter(char32_t key) {
+    switch (key) {
+        case '%':
+        case '-':
+        case '/':
+        case '.':
+        case ' ': return static_cast<char>(key);
+        default: break;
+    }
+    if (key >= '0' && key <= '9') return static_cast<char>(key);
+    if (key >= 'a' && key <= 'z') key = key - 'a' + 'A';
+    if (key < 'A' || key > 'Z') return std::nullopt;
+    const char letter = static_cast<char>(key);
+    if (kAddressLetters.find(letter) == std::string_view::npos) return std::nullopt;
+    return letter;
 }
 
 }  // namespace taplink

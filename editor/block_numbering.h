@@ -34,6 +34,11 @@ struct KeyDecision {
 // "R40/R60", which numbers blocks). key: the typed character.
 KeyDecision DecideKey(std::string_view text, std::size_t caret, int model, char32_t key);
 
+// The character a key stands for wherever it is typed: letters upper case,
+// nothing for a character the editor refuses. Backspace and Enter are keys
+// with effects of their own, not characters, and give nothing.
+std::optional<char> PlainCharacter(char32_t key);
+
 // The refusal messages.
 namespace msg {
 extern const Message kIllegalCharacter;
@@ -41,6 +46,8 @@ extern const Message kLineNumberWrong;
 extern const Message kFileNumberWrong;
 extern const Message kNextLineNumberWrong;
 extern const Message kBlockNumberFull;
+// More than the editor text holds (kEditorTextLimit bytes, CR LF counting two).
+extern const Message kTooManyCharacters;
 }  // namespace msg
 
 }  // namespace taplink

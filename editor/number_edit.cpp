@@ -1,13 +1,21 @@
 #include "number_edit.h"
 
-#include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextBlock>
 
 #include "block_numbering.h"
+#include "dialog_state.h"
 #include "text_codec.h"
 
 namespace taplink {
+namespace {
+
+constexpr char32_t kLineSeparator = 0x2028;
+constexpr char32_t kParagraphSeparator = 0x2029;
+
+}  // namespace
 
 CNumberEdit::CNumberEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -27,11 +35,6 @@ void CNumberEdit::SetTextFromProgram(const QString& text) {
     fromProgram_ = false;
 }
 
-int CNumberEdit::LengthInText() const {
-    // Characters, with each line break counted as CR LF.
-    return document()->characterCount() - 1 + document()->blockCount() - 1;
-}
-
 void CNumberEdit::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers shortcuts =
         Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
@@ -41,49 +44,115 @@ void CNumberEdit::keyPressEvent(QKeyEvent* event) {
     // editor's own; Escape is no character to insert.
     if ((text.isEmpty() && !enter) || (event->modifiers() & shortcuts) ||
         event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab ||
-        event->key() == Qt::Key_Escape || event->key() == Qt::Key_Delete) {
+        event->key() == Qt::Key_Escape || event->key() == Qt::Key_Delete ||
+        event->key() == Qt::Key_Backspace) {
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    if (enter) {
-        TypeCharacter(event, kKeyEnter);
-        return;
-    }
-    for (const char32_t key : text.toUcs4()) {
-        if (!TypeCharacter(event, key)) return;
-    }
-}
-
-bool CNumberEdit::TypeCharacter(QKeyEvent* event, char32_t key) {
-    static const std::string kNone;
-    const std::string& copy = hooks_.textCopy ? hooks_.textCopy() : kNone;
-    const int model = hooks_.model ? hooks_.model() : 0;
-    const KeyDecision d = DecideKey(copy, CaretInText(), model, key);
-    if (d.kind == KeyDecision::Refuse) {
-        if (hooks_.show) hooks_.show(d.message);
-        return false;
-    }
-    if (key == kKeyBackspace) {
-        QPlainTextEdit::keyPressEvent(event);
-        return true;
-    }
-    const QString insert =
-        d.kind == KeyDecision::Insert
-            ? BytesToEditorText(d.text)
-            : (key == kKeyEnter ? QStringLiteral("\n") : QString::fromUcs4(&key, 1));
-    const int grows = static_cast<int>(insert.size() + insert.count(QChar('\n'))) -
-                      static_cast<int>(textCursor().selectedText().size());
-    if (LengthInText() + grows > kTypingLimit) {
-        QApplication::beep();
-        return false;
-    }
+    const auto insert = Typed(enter ? std::u32string(1, kKeyEnter) : text.toStdU32String());
+    if (!insert) return;
     // In one piece: one change, after which the window's copy of the text
     // holds all of it.
     QTextCursor cursor = textCursor();
-    cursor.insertText(insert);
+    cursor.insertText(BytesToEditorText(*insert));
     setTextCursor(cursor);
     ensureCursorVisible();
-    return true;
+}
+
+void CNumberEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (event->commitString().isEmpty()) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    // The composition goes on showing as the input method has it; what it
+    // commits is typed, all of it or none.
+    QInputMethodEvent typed(event->preeditString(), event->attributes());
+    if (const auto insert = Typed(event->commitString().toStdU32String())) {
+        typed.setCommitString(BytesToEditorText(*insert), event->replacementStart(),
+                              event->replacementLength());
+    }
+    QPlainTextEdit::inputMethodEvent(&typed);
+    event->setAccepted(typed.isAccepted());
+}
+
+bool CNumberEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasText();
+}
+
+void CNumberEdit::insertFromMimeData(const QMimeData* source) {
+    if (!source->hasText()) return;
+    // A paste is not typing: no spaces are added and no block is numbered.
+    // Line ends of every kind become the editor's line breaks.
+    const std::u32string text = source->text().toStdU32String();
+    QString clean;
+    bool refused = false;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char32_t c = text[k];
+        if (c == '\r' || c == '\n' || c == kLineSeparator || c == kParagraphSeparator) {
+            if (c == '\r' && k + 1 < text.size() && text[k + 1] == '\n') ++k;
+            clean += QChar('\n');
+        } else if (const std::optional<char> plain = PlainCharacter(c)) {
+            clean += QChar(*plain);
+        } else {
+            refused = true;
+        }
+    }
+    if (!Fits(EditorTextToBytes(clean).size())) return;
+    if (!clean.isEmpty()) {
+        QMimeData plain;
+        plain.setText(clean);
+        QPlainTextEdit::insertFromMimeData(&plain);
+    }
+    if (refused) Show(msg::kIllegalCharacter);
+}
+
+std::optional<std::string> CNumberEdit::Typed(const std::u32string& keys) {
+    static const std::string kNone;
+    std::string text = hooks_.textCopy ? hooks_.textCopy() : kNone;
+    const int model = hooks_.model ? hooks_.model() : 0;
+    std::size_t caret = CaretInText();
+    std::string insert;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const char32_t key = keys[k];
+        // Backspace among other characters is no editing key.
+        const KeyDecision d = key == kKeyBackspace
+                                  ? KeyDecision{KeyDecision::Refuse, {}, msg::kIllegalCharacter}
+                                  : DecideKey(text, caret, model, key);
+        if (d.kind == KeyDecision::Refuse) {
+            Show(d.message);
+            return std::nullopt;
+        }
+        const std::string piece = d.kind == KeyDecision::Insert ? d.text
+                                  : key == kKeyEnter            ? std::string("\r\n")
+                                                     : std::string(1, static_cast<char>(key));
+        if (k == 0 && keys.size() > 1) {
+            // The first character replaces the selection; the keys after it
+            // see the text as it is then, as the window's copy would be.
+            const QString raw = document()->toRawText();
+            const QTextCursor c = textCursor();
+            text = EditorTextToBytes(raw.left(c.selectionStart()));
+            caret = text.size();
+            text += EditorTextToBytes(raw.mid(c.selectionEnd()));
+        }
+        text.insert(caret, piece);
+        caret += piece.size();
+        insert += piece;
+    }
+    if (!Fits(insert.size())) return std::nullopt;
+    return insert;
+}
+
+bool CNumberEdit::Fits(std::size_t insertBytes) {
+    // Counted as the program keeps the text: bytes, CR LF counting two.
+    const std::size_t length = EditorBytes(*this).size();
+    const std::size_t selected = EditorTextToBytes(textCursor().selectedText()).size();
+    if (insertBytes <= selected || length - selected + insertBytes <= kEditorTextLimit) return true;
+    Show(msg::kTooManyCharacters);
+    return false;
+}
+
+void CNumberEdit::Show(const Message& message) const {
+    if (hooks_.show) hooks_.show(message);
 }
 
 }  // namespace taplink

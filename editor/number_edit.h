@@ -1,11 +1,15 @@
 // The program editor: lets only the characters of a part program in, puts a
 // space before each address word, upper-cases letters and, with "R40/R60"
-// chosen, numbers blocks as the operator presses Enter. Paste is not
-// filtered.
+// chosen, numbers blocks as the operator presses Enter. Text committed by an
+// input method is typed key by key, and taken whole or not at all. A paste or
+// a drop is not typing: it keeps its lines as they are, upper-cased, with CR
+// LF line ends and without the characters the editor refuses. Nothing the
+// operator puts in takes the text past kEditorTextLimit bytes.
 #pragma once
 
 #include <QPlainTextEdit>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "messages.h"
@@ -22,9 +26,6 @@ class CNumberEdit : public QPlainTextEdit {
         std::function<void(const Message&)> show;
     };
 
-    // The most characters the operator can type in (line breaks count two).
-    static constexpr int kTypingLimit = 99999;
-
     explicit CNumberEdit(QWidget* parent = nullptr);
     void SetHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
@@ -39,10 +40,18 @@ class CNumberEdit : public QPlainTextEdit {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
   private:
-    bool TypeCharacter(QKeyEvent* event, char32_t key);
-    int LengthInText() const;
+    // What typing `keys` at the caret puts in place of the selection, as
+    // bytes; nothing, after saying why, when any key is refused or the text
+    // would grow past the limit.
+    std::optional<std::string> Typed(const std::u32string& keys);
+    // Whether insertBytes bytes may replace the selection; says so when not.
+    bool Fits(std::size_t insertBytes);
+    void Show(const Message& message) const;
 
     Hooks hooks_;
     bool fromProgram_ = false;

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "about_dialog.h"
+#include "block_numbering.h"
 #include "dialog_units.h"
 #include "messages.h"
 #include "number_edit.h"
@@ -370,8 +371,7 @@ void CCncCommDlg::OnEditorChanged() {
 
 bool CCncCommDlg::RefuseOverLimit() {
     if (state_.m_strText.size() <= kEditorTextLimit) return false;
-    services_->ShowMessage({"“请填入不多于" + std::to_string(kEditorTextLimit) + "个的字符。”",
-                            std::string(kAppName), MessageIcon::Exclamation});
+    services_->ShowMessage(msg::kTooManyCharacters);
     return true;
 }
 

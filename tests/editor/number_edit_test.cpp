@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QTest>
 #include <random>
 
@@ -63,17 +67,70 @@ TEST_F(NumberEditTest, TextFromTheProgramIsNotTheOperatorsChange) {
     EXPECT_EQ(shown_, std::vector<std::string>{"文件号有错误!"});
 }
 
-TEST_F(NumberEditTest, OtherModelsBreakLinesPlainlyAndPasteIsNotFiltered) {
+TEST_F(NumberEditTest, OtherModelsBreakLinesPlainlyAndProgramInsertsAreNotFiltered) {
     model_ = 1;
     QTest::keyClicks(&edit_, "%123");
     QTest::keyClick(&edit_, Qt::Key_Return);
     QTest::keyClicks(&edit_, "n10");
     EXPECT_EQ(Text(), "%123\r\nN10");
-    edit_.insertPlainText(QStringLiteral("\nH+;q中"));  // as a paste would
+    edit_.insertPlainText(QStringLiteral("\nH+;q中"));  // the program's own insert
     EXPECT_EQ(Text(), "%123\r\nN10\r\nH+;q\xD6\xD0");
     QTest::keyClick(&edit_, Qt::Key_Backspace);
     EXPECT_EQ(Text(), "%123\r\nN10\r\nH+;q");
     EXPECT_TRUE(shown_.empty());
+}
+
+// However text arrives it meets the character rules and the limit of 99999
+// bytes; a paste or a drop keeps its lines as they are, upper-cased.
+TEST_F(NumberEditTest, TextArrivingOtherwiseThanByKeysFollowsTheTypingRules) {
+    enum How { Commit, Paste, Drop, Keys };
+    struct Row {
+        How how;
+        std::string before;  // the editor's text, the caret at its end
+        const char* input;
+        std::string after;
+        std::vector<std::string> shown;
+    };
+    const std::string illegal = "您输入的是非法字符!", full = "“请填入不多于99999个的字符。”";
+    // 99998 bytes, a two-byte character among them: 99997 characters.
+    const std::string head = "%12\r\nN0000 (\xD6\xD0)\r\n";
+    const std::string nearlyFull = head + std::string(99998 - head.size(), '1');
+    const Row rows[] = {
+        {Commit, "%12\r\nN0000", "g00x10", "%12\r\nN0000 G00 X10", {}},
+        {Commit, "%12\r\nN0000", "x1中", "%12\r\nN0000", {illegal}},
+        {Paste, "", "%12\nn0000 g00\r\nn0010 m30\r", "%12\r\nN0000 G00\r\nN0010 M30\r\n", {}},
+        {Paste, "N0010", " g01;x5\t中h", "N0010 G01X5", {illegal}},
+        {Drop, "N0010", " m30\n", "N0010 M30\r\n", {}},
+        {Keys, nearlyFull + "1", "2", nearlyFull + "1", {full}},
+        {Paste, nearlyFull.substr(5), "G01 X10", nearlyFull.substr(5), {full}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
+        edit_.SetTextFromProgram(BytesToEditorText(row.before));
+        edit_.moveCursor(QTextCursor::End);
+        shown_.clear();
+        const QString input = QString::fromUtf8(row.input);
+        if (row.how == Commit) {
+            QInputMethodEvent commit;
+            commit.setCommitString(input);
+            QCoreApplication::sendEvent(&edit_, &commit);
+        } else if (row.how == Paste) {
+            QGuiApplication::clipboard()->setText(input);
+            edit_.paste();
+        } else if (row.how == Drop) {
+            QMimeData data;
+            data.setText(input);
+            const QPoint end(edit_.viewport()->width() - 4, edit_.viewport()->height() - 4);
+            QDragEnterEvent enter(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(edit_.viewport(), &enter);
+            QDropEvent drop(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(edit_.viewport(), &drop);
+        } else {
+            QTest::keyClicks(&edit_, input);
+        }
+        EXPECT_TRUE(Text() == row.after) << Text().substr(0, 40);
+        EXPECT_EQ(shown_, row.shown);
+    }
 }
 
 TEST(TextCodec, ShowsGbkReadablyAndKeepsEveryByte) {
