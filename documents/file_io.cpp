@@ -179,8 +179,12 @@ std::optional<std::string> WriteFileBytes(const std::string& path, const std::st
         // Owner first: a change of owner clears the set-id bits that the
         // mode then restores. Only root may give a file away; others save
         // it as their own, as an editor would.
-        if (::fchown(fd, t.st.st_uid, t.st.st_gid) != 0 && errno != EPERM) return fail(true);
-        if (::fchmod(fd, t.st.st_mode & 07777) != 0) return fail(true);
+        mode_t mode = t.st.st_mode & 07777;
+        if (::fchown(fd, t.st.st_uid, t.st.st_gid) != 0) {
+            if (errno != EPERM) return fail(true);
+            mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);  // not onto the saver's own file
+        }
+        if (::fchmod(fd, mode) != 0) return fail(true);
     }
     if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) return fail(true);
     if (::close(fd) != 0) return fail(false);
@@ -195,10 +199,6 @@ std::optional<std::string> WriteFileBytes(const std::string& path, const std::st
         ::close(dfd);
     }
     return std::nullopt;
-}
-
-std::optional<std::string> WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    return WriteFileBytes(path, bytes);
 }
 
 }  // namespace taplink

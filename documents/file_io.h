@@ -39,7 +39,4 @@ FileRead ReadFileBytes(const std::string& path);
 // - Other names (hard links) of the file keep the old contents.
 std::optional<std::string> WriteFileBytes(const std::string& path, const std::string& bytes);
 
-// The same as WriteFileBytes, which is already careful; kept for its callers.
-std::optional<std::string> WriteFileAtomically(const std::string& path, const std::string& bytes);
-
 }  // namespace taplink

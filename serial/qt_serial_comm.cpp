@@ -81,8 +81,16 @@ void QtSerialComm::SetHandshaking(long value) {
     if (value < 0 || value > 3) {
         throw CommError("Invalid handshaking value " + std::to_string(value) + ".");
     }
+    // As with the settings text, a value the device refuses is not kept.
+    const long before = handshaking_;
     handshaking_ = value;
-    if (IsOpen() && !tcp_) ApplyHandshaking();
+    if (!IsOpen() || tcp_) return;
+    try {
+        ApplyHandshaking();
+    } catch (const CommError&) {
+        handshaking_ = before;
+        throw;
+    }
 }
 
 void QtSerialComm::SetInBufferSize(short size) {
@@ -138,8 +146,7 @@ void QtSerialComm::SetPortOpen(bool open) {
     if (!port_.open(QIODevice::ReadWrite)) Fail("open", port_.errorString());
     failureReported_ = false;
     try {
-        ApplySettings(settings_);
-        ApplyHandshaking();
+        ApplyLine(settings_);
     } catch (const CommError&) {
         port_.close();
         throw;
@@ -159,15 +166,13 @@ void QtSerialComm::SetSettings(const std::string& settings) {
     // one that worked. A device server makes its own settings.
     if (IsOpen() && !tcp_) {
         try {
-            ApplySettings(settings);
-            ApplyHandshaking();
+            ApplyLine(settings);
         } catch (const CommError&) {
             // The parameters go one at a time: one refused part-way leaves the
             // earlier ones applied. Put the line back as it was, or close it
             // rather than leave it in a state nobody chose.
             try {
-                ApplySettings(settings_);
-                ApplyHandshaking();
+                ApplyLine(settings_);
             } catch (const CommError&) {
                 port_.close();
             }
@@ -175,6 +180,11 @@ void QtSerialComm::SetSettings(const std::string& settings) {
         }
     }
     settings_ = settings;
+}
+
+void QtSerialComm::ApplyLine(const std::string& settings) {
+    ApplySettings(settings);
+    ApplyHandshaking();
 }
 
 void QtSerialComm::ApplySettings(const std::string& settings) {

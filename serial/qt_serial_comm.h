@@ -54,6 +54,8 @@ class QtSerialComm : public QObject, public CMSComm {
     void OpenNetworkPort();
     QIODevice& Device() { return tcp_ ? static_cast<QIODevice&>(socket_) : port_; }
     bool IsOpen() const;
+    // The settings text and then the handshaking, as the set-up makes them.
+    void ApplyLine(const std::string& settings);
     void ApplySettings(const std::string& settings);
     void ApplyHandshaking();
     [[noreturn]] void Fail(const std::string& operation, const QString& reason);

@@ -229,6 +229,9 @@ class Server {
     void Drop(const char* why) {
         ::close(fd_);
         fd_ = -1;
+        // What the client left unread was for it, not for the next one.
+        pending_.clear();
+        sent_ = 0;
         if (trace_) trace_->Note(why);
     }
 
