@@ -48,8 +48,8 @@ int main(int argc, char* argv[]) {
     parser.addVersionOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"),
-        QStringLiteral("Put DEVICE (such as /dev/ttyUSB0, a pseudo-terminal, tcp://HOST:PORT for "
-                       "a serial device server, or simulator) first in the port list and open "
+        QStringLiteral("Put DEVICE (such as /dev/ttyUSB0, a pseudo-terminal, tcp://HOST:PORT or "
+                       "rfc2217://HOST:PORT for a serial device server, or simulator) first in the port list and open "
                        "it."),
         QStringLiteral("DEVICE"));
     const QCommandLineOption modelOption(QStringLiteral("model"),

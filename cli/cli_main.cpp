@@ -158,6 +158,10 @@ int RunTransfer(const TransferOptions& o) {
         h.EndAfterFailure();
         end(kPortFailure);
     });
+    comm->SetOnNotice([&](const std::string& what) {
+        win.FinishProgressLine();
+        std::cerr << "taplink-cli: " << what << "\n";
+    });
 
     guarded([&] { o.send ? h.OnSend() : h.OnReceive(); });
     if (!ended && h.Busy()) loop.exec();
@@ -180,8 +184,9 @@ int RunTransfer(const TransferOptions& o) {
 void AddLineOptions(QCommandLineParser& p) {
     p.addOption({"model", "r40 (R40/R60), r80 or memory.", "MODEL", "r40"});
     p.addOption({"port",
-                 "A serial device (/dev/ttyUSB0), a pseudo-terminal, or tcp://HOST:PORT "
-                 "for a serial device server.",
+                 "A serial device (/dev/ttyUSB0), a pseudo-terminal, or a serial device "
+                 "server: tcp://HOST:PORT (raw TCP, settings made on the server) or "
+                 "rfc2217://HOST:PORT (settings sent to the server).",
                  "DEVICE"});
     p.addOption({"settings", "Bit rate, parity, data bits, stop bits.", "TEXT", "9600,N,8,1"});
     p.addOption({"handshake", "none, xonxoff, rtscts or both.", "KIND", "none"});

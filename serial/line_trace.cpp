@@ -98,10 +98,19 @@ Bytes TracedBytes(const std::string& traceText, char direction) {
 
 TracingComm::TracingComm(CMSComm& inner, std::shared_ptr<LineTrace> trace)
     : inner_(inner), trace_(std::move(trace)) {
-    inner_.SetOnComm([this] { FireOnComm(); });
+    inner_.SetOnComm([this] {
+        if (const short event = inner_.GetCommEvent(); event != kComEvReceive) {
+            trace_->Note("line event " + std::to_string(event));
+        }
+        FireOnComm();
+    });
     inner_.SetOnFailure([this](const std::string& what) {
         trace_->Note("line failure: " + what);
         FireFailure(what);
+    });
+    inner_.SetOnNotice([this](const std::string& what) {
+        trace_->Note(what);
+        FireNotice(what);
     });
 }
 

@@ -23,6 +23,12 @@ class CommError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The one form of a refused access: what was tried, on which port, and why.
+[[noreturn]] inline void ThrowPortError(const std::string& operation, const std::string& port,
+                                        const std::string& reason) {
+    throw CommError("Failed to " + operation + " port " + port + ".\nError: " + reason);
+}
+
 // A port given as tcp://HOST:PORT is a serial device server (raw TCP, or
 // ser2net): the line settings are made on the server, not by this program.
 inline bool IsNetworkPort(const std::string& device) {
@@ -31,6 +37,29 @@ inline bool IsNetworkPort(const std::string& device) {
 inline constexpr const char* kNetworkPortNote =
     "Bit rate, parity, data bits, stop bits and handshaking are set on the serial device server "
     "for a tcp:// port; the values chosen here are not sent to it.";
+
+// A port given as rfc2217://HOST:PORT is a device server that takes the line
+// settings through the Telnet COM port option, as a local port takes them.
+inline bool IsRfc2217Port(const std::string& device) {
+    return device.rfind("rfc2217://", 0) == 0;
+}
+// What the operator is told when such a server declines the option.
+inline std::string DeclinedSettingsNote(const std::string& device) {
+    return "The device server at " + device +
+           " declined the Telnet COM port option (RFC 2217): bit rate, parity, data bits, stop "
+           "bits and handshaking are set on the server; the values chosen here are not sent to "
+           "it.";
+}
+
+// CommEvent values besides data, for line and modem changes a port reports.
+constexpr short kComEvCts = 3;
+constexpr short kComEvDsr = 4;
+constexpr short kComEvCd = 5;
+constexpr short kComEvRing = 6;
+constexpr short kComEventBreak = 1001;
+constexpr short kComEventFrame = 1004;
+constexpr short kComEventOverrun = 1006;
+constexpr short kComEventRxParity = 1009;
 
 // CommEvent values the program looks at.
 constexpr short kComEvReceive = 2;
@@ -72,6 +101,12 @@ class CMSComm {
     void SetOnFailure(std::function<void(const std::string&)> handler) {
         onFailure_ = std::move(handler);
     }
+    // Something about the port the operator should know but that is no
+    // failure (a device server that keeps its own settings, say). Delivered
+    // once per opening, never from inside a property access.
+    void SetOnNotice(std::function<void(const std::string&)> handler) {
+        onNotice_ = std::move(handler);
+    }
 
   protected:
     void FireOnComm() {
@@ -80,10 +115,14 @@ class CMSComm {
     void FireFailure(const std::string& what) {
         if (onFailure_) onFailure_(what);
     }
+    void FireNotice(const std::string& what) {
+        if (onNotice_) onNotice_(what);
+    }
 
   private:
     std::function<void()> onComm_;
     std::function<void(const std::string&)> onFailure_;
+    std::function<void(const std::string&)> onNotice_;
 };
 
 }  // namespace taplink

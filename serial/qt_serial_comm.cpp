@@ -1,7 +1,6 @@
 #include "qt_serial_comm.h"
 
 #include <QMetaObject>
-#include <QUrl>
 
 #ifdef Q_OS_UNIX
 #include <termios.h>
@@ -38,35 +37,38 @@ QtSerialComm::QtSerialComm(PortResolver resolver, QObject* parent)
     : QObject(parent), resolver_(std::move(resolver)) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialComm::OnReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialComm::OnErrorOccurred);
-    connect(&socket_, &QTcpSocket::readyRead, this, &QtSerialComm::OnReadyRead);
-    connect(&socket_, &QTcpSocket::disconnected, this, &QtSerialComm::OnSocketLost);
-    connect(&socket_, &QTcpSocket::errorOccurred, this, &QtSerialComm::OnSocketLost);
+    net_.onData = [this] { OnReadyRead(); };
+    net_.onEvent = [this](short event) { OnLineEvent(event); };
+    net_.onLost = [this](const std::string& what) { FireFailure(what); };
+    net_.onNotice = [this](const std::string& what) { FireNotice(what); };
 }
 
 QtSerialComm::~QtSerialComm() {
     // Silence the error handlers: closing during destruction is not a failure.
     port_.disconnect(this);
-    socket_.disconnect(this);
+    net_.onLost = nullptr;
     Flush();
 }
 
 void QtSerialComm::Flush() {
     // Written bytes still queued here go to the device before it closes:
     // nothing already handed over is lost.
-    QIODevice& device = Device();
-    while (IsOpen() && device.bytesToWrite() > 0) {
-        if (!device.waitForBytesWritten(kFlushTimeoutMs)) break;
+    if (network_) {
+        net_.Flush(kFlushTimeoutMs);
+        return;
+    }
+    while (port_.isOpen() && port_.bytesToWrite() > 0) {
+        if (!port_.waitForBytesWritten(kFlushTimeoutMs)) break;
     }
 }
 
 bool QtSerialComm::IsOpen() const {
-    return tcp_ ? socket_.state() == QAbstractSocket::ConnectedState : port_.isOpen();
+    return network_ ? net_.IsOpen() : port_.isOpen();
 }
 
 void QtSerialComm::Fail(const std::string& operation, const QString& reason) {
-    const std::string port = device_.empty() ? "COM" + std::to_string(commPort_) : device_;
-    throw CommError("Failed to " + operation + " port " + port +
-                    ".\nError: " + reason.toStdString());
+    ThrowPortError(operation, device_.empty() ? "COM" + std::to_string(commPort_) : device_,
+                   reason.toStdString());
 }
 
 void QtSerialComm::SetCommPort(short port) {
@@ -84,7 +86,7 @@ void QtSerialComm::SetHandshaking(long value) {
     // As with the settings text, a value the device refuses is not kept.
     const long before = handshaking_;
     handshaking_ = value;
-    if (!IsOpen() || tcp_) return;
+    if (!IsOpen()) return;
     try {
         ApplyHandshaking();
     } catch (const CommError&) {
@@ -100,10 +102,13 @@ void QtSerialComm::SetInBufferSize(short size) {
 
 void QtSerialComm::SetInBufferCount(short count) {
     if (!IsOpen()) Fail("empty the input buffer of", "the port is not open");
-    if (count == 0) {
-        if (!tcp_) port_.clear(QSerialPort::Input);
-        Device().readAll();
+    if (count != 0) return;
+    if (network_) {
+        net_.DropInput();
+        return;
     }
+    port_.clear(QSerialPort::Input);
+    port_.readAll();
 }
 
 void QtSerialComm::SetInputLen(short len) {
@@ -123,10 +128,7 @@ void QtSerialComm::SetPortOpen(bool open) {
     if (!open) {
         Flush();
         if (port_.isOpen()) port_.close();
-        if (socket_.state() != QAbstractSocket::UnconnectedState) {
-            failureReported_ = true;  // our own closing is no lost connection
-            socket_.abort();
-        }
+        if (network_) net_.Close(kFlushTimeoutMs);
         return;
     }
     if (IsOpen()) Fail("open", "the port is already open");
@@ -136,9 +138,15 @@ void QtSerialComm::SetPortOpen(bool open) {
                         ".\nError: no serial device is present at that position of the port "
                         "list");
     }
-    tcp_ = IsNetworkPort(device_);
-    if (tcp_) {
-        OpenNetworkPort();
+    network_ = IsNetworkPort(device_) || IsRfc2217Port(device_);
+    if (network_) {
+        net_.Open(device_);
+        try {
+            ApplyLine(settings_);
+        } catch (const CommError&) {
+            net_.Close(0);
+            throw;
+        }
         return;
     }
     port_.setPortName(QString::fromStdString(device_));
@@ -163,8 +171,8 @@ void QtSerialComm::SetSettings(const std::string& settings) {
         throw CommError("Invalid settings \"" + settings + "\": " + why + ".");
     }
     // A text the device refuses is not kept: the next opening uses the last
-    // one that worked. A device server makes its own settings.
-    if (IsOpen() && !tcp_) {
+    // one that worked.
+    if (IsOpen()) {
         try {
             ApplyLine(settings);
         } catch (const CommError&) {
@@ -174,7 +182,11 @@ void QtSerialComm::SetSettings(const std::string& settings) {
             try {
                 ApplyLine(settings_);
             } catch (const CommError&) {
-                port_.close();
+                if (network_) {
+                    net_.Close(0);
+                } else {
+                    port_.close();
+                }
             }
             throw;
         }
@@ -188,6 +200,10 @@ void QtSerialComm::ApplyLine(const std::string& settings) {
 }
 
 void QtSerialComm::ApplySettings(const std::string& settings) {
+    if (network_) {
+        net_.ApplySettings(settings);
+        return;
+    }
     const auto p = ParseSettingsText(settings);
     if (!p) return;  // callers parse first
     const auto refused = [&](const char* what) {
@@ -206,6 +222,10 @@ void QtSerialComm::ApplySettings(const std::string& settings) {
 }
 
 void QtSerialComm::ApplyHandshaking() {
+    if (network_) {
+        net_.ApplyHandshaking(handshaking_);
+        return;
+    }
     const auto flow = handshaking_ == 1   ? QSerialPort::SoftwareControl
                       : handshaking_ >= 2 ? QSerialPort::HardwareControl
                                           : QSerialPort::NoFlowControl;
@@ -228,21 +248,22 @@ void QtSerialComm::ApplyHandshaking() {
 
 void QtSerialComm::SetOutput(const Bytes& bytes) {
     if (!IsOpen()) Fail("write to", "the port is not open");
+    if (network_) {
+        net_.Write(bytes);
+        return;
+    }
     const auto size = static_cast<qint64>(bytes.size());
-    const qint64 written = Device().write(reinterpret_cast<const char*>(bytes.data()), size);
-    if (written != size) Fail("write all data to", Device().errorString());
+    const qint64 written = port_.write(reinterpret_cast<const char*>(bytes.data()), size);
+    if (written != size) Fail("write all data to", port_.errorString());
     // Hand the bytes to the system now rather than at the next turn of the
     // event loop: a paced byte's time on the line is the time it was written.
-    if (tcp_) {
-        socket_.flush();
-    } else {
-        port_.flush();
-    }
+    port_.flush();
 }
 
 Bytes QtSerialComm::GetInput() {
     if (!IsOpen()) Fail("read from", "the port is not open");
-    const QByteArray data = inputLen_ > 0 ? Device().read(inputLen_) : Device().readAll();
+    if (network_) return net_.Read(static_cast<std::size_t>(inputLen_));
+    const QByteArray data = inputLen_ > 0 ? port_.read(inputLen_) : port_.readAll();
     return Bytes(data.begin(), data.end());
 }
 
@@ -259,6 +280,12 @@ void QtSerialComm::SetInputMode(long mode) {
 void QtSerialComm::OnReadyRead() {
     if (rThreshold_ <= 0) return;
     commEvent_ = kComEvReceive;
+    FireOnComm();
+}
+
+void QtSerialComm::OnLineEvent(short event) {
+    if (rThreshold_ <= 0) return;
+    commEvent_ = event;
     FireOnComm();
 }
 
@@ -280,34 +307,6 @@ void QtSerialComm::ReportLost(const QString& reason) {
         "Lost the connection to port " + device_ + ".\nError: " + reason.toStdString();
     QMetaObject::invokeMethod(
         this, [this, what] { FireFailure(what); }, Qt::QueuedConnection);
-}
-
-void QtSerialComm::OnSocketLost() {
-    // A dropped connection is a port failure like an unplugged adapter.
-    if (!tcp_ || failureReported_) return;
-    const QString reason = socket_.error() == QAbstractSocket::RemoteHostClosedError ||
-                                   socket_.error() == QAbstractSocket::UnknownSocketError
-                               ? QStringLiteral("the device server closed the connection")
-                               : socket_.errorString();
-    ReportLost(reason);
-    socket_.abort();
-}
-
-void QtSerialComm::OpenNetworkPort() {
-    const QUrl url(QString::fromStdString(device_));
-    if (!url.isValid() || url.host().isEmpty() || url.port() <= 0) {
-        Fail("open", QStringLiteral("a device server is given as tcp://HOST:PORT"));
-    }
-    failureReported_ = true;  // until connected, errors are the opening's own
-    socket_.abort();
-    socket_.connectToHost(url.host(), static_cast<quint16>(url.port()));
-    if (!socket_.waitForConnected(kConnectTimeoutMs)) {
-        const QString why = socket_.errorString();
-        socket_.abort();
-        Fail("open", why);
-    }
-    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    failureReported_ = false;
 }
 
 }  // namespace taplink

@@ -3,19 +3,17 @@
 
 #include <QObject>
 #include <QSerialPort>
-#include <QTcpSocket>
 #include <functional>
 #include <string>
 
 #include "ms_comm.h"
+#include "network_port.h"
 
 namespace taplink {
 
 class QtSerialComm : public QObject, public CMSComm {
     Q_OBJECT
   public:
-    // How long opening a tcp:// port waits for the device server.
-    static constexpr int kConnectTimeoutMs = 3000;
     // How long closing waits for queued bytes to leave.
     static constexpr int kFlushTimeoutMs = 2000;
 
@@ -48,11 +46,9 @@ class QtSerialComm : public QObject, public CMSComm {
 
   private:
     void OnReadyRead();
+    void OnLineEvent(short event);
     void OnErrorOccurred(QSerialPort::SerialPortError error);
-    void OnSocketLost();
     void ReportLost(const QString& reason);
-    void OpenNetworkPort();
-    QIODevice& Device() { return tcp_ ? static_cast<QIODevice&>(socket_) : port_; }
     bool IsOpen() const;
     // The settings text and then the handshaking, as the set-up makes them.
     void ApplyLine(const std::string& settings);
@@ -62,8 +58,8 @@ class QtSerialComm : public QObject, public CMSComm {
 
     PortResolver resolver_;
     QSerialPort port_;
-    QTcpSocket socket_;
-    bool tcp_ = false;  // the open port is a serial device server
+    NetworkPort net_;
+    bool network_ = false;  // the port is a serial device server
     std::string device_;
     short commPort_ = 1;
     long handshaking_ = 0;

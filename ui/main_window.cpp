@@ -103,12 +103,14 @@ CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& opti
     ConnectHandlers();
     comm_->SetOnComm([this] { Guarded([&] { OnCommEvent(); }); });
     comm_->SetOnFailure([this](const std::string& what) { OnLineFailure(what); });
+    comm_->SetOnNotice([this](const std::string& what) { OnPortNotice(what); });
 }
 
 CCncCommDlg::~CCncCommDlg() {
     // The port goes with the window; its events must not reach a half-destroyed one.
     comm_->SetOnComm({});
     comm_->SetOnFailure({});
+    comm_->SetOnNotice({});
 }
 
 void CCncCommDlg::BuildControls() {
@@ -421,6 +423,14 @@ void CCncCommDlg::OnPortChosen(int pos) {
     QTimer::singleShot(0, this, [this, note] {
         services_->ShowMessage({note.toStdString(), std::string(kAppName), MessageIcon::None});
     });
+}
+
+void CCncCommDlg::OnPortNotice(const std::string& what) {
+    // Said once per server, not at every transfer through it.
+    const QString text = QString::fromStdString(what);
+    if (notedServers_.contains(text)) return;
+    notedServers_ << text;
+    services_->ShowMessage({what, std::string(kAppName), MessageIcon::None});
 }
 
 void CCncCommDlg::OnLineFailure(const std::string& what) {

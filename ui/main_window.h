@@ -80,6 +80,7 @@ class CCncCommDlg : public QDialog {
     void OnTimer(int id);
     void OnCommEvent();
     void OnLineFailure(const std::string& what);
+    void OnPortNotice(const std::string& what);
     void OnPortChosen(int pos);
 
     // Runs a handler; a failure raised inside the serial control ends it and

@@ -67,6 +67,12 @@ Bytes PtyPair::Read(std::chrono::milliseconds within, std::size_t want,
     return got;
 }
 
+bool PtyPair::SlaveOpen() const {
+    pollfd p{master_, 0, 0};
+    ::poll(&p, 1, 0);
+    return (p.revents & POLLHUP) == 0;
+}
+
 void PtyPair::CloseMaster() {
     if (master_ >= 0) ::close(master_);
     master_ = -1;

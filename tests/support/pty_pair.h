@@ -26,6 +26,9 @@ class PtyPair {
     // came. pump runs between polls (to let an event loop write meanwhile).
     Bytes Read(std::chrono::milliseconds within, std::size_t want = SIZE_MAX,
                const std::function<void()>& pump = {});
+    // Whether anything has the slave open (a device server holds it only
+    // while a client is connected).
+    bool SlaveOpen() const;
     // The far end goes away, as an unplugged adapter does.
     void CloseMaster();
 

@@ -1,0 +1,93 @@
+// A serial device server on the network, as the serial control uses it: raw
+// TCP (tcp://HOST:PORT), where the server keeps its own line settings, or
+// Telnet with the COM port option (rfc2217://HOST:PORT), where the settings go
+// to the server and its answers are checked. Accesses that wait for the
+// server (connecting, each setting) block for a bounded time, as a local
+// port's ioctl does; nothing is delivered from inside them.
+#pragma once
+
+#include <QObject>
+#include <QTcpSocket>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "ms_comm.h"
+#include "telnet_client.h"
+
+namespace taplink {
+
+class NetworkPort : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kConnectTimeoutMs = 3000;
+    // For the whole Telnet negotiation, and for each answer to a setting.
+    static constexpr int kNegotiationTimeoutMs = 3000;
+    static constexpr int kAnswerTimeoutMs = 2000;
+    // Received data held for the reader; past it the connection is left
+    // unread, so a flooding server is held back by TCP itself.
+    static constexpr qsizetype kMaxHeld = 64 * 1024;
+
+    explicit NetworkPort(QObject* parent = nullptr);
+    ~NetworkPort() override;
+
+    // Bytes wait to be read.
+    std::function<void()> onData;
+    // A line or modem change the server reported, as a CommEvent code.
+    std::function<void(short)> onEvent;
+    // The connection failed while open; the port is already closed.
+    std::function<void(const std::string&)> onLost;
+    // Something the operator should know about this server.
+    std::function<void(const std::string&)> onNotice;
+
+    // Connects and, for rfc2217://, negotiates. Throws CommError.
+    void Open(const std::string& device);
+    // Hands queued bytes over (waits at most flushMs) and disconnects.
+    void Close(int flushMs);
+    bool IsOpen() const;
+    // The server takes line settings (rfc2217:// and it agreed).
+    bool TakesSettings() const;
+
+    // Each sends the matching commands and checks the answers; a no-op when
+    // the server keeps its own settings. Throw CommError.
+    void ApplySettings(const std::string& settings);
+    void ApplyHandshaking(long value);
+    // Drops what was received; the server drops what it holds too.
+    void DropInput();
+
+    void Write(const Bytes& bytes);
+    // Up to max bytes of what was received (everything when max is 0).
+    Bytes Read(std::size_t max);
+    // Waits at most ms for queued bytes to leave.
+    void Flush(int ms);
+
+  private:
+    enum class Wait { Done, TimedOut, Lost, Faulted };
+    void OnReadyRead();
+    void OnSocketLost();
+    // Takes what the socket holds, as far as there is room.
+    void Take();
+    void Deliver();
+    void ScheduleDelivery();
+    Wait Await(const std::function<bool()>& done, int ms);
+    // One COM port setting and its answer.
+    void Set(telnet::ComPort command, const Bytes& value, const std::string& operation);
+    void WriteWire(const Bytes& wire);
+    bool TryWrite(const Bytes& wire);
+    [[noreturn]] void Refuse(const std::string& reason);
+    [[noreturn]] void Fail(const std::string& operation, const std::string& reason);
+    void ReportLost(const std::string& reason);
+
+    QTcpSocket socket_;
+    std::string device_;
+    bool telnet_ = false;
+    telnet::Client client_;
+    Bytes held_;
+    std::deque<short> events_;
+    std::vector<telnet::ComPortMessage> answers_;
+    bool blocking_ = false;        // inside an access: deliver nothing now
+    bool deliveryQueued_ = false;  // a Deliver() is on its way
+    bool failureReported_ = true;  // until opened, errors are the opening's own
+};
+
+}  // namespace taplink

@@ -1,0 +1,435 @@
+// Serial device servers: Debian's ser2net on a pseudo-terminal the test
+// plays, in raw TCP and with the Telnet COM port option; and servers that
+// misbehave, played from a thread of the test.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <atomic>
+#include <mutex>
+#include <numeric>
+#include <thread>
+
+#include "link_settings.h"
+#include "pty_pair.h"
+#include "qt_serial_comm.h"
+#include "ser2net.h"
+
+namespace taplink {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds within = 5000ms) {
+    QElapsedTimer t;
+    t.start();
+    for (; !done(); QThread::msleep(1)) {
+        if (t.elapsed() > within.count()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+std::string SetUpError(CMSComm& comm, const char* settings = "9600,N,8,1", int handshaking = 0) {
+    LinkSettings s;
+    s.g_strSettings = settings;
+    s.g_nHandshaking = handshaking;
+    try {
+        RunPortSetup(comm, s);
+    } catch (const CommError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+// Everything the control delivers: data, and the codes of other events.
+struct Delivered {
+    Bytes data;
+    std::vector<short> events;
+    std::vector<std::string> failures, notices;
+    void Attach(QtSerialComm& comm) {
+        comm.SetOnComm([this, &comm] {
+            if (comm.GetCommEvent() != kComEvReceive) {
+                events.push_back(comm.GetCommEvent());
+                return;
+            }
+            const Bytes b = comm.GetInput();
+            data.insert(data.end(), b.begin(), b.end());
+        });
+        comm.SetOnFailure([this](const std::string& what) { failures.push_back(what); });
+        comm.SetOnNotice([this](const std::string& what) { notices.push_back(what); });
+    }
+};
+
+class Ser2netTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!testing::HaveSer2net()) GTEST_SKIP() << "needs ser2net (scripts/deps installs it)";
+        try {
+            pty_ = std::make_unique<testing::PtyPair>();
+        } catch (const std::exception& e) {
+            GTEST_SKIP() << "needs pseudo-terminals (" << e.what() << ")";
+        }
+        server_ = std::make_unique<testing::Ser2net>(pty_->SlavePath());
+    }
+    std::unique_ptr<QtSerialComm> Comm(const std::string& port) {
+        return std::make_unique<QtSerialComm>([port](int) { return port; });
+    }
+
+    std::unique_ptr<testing::PtyPair> pty_;
+    std::unique_ptr<testing::Ser2net> server_;
+};
+
+// The settings chosen here are the line's, as the pseudo-terminal shows them;
+// through a raw TCP port the line keeps the server's own.
+TEST_F(Ser2netTest, TheChosenSettingsReachTheLine) {
+    const struct {
+        const char* settings;
+        int handshaking;
+        bool raw;
+        speed_t speed;
+        bool twoStop, rtsCts, xonXoff;
+    } cases[] = {
+        {"115200,N,8,2", 2, true, B9600, false, false, false},
+        {"115200,N,8,1", 0, false, B115200, false, false, false},
+        {"2400,N,8,2", 2, false, B2400, true, true, false},
+        {"4800,N,8,1", 1, false, B4800, false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        auto comm = Comm(c.raw ? server_->RawPort() : server_->Rfc2217Port());
+        ASSERT_EQ(SetUpError(*comm, c.settings, c.handshaking), "") << server_->Log();
+        termios tio{};
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                ::tcgetattr(pty_->MasterFd(), &tio);
+                return ::cfgetospeed(&tio) == c.speed;
+            },
+            2000ms))
+            << ::cfgetospeed(&tio);
+        EXPECT_EQ((tio.c_cflag & CSIZE), tcflag_t{CS8});
+        EXPECT_EQ((tio.c_cflag & PARENB), 0u);
+        EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, c.twoStop);
+        EXPECT_EQ((tio.c_cflag & CRTSCTS) != 0, c.rtsCts);
+        EXPECT_EQ((tio.c_iflag & IXON) != 0, c.xonXoff);
+        comm.reset();
+        // The next case may use the other accepter: the server frees the
+        // device only after the client has gone.
+        ASSERT_TRUE(WaitFor([&] { return !pty_->SlaveOpen(); }));
+    }
+    // Settings the option cannot carry are refused before anything is sent.
+    auto comm = Comm(server_->Rfc2217Port());
+    EXPECT_NE(SetUpError(*comm, "9600,N,8,1", 3).find("cannot combine RTS/CTS with XON/XOFF"),
+              std::string::npos);
+    EXPECT_NE(SetUpError(*comm, "9600,N,4,1").find("no setting for 4 data bits"),
+              std::string::npos);
+}
+
+TEST_F(Ser2netTest, EveryByteValuePassesBothWaysInBothModes) {
+    Bytes all(512);
+    std::iota(all.begin(), all.end(), 0);  // each value twice, FF FF among them
+    all.insert(all.end(), {0xFF, 0xFF, 0xFF, 0xFA, 0x2C, 0xFF, 0xF0});
+    for (const bool raw : {false, true}) {
+        SCOPED_TRACE(raw ? "raw TCP" : "COM port option");
+        auto comm = Comm(raw ? server_->RawPort() : server_->Rfc2217Port());
+        Delivered got;
+        got.Attach(*comm);
+        ASSERT_EQ(SetUpError(*comm), "");
+        // A raw port says nothing when the server has the device open.
+        ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
+        comm->SetOutput(all);
+        EXPECT_EQ(pty_->Read(3000ms, all.size(), [] { QCoreApplication::processEvents(); }), all)
+            << std::string(got.data.begin(), got.data.end());
+        pty_->Write(all);
+        EXPECT_TRUE(WaitFor([&] { return got.data.size() >= all.size(); }, 3000ms));
+        EXPECT_EQ(got.data, all);
+
+        EXPECT_TRUE(got.failures.empty() && got.notices.empty());
+        if (raw) break;  // a reconnection there loses what comes meanwhile anyway
+        // What waits is dropped by the next set-up, on the server as here.
+        comm->SetOnComm({});
+        pty_->Write({1, 2, 3});
+        WaitFor([] { return false; }, 200ms);
+        ASSERT_EQ(SetUpError(*comm), "");
+        pty_->Write({9});
+        Bytes after;
+        ASSERT_TRUE(WaitFor([&] { return !(after = comm->GetInput()).empty(); }, 2000ms));
+        EXPECT_EQ(after, Bytes{9});
+        comm->SetPortOpen(false);
+        ASSERT_TRUE(WaitFor([&] { return !pty_->SlaveOpen(); }));
+    }
+}
+
+TEST_F(Ser2netTest, AServerThatGoesAwayIsOnePortFailure) {
+    auto comm = Comm(server_->Rfc2217Port());
+    Delivered got;
+    got.Attach(*comm);
+    ASSERT_EQ(SetUpError(*comm), "");
+    server_->Kill();
+    ASSERT_TRUE(WaitFor([&] { return !got.failures.empty(); }, 2000ms));
+    WaitFor([] { return false; }, 200ms);
+    ASSERT_EQ(got.failures.size(), 1u);
+    EXPECT_EQ(got.failures[0], "Lost the connection to port " + server_->Rfc2217Port() +
+                                   ".\nError: the device server closed the connection");
+    EXPECT_FALSE(comm->GetPortOpen());
+    EXPECT_NE(SetUpError(*comm).find("Connection refused"), std::string::npos);
+}
+
+// Someone else on the device: the server says so and hangs up.
+TEST_F(Ser2netTest, ADeviceInUseIsSaidSo) {
+    auto other = Comm(server_->RawPort());
+    ASSERT_EQ(SetUpError(*other), "");
+    ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
+    auto comm = Comm(server_->Rfc2217Port());
+    const std::string error = SetUpError(*comm);
+    EXPECT_NE(
+        error.find(server_->Rfc2217Port() + ".\nError: the device server closed the connection"),
+        std::string::npos)
+        << error;
+    EXPECT_NE(error.find("(it said: \"Port's device already in use\")"), std::string::npos);
+}
+
+// A server played from a thread: says what the script says, when it says
+// it, and keeps everything the client wrote.
+class PlayedServer {
+  public:
+    // Called every few milliseconds with what came so far; returns what to
+    // send now, and sets close to end the connection.
+    using Script = std::function<Bytes(const Bytes& received, bool& close)>;
+
+    explicit PlayedServer(Script script) : script_(std::move(script)) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(listener_, 1);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~PlayedServer() {
+        stop_ = true;
+        thread_.join();
+        ::close(listener_);
+    }
+    std::string Port() const { return "rfc2217://127.0.0.1:" + std::to_string(port_); }
+    Bytes Received() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return received_;
+    }
+
+  private:
+    void Run() {
+        pollfd l{listener_, POLLIN, 0};
+        while (!stop_ && ::poll(&l, 1, 10) == 0) {
+        }
+        if (stop_) return;
+        const int fd = ::accept(listener_, nullptr, nullptr);
+        for (bool close = false; !stop_ && !close;) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 5) > 0) {
+                std::uint8_t buf[4096];
+                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+                if (n <= 0) break;
+                std::lock_guard<std::mutex> lock(mutex_);
+                received_.insert(received_.end(), buf, buf + n);
+            }
+            const Bytes out = script_(Received(), close);
+            // A client that stops reading makes the rest of a flood go nowhere.
+            if (!out.empty()) ::send(fd, out.data(), out.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        }
+        ::close(fd);
+    }
+
+    Script script_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    Bytes received_;
+};
+
+bool Contains(const Bytes& b, const Bytes& part) {
+    return std::search(b.begin(), b.end(), part.begin(), part.end()) != b.end();
+}
+
+const Bytes kGreeting{0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x2C};
+const Bytes kAgree{0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x2C};
+
+// What a played server remembers between its turns.
+struct Turns {
+    bool said[2] = {};
+    bool close = false;
+    std::size_t answered = 0;  // received bytes whose settings were answered
+};
+
+// Answers once, when the client's bytes first include what it waits for.
+Bytes Once(const Bytes& received, const Bytes& when, const Bytes& answer, bool& said) {
+    if (said || !Contains(received, when)) return {};
+    said = true;
+    return answer;
+}
+
+// Answers each COM port command as a willing server does: its code plus 100
+// and the value asked for (values here hold no FF).
+Bytes AnswerSettings(const Bytes& received, Turns& t) {
+    Bytes out;
+    const Bytes start{0xFF, 0xFA, 0x2C};
+    for (auto it = std::search(received.begin() + static_cast<std::ptrdiff_t>(t.answered),
+                               received.end(), start.begin(), start.end());
+         it != received.end(); it = std::search(it, received.end(), start.begin(), start.end())) {
+        const auto end = std::find(it + 3, received.end(), 0xF0);
+        if (end == received.end()) break;
+        out.insert(out.end(), it, end + 1);
+        out[out.size() - static_cast<std::size_t>(end - it) + 2] += 100;
+        it = end + 1;
+        t.answered = static_cast<std::size_t>(it - received.begin());
+    }
+    return out;
+}
+
+// Servers that cannot be used: the opening fails in bounded time with the
+// reason, and nothing but the negotiation went to the line.
+TEST(BadDeviceServer, TheOpeningFailsWithTheReasonAndWritesNothing) {
+    const struct {
+        const char* name;
+        std::function<Bytes(const Bytes&, Turns&)> script;
+        std::string error;
+    } cases[] = {
+        {"floods data and never negotiates", [](const Bytes&, Turns&) { return Bytes(8192, 0x41); },
+         "did not finish the Telnet negotiation within 3 s"},
+        {"sends an invalid command",
+         [](const Bytes& r, Turns& t) {
+             return Once(r, kGreeting, {0x41, 0xFF, 0x07}, t.said[0]);
+         },
+         "invalid Telnet command (FF 07)"},
+        {"never ends a subnegotiation",
+         [](const Bytes& r, Turns& t) {
+             return t.said[0] ? Bytes(512, 0x41)
+                              : Once(r, kGreeting, {0xFF, 0xFA, 0x2C, 0x65}, t.said[0]);
+         },
+         "subnegotiation longer than 256 bytes"},
+        {"offers only options of its own",
+         [](const Bytes& r, Turns& t) {
+             return Once(r, kGreeting, {0xFF, 0xFB, 0x63, 0xFF, 0xFD, 0x63, 0xFF, 0xFB, 0x01},
+                         t.said[0]);
+         },
+         "did not finish the Telnet negotiation"},
+        {"closes in the middle",
+         [](const Bytes& r, Turns& t) {
+             t.close = t.said[0];
+             return Once(r, kGreeting, {0xFF, 0xFD, 0x00, 'B', 'u', 's', 'y', '\r', '\n'},
+                         t.said[0]);
+         },
+         "closed the connection during the Telnet negotiation (it said: \"Busy\")"},
+        {"refuses binary mode",
+         [](const Bytes& r, Turns& t) {
+             return Once(r, kGreeting, {0xFF, 0xFE, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x2C},
+                         t.said[0]);
+         },
+         "refused Telnet binary mode"},
+        {"answers a different bit rate",
+         [](const Bytes& r, Turns& t) {
+             Bytes out = Once(r, kGreeting, kAgree, t.said[0]);
+             const Bytes rate =
+                 Once(r, {0xFF, 0xFA, 0x2C, 0x01},
+                      {0xFF, 0xFA, 0x2C, 0x65, 0x00, 0x00, 0x12, 0xC0, 0xFF, 0xF0}, t.said[1]);
+             out.insert(out.end(), rate.begin(), rate.end());
+             return out;
+         },
+         "Failed to set the bit rate of \"9600,N,8,1\" on port rfc2217://127.0.0.1:"},
+        {"never answers a setting",
+         [](const Bytes& r, Turns& t) { return Once(r, kGreeting, kAgree, t.said[0]); },
+         "Error: the device server did not answer within 2 s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Turns turns;
+        PlayedServer server([&](const Bytes& r, bool& close) {
+            const Bytes out = c.script(r, turns);
+            close = turns.close;
+            return out;
+        });
+        QtSerialComm comm([&](int) { return server.Port(); });
+        Delivered got;
+        got.Attach(comm);
+        QElapsedTimer t;
+        t.start();
+        const std::string error = SetUpError(comm);
+        EXPECT_LT(t.elapsed(), 5000);
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_FALSE(comm.GetPortOpen());
+        // Only the offers and the replies to the server's own: no data.
+        Bytes sent = server.Received();
+        ASSERT_GE(sent.size(), kGreeting.size());
+        EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 9), kGreeting);
+        for (std::size_t i = 9; i < sent.size(); i += 3) {
+            if (sent[i] == 0xFF && sent[i + 1] == 0xFA) break;  // a setting, never data
+            EXPECT_EQ(sent[i], 0xFF) << "byte " << i;
+        }
+        WaitFor([] { return false; }, 50ms);
+        EXPECT_TRUE(got.failures.empty() && got.data.empty());
+    }
+}
+
+// A server that keeps its own settings is used as it is, with a notice; one
+// that takes them reports line and modem changes as the control's events.
+TEST(PlayedDeviceServer, DeclinedSettingsAndLineChanges) {
+    for (const bool declines : {true, false}) {
+        SCOPED_TRACE(declines ? "declines" : "agrees");
+        Turns turns;
+        PlayedServer server([&](const Bytes& r, bool&) {
+            if (declines) {
+                return Once(r, kGreeting,
+                            {0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFE, 0x2C, 0x41},
+                            turns.said[0]);
+            }
+            Bytes out = Once(r, kGreeting, kAgree, turns.said[0]);
+            const Bytes answers = AnswerSettings(r, turns);
+            out.insert(out.end(), answers.begin(), answers.end());
+            // Once set up (the purge came): CTS changed and is on, a framing
+            // error, then data.
+            const Bytes notes = Once(r, {0xFF, 0xFA, 0x2C, 0x0C},
+                                     {0xFF, 0xFA, 0x2C, 0x6B, 0x11, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C,
+                                      0x6A, 0x08, 0xFF, 0xF0, 0x42, 0xFF, 0xFF},
+                                     turns.said[1]);
+            out.insert(out.end(), notes.begin(), notes.end());
+            return out;
+        });
+        QtSerialComm comm([&](int) { return server.Port(); });
+        Delivered got;
+        got.Attach(comm);
+        ASSERT_EQ(SetUpError(comm, "9600,N,8,1", 2), "");
+        comm.SetOutput({0xFF, 0x43});
+        ASSERT_TRUE(WaitFor([&] { return Contains(server.Received(), {0xFF, 0xFF, 0x43}); }));
+        const Bytes sent = server.Received();
+        if (declines) {
+            WaitFor([&] { return !got.notices.empty(); }, 1000ms);
+            EXPECT_EQ(got.notices, std::vector<std::string>{DeclinedSettingsNote(server.Port())});
+            EXPECT_FALSE(Contains(sent, {0xFF, 0xFA}));
+            continue;
+        }
+        ASSERT_TRUE(WaitFor([&] { return !got.data.empty(); }));
+        EXPECT_EQ(got.events, (std::vector<short>{kComEvCts, kComEventFrame}));
+        EXPECT_EQ(got.data, (Bytes{0x42, 0xFF}));
+        EXPECT_TRUE(got.notices.empty() && got.failures.empty());
+        // Bit rate, data bits, parity, stop bits, then RTS/CTS, in that order.
+        const Bytes settings{0xFF, 0xFA, 0x2C, 0x01, 0x00, 0x00, 0x25, 0x80, 0xFF, 0xF0,
+                             0xFF, 0xFA, 0x2C, 0x02, 0x08, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C,
+                             0x03, 0x01, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C, 0x04, 0x01, 0xFF,
+                             0xF0, 0xFF, 0xFA, 0x2C, 0x05, 0x03, 0xFF, 0xF0};
+        EXPECT_TRUE(Contains(sent, settings));
+    }
+}
+
+}  // namespace
+}  // namespace taplink

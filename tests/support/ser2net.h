@@ -1,0 +1,37 @@
+// Debian's ser2net as a serial device server for tests: one device, served
+// both as raw TCP and with the Telnet COM port option, on loopback ports of
+// its own. Started in the foreground, stopped with the object.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace taplink::testing {
+
+class Ser2net {
+  public:
+    // Throws std::runtime_error when ser2net is missing or does not start.
+    explicit Ser2net(const std::string& device);
+    ~Ser2net();
+    Ser2net(const Ser2net&) = delete;
+    Ser2net& operator=(const Ser2net&) = delete;
+
+    std::string RawPort() const { return "tcp://127.0.0.1:" + std::to_string(rawPort_); }
+    std::string Rfc2217Port() const { return "rfc2217://127.0.0.1:" + std::to_string(telnetPort_); }
+    // What ser2net said so far, for failure messages.
+    std::string Log() const;
+    // The server goes away, as a rebooted one does.
+    void Kill();
+
+  private:
+    std::string dir_;
+    int rawPort_ = 0;
+    int telnetPort_ = 0;
+    pid_t pid_ = -1;
+};
+
+// Whether ser2net is installed (scripts/deps installs it).
+bool HaveSer2net();
+
+}  // namespace taplink::testing
