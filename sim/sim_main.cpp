@@ -19,6 +19,7 @@
 #include "line_trace.h"
 #include "pty_master.h"
 #include "sim_options.h"
+#include "telnet_server.h"
 
 namespace {
 
@@ -47,6 +48,12 @@ const char* kUsage =
     "                            (HOST 127.0.0.1 unless given; PORT 0 picks a free one);\n"
     "                            one client at a time, a newer one replaces a silent one;\n"
     "                            a new client silent for --delay gets a fresh start\n"
+    "  --rfc2217                 with --listen: speak Telnet with the COM port option\n"
+    "                            (RFC 2217) to each client, as such a device server does\n"
+    "  --rfc2217-fault NAME      with --rfc2217: refuse-comport (the link is plain Telnet),\n"
+    "                            wrong-baud (half the bit rate asked), silent-settings (no\n"
+    "                            answer to settings), notify (modem and line state reports\n"
+    "                            before any data)\n"
     "  --trace FILE              write every byte in and out, with times, to FILE\n"
     "  --once                    exit after one transfer: 0 if it went well, 1 if not\n"
     "  --timeout SECONDS         with --once: give up (exit 1) when no transfer ended by then\n"
@@ -63,6 +70,8 @@ struct Options {
     int delayMs = 500;
     int timeoutSeconds = 0;
     bool once = false;
+    bool rfc2217 = false;
+    std::optional<TelnetFault> telnetFault;
 };
 
 int Usage(const std::string& why) {
@@ -157,11 +166,13 @@ class Server {
             if (listener_ >= 0) Accept();
             Bytes in;
             bool peerOpen = Poll(in);
-            if (listener_ >= 0) peerOpen = fd_ >= 0;
             if (!in.empty()) {
                 if (trace_) trace_->Record('<', in);
-                spoke_ = true;
+                if (o_.rfc2217) in = Unwrap(in);
+                // Telnet's own talk is not the client speaking to the controller.
+                if (!in.empty()) spoke_ = true;
             }
+            if (listener_ >= 0) peerOpen = fd_ >= 0;
             // What the controller wrote went to a client that has gone (TapLink
             // itself reconnects between the ready byte and its frame): a new
             // client that stays silent as long as the delay gets a fresh start.
@@ -222,8 +233,41 @@ class Server {
         startAt_ = milliseconds{-1};
         doneAt_ = milliseconds{-1};
         queue_.clear();
-        pending_.clear();
-        sent_ = 0;
+        ForgetUnsentData();
+    }
+
+    // What the controller wrote and the client has not had yet. A Telnet
+    // answer going out stays whole, and so does a doubled 0xFF.
+    void ForgetUnsentData() {
+        if (!pendingData_) return;
+        std::size_t keep = sent_;
+        if (telnet_) {
+            keep = 0;
+            while (keep < sent_)
+                keep += pending_[keep] == 0xFF ? 2 : 1;
+        }
+        pending_.resize(keep);
+        if (sent_ >= pending_.size()) {
+            pending_.clear();
+            sent_ = 0;
+        }
+    }
+
+    // The client's bytes without their Telnet: answers go back, settings
+    // are told, and only data reaches the controller.
+    Bytes Unwrap(const Bytes& wire) {
+        if (!telnet_) return {};
+        TelnetServer::Input got = telnet_->Feed(wire);
+        for (const std::string& note : got.notes)
+            std::cerr << "taplink-sim: " << note << "\n";
+        if (!got.bad.empty()) {
+            std::cerr << "taplink-sim: dropped a bad client: " << got.bad << "\n";
+            Drop("dropped a bad client");
+            return {};
+        }
+        if (got.purgeOutput) ForgetUnsentData();
+        control_.insert(control_.end(), got.reply.begin(), got.reply.end());
+        return std::move(got.data);
     }
 
     void Drop(const char* why) {
@@ -232,6 +276,8 @@ class Server {
         // What the client left unread was for it, not for the next one.
         pending_.clear();
         sent_ = 0;
+        control_.clear();
+        telnet_.reset();
         if (trace_) trace_->Note(why);
     }
 
@@ -251,6 +297,10 @@ class Server {
         if (fd_ < 0) return;
         ++client_;
         spoke_ = false;
+        if (o_.rfc2217) {
+            telnet_.emplace(o_.telnetFault.value_or(TelnetFault::None));
+            control_ = telnet_->Greeting();
+        }
         acceptedAt_ = Now();
         if (trace_) trace_->Note("connected");
     }
@@ -292,13 +342,22 @@ class Server {
     }
 
     void Flush() {
-        while (!queue_.empty() && queue_.front().due <= Now() && sent_ == pending_.size()) {
+        // Telnet's answers go between the controller's writes, never inside one.
+        if (sent_ == pending_.size() && !control_.empty()) {
+            pending_ = std::move(control_);
+            control_.clear();
+            sent_ = 0;
+            pendingData_ = false;
+        }
+        while (!queue_.empty() && queue_.front().due <= Now() && sent_ == pending_.size() &&
+               !(telnet_ && telnet_->HoldsData())) {
             const Write w = std::move(queue_.front().write);
             queue_.pop_front();
             switch (w.event) {
                 case LineEvent::None:
-                    pending_ = w.bytes;
+                    pending_ = telnet_ ? TelnetServer::Escape(w.bytes) : w.bytes;
                     sent_ = 0;
+                    pendingData_ = true;
                     break;
                 case LineEvent::ModemLines:
                     // Neither a pseudo-terminal nor TCP carries modem lines.
@@ -336,8 +395,11 @@ class Server {
     milliseconds startAt_{-1};
     milliseconds doneAt_{-1};
     std::deque<Timed> queue_;  // writes not yet due, or waiting for the line
-    Bytes pending_;            // the write going out
+    Bytes pending_;            // the write going out (as Telnet data with --rfc2217)
     std::size_t sent_ = 0;
+    bool pendingData_ = true;             // pending_ is the controller's, not Telnet's
+    std::optional<TelnetServer> telnet_;  // --rfc2217: the current client's Telnet
+    Bytes control_;                       // Telnet's answers waiting for the line
 };
 
 }  // namespace
@@ -355,6 +417,8 @@ int main(int argc, char** argv) {
             return 0;
         } else if (a == "--once") {
             o.once = true;
+        } else if (a == "--rfc2217") {
+            o.rfc2217 = true;
         } else if (a == "--quiet-after-last") {
             o.config.answerLastBlock = false;
         } else if (const std::string* v = (a.rfind("--", 0) == 0) ? value() : nullptr) {
@@ -374,6 +438,9 @@ int main(int argc, char** argv) {
                 const auto f = FaultFromName(*v);
                 if (!f) return Usage("unknown fault " + *v);
                 o.config.fault = *f;
+            } else if (a == "--rfc2217-fault") {
+                o.telnetFault = TelnetFaultFromName(*v);
+                if (!o.telnetFault) return Usage("unknown rfc2217 fault " + *v);
             } else if (a == "--send-proto") {
                 if (!ParseHexByte(*v, &o.config.frameStart)) return Usage("bad byte " + *v);
             } else if (a == "--recv-proto") {
@@ -399,6 +466,8 @@ int main(int argc, char** argv) {
             return Usage(a.rfind("--", 0) == 0 ? a + " needs a value" : "unexpected " + a);
         }
     }
+    if (o.rfc2217 && o.listen.empty()) return Usage("--rfc2217 needs --listen");
+    if (o.telnetFault && !o.rfc2217) return Usage("--rfc2217-fault needs --rfc2217");
     if (!o.file.empty()) {
         std::ifstream f(o.file, std::ios::binary);
         if (!f) {
@@ -426,7 +495,8 @@ int main(int argc, char** argv) {
         int actual = 0;
         listener = ListenTcp(host, *port, &actual, &why);
         if (listener >= 0) {
-            std::cout << "TapLink port: tcp://" << host << ":" << actual << std::endl;
+            std::cout << "TapLink port: " << (o.rfc2217 ? "rfc2217://" : "tcp://") << host << ":"
+                      << actual << std::endl;
         }
     } else if (o.device.empty()) {
         const PtyMaster pty = OpenPtyMaster(&why);

@@ -86,6 +86,15 @@ const char* FaultNames() {
            "for all. Add @N for block N (0 is the header)";
 }
 
+std::optional<TelnetFault> TelnetFaultFromName(std::string_view n) {
+    if (n == "none") return TelnetFault::None;
+    if (n == "refuse-comport") return TelnetFault::RefuseComPort;
+    if (n == "wrong-baud") return TelnetFault::WrongBaud;
+    if (n == "silent-settings") return TelnetFault::SilentSettings;
+    if (n == "notify") return TelnetFault::Notify;
+    return std::nullopt;
+}
+
 Bytes SampleDocument(Model model) {
     std::string text;
     switch (model) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "controller_sim.h"
+#include "telnet_server.h"
 
 namespace taplink::sim {
 
@@ -16,6 +17,8 @@ std::optional<Form> FormFromName(std::string_view name);
 std::optional<Fault> FaultFromName(std::string_view name);
 // The fault names, for help texts.
 const char* FaultNames();
+// "none", "refuse-comport", "wrong-baud", "silent-settings", "notify".
+std::optional<TelnetFault> TelnetFaultFromName(std::string_view name);
 
 // A document for the controller to hold when none is given.
 Bytes SampleDocument(Model model);

@@ -234,6 +234,8 @@ TEST(SimProgramUsage, RefusesUnknownWordsAndBadPorts) {
         {{"--listen", "abc"}, "invalid port abc"},
         {{"--listen", "-1"}, "invalid port -1"},
         {{"--listen", "127.0.0.1:65536"}, "invalid port 65536"},
+        {{"--rfc2217"}, "--rfc2217 needs --listen"},
+        {{"--listen", "0", "--rfc2217-fault", "notify"}, "--rfc2217-fault needs --rfc2217"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
