@@ -167,8 +167,9 @@ class Server {
             Bytes in;
             bool peerOpen = Poll(in);
             if (!in.empty()) {
-                if (trace_) trace_->Record('<', in);
+                // The trace holds what the controller saw, not Telnet's wrapping.
                 if (o_.rfc2217) in = Unwrap(in);
+                if (trace_ && !in.empty()) trace_->Record('<', in);
                 // Telnet's own talk is not the client speaking to the controller.
                 if (!in.empty()) spoke_ = true;
             }
@@ -355,6 +356,7 @@ class Server {
             queue_.pop_front();
             switch (w.event) {
                 case LineEvent::None:
+                    if (trace_ && telnet_) trace_->Record('>', w.bytes);
                     pending_ = telnet_ ? TelnetServer::Escape(w.bytes) : w.bytes;
                     sent_ = 0;
                     pendingData_ = true;
@@ -368,7 +370,7 @@ class Server {
         }
         if (fd_ < 0 || sent_ >= pending_.size()) return;
         const std::size_t n = WriteSome(fd_, pending_, sent_);
-        if (trace_ && n > 0) {
+        if (trace_ && n > 0 && !telnet_) {
             trace_->Record('>', Bytes(pending_.begin() + static_cast<long>(sent_),
                                       pending_.begin() + static_cast<long>(sent_ + n)));
         }

@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "line_trace.h"
+#include "ser2net.h"
 
 namespace taplink {
 namespace {
@@ -56,15 +57,22 @@ class CliTest : public ::testing::Test {
     QProcess sim_;  // killed, if still running, before dir_ goes
 };
 
+// How the simulated controller is reached: its pseudo-terminal, its own TCP
+// port (raw, or speaking as an RFC 2217 server), or ser2net on its
+// pseudo-terminal (raw, or with the COM port option).
+enum class Via { Pty, Tcp, SimRfc2217, Ser2netRaw, Ser2netRfc2217 };
+
 struct TransferCase {
     const char* name;
     QString model;
-    bool tcp, send;
+    Via via;
+    bool send;
     std::string document;    // what moves
     std::string expected;    // what arrives
     const char* fault = "";  // what the controller does wrong
     int code = 0;            // the exit code
     const char* error = "";  // in what the command says on failure
+    const char* serverFault = "";
 };
 // Test names, not bytes, in listings.
 void PrintTo(const TransferCase& c, std::ostream* os) {
@@ -78,12 +86,19 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
     WriteAll(Path("doc"), c.document);
     QStringList simArgs{"--model", c.model, "--role", c.send ? "input" : "output",
                         "--delay", "200"};
-    if (c.tcp) simArgs += {"--listen", "0"};
+    if (c.via == Via::Tcp || c.via == Via::SimRfc2217) simArgs += {"--listen", "0"};
+    if (c.via == Via::SimRfc2217) simArgs << "--rfc2217";
+    if (*c.serverFault) simArgs += {"--rfc2217-fault", c.serverFault};
     simArgs << (c.send ? "--out" : "--file") << Path(c.send ? "held" : "doc");
     if (*c.fault) simArgs += {"--fault", c.fault};
-    const std::string port = StartSim(simArgs);
+    std::string port = StartSim(simArgs);
     ASSERT_FALSE(port.empty());
-    EXPECT_EQ(port.rfind("tcp://", 0) == 0, c.tcp);
+    std::unique_ptr<testing::Ser2net> server;
+    if (c.via == Via::Ser2netRaw || c.via == Via::Ser2netRfc2217) {
+        if (!testing::HaveSer2net()) GTEST_SKIP() << "needs ser2net (scripts/deps installs it)";
+        server = std::make_unique<testing::Ser2net>(port);
+        port = c.via == Via::Ser2netRaw ? server->RawPort() : server->Rfc2217Port();
+    }
 
     QStringList args{c.send ? "send" : "receive",  "--model", c.model,          "--port",
                      QString::fromStdString(port), "--trace", Path("cli.trace")};
@@ -114,18 +129,43 @@ const std::string kImage = [] {
     return b;
 }();
 const std::string kLong = "%123\r\n" + std::string(700, 'G') + "\r\n";
+// Every byte value, FF next to itself and to Telnet's command bytes.
+const std::string kEveryByte = [] {
+    std::string b;
+    for (int i = 0; i < 512; ++i)
+        b.push_back(static_cast<char>(255 - i));
+    return b + "\xFF\xFF\xFA\x2C\xFF\xF0";
+}();
+const std::string kR40 = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliTransferTest,
     ::testing::Values(
-        TransferCase{"SendR40Pty", "r40", false, true, "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30",
+        TransferCase{"SendR40Pty", "r40", Via::Pty, true, "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30",
                      "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n"},
-        TransferCase{"ReceiveMemoryPty", "memory", false, false, kImage, kImage},
-        TransferCase{"SendR80TcpThroughANak", "r80", true, true, kLong, kLong + "\r\n", "nak@2"},
-        TransferCase{"ReceiveNonsense", "r40", false, false, kLong,
+        TransferCase{"ReceiveMemoryPty", "memory", Via::Pty, false, kImage, kImage},
+        TransferCase{"SendR80TcpThroughANak", "r80", Via::Tcp, true, kLong, kLong + "\r\n",
+                     "nak@2"},
+        // Each model both ways through a real device server.
+        TransferCase{"SendR40Rfc2217", "r40", Via::Ser2netRfc2217, true, kR40, kR40},
+        TransferCase{"ReceiveR40Rfc2217", "r40", Via::Ser2netRfc2217, false, kR40, kR40},
+        TransferCase{"SendR80Rfc2217", "r80", Via::Ser2netRfc2217, true, kLong, kLong + "\r\n"},
+        TransferCase{"ReceiveR80Rfc2217", "r80", Via::Ser2netRfc2217, false, kLong, kLong},
+        TransferCase{"SendMemoryRfc2217", "memory", Via::Ser2netRfc2217, true, kEveryByte,
+                     kEveryByte},
+        TransferCase{"ReceiveMemoryRfc2217", "memory", Via::Ser2netRfc2217, false, kEveryByte,
+                     kEveryByte},
+        TransferCase{"SendMemorySer2netRaw", "memory", Via::Ser2netRaw, true, kEveryByte,
+                     kEveryByte},
+        TransferCase{"ReceiveR80Ser2netRaw", "r80", Via::Ser2netRaw, false, kLong, kLong},
+        TransferCase{"ReceiveMemorySimRfc2217", "memory", Via::SimRfc2217, false, kEveryByte,
+                     kEveryByte},
+        TransferCase{"SendR40ToAServerKeepingItsSettings", "r40", Via::SimRfc2217, true, kR40, kR40,
+                     "", 0, "declined the Telnet COM port option", "refuse-comport"},
+        TransferCase{"ReceiveNonsense", "r40", Via::Pty, false, kLong,
                      std::string("\x13\xC6\x02", 3) + kLong + "\r\n", "wrong-start", 6,
                      "Data transmission is wrong!"},
-        TransferCase{"ReceiveFromSilence", "r80", true, false, kLong,
+        TransferCase{"ReceiveFromSilence", "r80", Via::Tcp, false, kLong,
                      "%123\r\n" + std::string(256, 'G'), "silence@2", 4,
                      "The CNC nothing responds"}),
     [](const auto& info) { return std::string(info.param.name); });
