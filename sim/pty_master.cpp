@@ -1,5 +1,7 @@
 #include "pty_master.h"
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -148,9 +150,9 @@ ReadResult ReadSome(int fd, Bytes& into) {
     return ReadResult::Failed;
 }
 
-std::size_t WriteSome(int fd, const Bytes& bytes, std::size_t from) {
-    if (from >= bytes.size()) return 0;
-    const ssize_t n = ::write(fd, bytes.data() + from, bytes.size() - from);
+std::size_t WriteSome(int fd, const Bytes& bytes, std::size_t from, std::size_t most) {
+    if (from >= bytes.size() || most == 0) return 0;
+    const ssize_t n = ::write(fd, bytes.data() + from, std::min(most, bytes.size() - from));
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 

@@ -2,6 +2,8 @@
 // end by path as its serial port.
 #pragma once
 
+#include <cstdint>
+
 #include <string>
 
 #include "ms_comm.h"
@@ -52,6 +54,6 @@ enum class ReadResult { Data, Nothing, PeerClosed, Failed };
 ReadResult ReadSome(int fd, Bytes& into);
 
 // Writes as much as the line takes now; returns how many bytes went.
-std::size_t WriteSome(int fd, const Bytes& bytes, std::size_t from);
+std::size_t WriteSome(int fd, const Bytes& bytes, std::size_t from, std::size_t most = SIZE_MAX);
 
 }  // namespace taplink::sim

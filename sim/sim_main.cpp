@@ -54,6 +54,8 @@ const char* kUsage =
     "                            wrong-baud (half the bit rate asked), silent-settings (no\n"
     "                            answer to settings), notify (modem and line state reports\n"
     "                            before any data)\n"
+    "  --rate BITS               write no faster than a line at BITS bit/s would carry\n"
+    "                            (10 bits a byte)\n"
     "  --trace FILE              write every byte in and out, with times, to FILE\n"
     "  --once                    exit after one transfer: 0 if it went well, 1 if not\n"
     "  --timeout SECONDS         with --once: give up (exit 1) when no transfer ended by then\n"
@@ -68,6 +70,7 @@ struct Options {
     std::string listen;
     std::string trace;
     int delayMs = 500;
+    long rate = 0;  // bit/s the controller's line carries; 0: as fast as it goes
     int timeoutSeconds = 0;
     bool once = false;
     bool rfc2217 = false;
@@ -206,7 +209,9 @@ class Server {
                 doneAt_ = Now();
                 Deliver(o_, sim_);
             }
-            // Give the last answers time to go out (and late repeats to come in).
+            // Give the last answers time to go out (and late repeats to come in),
+            // counted from when the last byte went.
+            if (doneAt_.count() >= 0 && !pending_.empty()) doneAt_ = Now();
             if (doneAt_.count() >= 0 && queue_.empty() && pending_.empty() &&
                 Now() - doneAt_ > milliseconds{1000}) {
                 if (o_.once) return sim_.Ok() ? 0 : 1;
@@ -310,8 +315,11 @@ class Server {
     bool Poll(Bytes& in) {
         if (fd_ < 0) return false;
         pollfd p{fd_, POLLIN, 0};
-        if (sent_ < pending_.size()) p.events |= POLLOUT;
-        ::poll(&p, 1, peer_ && !peer_->IsOpen() ? 5 : 10);
+        // A paced line is looked at every millisecond rather than whenever
+        // the descriptor would take more.
+        const bool paced = o_.rate > 0 && sent_ < pending_.size();
+        if (sent_ < pending_.size() && !paced) p.events |= POLLOUT;
+        ::poll(&p, 1, paced ? 1 : peer_ && !peer_->IsOpen() ? 5 : 10);
         if (p.revents & POLLIN) {
             switch (ReadSome(fd_, in)) {
                 case ReadResult::Failed:
@@ -369,7 +377,21 @@ class Server {
             }
         }
         if (fd_ < 0 || sent_ >= pending_.size()) return;
-        const std::size_t n = WriteSome(fd_, pending_, sent_);
+        std::size_t most = SIZE_MAX;
+        if (o_.rate > 0 && pendingData_) {
+            // The bytes a line at this rate has carried since it began.
+            const auto now = Clock::now();
+            if (!pacing_) {
+                pacing_ = true;
+                paceStart_ = now;
+                paceSent_ = 0;
+            }
+            const double seconds = std::chrono::duration<double>(now - paceStart_).count();
+            const auto carried = static_cast<std::size_t>(seconds * o_.rate / 10.0) + 1;
+            most = carried > paceSent_ ? carried - paceSent_ : 0;
+        }
+        const std::size_t n = WriteSome(fd_, pending_, sent_, most);
+        paceSent_ += n;
         if (trace_ && n > 0 && !telnet_) {
             trace_->Record('>', Bytes(pending_.begin() + static_cast<long>(sent_),
                                       pending_.begin() + static_cast<long>(sent_ + n)));
@@ -378,6 +400,7 @@ class Server {
         if (sent_ == pending_.size()) {
             pending_.clear();
             sent_ = 0;
+            if (queue_.empty()) pacing_ = false;  // the line falls idle
         }
     }
 
@@ -397,7 +420,10 @@ class Server {
     milliseconds startAt_{-1};
     milliseconds doneAt_{-1};
     std::deque<Timed> queue_;  // writes not yet due, or waiting for the line
-    Bytes pending_;            // the write going out (as Telnet data with --rfc2217)
+    bool pacing_ = false;      // --rate: a paced write is going out
+    Clock::time_point paceStart_;
+    std::size_t paceSent_ = 0;
+    Bytes pending_;  // the write going out (as Telnet data with --rfc2217)
     std::size_t sent_ = 0;
     bool pendingData_ = true;             // pending_ is the controller's, not Telnet's
     std::optional<TelnetServer> telnet_;  // --rfc2217: the current client's Telnet
@@ -459,6 +485,9 @@ int main(int argc, char** argv) {
                 o.trace = *v;
             } else if (a == "--timeout") {
                 o.timeoutSeconds = std::atoi(v->c_str());
+            } else if (a == "--rate") {
+                o.rate = std::atol(v->c_str());
+                if (o.rate <= 0) return Usage("--rate takes a bit rate above 0");
             } else if (a == "--delay") {
                 o.delayMs = std::atoi(v->c_str());
             } else {
