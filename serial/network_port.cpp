@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include <sys/socket.h>
+
 #include "settings_text.h"
 
 namespace taplink {
@@ -188,6 +190,31 @@ void NetworkPort::Open(const std::string& device) {
 void NetworkPort::Close(int flushMs) {
     Flush(flushMs);
     failureReported_ = true;  // our own closing is no lost connection
+    if (IsOpen() && flushMs > 0) {
+        // The server gets a moment to put bytes written just now on its line
+        // before it learns that we are gone: servers close their device at
+        // once, and some devices drop what they have not sent yet.
+        const qint64 since = lastWrite_.isValid() ? lastWrite_.elapsed() : kLingerMs;
+        if (since < kLingerMs) {
+            QDeadlineTimer linger(kLingerMs - since);
+            while (socket_.state() == QAbstractSocket::ConnectedState && !linger.hasExpired()) {
+                socket_.readAll();
+                socket_.waitForReadyRead(
+                    static_cast<int>(std::max<qint64>(linger.remainingTime(), 1)));
+            }
+        }
+        // Closing with bytes still unread makes the system reset the
+        // connection, and a server that gets a reset may throw away what it
+        // has not yet put on the line: the last bytes of a frame. End our
+        // side instead, read what still comes, and let the server close.
+        ::shutdown(static_cast<int>(socket_.socketDescriptor()), SHUT_WR);
+        QDeadlineTimer deadline(flushMs);
+        while (socket_.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
+            socket_.readAll();
+            socket_.waitForReadyRead(
+                static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
+        }
+    }
     socket_.abort();
     held_.clear();
     events_.clear();
@@ -216,6 +243,7 @@ bool NetworkPort::TryWrite(const Bytes& wire) {
     // Hand the bytes to the system now: a paced byte's time on the line is
     // the time it was written.
     socket_.flush();
+    lastWrite_.start();
     return true;
 }
 

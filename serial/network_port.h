@@ -6,6 +6,7 @@
 // port's ioctl does; nothing is delivered from inside them.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTcpSocket>
 #include <deque>
@@ -27,6 +28,9 @@ class NetworkPort : public QObject {
     // Received data held for the reader; past it the connection is left
     // unread, so a flooding server is held back by TCP itself.
     static constexpr qsizetype kMaxHeld = 64 * 1024;
+    // How long a closing waits after the last write before it tells the
+    // server.
+    static constexpr qint64 kLingerMs = 100;
 
     explicit NetworkPort(QObject* parent = nullptr);
     ~NetworkPort() override;
@@ -85,6 +89,7 @@ class NetworkPort : public QObject {
     Bytes held_;
     std::deque<short> events_;
     std::vector<telnet::ComPortMessage> answers_;
+    QElapsedTimer lastWrite_;
     bool blocking_ = false;        // inside an access: deliver nothing now
     bool deliveryQueued_ = false;  // a Deliver() is on its way
     bool failureReported_ = true;  // until opened, errors are the opening's own

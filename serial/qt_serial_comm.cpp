@@ -48,6 +48,9 @@ QtSerialComm::~QtSerialComm() {
     port_.disconnect(this);
     net_.onLost = nullptr;
     Flush();
+    // A device server is left in good order: nothing it still holds for the
+    // line is thrown away.
+    if (network_) net_.Close(kFlushTimeoutMs);
 }
 
 void QtSerialComm::Flush() {
