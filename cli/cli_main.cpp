@@ -24,6 +24,7 @@
 #include "qt_serial_comm.h"
 #include "settings_text.h"
 #include "transfer_handlers.h"
+#include "verify.h"
 
 namespace taplink {
 namespace {
@@ -37,6 +38,7 @@ enum ExitCode {
     kNoResponse = 4,   // the controller stopped answering
     kPortFailure = 5,  // the port could not be opened or was lost
     kBadData = 6,      // the controller sent something that is not a document
+    kDifferent = 7,    // verify: the controller's copy differs from the document
 };
 
 int CodeFor(const Message& m) {
@@ -91,8 +93,26 @@ int KeepPartial(const QString& output, const std::string& received, int code) {
     return code;
 }
 
+// The differing lines side by side, on standard output.
+void PrintDifferences(int model, const VerifyResult& r) {
+    if (r.differences.empty()) return;
+    std::size_t width = 4;
+    for (const auto& d : r.differences)
+        width = std::max(width, d.sent.size());
+    std::string out = model == kModelMemory ? "offset  " : "line    ";
+    out += "sent" + std::string(width - 4, ' ') + " | controller\n";
+    for (const auto& d : r.differences) {
+        char number[16];
+        std::snprintf(number, sizeof number, model == kModelMemory ? "%04zX    " : "%-8zu",
+                      d.number);
+        out += number + d.sent + std::string(width - d.sent.size(), ' ') + " | " + d.held + "\n";
+    }
+    WriteStdout(out.data(), out.size());
+}
+
 struct TransferOptions {
     bool send = true;
+    bool verify = false;  // with send: read the controller's copy back instead
     int model = kModelR40;
     std::string port;
     LinkSettings link;
@@ -114,6 +134,11 @@ int RunTransfer(const TransferOptions& o) {
             return Fail(failed->text);
         }
     }
+    SentForm sent;
+    if (o.verify) {
+        sent = ControllerForm(o.model, st.m_strText, st.m_nDocKind);
+        if (sent.failure) return Fail(sent.failure->text, kRefused);
+    }
     if (IsNetworkPort(o.port)) std::cerr << "taplink-cli: " << kNetworkPortNote << "\n";
 
     QtSerialComm serial([&o](int) { return o.port; });
@@ -130,6 +155,7 @@ int RunTransfer(const TransferOptions& o) {
     bool ended = false;
     QEventLoop loop;
     TransferHandlers* handlers = nullptr;
+    std::unique_ptr<VerifyRun> verify;
     const auto end = [&](int c) {
         if (c >= 0) code = c;
         ended = true;
@@ -140,24 +166,40 @@ int RunTransfer(const TransferOptions& o) {
             handler();
         } catch (const CommError& e) {
             std::cerr << "taplink-cli: " << e.what() << "\n";
-            handlers->EndAfterFailure();
+            verify ? verify->EndAfterFailure() : handlers->EndAfterFailure();
             end(kPortFailure);
         }
     };
-    ConsoleServices win([&](int id) { guarded([&] { handlers->OnTimer(id); }); });
+    ConsoleServices win(
+        [&](int id) { guarded([&] { verify ? verify->OnTimer(id) : handlers->OnTimer(id); }); });
     win.speed = o.speed;
     win.document = st.m_strText;
     win.onMessage = [&](const Message& m) { code = CodeFor(m); };
     win.onTransferEnded = [&] { end(-1); };
     TransferHandlers h(TransferContext{*comm, win, st, g, o.link, [&o] { return o.model; }});
     handlers = &h;
-    comm->SetOnComm([&] { guarded([&] { h.OnCommEvent(); }); });
+    comm->SetOnComm([&] { guarded([&] { verify ? verify->OnCommEvent() : h.OnCommEvent(); }); });
     comm->SetOnFailure([&](const std::string& what) {
         win.FinishProgressLine();
         std::cerr << "taplink-cli: " << what << "\n";
-        h.EndAfterFailure();
+        verify ? verify->EndAfterFailure() : h.EndAfterFailure();
         end(kPortFailure);
     });
+    if (o.verify) {
+        verify = std::make_unique<VerifyRun>(*comm, win, g, o.link, o.model, sent.bytes);
+        verify->onEnd = [&](const VerifyResult* r) {
+            if (r) {
+                win.ShowMessage(r->message);
+                PrintDifferences(o.model, *r);
+                code = r->identical ? kDone : kDifferent;
+            }
+            end(-1);
+        };
+        guarded([&] { verify->Start(); });
+        if (!ended && verify->Busy()) loop.exec();
+        win.FinishProgressLine();
+        return code < 0 ? kRefused : code;
+    }
     comm->SetOnNotice([&](const std::string& what) {
         win.FinishProgressLine();
         std::cerr << "taplink-cli: " << what << "\n";
@@ -245,6 +287,25 @@ int Send(const QStringList& args) {
     p.process(args);
     if (p.positionalArguments().size() != 1) return Fail("send takes one FILE (see --help)");
     TransferOptions o;
+    if (const std::string why = ReadLineOptions(p, o); !why.empty()) return Fail(why);
+    o.file = p.positionalArguments().front();
+    return RunTransfer(o);
+}
+
+int Verify(const QStringList& args) {
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "Reads the controller's copy back and compares it with FILE as the controller stores "
+        "it: says whether they are identical, or where they first differ, and prints the "
+        "differing lines side by side. Start the controller's output after this. Exit code 0: "
+        "identical, 7: different.");
+    p.addHelpOption();
+    p.addPositionalArgument("FILE", "The document that was sent.");
+    AddLineOptions(p);
+    p.process(args);
+    if (p.positionalArguments().size() != 1) return Fail("verify takes one FILE (see --help)");
+    TransferOptions o;
+    o.verify = true;
     if (const std::string why = ReadLineOptions(p, o); !why.empty()) return Fail(why);
     o.file = p.positionalArguments().front();
     return RunTransfer(o);
@@ -360,11 +421,13 @@ const char* kUsageText =
     "usage: taplink-cli COMMAND [options]\n"
     "  send FILE --port DEVICE [--model r40|r80|memory] [line options]\n"
     "  receive --port DEVICE [--model ...] [-o FILE] [line options]\n"
+    "  verify FILE --port DEVICE [--model ...] [line options]\n"
     "  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx\n"
     "  hexdump IMAGE\n"
     "taplink-cli COMMAND --help tells more.\n"
     "Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,\n"
-    "4 no response, 5 port failure, 6 wrong data from the controller.\n";
+    "4 no response, 5 port failure, 6 wrong data from the controller, 7 the controller's copy\n"
+    "differs (verify).\n";
 
 }  // namespace
 }  // namespace taplink
@@ -387,6 +450,7 @@ int main(int argc, char* argv[]) {
     try {
         if (command == QLatin1String("send")) return taplink::Send(args);
         if (command == QLatin1String("receive")) return taplink::Receive(args);
+        if (command == QLatin1String("verify")) return taplink::Verify(args);
         if (command == QLatin1String("convert")) return taplink::Convert(args);
         if (command == QLatin1String("hexdump")) return taplink::HexDump(args);
     } catch (const std::exception& e) {

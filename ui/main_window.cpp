@@ -19,6 +19,7 @@
 #include "protocol_field.h"
 #include "qt_window_services.h"
 #include "sim_panel.h"
+#include "verify_view.h"
 
 namespace taplink {
 namespace {
@@ -191,6 +192,14 @@ void CCncCommDlg::BuildControls() {
     auto* about = new QAction(QStringLiteral("关于 TAPLINK(&A)..."), this);
     connect(about, &QAction::triggered, this, &CCncCommDlg::OnAbout);
     addAction(about);
+    // After a send: does the controller hold it? On the same menu, and on
+    // a key, so that the window's layout stays as it is.
+    auto* verify = new QAction(QStringLiteral("Verify with the controller's copy(&V)..."), this);
+    verify->setObjectName(QStringLiteral("verifyAction"));
+    verify->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    verify->setShortcutContext(Qt::WindowShortcut);
+    connect(verify, &QAction::triggered, this, [this] { Guarded([this] { OnVerify(); }); });
+    addAction(verify);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -341,14 +350,45 @@ void CCncCommDlg::Guarded(Handler&& handler) {
     } catch (const CommError& e) {
         services_->ShowMessage({e.what(), std::string(kAppName), MessageIcon::Stop});
         // A transfer cannot go on without its port: end it, window usable.
-        transfer_->EndAfterFailure();
+        EndAfterFailure();
     } catch (const std::exception& e) {
         // Nothing a command meets may end the window: it is said, and the
         // window stays usable.
         services_->ShowMessage({std::string("The command failed: ") + e.what(),
                                 std::string(kAppName), MessageIcon::Stop});
+        EndAfterFailure();
+    }
+}
+
+VerifyRun* CCncCommDlg::ActiveVerify() const {
+    return verify_ && verify_->Busy() ? verify_.get() : nullptr;
+}
+
+void CCncCommDlg::EndAfterFailure() {
+    if (VerifyRun* verify = ActiveVerify()) {
+        verify->EndAfterFailure();
+    } else {
         transfer_->EndAfterFailure();
     }
+}
+
+void CCncCommDlg::OnVerify() {
+    if (transfer_->Busy() || ActiveVerify()) return;
+    const int model = m_cbModel->currentIndex();
+    const SentForm sent = ControllerForm(model, services_->TextFromEditor(), state_.m_nDocKind);
+    if (sent.failure) {
+        services_->ShowMessage(*sent.failure);
+        return;
+    }
+    verify_ = std::make_unique<VerifyRun>(*comm_, *services_, globals_, link_, model, sent.bytes);
+    // A finished run stays until the next: its end is called from inside it.
+    verify_->onEnd = [this, model](const VerifyResult* r) {
+        if (r) {
+            services_->ShowMessage(r->message);
+            if (!r->identical) (new VerifyView(*r, model == kModelMemory, this))->show();
+        }
+    };
+    verify_->Start();
 }
 
 void CCncCommDlg::OnAbout() {
@@ -402,11 +442,19 @@ void CCncCommDlg::OnProtoFieldEdited(QLineEdit* field, std::string& member, std:
 }
 
 void CCncCommDlg::OnTimer(int id) {
-    transfer_->OnTimer(id);
+    if (VerifyRun* verify = ActiveVerify()) {
+        verify->OnTimer(id);
+    } else {
+        transfer_->OnTimer(id);
+    }
 }
 
 void CCncCommDlg::OnCommEvent() {
-    transfer_->OnCommEvent();
+    if (VerifyRun* verify = ActiveVerify()) {
+        verify->OnCommEvent();
+    } else {
+        transfer_->OnCommEvent();
+    }
 }
 
 void CCncCommDlg::OnPortChosen(int pos) {
@@ -434,7 +482,7 @@ void CCncCommDlg::OnPortNotice(const std::string& what) {
 }
 
 void CCncCommDlg::OnLineFailure(const std::string& what) {
-    transfer_->EndAfterFailure();
+    EndAfterFailure();
     services_->ShowMessage({what, std::string(kAppName), MessageIcon::Stop});
 }
 

@@ -15,6 +15,7 @@
 #include "link_settings.h"
 #include "ms_comm.h"
 #include "transfer_handlers.h"
+#include "verify.h"
 
 class QComboBox;
 class QLineEdit;
@@ -72,6 +73,9 @@ class CCncCommDlg : public QDialog {
     void OpenPortAtStart();
 
     void OnAbout();
+    // Reads the controller's copy back and compares it with the editor's
+    // document as the controller stores it.
+    void OnVerify();
     void OnSetup();
     void OnEditorChanged();
     // The editor's text is over its limit: says so, true.
@@ -80,6 +84,10 @@ class CCncCommDlg : public QDialog {
     void OnTimer(int id);
     void OnCommEvent();
     void OnLineFailure(const std::string& what);
+    // Ends the running transfer or verify after a failure of the port.
+    void EndAfterFailure();
+    // The verify that is running, if one is.
+    VerifyRun* ActiveVerify() const;
     void OnPortNotice(const std::string& what);
     void OnPortChosen(int pos);
 
@@ -118,6 +126,7 @@ class CCncCommDlg : public QDialog {
     std::unique_ptr<QtWindowServices> services_;
     std::unique_ptr<TransferHandlers> transfer_;
     std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<VerifyRun> verify_;  // while a verify runs
     SimulatorPanel* simulator_ = nullptr;
     QStringList notedServers_;  // device servers the operator has been told about
     bool opened_ = false;

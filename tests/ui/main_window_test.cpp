@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
+#include <QTableWidget>
 #include <QTest>
 
 #include "modal_watcher.h"
@@ -23,6 +24,7 @@
 #include "scripted_comm.h"
 #include "sim_panel.h"
 #include "text_codec.h"
+#include "verify_view.h"
 
 namespace taplink {
 namespace {
@@ -298,6 +300,32 @@ TEST_F(MainWindowTest, SendsAndReceivesOnTheBuiltInSimulator) {
     // The last bytes may still be on their way when the message shows.
     EXPECT_TRUE(testing::WaitUntil([&] { return sim->Held() == Bytes(held.begin(), held.end()); }))
         << sim->Status().toStdString();
+
+    // Read back from the context menu's key: the editor keeps the document;
+    // a copy unlike it opens the differences beside the message.
+    const std::pair<const char*, std::string> verifies[] = {
+        {"%123\r\nN10 G00 X10\r\nN20 M30",
+         "Verified: the controller holds exactly what was sent (30 bytes)."},
+        {"%123\r\nN10 G00 X11\r\nN20 M30",
+         "The controller's copy differs from what was sent, first at line 2 (1 line differs):\n"
+         "sent:       N10 G00 X11\ncontroller: N10 G00 X10"},
+    };
+    for (const auto& [text, message] : verifies) {
+        editor->setPlainText(BytesToEditorText(text));
+        boxes_.seen.clear();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(window_.get(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        sim->StartOutput();
+        ASSERT_TRUE(testing::WaitUntil([&] { return !boxes_.seen.empty(); }, 10000));
+        EXPECT_EQ(boxes_.seen.back().text, message);
+        EXPECT_EQ(EditorBytes(*editor), text);
+        EXPECT_TRUE(testing::WaitUntil([&] { return window_->Control(1004)->isEnabled(); }));
+    }
+    auto* view = window_->findChild<VerifyView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->findChild<QTableWidget*>("differences")->rowCount(), 1);
+    view->close();
     editor->clear();
     sim->StartOutput();  // it sends back what it holds
     EXPECT_EQ(Transfer(1005), "Taking-over is finished!");
