@@ -64,6 +64,7 @@ TEST(Wire, FramesAndBlocksAreTheseBytes) {
         {"last block", wire::Block(Hex("02 03"), true), "05 00 02 03 AA"},
         {"header", wire::Block(wire::HeaderPayload(2, B("%001")), false), HEADER},
         {"short number", wire::HeaderPayload(0x01020304, B("%1")), "01 02 03 04 25 31 20 20"},
+        {"short number line", wire::BlockPayloads(B("%1\r\nG1"))[0], "00 00 00 02 25 31 20 20"},
         {"payloads",
          [] {
              Bytes all;
