@@ -32,12 +32,23 @@ bool IsAnswer(std::uint8_t b) {
     return b == kDc3 || b == kDc4 || b == kNak;
 }
 
+bool IsLineEnd(std::uint8_t b) {
+    return b == '\r' || b == '\n';
+}
+
+// Another byte that leaves a text a text (never a line end, a 0 or a block
+// marker), so that the frame around it stays whole.
+std::uint8_t ChangedText(std::uint8_t b) {
+    if (b >= '0' && b <= '9') return b == '9' ? '0' : static_cast<std::uint8_t>(b + 1);
+    if (b >= 'A' && b <= 'Z') return b == 'Z' ? 'A' : static_cast<std::uint8_t>(b + 1);
+    if (b >= 'a' && b <= 'z') return b == 'z' ? 'a' : static_cast<std::uint8_t>(b + 1);
+    return b == ' ' ? '_' : ' ';
+}
+
 }  // namespace
 
-ControllerSim::ControllerSim(Config config) : cfg_(std::move(config)) {
-    if (cfg_.model == Model::R80 && cfg_.role == Role::Output)
-        outBlocks_ = wire::BlockPayloads(cfg_.document);
-}
+ControllerSim::ControllerSim(Config config)
+    : cfg_(std::move(config)), playing_(cfg_.role == Role::Output ? Role::Output : Role::Input) {}
 
 void ControllerSim::Note(std::string line) {
     if (log_.size() < kMaxLog) {
@@ -52,6 +63,37 @@ void ControllerSim::Finish(bool ok, std::string status) {
     ok_ = ok;
     status_ = std::move(status);
     Note(status_);
+    if (ok && playing_ == Role::Input) {
+        taken_ = true;
+        if (cfg_.role == Role::Loop) GiveBack();
+    }
+}
+
+void ControllerSim::GiveBack() {
+    Bytes doc = received_;
+    std::size_t at = cfg_.editAt;
+    if (cfg_.edit != Edit::None) {
+        const bool text = cfg_.model != Model::Memory;
+        while (text && at < doc.size() && IsLineEnd(doc[at]))
+            ++at;
+        if (at >= doc.size()) {
+            Finish(false, "offset " + std::to_string(cfg_.editAt) + " is past the end of the " +
+                              std::to_string(doc.size()) + "-byte document: not given back");
+            return;
+        }
+        const std::uint8_t was = doc[at];
+        if (cfg_.edit == Edit::Drop) {
+            doc.erase(doc.begin() + static_cast<long>(at));
+            Note("byte " + std::to_string(at) + " (" + Hex(was) + ") dropped");
+        } else {
+            doc[at] = text ? ChangedText(was) : static_cast<std::uint8_t>(was ^ 0x01);
+            Note("byte " + std::to_string(at) + " changed from " + Hex(was) + " to " +
+                 Hex(doc[at]));
+        }
+    }
+    cfg_.document = std::move(doc);
+    playing_ = Role::Output;
+    Begin();
 }
 
 void ControllerSim::Ignore(std::size_t bytes) {
@@ -79,7 +121,8 @@ Writes ControllerSim::Start(milliseconds now) {
     phase_ = Phase::Running;
     lastWrite_ = now - kAnswerGuard;
     buffer_.clear();
-    received_.clear();
+    // A loop that has taken its document starts again as the output it became.
+    if (playing_ == Role::Input) received_.clear();
     return WithLineEvent(Begin());
 }
 
@@ -90,9 +133,19 @@ Writes ControllerSim::Begin() {
         Note("started, staying silent");
         return {};
     }
+    const bool output = playing_ == Role::Output;
+    if (output) {
+        done_ = false;
+        ok_ = false;
+        ignored_ = 0;
+        nextBlock_ = 0;
+        lastSent_ = 0;
+        answer_ = 0;
+    }
     switch (cfg_.model) {
         case Model::R80:
-            if (cfg_.role == Role::Output) {
+            if (output) {
+                outBlocks_ = wire::BlockPayloads(cfg_.document);
                 status_ = "waiting for DC3";
                 Note("output: waiting for DC3");
                 return {};
@@ -106,7 +159,7 @@ Writes ControllerSim::Begin() {
             }
         case Model::R40:
         case Model::Memory:
-            if (cfg_.role == Role::Output) {
+            if (output) {
                 status_ = "waiting for the request";
                 Note("output: waiting for request byte " + Hex(cfg_.ready));
                 return {};
@@ -125,7 +178,7 @@ Writes ControllerSim::OnBytes(const Bytes& in, milliseconds now) {
         case Phase::Running: break;
     }
     if (in.empty()) return {};
-    const bool input = cfg_.role == Role::Input;
+    const bool input = playing_ == Role::Input;
     switch (cfg_.model) {
         case Model::R80: return WithLineEvent(input ? R80Input(in) : R80Output(in, now));
         case Model::R40:
@@ -233,7 +286,9 @@ Writes ControllerSim::FrameOutput(const Bytes& in) {
 Writes ControllerSim::R80Input(const Bytes& in) {
     Writes out;
     for (const std::uint8_t b : in) {
-        if (phase_ != Phase::Running) break;
+        // A loop that has taken the last block is an output now: the rest of
+        // this read was not meant for its input.
+        if (phase_ != Phase::Running || playing_ != Role::Input) break;
         if (done_) {
             Ignore(1);
             continue;

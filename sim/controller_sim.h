@@ -18,7 +18,16 @@ enum class Model { R40, R80, Memory };
 
 // Input: the controller takes a document from TapLink (TapLink's Send).
 // Output: the controller sends one (TapLink's Receive).
-enum class Role { Input, Output };
+// Loop: input, then output with the document it took, for a read-back.
+enum class Role { Input, Output, Loop };
+
+// Loop: what happens to the document between taking it and giving it back,
+// at one byte of the text or image. In a text, a CR or LF passes the edit
+// on to the next byte that is neither, so that the lines stay lines.
+// Change: a digit becomes the next digit (9: 0), a letter the next letter
+// (Z: A, z: a), a space '_', any other byte a space; in an image the lowest
+// bit flips. Drop: the byte goes.
+enum class Edit { None, Change, Drop };
 
 // How an "R40/R60" controller frames what it sends: program form (one length
 // byte, for texts beginning with '%' or 'O'), document form (16-bit length),
@@ -63,6 +72,8 @@ struct Config {
     Form form = Form::Auto;
     bool answerLastBlock = true;  // R80 input: answer DC3 DC3 after the last block
     Fault fault;
+    Edit edit = Edit::None;
+    std::size_t editAt = 0;  // 0-based, in the text or image
 };
 
 // A change of the line's state that is not data (on a real port, the
@@ -99,8 +110,10 @@ class ControllerSim {
     bool Done() const { return done_; }
     bool Ok() const { return ok_; }
     const std::string& Status() const { return status_; }
-    // Input: the document received (R40, R80: text with CR LF; Memory: image).
+    // Input, Loop: the document received (R40, R80: text with CR LF; Memory:
+    // image), once Taken() says it came well.
     const Bytes& Received() const { return received_; }
+    bool Taken() const { return taken_; }
     // One line per thing that happened, for the panel and the terminal.
     const std::vector<std::string>& Log() const { return log_; }
 
@@ -108,6 +121,7 @@ class ControllerSim {
     enum class Phase { Idle, Running, Silent };
 
     Writes Begin();
+    void GiveBack();
     Writes FrameInput(const Bytes& in);
     Writes FrameOutput(const Bytes& in);
     Bytes OutputFrame() const;
@@ -124,12 +138,14 @@ class ControllerSim {
     void Finish(bool ok, std::string status);
 
     Config cfg_;
+    Role playing_;  // a loop plays Input until it has taken its document
     Phase phase_ = Phase::Idle;
     bool done_ = false;
     bool ok_ = false;
     std::string status_ = "idle";
     std::vector<std::string> log_;
     Bytes received_;
+    bool taken_ = false;
     Bytes buffer_;
     bool faultUsed_ = false;
     std::size_t ignored_ = 0;  // bytes after the end, noted once

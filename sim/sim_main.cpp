@@ -32,17 +32,25 @@ const char* kUsage =
     "Plays a QRN controller. Without --device it makes a pseudo-terminal pair and prints\n"
     "the path for TapLink (taplink --port PATH).\n"
     "  --model r40|r80|memory    protocol (default r40)\n"
-    "  --role input|output       input: take a document from TapLink's Send;\n"
-    "                            output: answer TapLink's Receive (default input)\n"
+    "  --role input|output|loop  input: take a document from TapLink's Send;\n"
+    "                            output: answer TapLink's Receive; loop: input, then output\n"
+    "                            with what was taken (default input)\n"
     "  --file FILE               output: the document to send (text, or a memory image)\n"
-    "  --out FILE                input: write what was received there (default: stdout)\n"
+    "  --out FILE                input, loop: write what was received there (default:\n"
+    "                            stdout)\n"
+    "  --change N                loop: give it back with byte N (from 0, in the text or\n"
+    "                            image) changed: a digit to the next (9 to 0), a letter to\n"
+    "                            the next (Z to A, z to a), a space to _, any other byte to\n"
+    "                            a space; a CR or LF passes it to the next byte that is\n"
+    "                            neither; in an image the lowest bit flips\n"
+    "  --drop N                  loop: give it back without byte N (CR, LF as for --change)\n"
     "  --form auto|program|document  R40/R60 output framing (default auto)\n"
     "  --fault NAME[@N]          inject a fault (see below)\n"
     "  --send-proto HEX          TapLink's send protocol byte (default 11)\n"
     "  --recv-proto HEX          TapLink's receive protocol byte (default 12)\n"
     "  --quiet-after-last        R80 input: do not answer the last block\n"
-    "  --delay MS                input: wait this long after TapLink opens the port (500);\n"
-    "                            on a pseudo-terminal nothing starts before it is opened\n"
+    "  --delay MS                input, loop: wait this long after TapLink opens the port\n"
+    "                            (500); on a pseudo-terminal, not before it is opened\n"
     "  --device PATH             use a serial device instead of a pseudo-terminal\n"
     "  --listen [HOST:]PORT      serve on TCP instead, as a serial device server does\n"
     "                            (HOST 127.0.0.1 unless given; PORT 0 picks a free one);\n"
@@ -57,7 +65,8 @@ const char* kUsage =
     "  --rate BITS               write no faster than a line at BITS bit/s would carry\n"
     "                            (10 bits a byte)\n"
     "  --trace FILE              write every byte in and out, with times, to FILE\n"
-    "  --once                    exit after one transfer: 0 if it went well, 1 if not\n"
+    "  --once                    exit after one transfer (a loop: after both): 0 if it went\n"
+    "                            well, 1 if not\n"
     "  --timeout SECONDS         with --once: give up (exit 1) when no transfer ended by then\n"
     "  --help\n"
     "Faults: ";
@@ -134,7 +143,6 @@ void Report(const ControllerSim& sim, std::size_t& logged) {
 
 void Deliver(const Options& o, const ControllerSim& sim) {
     const Bytes& doc = sim.Received();
-    if (o.config.role != Role::Input || !sim.Ok()) return;
     if (!o.out.empty()) {
         std::ofstream f(o.out, std::ios::binary);
         f.write(reinterpret_cast<const char*>(doc.data()),
@@ -184,12 +192,13 @@ class Server {
                 !sim_.Done() && Now() - acceptedAt_ >= milliseconds{o_.delayMs}) {
                 std::cerr
                     << "controller: the client that saw the start has gone, starting afresh\n";
-                Reset();
+                Reset(/*keepTaken=*/true);
                 startAt_ = Now();
             }
             if (!started_ && peerOpen) {
                 if (startAt_.count() < 0)
-                    startAt_ = Now() + milliseconds{o_.config.role == Role::Input ? o_.delayMs : 0};
+                    startAt_ =
+                        Now() + milliseconds{o_.config.role != Role::Output ? o_.delayMs : 0};
                 if (Now() >= startAt_) {
                     started_ = true;
                     startedFor_ = client_;
@@ -205,10 +214,12 @@ class Server {
                           << sim_.Status() << ")\n";
                 return 1;
             }
-            if (sim_.Done() && doneAt_.count() < 0) {
-                doneAt_ = Now();
+            // A loop has taken its document well before its transfer is done.
+            if (sim_.Taken() && !delivered_) {
+                delivered_ = true;
                 Deliver(o_, sim_);
             }
+            if (sim_.Done() && doneAt_.count() < 0) doneAt_ = Now();
             // Give the last answers time to go out (and late repeats to come in),
             // counted from when the last byte went.
             if (doneAt_.count() >= 0 && !pending_.empty()) doneAt_ = Now();
@@ -231,9 +242,14 @@ class Server {
         return std::chrono::duration_cast<milliseconds>(Clock::now() - t0_);
     }
 
-    void Reset() {
-        sim_ = ControllerSim(o_.config);
-        logged_ = 0;
+    // keepTaken: a loop that holds what it took gives that back, rather than
+    // taking a document again.
+    void Reset(bool keepTaken = false) {
+        if (!keepTaken || !sim_.Taken()) {
+            sim_ = ControllerSim(o_.config);
+            logged_ = 0;
+            delivered_ = false;
+        }
         started_ = false;
         spoke_ = false;
         startAt_ = milliseconds{-1};
@@ -412,6 +428,7 @@ class Server {
     const Clock::time_point t0_ = Clock::now();
     ControllerSim sim_;
     std::size_t logged_ = 0;
+    bool delivered_ = false;  // what the controller took has gone to --out
     bool started_ = false;
     bool spoke_ = false;  // the current client has written something
     int client_ = 0;      // TCP: the clients accepted so far
@@ -488,6 +505,13 @@ int main(int argc, char** argv) {
             } else if (a == "--rate") {
                 o.rate = std::atol(v->c_str());
                 if (o.rate <= 0) return Usage("--rate takes a bit rate above 0");
+            } else if (a == "--change" || a == "--drop") {
+                const auto [end, ec] =
+                    std::from_chars(v->data(), v->data() + v->size(), o.config.editAt);
+                if (v->empty() || ec != std::errc{} || end != v->data() + v->size())
+                    return Usage("bad offset " + *v);
+                if (o.config.edit != Edit::None) return Usage("--change and --drop: one of them");
+                o.config.edit = a == "--change" ? Edit::Change : Edit::Drop;
             } else if (a == "--delay") {
                 o.delayMs = std::atoi(v->c_str());
             } else {
@@ -499,6 +523,8 @@ int main(int argc, char** argv) {
     }
     if (o.rfc2217 && o.listen.empty()) return Usage("--rfc2217 needs --listen");
     if (o.telnetFault && !o.rfc2217) return Usage("--rfc2217-fault needs --rfc2217");
+    if (o.config.edit != Edit::None && o.config.role != Role::Loop)
+        return Usage("--change and --drop need --role loop");
     if (!o.file.empty()) {
         std::ifstream f(o.file, std::ios::binary);
         if (!f) {

@@ -14,6 +14,7 @@ std::optional<Model> ModelFromName(std::string_view n) {
 std::optional<Role> RoleFromName(std::string_view n) {
     if (n == "input") return Role::Input;
     if (n == "output") return Role::Output;
+    if (n == "loop") return Role::Loop;
     return std::nullopt;
 }
 

@@ -101,6 +101,8 @@ std::vector<Bytes> BlockPayloads(const Bytes& document) {
     std::size_t i = 0;
     while (i < document.size() && document[i] != '\n')
         ++i;  // the number line goes into the header
+    // Its line end is not part of the number, however short the line.
+    const std::size_t numberEnd = i > 0 && document[i - 1] == '\r' ? i - 1 : i;
     for (++i; i < document.size(); ++i) {
         const std::uint8_t b = document[i];
         if (b == '\r' && i + 1 < document.size() && document[i + 1] == '\n') ++i;
@@ -112,7 +114,9 @@ std::vector<Bytes> BlockPayloads(const Bytes& document) {
             data.begin() + static_cast<long>(at),
             data.begin() + static_cast<long>(std::min(data.size(), at + kMaxPayload)));
     }
-    blocks[0] = HeaderPayload(static_cast<std::uint32_t>(blocks.size()), document);
+    blocks[0] =
+        HeaderPayload(static_cast<std::uint32_t>(blocks.size()),
+                      Bytes(document.begin(), document.begin() + static_cast<long>(numberEnd)));
     return blocks;
 }
 

@@ -236,6 +236,8 @@ TEST(SimProgramUsage, RefusesUnknownWordsAndBadPorts) {
         {{"--listen", "127.0.0.1:65536"}, "invalid port 65536"},
         {{"--rfc2217"}, "--rfc2217 needs --listen"},
         {{"--listen", "0", "--rfc2217-fault", "notify"}, "--rfc2217-fault needs --rfc2217"},
+        {{"--role", "input", "--change", "5"}, "--change and --drop need --role loop"},
+        {{"--role", "loop", "--drop", "-1"}, "bad offset -1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);

@@ -48,6 +48,10 @@ Bytes B(std::string_view s) {
     "30 30 31 30 20 4D 33 30 0D 0A 13 05"
 #define HEADER "B8 00 00 00 00 02 25 30 30 31 AB"
 #define LAST "F7 00 47 31 00 4D 32 00 AA"
+// "%9\r\nZ \r\n" from TapLink, and back from a controller.
+#define SHORT_IN "11 0A 00 25 39 0D 0A 5A 20 0D 0A D8 00"
+#define SHORT_OUT(text) "11 0A 25 " text " 0D 0A 0D 0A"
+const char* const kShort = "%9\r\nZ \r\n";
 const char* const kProgram = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 const char* const kR80Text = "%001\r\nG1\r\nM2\r\n";
 
@@ -64,6 +68,7 @@ TEST(Wire, FramesAndBlocksAreTheseBytes) {
         {"last block", wire::Block(Hex("02 03"), true), "05 00 02 03 AA"},
         {"header", wire::Block(wire::HeaderPayload(2, B("%001")), false), HEADER},
         {"short number", wire::HeaderPayload(0x01020304, B("%1")), "01 02 03 04 25 31 20 20"},
+        {"short number line", wire::BlockPayloads(B("%1\r\nG1"))[0], "00 00 00 02 25 31 20 20"},
         {"payloads",
          [] {
              Bytes all;
@@ -85,8 +90,8 @@ TEST(Wire, FramesAndBlocksAreTheseBytes) {
 // operator starting the controller.
 struct ExchangeCase {
     const char* name;
-    const char* setup;     // model role fault[@N]
-    const char* document;  // Output: what the controller holds; Input: what it holds after
+    const char* setup;     // model role fault[@N] [change|drop N]
+    const char* document;  // Output: what the controller holds; Input, Loop: what it took
     const char* script;
 };
 void PrintTo(const ExchangeCase& c, std::ostream* os) {
@@ -98,12 +103,13 @@ class Exchange : public ::testing::TestWithParam<ExchangeCase> {};
 TEST_P(Exchange, TheControllerWritesTheseBytes) {
     const auto& c = GetParam();
     std::istringstream setup(c.setup);
-    std::string model, role, fault;
-    setup >> model >> role >> fault;
+    std::string model, role, fault, edit;
     Config config;
+    setup >> model >> role >> fault >> edit >> config.editAt;
     config.model = *ModelFromName(model);
     config.role = *RoleFromName(role);
     config.fault = *FaultFromName(fault);
+    config.edit = edit == "change" ? Edit::Change : edit == "drop" ? Edit::Drop : Edit::None;
     if (config.role == Role::Output) config.document = B(c.document);
     ControllerSim sim(config);
     std::istringstream script(c.script);
@@ -121,14 +127,14 @@ TEST_P(Exchange, TheControllerWritesTheseBytes) {
         const auto want = step.find_first_not_of(' ', arrow + 2);
         EXPECT_EQ(Show(out), want == std::string::npos ? "" : step.substr(want));
     }
-    if (config.role == Role::Input) {
+    if (config.role != Role::Output) {
         EXPECT_TRUE(sim.Ok()) << sim.Status();
         EXPECT_EQ(sim.Received(), B(c.document));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, Exchange,
+    Wire, Exchange,
     ::testing::Values(
         ExchangeCase{"R40Input", "r40 input none", kProgram, "0 start -> 12; 5 " FRAME_R40 " ->"},
         ExchangeCase{"LineEventFirst", "r40 input line-event", kProgram,
@@ -157,8 +163,43 @@ INSTANTIATE_TEST_SUITE_P(
         ExchangeCase{"StrayAfterABlock", "r80 output stray-after-block@0", kR80Text,
                      "0 start ->; 5 13 13 -> " HEADER " 0D 0A; 30 13 13 -> " LAST},
         ExchangeCase{"StrayAfterTheLast", "r80 output stray-after-last", kR80Text,
-                     "0 start ->; 5 13 13 -> " HEADER "; 30 13 13 -> " LAST " 00 00"}),
+                     "0 start ->; 5 13 13 -> " HEADER "; 30 13 13 -> " LAST " 00 00"},
+        // What a loop took goes back as its output, edited if asked.
+        ExchangeCase{"R40Loop", "r40 loop none", kShort,
+                     "0 start -> 12; 5 " SHORT_IN " ->; 50 12 -> " SHORT_OUT("39 0D 0A 5A 20")},
+        // Started again, it gives back again rather than take anew.
+        ExchangeCase{"R80Loop", "r80 loop none", kR80Text,
+                     "0 start -> 13 13; 5 " HEADER " -> 13 13; 30 " LAST " -> 13 13;"
+                     "50 13 13 -> " HEADER "; 60 start ->; 80 13 13 -> " HEADER
+                     "; 99 13 13 -> " LAST},
+        ExchangeCase{"MemoryLoop", "memory loop none", "AB",
+                     "0 start -> 12; 5 11 02 00 41 42 ->; 50 12 -> 11 02 00 41 42"},
+        ExchangeCase{"ChangeADigit", "r40 loop none change 1", kShort,
+                     "0 start -> 12; 5 " SHORT_IN " ->; 50 12 -> " SHORT_OUT("30 0D 0A 5A 20")},
+        ExchangeCase{"ChangeACrMeansTheLetterAfter", "r40 loop none change 2", kShort,
+                     "0 start -> 12; 5 " SHORT_IN " ->; 50 12 -> " SHORT_OUT("39 0D 0A 41 20")},
+        ExchangeCase{"ChangeASpace", "r40 loop none change 5", kShort,
+                     "0 start -> 12; 5 " SHORT_IN " ->; 50 12 -> " SHORT_OUT("39 0D 0A 5A 5F")},
+        ExchangeCase{"ChangeAnImageByte", "memory loop none change 1", "AB",
+                     "0 start -> 12; 5 11 02 00 41 42 ->; 50 12 -> 11 02 00 41 43"},
+        ExchangeCase{"DropALetter", "r80 loop none drop 6", kR80Text,
+                     "0 start -> 13 13; 5 " HEADER " -> 13 13; 30 " LAST " -> 13 13;"
+                     "50 13 13 -> " HEADER "; 80 13 13 -> B0 00 31 00 4D 32 00 AA"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Where an edit falls is known once the document has come: past its end
+// (here CR LF, then nothing), nothing goes back.
+TEST(Wire, ALoopEditPastTheEndEndsTheTransfer) {
+    Config config;
+    config.role = Role::Loop;
+    config.edit = Edit::Drop;
+    config.editAt = 6;
+    ControllerSim sim(config);
+    sim.Start(milliseconds{0});
+    sim.OnBytes(Hex(SHORT_IN), milliseconds{5});
+    EXPECT_EQ(sim.Status(), "offset 6 is past the end of the 8-byte document: not given back");
+    EXPECT_TRUE(sim.Done() && !sim.Ok() && sim.OnBytes(Hex("12"), milliseconds{50}).empty());
+}
 
 // Whatever TapLink writes, the controller holds no more than one frame or
 // block, and ends a flood with a status that says so.
