@@ -99,13 +99,17 @@ void PrintDifferences(int model, const VerifyResult& r) {
     std::size_t width = 4;
     for (const auto& d : r.differences)
         width = std::max(width, d.sent.size());
-    std::string out = model == kModelMemory ? "offset  " : "line    ";
-    out += "sent" + std::string(width - 4, ' ') + " | controller\n";
+    // A display line of an image carries its offset; a text line is numbered.
+    const bool image = model == kModelMemory;
+    std::string out = (image ? "" : "line    ") + std::string("sent") +
+                      std::string(width - 4, ' ') + " | controller\n";
     for (const auto& d : r.differences) {
-        char number[16];
-        std::snprintf(number, sizeof number, model == kModelMemory ? "%04zX    " : "%-8zu",
-                      d.number);
-        out += number + d.sent + std::string(width - d.sent.size(), ' ') + " | " + d.held + "\n";
+        if (!image) {
+            char number[16];
+            std::snprintf(number, sizeof number, "%-8zu", d.number);
+            out += number;
+        }
+        out += d.sent + std::string(width - d.sent.size(), ' ') + " | " + d.held + "\n";
     }
     WriteStdout(out.data(), out.size());
 }

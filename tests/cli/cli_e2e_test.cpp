@@ -170,6 +170,48 @@ INSTANTIATE_TEST_SUITE_P(
                      "The CNC nothing responds"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Send, then read the controller's copy back: identical, or where it
+// differs, side by side on standard output.
+TEST_F(CliTest, VerifyReadsTheControllersCopyBack) {
+    const struct {
+        const char* model;
+        std::string document;
+        QStringList controller;  // what the controller does to its copy
+        int code;
+        std::string out;
+    } cases[] = {
+        {"r40",
+         "%01\r\nN0000 G00  X10\r\n\r\nN0010 M30",
+         {"--change", "9"},
+         7,
+         "line    sent          | controller\n2       N0000 G00 X10 | N0001 G00 X10\n"},
+        {"r80", "%123\r\nN10 G00\r\nN20 M30\r\n", {}, 0, ""},
+        {"memory",
+         "ABCDEFGH",
+         {"--drop", "7"},
+         7,
+         "sent                                                  | controller\n"
+         "0000   41  42  43  44  45  46  47  48 A B C D E F G H | 0000   41  42  43  44  45  46  "
+         "47     A B C D E F G\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        WriteAll(Path("doc"), c.document);
+        const std::string port = StartSim(QStringList{"--model", c.model, "--role", "loop",
+                                                      "--delay", "200", "--out", Path("held")} +
+                                          c.controller);
+        ASSERT_FALSE(port.empty());
+        const QStringList line{"--model", c.model, "--port", QString::fromStdString(port)};
+        const Result sent = Cli(QStringList{"send", Path("doc")} + line);
+        ASSERT_EQ(sent.code, 0) << sent.err;
+        const Result verified = Cli(QStringList{"verify", Path("doc")} + line);
+        EXPECT_EQ(verified.code, c.code) << verified.err;
+        EXPECT_EQ(verified.out, c.out);
+        EXPECT_TRUE(sim_.waitForFinished(10000));
+        sim_.close();
+    }
+}
+
 TEST_F(CliTest, EachFailureHasItsExitCode) {
     WriteAll(Path("empty.txt"), "");
     WriteAll(Path("prog.txt"), "%12\r\nN0000 M30\r\n");
