@@ -9,13 +9,18 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <functional>
 #include <map>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "journal.h"
+#include "journal_listing.h"
 #include "postgres_server.h"
 
 namespace taplink {
@@ -361,6 +366,100 @@ TEST(JournalOpen, AJournalThatCannotBeOpenedSaysWhichAndWhyAtOnce) {
     QString why = "unchanged";
     EXPECT_FALSE(Journal::Open("none", &why));
     EXPECT_EQ(why, "");
+}
+
+TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
+    ::setenv("TZ", "UTC", 1);  // the listing's times are local
+    ::tzset();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("j.sqlite");
+    if (QString why; auto j = Journal::Open(path, &why)) {
+        TransferStart s = Start("O1", "2024-03-01T08:00:00.000Z");
+        s.model = "R40/R60";
+        j->Complete(j->Begin(s), {At("2024-03-01T08:00:02.500Z"), Outcome::Done,
+                                  "Program sent.\nsecond line", 1234, kSha});
+        s = Start("O22", "2024-03-01T09:00:00.000Z", "COM3", "Mill 1");
+        s.direction = "receive";
+        j->Complete(j->Begin(s),
+                    {At("2024-03-01T09:01:15.000Z"), Outcome::NoResponse, "No.", 0, ""});
+        j->Begin(Start("O3", "2024-03-02T10:00:00.000Z"));
+        j->SetMachineState("Mill 1", "alarm", At("2024-03-01T07:00:00.000Z"));
+    }
+    struct Case {
+        const char* name;
+        QStringList args;
+        int code;
+        const char *out, *err;
+    };
+    const Case cases[] = {
+        {"every transfer",
+         {},
+         0,
+         R"(Started                Duration  Port        Model    Direction  Outcome      Bytes  Document  Message
+2024-03-02 10:00:00              /dev/ttyS0  R80      send       started             O3
+2024-03-01 09:00:00  1 min 15 s  COM3        R80      receive    no response      0  O22       No.
+2024-03-01 08:00:00       2.5 s  /dev/ttyS0  R40/R60  send       done          1234  O1        Program sent.
+)",
+         ""},
+        {"since a day, one machine",
+         {"--since", "2024-03-01", "--machine", "Mill 1"},
+         0,
+         R"(Started                Duration  Port  Model  Direction  Outcome      Bytes  Document  Message
+2024-03-01 09:00:00  1 min 15 s  COM3  R80    receive    no response      0  O22       No.
+)",
+         ""},
+        {"since a time, the newest",
+         {"--since", "2024-03-01T08:00:00.001Z", "--limit", "1"},
+         0,
+         R"(Started              Duration  Port        Model  Direction  Outcome  Bytes  Document  Message
+2024-03-02 10:00:00            /dev/ttyS0  R80    send       started         O3
+)",
+         ""},
+        {"machines",
+         {"--machines"},
+         0,
+         "Machine  State  Since                Updated\nMill 1   alarm  2024-03-01 07:00:00  20",
+         ""},
+        {"a date that is none",
+         {"--since", "2024-02-30"},
+         1,
+         "",
+         "--since takes YYYY-MM-DD or an ISO 8601 date and time, not 2024-02-30"},
+        {"an option that is none", {"--colour"}, 1, "", "Unknown option 'colour'"},
+        {"a word too many", {"O1"}, 1, "", "unexpected O1"},
+        {"no journal there",
+         {"--journal", "/no/j"},
+         2,
+         "",
+         "Cannot open the journal SQLite /no/j: the folder /no does not exist"},
+        {"no journal kept", {"--journal", "none"}, 2, "", "no journal is kept"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ostringstream out, err;
+        EXPECT_EQ(RunJournalListing(QStringList{"journal", "--journal", path} + c.args, out, err),
+                  c.code);
+        EXPECT_EQ(out.str().substr(0, std::strlen(c.out)), c.out);
+        EXPECT_NE(err.str().find(c.err), std::string::npos) << err.str();
+    }
+    std::ostringstream out, err;
+    ASSERT_EQ(RunJournalListing({"journal", "--journal", path, "--json"}, out, err), 0);
+    const QJsonArray rows = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).array();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[0]["ended_at"].isNull() && rows[0]["bytes"].isNull());
+    QStringList o1;
+    for (const QString& key : rows[2].toObject().keys())
+        o1 << key + "=" + rows[2][key].toVariant().toString();
+    EXPECT_EQ(o1.join(' '),
+              QString("bytes=1234 direction=send document_name=O1 document_path=/home/op/O1.txt "
+                      "ended_at=2024-03-01T08:00:02.500Z host=%1 id=1 machine= message=Program "
+                      "sent.\nsecond line model=R40/R60 outcome=done pid=%2 port=/dev/ttyS0 "
+                      "process_start=%3 sha256=%4 started_at=2024-03-01T08:00:00.000Z "
+                      "trace_path=/tmp/t.trace")
+                  .arg(ThisProcess().host)
+                  .arg(::getpid())
+                  .arg(ThisProcess().start)
+                  .arg(kSha));
 }
 
 }  // namespace
