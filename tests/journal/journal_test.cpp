@@ -366,6 +366,11 @@ TEST(JournalOpen, AJournalThatCannotBeOpenedSaysWhichAndWhyAtOnce) {
     QString why = "unchanged";
     EXPECT_FALSE(Journal::Open("none", &why));
     EXPECT_EQ(why, "");
+    // The window and the command line, whatever their names, share one.
+    ::setenv("XDG_DATA_HOME", qPrintable(dir.path()), 1);
+    const auto j = Journal::Open("", &why);
+    ASSERT_TRUE(j) << why.toStdString();
+    EXPECT_EQ(j->Describe(), "SQLite " + dir.path() + "/taplink/journal.sqlite");
 }
 
 TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
