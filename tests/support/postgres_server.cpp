@@ -1,104 +1,75 @@
 #include "postgres_server.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace taplink::testing {
-namespace {
 
-// The newest installed version's programs (/usr/lib/postgresql/15/bin).
-std::string FindBin() {
-    std::string best;
-    int bestVersion = -1;
+PostgresServer::PostgresServer() {
+    // The newest installed version's programs (/usr/lib/postgresql/15/bin).
+    int newest = -1;
     std::error_code ec;
     for (const auto& e : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
-        const std::string bin = e.path().string() + "/bin";
         const int version = std::atoi(e.path().filename().c_str());
-        if (version > bestVersion && ::access((bin + "/initdb").c_str(), X_OK) == 0) {
-            best = bin;
-            bestVersion = version;
+        if (version > newest && ::access((e.path() / "bin/initdb").c_str(), X_OK) == 0) {
+            newest = version;
+            bin_ = e.path() / "bin";
         }
     }
-    return best;
-}
-
-}  // namespace
-
-PostgresServer::PostgresServer() : bin_(FindBin()) {
     if (bin_.empty())
-        throw std::runtime_error("no PostgreSQL server programs (scripts/deps installs them)");
+        throw std::runtime_error("no PostgreSQL programs (scripts/deps installs them)");
     char dir[] = "/tmp/taplink-pg-XXXXXX";
     if (!::mkdtemp(dir)) throw std::runtime_error("no scratch folder for PostgreSQL");
     dir_ = dir;
-    uid_ = ::getuid();
-    gid_ = ::getgid();
-    if (uid_ == 0) {
+    if (::getuid() == 0) {
         const passwd* pw = ::getpwnam("postgres");
-        if (!pw) throw std::runtime_error("running as root and there is no postgres user");
-        uid_ = pw->pw_uid;
-        gid_ = pw->pw_gid;
-        if (::chown(dir, uid_, gid_) != 0)
-            throw std::runtime_error("cannot give " + dir_ + " away");
+        if (!pw || ::chown(dir, pw->pw_uid, pw->pw_gid) != 0)
+            throw std::runtime_error("running as root, and no postgres user to run the server");
     }
-    const std::string data = dir_ + "/data";
-    Run({bin_ + "/initdb", "-D", data, "-U", "postgres", "-A", "trust", "-E", "UTF8", "--locale=C",
-         "--no-sync"},
-        true);
-    // Durability is the server's business, not the tests': no fsync.
-    Run({bin_ + "/pg_ctl", "-D", data, "-l", dir_ + "/server.log", "-w", "-t", "30", "-o",
-         "-k " + dir_ + " -c listen_addresses='' -c fsync=off", "start"},
-        true);
+    try {
+        Run("initdb -D data -U postgres -A trust -E UTF8 --locale=C --no-sync", true);
+        // Durability is the server's business, not the tests': no fsync.
+        Run("pg_ctl -D data -l server.log -w -t 30 -o \"-k " + dir_ +
+                " -c listen_addresses='' -c fsync=off\" start",
+            true);
+    } catch (const std::exception&) {
+        std::filesystem::remove_all(dir_, ec);
+        throw;
+    }
     started_ = true;
 }
 
 PostgresServer::~PostgresServer() {
     try {
-        if (started_)
-            Run({bin_ + "/pg_ctl", "-D", dir_ + "/data", "-m", "fast", "-w", "stop"}, true);
+        if (started_) Run("pg_ctl -D data -m fast -w stop", true);
     } catch (const std::exception&) {
-        // Its folder goes all the same; a server left running then ends itself.
+        // A server whose folder has gone ends itself.
     }
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
 }
 
 std::string PostgresServer::CreateDatabase(const std::string& name) {
-    Run({bin_ + "/createdb", "-h", dir_, "-U", "postgres", name}, false);
+    Run("createdb -h " + dir_ + " -U postgres " + name, false);
     return "postgresql://postgres@/" + name + "?host=" + dir_;
 }
 
-void PostgresServer::Run(std::vector<std::string> argv, bool asServerUser) {
-    if (asServerUser && ::getuid() == 0)
-        argv.insert(argv.begin(), {"runuser", "-u", "postgres", "--"});
-    const std::string log = dir_ + "/commands.log";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        // The server's user may not enter the caller's folder.
-        if (fd < 0 || ::dup2(fd, 1) < 0 || ::dup2(fd, 2) < 0 || ::chdir(dir_.c_str()) != 0)
-            ::_exit(126);
-        std::vector<char*> args;
-        for (auto& a : argv)
-            args.push_back(a.data());
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        std::ifstream f(log), server(dir_ + "/server.log");
-        throw std::runtime_error(argv[asServerUser && ::getuid() == 0 ? 4 : 0] + " failed:\n" +
-                                 std::string(std::istreambuf_iterator<char>(f), {}) +
-                                 std::string(std::istreambuf_iterator<char>(server), {}));
-    }
+void PostgresServer::Run(const std::string& command, bool asServerUser) {
+    // In the server's folder, which its user may enter when the caller's not.
+    const std::string line = "cd " + dir_ + " && " +
+                             (asServerUser && ::getuid() == 0 ? "runuser -u postgres -- " : "") +
+                             bin_ + "/" + command + " >>commands.log 2>&1";
+    if (std::system(line.c_str()) == 0) return;
+    std::ostringstream log;
+    log << std::ifstream(dir_ + "/commands.log").rdbuf()
+        << std::ifstream(dir_ + "/server.log").rdbuf();
+    throw std::runtime_error(command + " failed:\n" + log.str());
 }
 
 }  // namespace taplink::testing

@@ -1,14 +1,9 @@
-// Debian's PostgreSQL as a server of the tests' own: a scratch cluster in
-// /tmp reached only through a Unix socket in its folder (no TCP), started
-// with the object and stopped with it. The server refuses to run as root,
-// so under root its folder belongs to the postgres user and the server's
-// programs run as that user.
+// Debian's PostgreSQL as the tests' own server: a scratch cluster in /tmp on
+// a Unix socket in its folder only, started and stopped with the object. As
+// root, whom the server refuses, its programs run as the postgres user.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
-#include <vector>
 
 namespace taplink::testing {
 
@@ -26,11 +21,10 @@ class PostgresServer {
     std::string CreateDatabase(const std::string& name);
 
   private:
-    void Run(std::vector<std::string> argv, bool asServerUser);
+    // One of the server's programs, with its arguments; throws with its output.
+    void Run(const std::string& command, bool asServerUser);
 
     std::string bin_, dir_;
-    uid_t uid_ = 0;
-    gid_t gid_ = 0;
     bool started_ = false;
 };
 
