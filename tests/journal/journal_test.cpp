@@ -3,6 +3,7 @@
 // at once or killed lose nothing and leave no half rows; and its listing.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,10 +64,11 @@ QString Fields(const TransferEnd& e) {
         .join('|');
 }
 
-// Runs body in a child process: exit code 0 when it returns true.
+// Runs body in a child process: exit code 0 when it returns true. A child
+// left behind by a failed assertion dies with the test program.
 pid_t Child(const std::function<bool()>& body) {
     const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(body() ? 0 : 1);
+    if (pid == 0) ::_exit(::prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 && body() ? 0 : 1);
     return pid;
 }
 int Wait(pid_t pid) {
