@@ -1,0 +1,247 @@
+#include "journal_listing.h"
+
+#include <QCommandLineParser>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <ctime>
+
+#include "journal.h"
+
+namespace taplink {
+namespace {
+
+enum ExitCode { kListed = 0, kUsage = 1, kNoJournal = 2 };
+
+const char* kUsageText =
+    "usage: taplink-cli journal [--journal SPEC] [--since DATE] [--port PORT] [--machine NAME]\n"
+    "                           [--limit N] [--json] [--machines]\n"
+    "Lists the transfers in the journal, newest first: start (local time), duration, port,\n"
+    "model, direction, outcome, bytes, document and message.\n"
+    "  --journal SPEC  the journal: a SQLite file, postgresql://USER@HOST[:PORT]/DB,\n"
+    "                  postgresql://USER@/DB?host=/socket/dir (default: the programs' own)\n"
+    "  --since DATE    transfers started from DATE on: YYYY-MM-DD (local midnight), or an\n"
+    "                  ISO 8601 date and time (local unless it says Z or an offset)\n"
+    "  --port PORT     transfers on this port only\n"
+    "  --machine NAME  transfers of this machine only\n"
+    "  --limit N       the newest N transfers only\n"
+    "  --json          one JSON array of objects with every column, times in UTC\n"
+    "  --machines      the machines and their states instead of the transfers\n";
+
+std::optional<QDateTime> ParseSince(const QString& text) {
+    if (text.size() == 10) {
+        const QDate day = QDate::fromString(text, Qt::ISODate);
+        if (day.isValid()) return day.startOfDay();
+    }
+    const QDateTime t = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (t.isValid()) return t;
+    return std::nullopt;
+}
+
+// The C library's conversion: Qt's takes ten times as long, which a
+// listing of a hundred thousand rows feels.
+QString Local(const QDateTime& t) {
+    if (!t.isValid()) return {};
+    const time_t secs = static_cast<time_t>(t.toSecsSinceEpoch());
+    tm local{};
+    char text[32];
+    if (!::localtime_r(&secs, &local) ||
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) {
+        return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    return QString::fromLatin1(text);
+}
+
+QString Duration(qint64 ms) {
+    if (ms < 0) return {};
+    if (ms < 60'000) return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1) + " s";
+    const QChar zero(u'0');
+    if (ms < 3'600'000)
+        return QStringLiteral("%1 min %2 s").arg(ms / 60'000).arg(ms / 1000 % 60, 2, 10, zero);
+    return QStringLiteral("%1 h %2 min").arg(ms / 3'600'000).arg(ms / 60'000 % 60, 2, 10, zero);
+}
+
+QString FirstLine(const QString& text) {
+    const auto end =
+        std::find_if(text.begin(), text.end(), [](QChar c) { return c == u'\n' || c == u'\r'; });
+    return text.left(end - text.begin());
+}
+
+QJsonValue JsonTime(const QDateTime& t) {
+    return t.isValid() ? QJsonValue(t.toUTC().toString(Qt::ISODateWithMs)) : QJsonValue();
+}
+
+// One JSON array, an object a line, written as it is made: a document of the
+// whole array would hold every row twice more before the first byte went.
+class JsonArray {
+  public:
+    explicit JsonArray(std::ostream& out) : out_(out) { out_ << '['; }
+    ~JsonArray() { out_ << (first_ ? "]\n" : "\n]\n"); }
+    void Append(const QJsonObject& o) {
+        out_ << (first_ ? "\n" : ",\n")
+             << QJsonDocument(o).toJson(QJsonDocument::Compact).constData();
+        first_ = false;
+    }
+
+  private:
+    std::ostream& out_;
+    bool first_ = true;
+};
+
+// Columns padded to their widest cell, two spaces apart; right-aligned
+// columns are marked in `right`. The last column is not padded.
+void PrintTable(std::ostream& out, const std::vector<QStringList>& table,
+                const std::vector<bool>& right) {
+    std::vector<qsizetype> width(right.size(), 0);
+    for (const QStringList& row : table)
+        for (qsizetype c = 0; c < row.size(); ++c)
+            width[static_cast<std::size_t>(c)] =
+                std::max(width[static_cast<std::size_t>(c)], row[c].size());
+    std::string line;
+    for (const QStringList& row : table) {
+        line.clear();
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            const std::size_t column = static_cast<std::size_t>(c);
+            const auto pad = static_cast<std::size_t>(width[column] - row[c].size());
+            if (c > 0) line += "  ";
+            if (right[column]) line.append(pad, ' ');
+            line += row[c].toStdString();
+            if (!right[column] && c + 1 < row.size()) line.append(pad, ' ');
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        line += '\n';
+        out << line;
+    }
+}
+
+void ListTransfers(const std::vector<JournalRow>& rows, bool json, std::ostream& out) {
+    if (json) {
+        JsonArray array(out);
+        for (const JournalRow& r : rows) {
+            const TransferEnd* e = r.end ? &*r.end : nullptr;
+            array.Append(QJsonObject{
+                {"id", r.id},
+                {"started_at", JsonTime(r.start.start)},
+                {"ended_at", e ? JsonTime(e->end) : QJsonValue()},
+                {"port", r.start.port},
+                {"model", r.start.model},
+                {"direction", r.start.direction},
+                {"document_path", r.start.documentPath},
+                {"document_name", r.start.documentName},
+                {"machine", r.start.machine},
+                {"trace_path", r.start.tracePath},
+                {"bytes", e ? QJsonValue(e->bytes) : QJsonValue()},
+                {"sha256", e ? QJsonValue(QString::fromLatin1(e->sha256)) : QJsonValue()},
+                {"outcome", QString::fromStdString(OutcomeText(e ? e->outcome : Outcome::Started))},
+                {"message", e ? QJsonValue(e->message) : QJsonValue()},
+                {"host", r.host},
+                {"pid", r.pid},
+                {"process_start", r.processStart},
+            });
+        }
+        return;
+    }
+    std::vector<QStringList> table{{"Started", "Duration", "Port", "Model", "Direction", "Outcome",
+                                    "Bytes", "Document", "Message"}};
+    table.reserve(rows.size() + 1);
+    for (const JournalRow& r : rows) {
+        const TransferEnd* e = r.end ? &*r.end : nullptr;
+        // An interrupted row's end is when the next start found it, not when
+        // the transfer stopped: no duration is known.
+        const bool timed = e && e->outcome != Outcome::Interrupted;
+        table.push_back({Local(r.start.start),
+                         timed ? Duration(r.start.start.msecsTo(e->end)) : QString(), r.start.port,
+                         r.start.model, r.start.direction,
+                         QString::fromStdString(OutcomeText(e ? e->outcome : Outcome::Started)),
+                         timed ? QString::number(e->bytes) : QString(), r.start.documentName,
+                         e ? FirstLine(e->message) : QString()});
+    }
+    PrintTable(out, table, {false, true, false, false, false, false, true, false, false});
+}
+
+void ListMachines(const std::vector<MachineState>& machines, bool json, std::ostream& out) {
+    if (json) {
+        JsonArray array(out);
+        for (const MachineState& m : machines) {
+            array.Append(QJsonObject{{"name", m.name},
+                                     {"state", m.state},
+                                     {"since", JsonTime(m.since)},
+                                     {"updated_at", JsonTime(m.updatedAt)}});
+        }
+        return;
+    }
+    std::vector<QStringList> table{{"Machine", "State", "Since", "Updated"}};
+    for (const MachineState& m : machines)
+        table.push_back({m.name, m.state, Local(m.since), Local(m.updatedAt)});
+    PrintTable(out, table, {false, false, false, false});
+}
+
+}  // namespace
+
+int RunJournalListing(const QStringList& args, std::ostream& out, std::ostream& err) {
+    QCommandLineParser p;
+    p.addOptions({
+        {{"h", "help"}, "Usage."},
+        {"journal", "The journal.", "SPEC"},
+        {"since", "From this date on.", "DATE"},
+        {"port", "This port only.", "PORT"},
+        {"machine", "This machine only.", "NAME"},
+        {"limit", "The newest N only.", "N"},
+        {"json", "As JSON."},
+        {"machines", "The machines."},
+    });
+    auto usage = [&](const QString& why) {
+        err << "taplink-cli journal: " << why.toStdString() << "\n" << kUsageText;
+        return kUsage;
+    };
+    if (!p.parse(args)) return usage(p.errorText());
+    if (p.isSet("help")) {
+        out << kUsageText;
+        return kListed;
+    }
+    if (!p.positionalArguments().isEmpty())
+        return usage("unexpected " + p.positionalArguments().join(' '));
+    JournalFilter filter;
+    if (p.isSet("since")) {
+        filter.since = ParseSince(p.value("since"));
+        if (!filter.since)
+            return usage("--since takes YYYY-MM-DD or an ISO 8601 date and time, not " +
+                         p.value("since"));
+    }
+    if (p.isSet("limit")) {
+        bool ok = false;
+        filter.limit = p.value("limit").toInt(&ok);
+        if (!ok || filter.limit < 1) return usage("--limit takes a number from 1 on");
+    }
+    filter.port = p.value("port");
+    filter.machine = p.value("machine");
+
+    QString why;
+    const auto journal = Journal::Open(p.value("journal"), &why);
+    if (!journal) {
+        err << "taplink-cli journal: "
+            << (why.isEmpty() ? std::string("no journal is kept (--journal none)")
+                              : why.toStdString())
+            << "\n";
+        return kNoJournal;
+    }
+    const bool json = p.isSet("json");
+    if (p.isSet("machines")) {
+        const auto machines = journal->Machines();
+        if (!journal->LastError().isEmpty()) {
+            err << "taplink-cli journal: " << journal->LastError().toStdString() << "\n";
+            return kNoJournal;
+        }
+        ListMachines(machines, json, out);
+        return kListed;
+    }
+    const auto rows = journal->Rows(filter);
+    if (!journal->LastError().isEmpty()) {
+        err << "taplink-cli journal: " << journal->LastError().toStdString() << "\n";
+        return kNoJournal;
+    }
+    ListTransfers(rows, json, out);
+    return kListed;
+}
+
+}  // namespace taplink

@@ -1,0 +1,31 @@
+// Debian's PostgreSQL as the tests' own server: a scratch cluster in /tmp on
+// a Unix socket in its folder only, started and stopped with the object. As
+// root, whom the server refuses, its programs run as the postgres user.
+#pragma once
+
+#include <string>
+
+namespace taplink::testing {
+
+class PostgresServer {
+  public:
+    // Throws std::runtime_error, with the programs' output, when the server
+    // cannot be made or does not start.
+    PostgresServer();
+    ~PostgresServer();
+    PostgresServer(const PostgresServer&) = delete;
+    PostgresServer& operator=(const PostgresServer&) = delete;
+
+    const std::string& SocketDir() const { return dir_; }
+    // Creates an empty database; its URL, postgresql://postgres@/NAME?host=DIR.
+    std::string CreateDatabase(const std::string& name);
+
+  private:
+    // One of the server's programs, with its arguments; throws with its output.
+    void Run(const std::string& command, bool asServerUser);
+
+    std::string bin_, dir_;
+    bool started_ = false;
+};
+
+}  // namespace taplink::testing
