@@ -1,11 +1,13 @@
 // TapLink: serial communications for QRN series CNC controllers.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+#include "journal.h"
 #include "line_trace.h"
 #include "main_window.h"
 #include "messages.h"
@@ -49,7 +51,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption portOption(
         QStringLiteral("port"),
         QStringLiteral("Put DEVICE (such as /dev/ttyUSB0, a pseudo-terminal, tcp://HOST:PORT or "
-                       "rfc2217://HOST:PORT for a serial device server, or simulator) first in the port list and open "
+                       "rfc2217://HOST:PORT for a serial device server, or simulator) first in the "
+                       "port list and open "
                        "it."),
         QStringLiteral("DEVICE"));
     const QCommandLineOption modelOption(QStringLiteral("model"),
@@ -62,6 +65,13 @@ int main(int argc, char* argv[]) {
     parser.addOption(portOption);
     parser.addOption(modelOption);
     parser.addOption(traceOption);
+    const QCommandLineOption journalOption(
+        QStringLiteral("journal"),
+        QStringLiteral("Record every transfer in JOURNAL: a SQLite file, "
+                       "postgresql://USER@HOST/DB, or none (default: the journal in the user's "
+                       "data folder)."),
+        QStringLiteral("JOURNAL"));
+    parser.addOption(journalOption);
     {
         // --help and --version answer before any window exists, display or
         // not: a console application reads the arguments first.
@@ -126,9 +136,23 @@ int main(int argc, char* argv[]) {
         });
         control = std::make_unique<taplink::TracingComm>(std::move(control), trace);
     }
+    // The journal: a transfer goes on without one, and the operator is told.
+    QString journalError;
+    const std::unique_ptr<taplink::Journal> journal =
+        taplink::Journal::Open(parser.value(journalOption), &journalError);
+    options.journal = journal.get();
+    if (parser.isSet(traceOption)) {
+        options.tracePath = QFileInfo(parser.value(traceOption)).absoluteFilePath();
+    }
     taplink::CCncCommDlg dialog(std::move(control), options);
     window = &dialog;
     dialog.show();
+    if (!journal && !journalError.isEmpty()) {
+        QMessageBox::warning(&dialog,
+                             QString::fromLatin1(taplink::kAppName.data(),
+                                                 static_cast<qsizetype>(taplink::kAppName.size())),
+                             QStringLiteral("Transfers are not recorded: %1").arg(journalError));
+    }
     dialog.exec();
     window = nullptr;
     return 0;

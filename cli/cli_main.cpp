@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,12 +19,14 @@
 #include "file_commands.h"
 #include "file_io.h"
 #include "hex_display.h"
+#include "journal_listing.h"
 #include "ladder.h"
 #include "line_trace.h"
 #include "protocol_field.h"
 #include "qt_serial_comm.h"
 #include "settings_text.h"
 #include "transfer_handlers.h"
+#include "transfer_recorder.h"
 #include "verify.h"
 
 namespace taplink {
@@ -126,6 +129,7 @@ struct TransferOptions {
     QString file;    // send: the document
     QString output;  // receive: where it goes
     QString trace;
+    QString journal;  // --journal: "" the default, "none", a file or a PostgreSQL address
 };
 
 int RunTransfer(const TransferOptions& o) {
@@ -144,6 +148,26 @@ int RunTransfer(const TransferOptions& o) {
         if (sent.failure) return Fail(sent.failure->text, kRefused);
     }
     if (IsNetworkPort(o.port)) std::cerr << "taplink-cli: " << kNetworkPortNote << "\n";
+
+    // Every transfer goes into the journal; one that cannot be kept is said,
+    // and the transfer goes on.
+    QString journalError;
+    const std::unique_ptr<Journal> journal = Journal::Open(o.journal, &journalError);
+    if (!journal && !journalError.isEmpty()) {
+        std::cerr << "taplink-cli: no journal: " << journalError.toStdString() << "\n";
+    }
+    TransferRecorder recorder(journal.get(), [](const QString& why) {
+        std::cerr << "taplink-cli: " << why.toStdString() << "\n";
+    });
+    const Bytes sentForm =
+        o.send ? ControllerForm(o.model, st.m_strText, st.m_nDocKind).bytes : Bytes{};
+    const auto moved = [&] { return o.send && !o.verify ? sentForm : ReceivedForm(o.model, st); };
+    recorder.Begin({QString::fromStdString(o.port), o.model,
+                    o.verify ? QStringLiteral("verify")
+                    : o.send ? QStringLiteral("send")
+                             : QStringLiteral("receive"),
+                    o.send ? QFileInfo(o.file).absoluteFilePath() : QString(),
+                    o.trace.isEmpty() ? QString() : QFileInfo(o.trace).absoluteFilePath()});
 
     QtSerialComm serial([&o](int) { return o.port; });
     CMSComm* comm = &serial;
@@ -170,6 +194,7 @@ int RunTransfer(const TransferOptions& o) {
             handler();
         } catch (const CommError& e) {
             std::cerr << "taplink-cli: " << e.what() << "\n";
+            recorder.End(Outcome::PortFailure, e.what(), moved());
             verify ? verify->EndAfterFailure() : handlers->EndAfterFailure();
             end(kPortFailure);
         }
@@ -178,7 +203,10 @@ int RunTransfer(const TransferOptions& o) {
         [&](int id) { guarded([&] { verify ? verify->OnTimer(id) : handlers->OnTimer(id); }); });
     win.speed = o.speed;
     win.document = st.m_strText;
-    win.onMessage = [&](const Message& m) { code = CodeFor(m); };
+    win.onMessage = [&](const Message& m) {
+        code = CodeFor(m);
+        recorder.OnMessage(m, moved());
+    };
     win.onTransferEnded = [&] { end(-1); };
     TransferHandlers h(TransferContext{*comm, win, st, g, o.link, [&o] { return o.model; }});
     handlers = &h;
@@ -186,6 +214,7 @@ int RunTransfer(const TransferOptions& o) {
     comm->SetOnFailure([&](const std::string& what) {
         win.FinishProgressLine();
         std::cerr << "taplink-cli: " << what << "\n";
+        recorder.End(Outcome::PortFailure, what, moved());
         verify ? verify->EndAfterFailure() : h.EndAfterFailure();
         end(kPortFailure);
     });
@@ -193,6 +222,8 @@ int RunTransfer(const TransferOptions& o) {
         verify = std::make_unique<VerifyRun>(*comm, win, g, o.link, o.model, sent.bytes);
         verify->onEnd = [&](const VerifyResult* r) {
             if (r) {
+                recorder.End(r->identical ? Outcome::VerifiedIdentical : Outcome::VerifiedDifferent,
+                             r->message.text, r->held);
                 win.ShowMessage(r->message);
                 PrintDifferences(o.model, *r);
                 code = r->identical ? kDone : kDifferent;
@@ -202,6 +233,9 @@ int RunTransfer(const TransferOptions& o) {
         guarded([&] { verify->Start(); });
         if (!ended && verify->Busy()) loop.exec();
         win.FinishProgressLine();
+        if (recorder.Recording()) {
+            recorder.End(Outcome::Interrupted, "The verify ended without a result.", moved());
+        }
         return code < 0 ? kRefused : code;
     }
     comm->SetOnNotice([&](const std::string& what) {
@@ -212,6 +246,9 @@ int RunTransfer(const TransferOptions& o) {
     guarded([&] { o.send ? h.OnSend() : h.OnReceive(); });
     if (!ended && h.Busy()) loop.exec();
     win.FinishProgressLine();
+    if (recorder.Recording()) {
+        recorder.End(Outcome::Interrupted, "The transfer ended without a result.", moved());
+    }
     if (code < 0) code = kRefused;
     if (o.send) return code;
 
@@ -243,6 +280,11 @@ void AddLineOptions(QCommandLineParser& p) {
                  "between bytes is SPEED + 1 ms.",
                  "N", "1"});
     p.addOption({"trace", "Write every byte in and out, with times, to FILE.", "FILE"});
+    p.addOption({"journal",
+                 "Where the transfer is recorded: a SQLite file, "
+                 "postgresql://USER@HOST/DB, or none (default: the journal in the user's data "
+                 "folder).",
+                 "JOURNAL"});
 }
 
 // Fills the line options; an error text when one is wrong.
@@ -276,6 +318,7 @@ std::string ReadLineOptions(const QCommandLineParser& p, TransferOptions& o) {
     o.speed = p.value("speed").toInt(&ok);
     if (!ok || o.speed < 1 || o.speed > 500) return "--speed takes 1 to 500";
     o.trace = p.value("trace");
+    o.journal = p.value("journal");
     return {};
 }
 
@@ -426,6 +469,7 @@ const char* kUsageText =
     "  send FILE --port DEVICE [--model r40|r80|memory] [line options]\n"
     "  receive --port DEVICE [--model ...] [-o FILE] [line options]\n"
     "  verify FILE --port DEVICE [--model ...] [line options]\n"
+    "  journal [--since DATE] [--port P] [--machine NAME] [--json] [--machines]\n"
     "  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx\n"
     "  hexdump IMAGE\n"
     "taplink-cli COMMAND --help tells more.\n"
@@ -455,6 +499,9 @@ int main(int argc, char* argv[]) {
         if (command == QLatin1String("send")) return taplink::Send(args);
         if (command == QLatin1String("receive")) return taplink::Receive(args);
         if (command == QLatin1String("verify")) return taplink::Verify(args);
+        if (command == QLatin1String("journal")) {
+            return taplink::RunJournalListing(args, std::cout, std::cerr);
+        }
         if (command == QLatin1String("convert")) return taplink::Convert(args);
         if (command == QLatin1String("hexdump")) return taplink::HexDump(args);
     } catch (const std::exception& e) {

@@ -304,6 +304,9 @@ Journal::Journal(Engine engine, QString connection, QString description)
     : engine_(engine), connection_(std::move(connection)), description_(std::move(description)) {}
 
 Journal::~Journal() {
+    if (engine_ == Engine::SQLite && db_.isOpen()) {
+        QSqlQuery(db_).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    }
     db_.close();
     // removeDatabase wants no QSqlDatabase of the connection left.
     db_ = QSqlDatabase();
@@ -405,7 +408,13 @@ bool Journal::Prepare(QString* why) {
             return false;
         QThread::msleep(5);
     }
-    return Exec(db_, QStringLiteral("PRAGMA synchronous = NORMAL"), why);
+    if (!Exec(db_, QStringLiteral("PRAGMA synchronous = NORMAL"), why)) return false;
+    // The log is folded into the file here and when the journal closes, never
+    // inside a transfer's write, where the sync of a checkpoint would cost
+    // milliseconds. A busy reader only postpones it.
+    if (!Exec(db_, QStringLiteral("PRAGMA wal_autocheckpoint = 0"), why)) return false;
+    QSqlQuery(db_).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    return true;
 }
 
 bool Journal::Migrate(QString* why) {

@@ -192,7 +192,8 @@ void VerifyRun::CheckEnd() {
         onEnd(nullptr);
         return;
     }
-    const VerifyResult r = CompareWithController(model_, sent_, ReceivedForm(model_, st_));
+    VerifyResult r = CompareWithController(model_, sent_, ReceivedForm(model_, st_));
+    r.held = ReceivedForm(model_, st_);
     onEnd(&r);
 }
 

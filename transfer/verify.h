@@ -44,7 +44,8 @@ struct VerifyResult {
         std::string sent, held;
         bool operator==(const Difference&) const = default;
     };
-    std::vector<Difference> differences;
+    std::vector<Difference> differences{};
+    Bytes held{};  // the controller's copy as it came
 };
 VerifyResult CompareWithController(int model, const Bytes& sent, const Bytes& held);
 

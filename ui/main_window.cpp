@@ -13,6 +13,7 @@
 #include "about_dialog.h"
 #include "block_numbering.h"
 #include "dialog_units.h"
+#include "journal_view.h"
 #include "messages.h"
 #include "number_edit.h"
 #include "port_combo.h"
@@ -77,7 +78,15 @@ QComboBox* MakeList(QWidget* parent, const std::array<std::string_view, N>& entr
 
 CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& options,
                          QWidget* parent)
-    : QDialog(parent), comm_(std::move(comm)), options_(options) {
+    : QDialog(parent),
+      comm_(std::move(comm)),
+      options_(options),
+      recorder_(options.journal, [this](const QString& why) {
+          QTimer::singleShot(0, this, [this, why] {
+              services_->ShowMessage(
+                  {why.toStdString(), std::string(kAppName), MessageIcon::Exclamation});
+          });
+      }) {
     setWindowTitle(QString::fromUtf8(kMainWindowCaption.data(),
                                      static_cast<qsizetype>(kMainWindowCaption.size())));
     setWindowIcon(QIcon(QStringLiteral(":/taplink.png")));
@@ -93,6 +102,8 @@ CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& opti
     services_ = std::make_unique<QtWindowServices>(
         QtWindowServices::Widgets{this, transfer, m_pgProgress, m_slSpeed, m_edText},
         [this](int id) { Guarded([&] { OnTimer(id); }); });
+
+    services_->onShow = [this](const Message& m) { recorder_.OnMessage(m, Moved()); };
 
     transfer_ = std::make_unique<TransferHandlers>(TransferContext{
         *comm_, *services_, state_, globals_, link_, [this] { return m_cbModel->currentIndex(); }});
@@ -200,6 +211,12 @@ void CCncCommDlg::BuildControls() {
     verify->setShortcutContext(Qt::WindowShortcut);
     connect(verify, &QAction::triggered, this, [this] { Guarded([this] { OnVerify(); }); });
     addAction(verify);
+    auto* journal = new QAction(QStringLiteral("Transfer journal(&J)..."), this);
+    journal->setObjectName(QStringLiteral("journalAction"));
+    journal->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J));
+    journal->setShortcutContext(Qt::WindowShortcut);
+    connect(journal, &QAction::triggered, this, &CCncCommDlg::OnJournal);
+    addAction(journal);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -255,10 +272,8 @@ void CCncCommDlg::ConnectHandlers() {
             [this] { Guarded([this] { files_->OnOpenFile(); }); });
     connect(btnSave_, &QPushButton::clicked, this,
             [this] { Guarded([this] { files_->OnSaveFile(); }); });
-    connect(btnSend_, &QPushButton::clicked, this,
-            [this] { Guarded([&] { transfer_->OnSend(); }); });
-    connect(btnReceive_, &QPushButton::clicked, this,
-            [this] { Guarded([&] { transfer_->OnReceive(); }); });
+    connect(btnSend_, &QPushButton::clicked, this, [this] { StartTransfer(true); });
+    connect(btnReceive_, &QPushButton::clicked, this, [this] { StartTransfer(false); });
     connect(m_edText, &QPlainTextEdit::textChanged, this, &CCncCommDlg::OnEditorChanged);
     connect(m_edSendProto, &QLineEdit::textEdited, this, [this] {
         OnProtoFieldEdited(m_edSendProto, state_.m_strSendProto, globals_.g_bySendProto);
@@ -348,6 +363,7 @@ void CCncCommDlg::Guarded(Handler&& handler) {
     try {
         handler();
     } catch (const CommError& e) {
+        recorder_.End(Outcome::PortFailure, e.what(), Moved());
         services_->ShowMessage({e.what(), std::string(kAppName), MessageIcon::Stop});
         // A transfer cannot go on without its port: end it, window usable.
         EndAfterFailure();
@@ -358,6 +374,34 @@ void CCncCommDlg::Guarded(Handler&& handler) {
                                 std::string(kAppName), MessageIcon::Stop});
         EndAfterFailure();
     }
+}
+
+void CCncCommDlg::StartTransfer(bool send) {
+    const int model = m_cbModel->currentIndex();
+    recordingSend_ = send;
+    // Written before the first byte: a run killed in the middle leaves a row
+    // that the next start marks interrupted.
+    recorder_.Begin({QString::fromStdString(DeviceForPort(link_.g_nCommPort)), model,
+                     send ? QStringLiteral("send") : QStringLiteral("receive"),
+                     send ? QString::fromStdString(state_.m_strDocPath) : QString(),
+                     options_.tracePath});
+    if (send) sent_ = ControllerForm(model, services_->TextFromEditor(), state_.m_nDocKind).bytes;
+    Guarded([&] { send ? transfer_->OnSend() : transfer_->OnReceive(); });
+}
+
+Bytes CCncCommDlg::Moved() const {
+    return recordingSend_ ? sent_ : ReceivedForm(m_cbModel->currentIndex(), state_);
+}
+
+void CCncCommDlg::OnJournal() {
+    if (!options_.journal) {
+        services_->ShowMessage(
+            {"No transfer journal is kept: the program was started with "
+             "--journal none, or the journal could not be opened.",
+             std::string(kAppName), MessageIcon::None});
+        return;
+    }
+    (new JournalView(*options_.journal, this))->show();
 }
 
 VerifyRun* CCncCommDlg::ActiveVerify() const {
@@ -375,6 +419,10 @@ void CCncCommDlg::EndAfterFailure() {
 void CCncCommDlg::OnVerify() {
     if (transfer_->Busy() || ActiveVerify()) return;
     const int model = m_cbModel->currentIndex();
+    recordingSend_ = false;
+    recorder_.Begin({QString::fromStdString(DeviceForPort(link_.g_nCommPort)), model,
+                     QStringLiteral("verify"), QString::fromStdString(state_.m_strDocPath),
+                     options_.tracePath});
     const SentForm sent = ControllerForm(model, services_->TextFromEditor(), state_.m_nDocKind);
     if (sent.failure) {
         services_->ShowMessage(*sent.failure);
@@ -384,6 +432,8 @@ void CCncCommDlg::OnVerify() {
     // A finished run stays until the next: its end is called from inside it.
     verify_->onEnd = [this, model](const VerifyResult* r) {
         if (r) {
+            recorder_.End(r->identical ? Outcome::VerifiedIdentical : Outcome::VerifiedDifferent,
+                          r->message.text, r->held);
             services_->ShowMessage(r->message);
             if (!r->identical) (new VerifyView(*r, model == kModelMemory, this))->show();
         }
@@ -482,6 +532,7 @@ void CCncCommDlg::OnPortNotice(const std::string& what) {
 }
 
 void CCncCommDlg::OnLineFailure(const std::string& what) {
+    recorder_.End(Outcome::PortFailure, what, Moved());
     EndAfterFailure();
     services_->ShowMessage({what, std::string(kAppName), MessageIcon::Stop});
 }

@@ -15,6 +15,7 @@
 #include "link_settings.h"
 #include "ms_comm.h"
 #include "transfer_handlers.h"
+#include "transfer_recorder.h"
 #include "verify.h"
 
 class QComboBox;
@@ -31,8 +32,10 @@ class QtWindowServices;
 class SimulatorPanel;
 
 struct StartOptions {
-    QString port;           // a device path to put first in the port list
-    int model = kModelR40;  // initial selection of the model list
+    QString port;                // a device path to put first in the port list
+    int model = kModelR40;       // initial selection of the model list
+    Journal* journal = nullptr;  // where transfers are recorded; none when null
+    QString tracePath = {};      // the trace being written, for the journal
 };
 
 class CCncCommDlg : public QDialog {
@@ -76,6 +79,11 @@ class CCncCommDlg : public QDialog {
     // Reads the controller's copy back and compares it with the editor's
     // document as the controller stores it.
     void OnVerify();
+    void OnJournal();
+    // Send and Receive clicked: the journal's row first, then the transfer.
+    void StartTransfer(bool send);
+    // What the running transfer has moved, as the controller keeps it.
+    Bytes Moved() const;
     void OnSetup();
     void OnEditorChanged();
     // The editor's text is over its limit: says so, true.
@@ -127,6 +135,9 @@ class CCncCommDlg : public QDialog {
     std::unique_ptr<TransferHandlers> transfer_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<VerifyRun> verify_;  // while a verify runs
+    TransferRecorder recorder_;
+    bool recordingSend_ = false;  // the row being recorded is a send's
+    Bytes sent_;                  // what that send moves
     SimulatorPanel* simulator_ = nullptr;
     QStringList notedServers_;  // device servers the operator has been told about
     bool opened_ = false;

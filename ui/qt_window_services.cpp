@@ -39,6 +39,7 @@ bool QtWindowServices::TimerActive(int id) const {
 }
 
 int QtWindowServices::ShowMessage(const Message& message) {
+    if (onShow) onShow(message);
     QMessageBox box(w_.owner);
     box.setWindowTitle(QString::fromStdString(message.caption));
     box.setText(QString::fromStdString(message.text));

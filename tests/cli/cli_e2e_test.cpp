@@ -8,8 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <signal.h>
+
+#include <QThread>
 #include <fstream>
 #include <iterator>
 
@@ -43,7 +49,11 @@ class CliTest : public ::testing::Test {
         const QString line = QString::fromLocal8Bit(sim_.readLine()).trimmed();
         return line.startsWith("TapLink port: ") ? line.mid(14).toStdString() : std::string{};
     }
-    Result Cli(const QStringList& args, int timeoutMs = 30000) {
+    // Transfers go into the test's own journal.
+    Result Cli(QStringList args, int timeoutMs = 30000) {
+        if (QStringList{"send", "receive", "verify", "journal"}.contains(args.value(0))) {
+            args += {"--journal", Path("journal.sqlite")};
+        }
         QProcess cli;
         cli.start(QStringLiteral(TAPLINK_CLI_PATH), args);
         EXPECT_TRUE(cli.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
@@ -52,6 +62,20 @@ class CliTest : public ::testing::Test {
                 cli.readAllStandardError().toStdString()};
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
+    // The journal's rows, newest first, as "outcome" or "outcome bytes sha256".
+    QStringList Journal(bool detail = false) {
+        const Result r = Cli({"journal", "--json"});
+        EXPECT_EQ(r.code, 0) << r.err;
+        QStringList rows;
+        for (const auto v : QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array()) {
+            const QJsonObject o = v.toObject();
+            rows << o["outcome"].toString() +
+                        (detail ? " " + QString::number(o["bytes"].toInteger()) + " " +
+                                      o["sha256"].toString().left(12)
+                                : QString());
+        }
+        return rows;
+    }
 
     QTemporaryDir dir_;
     QProcess sim_;  // killed, if still running, before dir_ goes
@@ -106,6 +130,15 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
     const Result r = Cli(args);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+    // One row, ended with what the command said; its size and hash are the
+    // document's.
+    const char* outcome = c.code == 0 ? "done" : c.code == 6 ? "wrong data" : "no response";
+    const QStringList rows = Journal(true);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_TRUE(rows[0].startsWith(QString(outcome) + " ")) << rows[0].toStdString();
+    if (c.code == 0) {
+        EXPECT_EQ(rows[0].section(' ', -2, -2).toULongLong(), c.expected.size());
+    }
     if (c.code != 0) {
         // What came is kept beside the output, never in it.
         EXPECT_FALSE(QFileInfo::exists(Path("got")));
@@ -210,6 +243,12 @@ TEST_F(CliTest, VerifyReadsTheControllersCopyBack) {
         EXPECT_TRUE(sim_.waitForFinished(10000));
         sim_.close();
     }
+    // The verify rows hold the controller's copy: the R40 one differs from
+    // what was sent in one byte, so in its hash too.
+    EXPECT_EQ(Journal(true),
+              (QStringList{"verified different 7 e9a92a2ed0d5", "done 8 9ac2197d9258",
+                           "verified identical 26 dcd6fdadf0f6", "done 26 dcd6fdadf0f6",
+                           "verified different 31 0a1b8f198b4c", "done 31 d35e727e61f3"}));
 }
 
 TEST_F(CliTest, EachFailureHasItsExitCode) {
@@ -232,6 +271,25 @@ TEST_F(CliTest, EachFailureHasItsExitCode) {
         EXPECT_EQ(r.code, code) << args.join(' ').toStdString() << ": " << r.err;
         EXPECT_NE(r.err.find(error), std::string::npos) << r.err;
     }
+    // A row for each transfer that began, newest first; none for bad arguments.
+    EXPECT_EQ(Journal(), (QStringList{"not ready", "port failure", "port failure", "refused"}));
+}
+
+// Killed at any moment, a transfer leaves a started row that the next
+// program to open the journal marks interrupted, never a half row.
+TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
+    for (const int afterMs : {5, 60, 250, 700}) {
+        QProcess cli;
+        cli.start(QStringLiteral(TAPLINK_CLI_PATH),
+                  {"receive", "--port", "/dev/ptmx", "--journal", Path("journal.sqlite")});
+        ASSERT_TRUE(cli.waitForStarted());
+        QThread::msleep(static_cast<unsigned long>(afterMs));
+        ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
+        cli.waitForFinished();
+    }
+    const QStringList rows = Journal();
+    EXPECT_GE(rows.size(), 3);  // the earliest kill may come before the row
+    for (const QString& row : rows) EXPECT_EQ(row, "interrupted");
 }
 
 TEST_F(CliTest, ConvertAndHexdump) {
