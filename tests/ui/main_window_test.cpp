@@ -14,9 +14,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
+#include <QTableView>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "journal_view.h"
 #include "modal_watcher.h"
 #include "port_combo.h"
 #include "pty_pair.h"
@@ -47,7 +50,11 @@ class MainWindowTest : public ::testing::Test {
              port);
     }
     void Show(std::unique_ptr<CMSComm> comm, const QString& port) {
-        window_ = std::make_unique<CCncCommDlg>(std::move(comm), StartOptions{port});
+        QString why;
+        journal_ = Journal::Open(journalDir_.filePath("journal.sqlite"), &why);
+        ASSERT_TRUE(journal_) << why.toStdString();
+        window_ = std::make_unique<CCncCommDlg>(std::move(comm),
+                                                StartOptions{port, kModelR40, journal_.get()});
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     }
@@ -71,6 +78,8 @@ class MainWindowTest : public ::testing::Test {
 
     testing::ModalWatcher boxes_;
     testing::ScriptedComm* comm_ = nullptr;
+    QTemporaryDir journalDir_;
+    std::unique_ptr<Journal> journal_;
     std::unique_ptr<CCncCommDlg> window_;
 };
 
@@ -326,6 +335,23 @@ TEST_F(MainWindowTest, SendsAndReceivesOnTheBuiltInSimulator) {
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->findChild<QTableWidget*>("differences")->rowCount(), 1);
     view->close();
+
+    // Each of them is in the journal, newest first, the verifies with the
+    // controller's copy; the filter box finds rows by any column.
+    QStringList rows;
+    for (const auto& r : journal_->Rows({}))
+        rows << r.start.direction + " " + QString::fromStdString(OutcomeText(r.end->outcome)) +
+                    " " + QString::number(r.end->bytes);
+    EXPECT_EQ(rows, (QStringList{"verify verified different 30", "verify verified identical 30",
+                                 "send done 30"}));
+    QTest::keyClick(window_.get(), Qt::Key_J, Qt::ControlModifier | Qt::ShiftModifier);
+    auto* journalView = window_->findChild<JournalView*>();
+    ASSERT_NE(journalView, nullptr);
+    auto* table = journalView->findChild<QTableView*>("rows");
+    EXPECT_EQ(table->model()->rowCount(), 3);
+    QTest::keyClicks(journalView->findChild<QLineEdit*>("filter"), "identical");
+    EXPECT_EQ(table->model()->rowCount(), 1);
+    journalView->close();
     editor->clear();
     sim->StartOutput();  // it sends back what it holds
     EXPECT_EQ(Transfer(1005), "Taking-over is finished!");
