@@ -5,6 +5,7 @@
 // transfer for each model, each transport and each failing end.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,13 +14,13 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <signal.h>
 
 #include <QThread>
 #include <fstream>
 #include <iterator>
 
 #include "line_trace.h"
+#include "pty_pair.h"
 #include "ser2net.h"
 
 namespace taplink {
@@ -69,10 +70,10 @@ class CliTest : public ::testing::Test {
         QStringList rows;
         for (const auto v : QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array()) {
             const QJsonObject o = v.toObject();
-            rows << o["outcome"].toString() +
-                        (detail ? " " + QString::number(o["bytes"].toInteger()) + " " +
-                                      o["sha256"].toString().left(12)
-                                : QString());
+            rows << o["outcome"].toString() + (detail
+                                                   ? " " + QString::number(o["bytes"].toInteger()) +
+                                                         " " + o["sha256"].toString().left(12)
+                                                   : QString());
         }
         return rows;
     }
@@ -279,9 +280,13 @@ TEST_F(CliTest, EachFailureHasItsExitCode) {
 // program to open the journal marks interrupted, never a half row.
 TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
     for (const int afterMs : {5, 60, 250, 700}) {
+        // A line of its own nobody answers on (/dev/ptmx would share one
+        // lock file with the other tests' receives).
+        testing::PtyPair line;
         QProcess cli;
         cli.start(QStringLiteral(TAPLINK_CLI_PATH),
-                  {"receive", "--port", "/dev/ptmx", "--journal", Path("journal.sqlite")});
+                  {"receive", "--port", QString::fromStdString(line.SlavePath()), "--journal",
+                   Path("journal.sqlite")});
         ASSERT_TRUE(cli.waitForStarted());
         QThread::msleep(static_cast<unsigned long>(afterMs));
         ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
@@ -289,7 +294,8 @@ TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
     }
     const QStringList rows = Journal();
     EXPECT_GE(rows.size(), 3);  // the earliest kill may come before the row
-    for (const QString& row : rows) EXPECT_EQ(row, "interrupted");
+    for (const QString& row : rows)
+        EXPECT_EQ(row, "interrupted");
 }
 
 TEST_F(CliTest, ConvertAndHexdump) {
