@@ -4,114 +4,66 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include "bytes_text.h"
 
 namespace taplink::telnet {
 namespace {
 
-Bytes Hex(const std::string& text) {
-    std::istringstream in(text);
-    Bytes b;
-    std::string word;
-    while (in >> word)
-        b.push_back(static_cast<std::uint8_t>(std::stoul(word, nullptr, 16)));
-    return b;
-}
-
-std::string Show(const Bytes& b) {
-    std::string s;
-    char two[4];
-    for (const std::uint8_t x : b) {
-        std::snprintf(two, sizeof two, "%s%02X", s.empty() ? "" : " ", x);
-        s += two;
-    }
-    return s;
-}
+using taplink::testing::Hex;
+using taplink::testing::Show;
 
 // A server's answers to the greeting: binary both ways, the COM port option.
-const std::string kAgree = "FF FD 00 FF FB 00 FF FD 2C";
+const std::string kAgree = "FF FD 00 FF FB 00 FF FD 2C ";
 
 struct FeedCase {
     const char* name;
     std::vector<std::string> chunks;  // from the server, as it arrives
-    std::string data{};               // for the protocol code
-    std::string replies{};            // written back
-    std::string messages{};           // "code: value" of each COM port message
-    const char* fault = "";
-    OptionState comPort = OptionState::Yes;
-    bool binary = true;
+    std::string data, replies;        // for the protocol code; written back
+    std::string messages;             // "code: value" of each COM port message
+    const char* fault;
+    OptionState comPort;
+    bool binary;
 };
+FeedCase C(const char* name, std::vector<std::string> chunks, std::string data,
+           std::string replies = "", std::string messages = "", const char* fault = "",
+           OptionState comPort = OptionState::Yes, bool binary = true) {
+    return {name, std::move(chunks), data, replies, messages, fault, comPort, binary};
+}
 
 TEST(TelnetClient, ReadsWhatTheServerSends) {
     std::string k300;
     for (int i = 0; i < 300; ++i)
         k300 += " 41";
     const FeedCase cases[] = {
-        {"agreement, then data with doubled FF",
-         {kAgree, "41 FF FF 42 FF", "FF 0D"},
-         "41 FF 42 FF 0D"},
-        {"ser2net's own greeting: echo refused, go-ahead agreed once",
-         {"FF FB 03 FF FD 03 FF FB 01 FF FE 01 FF FD 00 FF FB 00 FF FD 2C FF FB 03"},
-         "",
-         "FF FD 03 FF FB 03 FF FE 01"},
-        {"answers and notifications, split anywhere, FF inside",
-         {kAgree + " FF FA 2C 65 00 01", " C2 00 FF", " F0 FF FA 2C 6B 08 FF F0 FF FA",
-          " 2C 67 FF FF FF F0 33"},
-         "33",
-         "",
-         "1: 00 01 C2 00 | 7: 08 | 3: FF"},
-        {"unknown options refused, repeated requests answered each time",
-         {kAgree + " FF FB 63 FF FD 63 FF FB 63 FF FC 63 FF FE 63"},
-         "",
-         "FF FE 63 FF FC 63 FF FE 63"},
-        {"the server asks who we are",
-         {kAgree + " FF FA 2C 64 FF F0"},
-         "",
-         "FF FA 2C 00 54 61 70 4C 69 6E 6B FF F0"},
-        {"one-byte commands, other options' subnegotiations and echoed client codes ignored",
-         {kAgree + " FF F1 41 FF F9 FF F0 42 FF FA 18 01 FF F0 FF FA 2C 01 00 FF F0 43"},
-         "41 42 43"},
-        {"COM port declined: data all the same",
-         {"FF FD 00 FF FB 00 FF FE 2C 41"},
-         "41",
-         "",
-         "",
-         "",
-         OptionState::Refused},
-        {"binary declined",
-         {"FF FE 00 FF FB 00 FF FD 2C"},
-         "",
-         "",
-         "",
-         "",
-         OptionState::Yes,
-         false},
-        {"binary agreed, then withdrawn",
-         {kAgree + " FF FC 00"},
-         "",
-         "FF FE 00",
-         "",
-         "",
-         OptionState::Yes,
-         false},
-        {"invalid command, and nothing after it",
-         {kAgree + " 41 FF 01 42"},
-         "41",
-         "",
-         "",
-         "invalid Telnet command (FF 01)"},
-        {"broken subnegotiation",
-         {kAgree + " FF FA 2C 65 FF 41"},
-         "",
-         "",
-         "",
-         "broke off a Telnet subnegotiation (FF 41)"},
-        {"endless subnegotiation",
-         {kAgree + " FF FA 2C", k300},
-         "",
-         "",
-         "",
-         "subnegotiation longer than 256 bytes"},
+        C("agreement, then data with doubled FF", {kAgree, "41 FF FF 42 FF", "FF 0D"},
+          "41 FF 42 FF 0D"),
+        C("ser2net's own greeting: echo refused, go-ahead agreed once",
+          {"FF FB 03 FF FD 03 FF FB 01 FF FE 01 FF FD 00 FF FB 00 FF FD 2C FF FB 03"}, "",
+          "FF FD 03 FF FB 03 FF FE 01"),
+        C("answers and notifications, split anywhere, FF inside",
+          {kAgree + "FF FA 2C 65 00 01", " C2 00 FF", " F0 FF FA 2C 6B 08 FF F0 FF FA",
+           " 2C 67 FF FF FF F0 33"},
+          "33", "", "1: 00 01 C2 00 | 7: 08 | 3: FF"),
+        C("unknown options refused, repeated requests answered each time",
+          {kAgree + "FF FB 63 FF FD 63 FF FB 63 FF FC 63 FF FE 63"}, "",
+          "FF FE 63 FF FC 63 FF FE 63"),
+        C("the server asks who we are", {kAgree + "FF FA 2C 64 FF F0"}, "",
+          "FF FA 2C 00 54 61 70 4C 69 6E 6B FF F0"),
+        C("one-byte commands, other options' subnegotiations and echoed client codes ignored",
+          {kAgree + "FF F1 41 FF F9 FF F0 42 FF FA 18 01 FF F0 FF FA 2C 01 00 FF F0 43"},
+          "41 42 43"),
+        C("COM port declined: data all the same", {"FF FD 00 FF FB 00 FF FE 2C 41"}, "41", "", "",
+          "", OptionState::Refused),
+        C("binary declined", {"FF FE 00 FF FB 00 FF FD 2C"}, "", "", "", "", OptionState::Yes,
+          false),
+        C("binary agreed, then withdrawn", {kAgree + "FF FC 00"}, "", "FF FE 00", "", "",
+          OptionState::Yes, false),
+        C("invalid command, and nothing after it", {kAgree + "41 FF 01 42"}, "41", "", "",
+          "invalid Telnet command (FF 01)"),
+        C("broken subnegotiation", {kAgree + "FF FA 2C 65 FF 41"}, "", "", "",
+          "broke off a Telnet subnegotiation (FF 41)"),
+        C("endless subnegotiation", {kAgree + "FF FA 2C", k300}, "", "", "",
+          "subnegotiation longer than 256 bytes"),
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

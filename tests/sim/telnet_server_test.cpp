@@ -2,22 +2,13 @@
 // through to the controller, fed the client's bytes however they were cut.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "bytes_text.h"
 #include "telnet_server.h"
 
 namespace taplink::sim {
 namespace {
 
-Bytes Hex(const std::string& text) {
-    std::istringstream in(text);
-    Bytes b;
-    for (std::string word; in >> word;) {
-        if (word.size() != 2) ADD_FAILURE() << "not a byte: " << word;
-        b.push_back(static_cast<std::uint8_t>(std::stoul(word, nullptr, 16)));
-    }
-    return b;
-}
+using testing::Hex;
 
 // The client's answers to the server's offers.
 #define AGREE "FF FD 00 FF FB 00 FF FD 03 FF FB 2C "
@@ -25,12 +16,9 @@ Bytes Hex(const std::string& text) {
 
 TEST(TelnetServer, AnswersTheClient) {
     using enum TelnetFault;
-    const std::string zeros64 = [] {
-        std::string s;
-        for (int i = 0; i < 64; ++i)
-            s += "00 ";
-        return s;
-    }();
+    std::string zeros64;
+    for (int i = 0; i < 64; ++i)
+        zeros64 += "00 ";
     const struct {
         const char* name;
         TelnetFault fault;
