@@ -30,6 +30,22 @@ struct TransferRig {
             t.push_back(m.text);
         return t;
     }
+    // The bytes written since the last call.
+    Bytes Drain() {
+        const Bytes all = comm.Written();
+        Bytes fresh(all.begin() + static_cast<long>(drained_), all.end());
+        drained_ = all.size();
+        return fresh;
+    }
+    // A transfer timer still running, or 0 when every one has stopped.
+    int RunningTimer() const {
+        for (int id = kTimerDc3; id <= kTimerCollect; ++id)
+            if (win.TimerRunning(id)) return id;
+        return 0;
+    }
+
+  private:
+    std::size_t drained_ = 0;
 };
 
 }  // namespace taplink::testing
