@@ -16,54 +16,47 @@ std::string S(std::initializer_list<int> bytes) {
         s.push_back(static_cast<char>(b));
     return s;
 }
+constexpr auto kWait = FrameOutcome::NotYetComplete, kWrong = FrameOutcome::WrongStart,
+               kDone = FrameOutcome::Complete;
+
+struct ProgramCase {
+    const char* name;
+    std::string text;
+    FrameOutcome outcome;
+    int max, pos;  // the progress bar; 0: left alone
+    std::string extracted;
+};
+ProgramCase P(const char* name, std::string text, FrameOutcome outcome, int max = 0, int pos = 0,
+              std::string extracted = "") {
+    return {name, text, outcome, max, pos, extracted};
+}
 
 TEST(CheckProgramFrame, OutcomesAndProgress) {
-    struct Case {
-        const char* name;
-        std::string text;
-        FrameOutcome outcome;
-        bool setsProgress;
-        int max, pos;
-        std::string extracted;
-    };
-    const std::string doc262(262, 'A');
-    const Case cases[] = {
-        {"FourCharactersWaitEvenIfWrong", S({0x99, 1, 2, 3}), FrameOutcome::NotYetComplete, false,
-         0, 0, ""},
-        {"WrongStart", S({0x12, 7, '%', '1', '2'}), FrameOutcome::WrongStart, false, 0, 0, ""},
-        {"ProgramFormComplete", S({0x11, 7}) + "%1234\r\n", FrameOutcome::Complete, true, 7, 7,
-         "%1234"},
-        {"ProgramFormWithOComplete", S({0x11, 5}) + "O12\r\n", FrameOutcome::Complete, true, 5, 5,
-         "O12"},
-        {"ProgramFormOneShort", S({0x11, 8}) + "%1234\r\n", FrameOutcome::NotYetComplete, true, 8,
-         7, ""},
-        {"ProgramFormWithOneByteMoreIsTaken", S({0x11, 6}) + "%1234\r\n", FrameOutcome::Complete,
-         true, 6, 6, "%123"},
-        {"ProgramFormTooShortForItself", S({0x11, 2}) + "%1234", FrameOutcome::WrongStart, false, 0,
-         0, ""},
-        {"DocumentFormWithPaddingIsTaken", S({0x11, 0x06, 0x01}) + doc262 + "\r\n\x1a",
-         FrameOutcome::Complete, true, 262, 262, doc262.substr(0, 260)},
-        {"DocumentFormComplete", S({0x11, 0x06, 0x01}) + doc262, FrameOutcome::Complete, true, 262,
-         262, doc262.substr(0, 260)},
-        {"DocumentFormWaiting", S({0x11, 0x06, 0x01}) + doc262.substr(1),
-         FrameOutcome::NotYetComplete, true, 262, 261, ""},
-        {"HighByteAsPercentReadsAsProgramForm", S({0x11, 0x06, 0x25}) + "ABCDE",
-         FrameOutcome::Complete, true, 6, 6, "%ABC"},
-        {"ProtocolByteAbove7FComparesUnsigned", S({0x91, 5}) + "%12\r\n", FrameOutcome::WrongStart,
-         false, 0, 0, ""},
-    };
+    const std::string doc262(262, 'A'), doc260(260, 'A');
+    const ProgramCase cases[] = {
+        P("FourCharactersWaitEvenIfWrong", S({0x99, 1, 2, 3}), kWait),
+        P("WrongStart", S({0x12, 7, '%', '1', '2'}), kWrong),
+        P("ProgramFormComplete", S({0x11, 7}) + "%1234\r\n", kDone, 7, 7, "%1234"),
+        P("ProgramFormWithOComplete", S({0x11, 5}) + "O12\r\n", kDone, 5, 5, "O12"),
+        P("ProgramFormOneShort", S({0x11, 8}) + "%1234\r\n", kWait, 8, 7),
+        P("ProgramFormWithOneByteMoreIsTaken", S({0x11, 6}) + "%1234\r\n", kDone, 6, 6, "%123"),
+        P("ProgramFormTooShortForItself", S({0x11, 2}) + "%1234", kWrong),
+        P("DocumentFormWithPaddingIsTaken", S({0x11, 6, 1}) + doc262 + "\r\n\x1a", kDone, 262, 262,
+          doc260),
+        P("DocumentFormComplete", S({0x11, 6, 1}) + doc262, kDone, 262, 262, doc260),
+        P("DocumentFormWaiting", S({0x11, 6, 1}) + doc260 + "A", kWait, 262, 261),
+        P("HighByteAsPercentReadsAsProgramForm", S({0x11, 6, 0x25}) + "ABCDE", kDone, 6, 6, "%ABC"),
+        P("ProtocolByteAbove7FComparesUnsigned", S({0x91, 5}) + "%12\r\n", kWrong)};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const FrameCheck r = CheckProgramFrame(c.text, 0x11);
         EXPECT_EQ(r.outcome, c.outcome);
-        EXPECT_EQ(r.setsProgress, c.setsProgress);
-        if (c.setsProgress) {
-            EXPECT_EQ(r.progressMax, c.max);
-            EXPECT_EQ(r.progressPos, c.pos);
-        }
+        EXPECT_EQ(r.setsProgress, c.max != 0);
+        EXPECT_EQ(r.setsProgress ? std::pair(r.progressMax, r.progressPos) : std::pair(0, 0),
+                  std::pair(c.max, c.pos));
         EXPECT_EQ(r.text, c.extracted);
     }
-    EXPECT_EQ(CheckProgramFrame(S({0x91, 5}) + "%12\r\n", 0x91).outcome, FrameOutcome::Complete);
+    EXPECT_EQ(CheckProgramFrame(S({0x91, 5}) + "%12\r\n", 0x91).outcome, kDone);
 }
 
 Bytes Frame(std::size_t length) {
@@ -73,38 +66,38 @@ Bytes Frame(std::size_t length) {
     return f;
 }
 
+struct MemoryCase {
+    const char* name;
+    Bytes bytes;
+    FrameOutcome outcome;
+    std::size_t extra;
+    std::string display;  // after FinishDump, when complete
+};
+MemoryCase M(const char* name, Bytes bytes, FrameOutcome outcome, std::size_t extra = 0,
+             std::string display = "") {
+    return {name, bytes, outcome, extra, display};
+}
+
 TEST(CheckMemoryFrame, OutcomesAndDisplay) {
-    struct Case {
-        const char* name;
-        Bytes bytes;
-        FrameOutcome outcome;
-        std::size_t extra;
-        std::string display;  // after FinishDump, when complete
-    };
-    const Case cases[] = {
-        {"ThreeBytesWait", {0x99, 0, 0}, FrameOutcome::NotYetComplete, 0, ""},
-        {"LengthZeroNeverCompletes", {0x11, 0, 0}, FrameOutcome::NotYetComplete, 0, ""},
-        {"WrongStart", {0x12, 1, 0, 0x41}, FrameOutcome::WrongStart, 0, ""},
-        {"HighProtocolByteComparesUnsigned", {0x91, 1, 0, 0x41}, FrameOutcome::WrongStart, 0, ""},
-        {"OneShort", {0x11, 3, 0, 0x41, 0x42}, FrameOutcome::NotYetComplete, 0, ""},
-        {"SixteenBytesTwoFullLines", Frame(16), FrameOutcome::Complete, 0,
-         "0000   30  37  3E  45  4C  53  5A  61 0 7 > E L S Z a\r\n"
-         "0008   68  6F  76  7D  84  8B  92  99 h o v } . . . .\r\n"},
-        {"ThirteenBytes", Frame(13), FrameOutcome::Complete, 0,
-         "0000   30  37  3E  45  4C  53  5A  61 0 7 > E L S Z a\r\n"
-         "0008   68  6F  76  7D  84             h o v } ."},
-        {"ExtraBytesAreLeftOut",
-         {0x11, 2, 0, 0x41, 0x42, 0x0D, 0x0A},
-         FrameOutcome::Complete,
-         2,
-         "0000   41  42                         A B"},
-    };
+    const std::string line1 = "0000   30  37  3E  45  4C  53  5A  61 0 7 > E L S Z a\r\n";
+    const MemoryCase cases[] = {
+        M("ThreeBytesWait", {0x99, 0, 0}, kWait),
+        M("LengthZeroNeverCompletes", {0x11, 0, 0}, kWait),
+        M("WrongStart", {0x12, 1, 0, 0x41}, kWrong),
+        M("HighProtocolByteComparesUnsigned", {0x91, 1, 0, 0x41}, kWrong),
+        M("OneShort", {0x11, 3, 0, 0x41, 0x42}, kWait),
+        M("SixteenBytesTwoFullLines", Frame(16), kDone, 0,
+          line1 + "0008   68  6F  76  7D  84  8B  92  99 h o v } . . . .\r\n"),
+        M("ThirteenBytes", Frame(13), kDone, 0,
+          line1 + "0008   68  6F  76  7D  84             h o v } ."),
+        M("ExtraBytesAreLeftOut", {0x11, 2, 0, 0x41, 0x42, 0x0D, 0x0A}, kDone, 2,
+          "0000   41  42                         A B")};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const MemoryFrameCheck r = CheckMemoryFrame(c.bytes, 0x11);
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_EQ(r.extra, c.extra);
-        if (r.outcome != FrameOutcome::Complete) continue;
+        if (r.outcome != kDone) continue;
         std::string text;
         FinishDump(c.bytes, text);
         EXPECT_EQ(text, c.display);
@@ -113,22 +106,16 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
 }
 
 TEST(HexDisplay, LineLayout) {
-    std::string text;
-    const std::uint8_t five[] = {0x41, 0x42, 0x00, 0x7F, 0x20};
-    AppendHexLine(text, five, 5, 0);
-    EXPECT_EQ(text, "0000   41  42  00  7F  20" + std::string(12, ' ') + " A B . .  ");
-    EXPECT_EQ(text.size(), 47u);
-
-    text.clear();
-    const std::uint8_t eight[] = {0x20, 0x7E, 0x1F, 0x7F, 0x80, 0xFF, 0x30, 0x61};
-    AppendHexLine(text, eight, 8, 0x1238);
-    EXPECT_EQ(text, "1238   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
-    EXPECT_EQ(text.size(), kDisplayLineLength);
-
-    text.clear();
-    AppendHexLine(text, eight, 8, 0x10000);  // file images reach five digits
-    EXPECT_EQ(text.substr(0, 8), "10000   ");
-    EXPECT_EQ(text.size(), 56u);
+    const std::uint8_t five[] = {0x41, 0x42, 0x00, 0x7F, 0x20},
+                       eight[] = {0x20, 0x7E, 0x1F, 0x7F, 0x80, 0xFF, 0x30, 0x61};
+    std::string part, full, wide;
+    AppendHexLine(part, five, 5, 0);
+    AppendHexLine(full, eight, 8, 0x1238);
+    AppendHexLine(wide, eight, 8, 0x10000);  // file images reach five digits
+    EXPECT_EQ(part, "0000   41  42  00  7F  20             A B . .  ");
+    EXPECT_EQ(full, "1238   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
+    EXPECT_EQ(full.size(), kDisplayLineLength);
+    EXPECT_EQ(wide, "10000   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
 }
 
 // Any image, cut into serial events anywhere: the frame completes once, at

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <tuple>
 
+#include "bytes_text.h"
 #include "dialog_state.h"
 #include "frames.h"
 #include "protocol_field.h"
@@ -12,11 +12,7 @@
 namespace taplink {
 namespace {
 
-// Bytes written as text, with '|' for each 0 byte.
-Bytes B(std::string s) {
-    std::replace(s.begin(), s.end(), '|', '\0');
-    return Bytes(s.begin(), s.end());
-}
+using testing::B;
 
 TEST(SendChecks, AnEmptyTextIsRefusedWithAStopIcon) {
     EXPECT_EQ(CheckTextNotEmpty(""),
