@@ -40,24 +40,14 @@ const char* const kProgram = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 const char* const kR80Text = "%001\r\nG1\r\nM2\r\n";
 
 TEST(Wire, FramesAndBlocksAreTheseBytes) {
-    const struct {
-        const char* name;
-        Bytes made;
-        const char* expected;
-    } cases[] = {
-        {"program form", wire::ProgramFormFrame(B("%1234"), 0x11), "11 07 25 31 32 33 34 0D 0A"},
-        {"document form", wire::DocumentFormFrame(B("AB"), 0x11), "11 04 00 41 42 0D 0A"},
-        {"memory", wire::MemoryFrame(Hex("41 42"), 0x11), "11 02 00 41 42"},
-        {"block", wire::Block(Hex("02 03"), false), "05 00 02 03 AB"},
-        {"last block", wire::Block(Hex("02 03"), true), "05 00 02 03 AA"},
-        {"header", wire::Block(wire::HeaderPayload(2, B("%001")), false), HEADER},
-        {"short number", wire::HeaderPayload(0x01020304, B("%1")), "01 02 03 04 25 31 20 20"},
-        {"short number line", wire::BlockPayloads(B("%1\r\nG1"))[0], "00 00 00 02 25 31 20 20"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.made, Hex(c.expected));
-    }
+    EXPECT_EQ(wire::ProgramFormFrame(B("%1234"), 0x11), Hex("11 07 25 31 32 33 34 0D 0A"));
+    EXPECT_EQ(wire::DocumentFormFrame(B("AB"), 0x11), Hex("11 04 00 41 42 0D 0A"));
+    EXPECT_EQ(wire::MemoryFrame(Hex("41 42"), 0x11), Hex("11 02 00 41 42"));
+    EXPECT_EQ(wire::Block(Hex("02 03"), false), Hex("05 00 02 03 AB"));
+    EXPECT_EQ(wire::Block(Hex("02 03"), true), Hex("05 00 02 03 AA"));
+    EXPECT_EQ(wire::Block(wire::HeaderPayload(2, B("%001")), false), Hex(HEADER));
+    EXPECT_EQ(wire::HeaderPayload(0x01020304, B("%1")), Hex("01 02 03 04 25 31 20 20"));
+    EXPECT_EQ(wire::BlockPayloads(B("%1\r\nG1"))[0], Hex("00 00 00 02 25 31 20 20"));
     EXPECT_EQ(wire::BlockPayloads(B(kR80Text)),
               (std::vector{Hex("00 00 00 02 25 30 30 31"), Hex("47 31 00 4D 32 00")}));
     EXPECT_EQ(wire::ProgramSum(B(kProgram)), 0x0513);
