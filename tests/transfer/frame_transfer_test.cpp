@@ -81,13 +81,8 @@ TEST(FrameSend, TheWaitEndsAfter120SecondsWithoutAnyEventAndEventsRestartIt) {
     TransferRig r;
     r.win.editorText = kProgram;
     r.h.OnSend();
-    r.win.Advance(100000ms);
-    r.comm.RaiseEvent(5);  // a modem-line change
-    r.win.Advance(100000ms);
-    r.comm.Deliver({0x41});  // a byte, but not the ready byte
-    r.win.Advance(119999ms);
-    EXPECT_TRUE(r.win.messages.empty());
-    r.win.Advance(1ms);
+    // A modem-line change, then a byte that is not the ready byte.
+    r.Run("+100000 event; +100000 < 41; +119999 #0; +1 #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kNotReady});
     EXPECT_TRUE(r.win.controlsEnabled);
     EXPECT_FALSE(r.win.TimerRunning(kTimerPeerReady));
@@ -97,20 +92,14 @@ TEST(FrameReceive, RequestsThenCollectsAFrameInPieces) {
     TransferRig r;
     r.win.editorText = "old text";
     r.h.OnReceive();
-    EXPECT_EQ(r.comm.Written(), Bytes(20, 0x12));
-    r.win.Advance(15ms);
-    EXPECT_EQ(r.comm.output.size(), 23u);  // one more every 5 ms
-
-    const Bytes frame = B("\x11\x12%12\r\nN0000 G00\r\n\r\n");
-    r.comm.Deliver(Bytes(frame.begin(), frame.begin() + 3));
-    r.win.Advance(15ms);
-    EXPECT_EQ(r.comm.output.size(), 23u);     // the first event ends the requests
+    // 20 requests at once, one more every 5 ms until the first event.
+    r.Run("> 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12; +15 > 12 12 12");
+    r.Run("< 11 12 25; +15 >");
     EXPECT_EQ(r.win.editorText, "old text");  // fewer than 5 characters: nothing yet
-    r.comm.Deliver(Bytes(frame.begin() + 3, frame.end() - 1));
+    r.comm.Deliver(B("12\r\nN0000 G00\r\n\r"));
     EXPECT_EQ(r.win.editorText, "");
     EXPECT_EQ(r.win.progressMax, 18);
-    EXPECT_TRUE(r.win.messages.empty());
-    r.comm.Deliver(Bytes(frame.end() - 1, frame.end()));
+    r.Run("#0; < 0A #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kTakingOverFinished});
     EXPECT_EQ(r.win.editorText, "%12\r\nN0000 G00\r\n");
     EXPECT_TRUE(r.win.controlsEnabled);
@@ -187,12 +176,9 @@ TEST(FrameReceive, MemoryBuildsTheDisplayAsItArrives) {
     r.model = kModelMemory;
     r.win.editorText = "old";
     r.h.OnReceive();
-    EXPECT_TRUE(r.comm.output.empty());  // no request before the first tick
-    EXPECT_EQ(r.win.editorText, "");     // blank at once
-    r.win.Advance(5ms);
-    EXPECT_EQ(r.comm.Written(), Bytes{0x12});
-
-    r.comm.Deliver({0x11, 0x0D, 0x00, '0', '1', '2', '3', '4', '5', '6', '7', '8'});
+    EXPECT_EQ(r.win.editorText, "");  // blank at once
+    r.Run(">; +5 > 12");              // no request before the first tick
+    r.comm.Deliver(B("\x11\x0D|012345678"));
     EXPECT_EQ(r.st.m_strText.size(), 55u);  // the first full line is ready
     EXPECT_EQ(r.win.editorText, "");        // shown only at the end
     r.comm.Deliver({'9', ':', ';', '<'});

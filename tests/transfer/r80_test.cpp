@@ -48,26 +48,19 @@ struct R80Rig : TransferRig {
 TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
     R80Rig r;
     r.h.OnReceive();
-    EXPECT_EQ(r.Drain(), Bytes{kDc3});
-    r.win.Advance(10ms);
-    EXPECT_EQ(r.Drain(), (Bytes{kDc3, kDc3}));  // again every 5 ms
-
-    r.comm.Deliver({0xD3, 0x00, 0x00, 0x00, 0x00, 0x03, 0x25, 0x39, 0x39, 0x39, 0xAB});
-    EXPECT_EQ(r.Drain(), Bytes{kDc3});
+    // The request goes again every 5 ms until the header comes.
+    r.Run("> 13; +10 > 13 13; < D3 00 00 00 00 03 25 39 39 39 AB > 13");
     EXPECT_EQ(r.win.editorText, "%999\r\n");
     EXPECT_EQ(r.win.progressMax, 3);
     r.comm.Deliver(Blk(B("LD X1|OUT Y1|")));
-    EXPECT_EQ(r.Drain(), Bytes{kDc3});
-    r.comm.Deliver({0x08, 0x01, 'E', 'N', 'D', '1', 0x00, 0xAA});
+    r.Run("> 13; < 08 01 45 4E 44 31 00 AA >");
     EXPECT_EQ(r.st.m_strText, "%999\r\nLD X1\r\n0000    OUT Y1\r\n0001    END1\r\n0002    ");
     EXPECT_EQ(r.win.editorText, r.st.m_strText);
     EXPECT_EQ(r.win.progressSteps, 3);
     EXPECT_EQ(r.win.progressPos, 0);
     EXPECT_EQ(r.Texts(), Texts{kDone});
     EXPECT_TRUE(r.win.controlsEnabled);
-    r.win.Advance(70s);
-    EXPECT_TRUE(r.Drain().empty());
-    EXPECT_EQ(r.win.messages.size(), 1u);
+    r.Run("+70000 > #1");
 }
 
 // However the controller's writes are cut into events, each block gets one
@@ -158,13 +151,11 @@ TEST(R80Receive, StepNumbersCarryAndABadBlockGetsTheSameNumbersAgain) {
 TEST(R80Receive, SilenceIsTimedOutAfter60Seconds) {
     R80Rig r;
     r.h.OnReceive();
-    r.win.Advance(1000ms);
-    r.comm.RaiseEvent(8);
+    r.Run("+1000 event");
     r.Drain();
     r.win.Advance(58999ms);
     EXPECT_EQ(r.Drain().size(), 11799u);
-    EXPECT_TRUE(r.win.messages.empty());
-    r.win.Advance(1ms);
+    r.Run("#0; +1 #1");
     EXPECT_EQ(r.Texts(), Texts{kQuiet});
     EXPECT_TRUE(r.win.controlsEnabled);
 }
@@ -177,12 +168,8 @@ TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
     r.win.editorText = kText600;
     r.h.OnSend();
     EXPECT_FALSE(r.win.controlsEnabled);
-    r.comm.Deliver({kDc3});
-    r.win.Advance(5ms);
-    EXPECT_TRUE(r.Drain().empty());  // one DC3 is not a pair
-    r.comm.Deliver({kDc3});
-    r.win.Advance(1ms);  // timer 7 runs Send again
-    EXPECT_EQ(r.Drain(), (Bytes{0xBA, 0x00, 0, 0, 0, 4, '%', '0', '0', '1', 0xAB}));
+    // One DC3 is not a pair; after the second, timer 7 runs Send again.
+    r.Run("< 13 +5 >; < 13 +1 > BA 00 00 00 00 04 25 30 30 31 AB");
     EXPECT_EQ(r.win.progressMax, 4);
 
     // Bytes that are no answer are not kept, however many come.
@@ -201,11 +188,9 @@ TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
     }
     r.comm.Deliver({kDc4, kDc4});  // the last block again: 86 'G's and two line ends
     EXPECT_EQ(r.Drain(), Cat({{0xDA, 0x17}, Bytes(86, 'G'), {0, 0, 0xAA}}));  // 86 * 0x47
-    r.comm.Deliver({kDc3, kDc3});  // the controller has it all: done at once
+    r.Run("< 13 13 #1; +10000 #1");  // the controller has it all: done at once
     EXPECT_EQ(r.Texts(), Texts{kSent});
     EXPECT_TRUE(r.win.controlsEnabled);
-    r.win.Advance(10s);
-    EXPECT_EQ(r.win.messages.size(), 1u);
 }
 
 // The send ends 500 ms after the last block. The controller's late answers,
@@ -216,45 +201,29 @@ TEST(R80Send, EndsBy500MsOfSilenceAfterTheLastBlockAndLateAnswersStartNothing) {
     EXPECT_EQ(r.SendAfterPair("%001\r\nG00"),
               (Bytes{0xB8, 0x00, 0x00, 0x00, 0x00, 0x02, 0x25, 0x30, 0x30, 0x31, 0xAB}));
     EXPECT_EQ(r.win.progressPos, 1);
-    r.comm.RaiseEvent(8);  // no answer: changes nothing
-    r.comm.Deliver({kDc3, kDc3});
-    EXPECT_EQ(r.Drain(), (Bytes{0xA7, 0x00, 'G', '0', '0', 0, 0, 0xAA}));
-    r.win.whileMessageOpen = [&r](const Message&) {
-        r.comm.Deliver({kDc4, kDc4});
-        r.comm.Deliver({kDc3, kDc3});
-    };
-    r.win.Advance(499ms);
-    EXPECT_TRUE(r.win.messages.empty());
-    r.win.Advance(1ms);
+    r.Run("event; < 13 13 > A7 00 47 30 30 00 00 AA");  // a line event is no answer
+    r.win.whileMessageOpen = [&r](const Message&) { r.Run("< 14 14; < 13 13"); };
+    r.Run("+499 #0; +1 #1");
     EXPECT_EQ(r.Texts(), Texts{kSent});
     r.win.whileMessageOpen = nullptr;
-    EXPECT_TRUE(r.Drain().empty());
+    r.Run(">");
     r.h.OnSend();
-    r.win.Advance(1s);
-    EXPECT_TRUE(r.Drain().empty());
+    r.Run("+1000 >");
 }
 
 // A send that ended in the middle of a restart leaves nothing behind: the
 // next send answers a NAK pair as it should.
 TEST(R80Send, EverySendStartsClean) {
     R80Rig r;
-    const Bytes header = r.SendAfterPair(kText600);
-    r.comm.Deliver({kNak, kNak});
-    EXPECT_EQ(r.Drain(), header);
-    r.comm.Deliver({kNak, kNak});  // ignored until a data block has gone out again
-    EXPECT_TRUE(r.Drain().empty());
-    r.win.Advance(4999ms);  // 5 s without an answer
-    EXPECT_TRUE(r.win.messages.empty());
-    r.win.Advance(1ms);
+    const std::string header = Show(r.SendAfterPair(kText600));
+    // A second NAK pair is ignored until a data block has gone out again;
+    // 5 s without an answer end the send.
+    r.Run("< 15 15 > " + header + "; < 15 15 >; +4999 #0; +1 #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kNoResponse});
     EXPECT_TRUE(r.win.controlsEnabled);
-
     r.comm.Deliver({kDc3, kDc3});
     r.h.OnSend();
-    r.win.Advance(1ms);
-    EXPECT_EQ(r.Drain(), header);
-    r.comm.Deliver({kNak, kNak});
-    EXPECT_EQ(r.Drain(), header);
+    r.Run("+1 > " + header + "; < 15 15 > " + header);
 }
 
 TEST(R80Send, NoPairFor60SecondsOrRefused) {
