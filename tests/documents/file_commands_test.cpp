@@ -1,14 +1,25 @@
-// The ladder document's conversion and merge, then Open and Save over the
-// window services, on real files in a scratch folder.
+// Documents on disk: the ladder document's conversion and merge, Open and
+// Save over the window services, and the writer every save goes through
+// (awkward targets, a writer killed in the middle, a full disk), on real
+// files in a scratch folder.
 #include "file_commands.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
 
 #include "fake_window_services.h"
 #include "file_io.h"
 #include "ladder.h"
+#include "small_disk.h"
 
 namespace taplink {
 namespace {
@@ -100,13 +111,9 @@ TEST(LadderDocument, SavingChecksTheTextThenReplacesOnlyTheSection) {
         EXPECT_EQ(MergeIntoLadder(damaged, good), Result(msg::kLadderDamaged)) << damaged;
     }
     // The backup is named from the file name's own extension.
-    const std::pair<const char*, const char*> backups[] = {
-        {"plc.ldx.d/main.ldx", "plc.ldx.d/main_bak.ldx"},
-        {"MAIN.LDX", "MAIN_bak.LDX"},
-        {"a.b/main", "a.b/main_bak"},
-    };
-    for (const auto& [path, backup] : backups)
-        EXPECT_EQ(LadderBackupPath(path), backup);
+    EXPECT_EQ(LadderBackupPath("plc.ldx.d/main.ldx"), "plc.ldx.d/main_bak.ldx");
+    EXPECT_EQ(LadderBackupPath("MAIN.LDX"), "MAIN_bak.LDX");
+    EXPECT_EQ(LadderBackupPath("a.b/main"), "a.b/main_bak");
 }
 
 // The window, its state and the file commands for one model.
@@ -122,13 +129,14 @@ std::string Shown(const WindowServices::FileDialog& d) {
     return (d.save ? "save " : "open ") + d.defaultExtension + " " + d.filter;
 }
 
-class FileCommandsTest : public ::testing::Test {
+// A scratch folder of the test's own (each test runs in its own process).
+class Scratch : public ::testing::Test {
   protected:
-    FileCommandsTest() {
+    Scratch() {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
-    ~FileCommandsTest() override { fs::remove_all(dir_); }
+    ~Scratch() override { fs::remove_all(dir_); }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     std::string Write(const std::string& name, const std::string& bytes) {
         EXPECT_FALSE(WriteFileBytes(Path(name), bytes).has_value());
@@ -136,10 +144,10 @@ class FileCommandsTest : public ::testing::Test {
     }
     std::string Read(const std::string& name) const { return ReadFileBytes(Path(name)).bytes; }
 
-    const fs::path dir_ = fs::temp_directory_path() /
-                          ("taplink-files-" + std::to_string(::getpid()) + "-" +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const fs::path dir_ =
+        fs::temp_directory_path() / ("taplink-files-" + std::to_string(::getpid()));
 };
+using FileCommandsTest = Scratch;
 
 TEST_F(FileCommandsTest, TextOpensAndSavesByteExactAndFailuresNameFileAndReason) {
     Rig r(kModelR40);
@@ -302,6 +310,114 @@ TEST_F(FileCommandsTest, MemoryImagesOpenAsTheDisplayAndSaveAsBytes) {
     // An image no frame can carry is refused before it is read whole.
     Write("big.hex", std::string(65536, 'A'));
     EXPECT_EQ(LoadDocumentFile(kModelMemory, Path("big.hex"), r.st), msg::kMemoryFrameTooLong);
+}
+
+// The folder's names, sorted: a temporary left behind shows here.
+std::string Listing(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir))
+        names.insert(e.path().filename());
+    std::string s;
+    for (const auto& n : names)
+        s += (s.empty() ? "" : " ") + n;
+    return s;
+}
+
+struct Target {
+    const char* name;
+    const char* arrange;   // "name:mode" an old file, "name>target" a symbolic link
+    const char* save;      // the name saved to
+    const char* reason;    // "" for a save that succeeds
+    const char* read;      // the file then read
+    const char* contents;  // what it holds
+    unsigned mode;         // its permissions (0: not looked at)
+    const char* after;     // the folder afterwards
+};
+
+class FileIoTest : public Scratch, public ::testing::WithParamInterface<Target> {};
+
+TEST_P(FileIoTest, SavesOnlyWhatItShould) {
+    const Target& t = GetParam();
+    std::istringstream arrange(t.arrange);
+    for (std::string w; arrange >> w;) {
+        const auto link = w.find('>'), colon = w.find(':');
+        if (link != std::string::npos) {
+            fs::create_symlink(w.substr(link + 1), dir_ / w.substr(0, link));
+            continue;
+        }
+        std::ofstream(dir_ / w.substr(0, colon)) << "old";
+        fs::permissions(dir_ / w.substr(0, colon),
+                        fs::perms(std::stoul(w.substr(colon + 1), nullptr, 8)));
+    }
+    const mode_t umask = ::umask(027);
+    const auto why = WriteFileBytes(Path(t.save), "new");
+    ::umask(umask);
+    EXPECT_EQ(why.value_or(""), t.reason);
+    EXPECT_EQ(ReadFileBytes(Path(t.read)).bytes, t.contents);
+    if (t.mode) {
+        EXPECT_EQ(unsigned(fs::status(Path(t.read)).permissions()), t.mode);
+    }
+    EXPECT_EQ(Listing(dir_), t.after);
+    if (fs::symlink_status(Path("link")).type() != fs::file_type::not_found) {
+        EXPECT_TRUE(fs::is_symlink(Path("link")));  // not replaced by a plain file
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AwkwardTargets, FileIoTest,
+    ::testing::Values(
+        Target{"NewFile", "", "doc", "", "doc", "new", 0640, "doc"},
+        Target{"ExistingKeepsItsMode", "doc:604", "doc", "", "doc", "new", 0604, "doc"},
+        Target{"ReadOnlyRefused", "doc:444", "doc", "Permission denied", "doc", "old", 0444, "doc"},
+        Target{"LinkWrittenThrough", "real:604 link>real", "link", "", "real", "new", 0604,
+               "link real"},
+        Target{"DanglingLinkGetsItsTarget", "link>made", "link", "", "made", "new", 0640,
+               "link made"},
+        Target{"FolderMissing", "", "none/doc", "No such file or directory", "none/doc", "", 0, ""},
+        Target{"StaleTempsOfThisFileOnly",
+               "doc:600 .doc.taplink-tmp-Ab12Cd:600 .doc.taplink-tmp-000000:600 "
+               ".docx.taplink-tmp-Ab12Cd:600",
+               "doc", "", "doc", "new", 0600, ".docx.taplink-tmp-Ab12Cd doc"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FileIoTest, KilledWriterLeavesOneWholeContents) {
+    const std::string before = "before\n", a(12 << 20, 'a'), b(9 << 20, 'b');
+    const std::string doc = Path("doc");
+    std::mt19937 pick(std::random_device{}());
+    std::uniform_int_distribution<useconds_t> delay(0, 150'000);
+    int seen[4] = {};  // before, a, b, a temporary left
+    for (int run = 0; run < 50; ++run) {
+        ASSERT_EQ(WriteFileBytes(doc, before), std::nullopt);
+        ASSERT_EQ(Listing(dir_), "doc");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i)
+                WriteFileBytes(doc, i % 2 ? a : b);
+        }
+        ::usleep(delay(pick));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string now = ReadFileBytes(doc).bytes;
+        EXPECT_TRUE(now == before || now == a || now == b) << "run " << run << ": " << now.size();
+        ++seen[now == before ? 0 : now == a ? 1 : 2];
+        seen[3] += Listing(dir_) != "doc";
+    }
+    ASSERT_EQ(WriteFileBytes(doc, before), std::nullopt);
+    EXPECT_EQ(Listing(dir_), "doc");
+    std::printf("50 writers killed: %d left the old file, %d one, %d the other, %d a temporary\n",
+                seen[0], seen[1], seen[2], seen[3]);
+}
+
+TEST(FileIoFullDisk, RefusedWithTheReasonAndTheOldFileWhole) {
+    testing::SmallDisk disk("256k");
+    if (!disk.ok()) GTEST_SKIP() << disk.why;
+    const std::string old(100 << 10, 'o');
+    ASSERT_EQ(WriteFileBytes(disk.Path("doc"), old), std::nullopt);
+    EXPECT_EQ(WriteFileBytes(disk.Path("doc"), std::string(300 << 10, 'n')),
+              "No space left on device");
+    EXPECT_TRUE(ReadFileBytes(disk.Path("doc")).bytes == old);
+    EXPECT_EQ(Listing(disk.dir), "doc");
 }
 
 }  // namespace

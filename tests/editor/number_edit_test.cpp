@@ -36,78 +36,60 @@ class NumberEditTest : public ::testing::Test {
     std::vector<std::string> shown_;
 };
 
-TEST_F(NumberEditTest, TypingAProgramNumbersItsBlocksAndRefusesOtherCharacters) {
-    QTest::keyClicks(&edit_, "%12");
-    QTest::keyClick(&edit_, Qt::Key_Return);
-    QTest::keyClicks(&edit_, "g00x10");
-    QTest::keyClick(&edit_, Qt::Key_Return);
-    QTest::keyClicks(&edit_, "m30h;");
-    EXPECT_EQ(Text(), "%12\r\nN0000 G00 X10\r\nN0010 M30");
-    EXPECT_EQ(shown_, (std::vector<std::string>(2, "您输入的是非法字符!")));
-
-    // A block between the two.
-    QTextCursor c = edit_.textCursor();
-    c.setPosition(static_cast<int>(QString("%12\nN0000 G00 X10").size()));
-    edit_.setTextCursor(c);
-    QTest::keyClick(&edit_, Qt::Key_Enter);
-    EXPECT_EQ(Text(), "%12\r\nN0000 G00 X10\r\nN0005\r\nN0010 M30");
-    EXPECT_EQ(edit_.CaretInText(), std::string("%12\r\nN0000 G00 X10\r\nN0005").size());
+enum How { Keys, Commit, Paste, Drop, Insert };
+const Qt::Key kKeys[] = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Backspace};
+struct Row {
+    How how;
+    int model;
+    std::string before;  // the editor's text, '^' at the caret
+    const char* input;   // for Keys, '\n' is Return, '\r' Enter and '\b' Backspace
+    std::string after;   // '^' at the caret
+    std::vector<std::string> shown;
+};
+Row R(How how, int model, std::string before, const char* input, std::string after,
+      std::vector<std::string> shown = {}) {
+    return {how, model, before, input, after, shown};
 }
 
-TEST_F(NumberEditTest, TextFromTheProgramIsNotTheOperatorsChange) {
-    edit_.SetTextFromProgram(QStringLiteral("%12\nN0010 G00"));
-    EXPECT_FALSE(edit_.ChangingFromProgram());
-    edit_.moveCursor(QTextCursor::End);
-    QTest::keyClick(&edit_, Qt::Key_Return);  // the copy followed the load
-    EXPECT_EQ(Text(), "%12\r\nN0010 G00\r\nN0020");
-    edit_.SetTextFromProgram(QStringLiteral("%123"));
-    edit_.moveCursor(QTextCursor::End);
-    QTest::keyClick(&edit_, Qt::Key_Return);
-    EXPECT_EQ(Text(), "%123");
-    EXPECT_EQ(shown_, std::vector<std::string>{"文件号有错误!"});
-}
-
-TEST_F(NumberEditTest, OtherModelsBreakLinesPlainlyAndProgramInsertsAreNotFiltered) {
-    model_ = 1;
-    QTest::keyClicks(&edit_, "%123");
-    QTest::keyClick(&edit_, Qt::Key_Return);
-    QTest::keyClicks(&edit_, "n10");
-    EXPECT_EQ(Text(), "%123\r\nN10");
-    edit_.insertPlainText(QStringLiteral("\nH+;q中"));  // the program's own insert
-    EXPECT_EQ(Text(), "%123\r\nN10\r\nH+;q\xD6\xD0");
-    QTest::keyClick(&edit_, Qt::Key_Backspace);
-    EXPECT_EQ(Text(), "%123\r\nN10\r\nH+;q");
-    EXPECT_TRUE(shown_.empty());
-}
-
-// However text arrives it meets the character rules and the limit of 99999
-// bytes; a paste or a drop keeps its lines as they are, upper-cased.
-TEST_F(NumberEditTest, TextArrivingOtherwiseThanByKeysFollowsTheTypingRules) {
-    enum How { Commit, Paste, Drop, Keys };
-    struct Row {
-        How how;
-        std::string before;  // the editor's text, the caret at its end
-        const char* input;
-        std::string after;
-        std::vector<std::string> shown;
-    };
+// However text arrives, typed (Return and Enter number the next block for
+// "R40/R60", other models break the line plainly), committed by an input
+// method, pasted or dropped, it meets the character rules and the limit of
+// 99999 bytes; a paste or a drop keeps its lines as they are, upper-cased.
+// The program's own inserts and loads are not the operator's typing, and the
+// copy the rules read follows a load.
+TEST_F(NumberEditTest, TextFollowsTheTypingRulesHoweverItArrives) {
     const std::string illegal = "您输入的是非法字符!", full = "“请填入不多于99999个的字符。”";
     // 99998 bytes, a two-byte character among them: 99997 characters.
     const std::string head = "%12\r\nN0000 (\xD6\xD0)\r\n";
     const std::string nearlyFull = head + std::string(99998 - head.size(), '1');
+    const std::string gbk = "%123\r\nN10\r\nH+;q\xD6\xD0^";
     const Row rows[] = {
-        {Commit, "%12\r\nN0000", "g00x10", "%12\r\nN0000 G00 X10", {}},
-        {Commit, "%12\r\nN0000", "x1中", "%12\r\nN0000", {illegal}},
-        {Paste, "", "%12\nn0000 g00\r\nn0010 m30\r", "%12\r\nN0000 G00\r\nN0010 M30\r\n", {}},
-        {Paste, "N0010", " g01;x5\t中h", "N0010 G01X5", {illegal}},
-        {Drop, "N0010", " m30\n", "N0010 M30\r\n", {}},
-        {Keys, nearlyFull + "1", "2", nearlyFull + "1", {full}},
-        {Paste, nearlyFull.substr(5), "G01 X10", nearlyFull.substr(5), {full}},
-    };
+        R(Keys, 0, "^", "%12\ng00x10\nm30h;", "%12\r\nN0000 G00 X10\r\nN0010 M30^",
+          {illegal, illegal}),
+        R(Keys, 0, "%12\r\nN0000 G00 X10^\r\nN0010 M30", "\r",
+          "%12\r\nN0000 G00 X10\r\nN0005^\r\nN0010 M30"),
+        R(Keys, 0, "%12\r\nN0010 G00^", "\n", "%12\r\nN0010 G00\r\nN0020^"),
+        R(Keys, 0, "%123^", "\n", "%123^", {"文件号有错误!"}),
+        R(Keys, 1, "^", "%123\nn10", "%123\r\nN10^"),
+        R(Insert, 1, "%123\r\nN10^", "\nH+;q中", gbk),
+        R(Keys, 1, gbk, "\b", "%123\r\nN10\r\nH+;q^"),
+        R(Commit, 0, "%12\r\nN0000^", "g00x10", "%12\r\nN0000 G00 X10^"),
+        R(Commit, 0, "%12\r\nN0000^", "x1中", "%12\r\nN0000^", {illegal}),
+        R(Paste, 0, "^", "%12\nn0000 g00\r\nn0010 m30\r", "%12\r\nN0000 G00\r\nN0010 M30\r\n^"),
+        R(Paste, 0, "N0010^", " g01;x5\t中h", "N0010 G01X5^", {illegal}),
+        R(Drop, 0, "N0010^", " m30\n", "N0010 M30\r\n^"),
+        R(Keys, 0, nearlyFull + "1^", "2", nearlyFull + "1^", {full}),
+        R(Paste, 0, nearlyFull.substr(5) + "^", "G01 X10", nearlyFull.substr(5) + "^", {full})};
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
-        edit_.SetTextFromProgram(BytesToEditorText(row.before));
-        edit_.moveCursor(QTextCursor::End);
+        model_ = row.model;
+        const std::size_t caret = row.before.find('^');
+        edit_.SetTextFromProgram(
+            BytesToEditorText(row.before.substr(0, caret) + row.before.substr(caret + 1)));
+        EXPECT_FALSE(edit_.ChangingFromProgram());
+        QTextCursor c = edit_.textCursor();
+        c.setPosition(static_cast<int>(BytesToEditorText(row.before.substr(0, caret)).size()));
+        edit_.setTextCursor(c);
         shown_.clear();
         const QString input = QString::fromUtf8(row.input);
         if (row.how == Commit) {
@@ -125,10 +107,24 @@ TEST_F(NumberEditTest, TextArrivingOtherwiseThanByKeysFollowsTheTypingRules) {
             QCoreApplication::sendEvent(edit_.viewport(), &enter);
             QDropEvent drop(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(edit_.viewport(), &drop);
+        } else if (row.how == Insert) {
+            edit_.insertPlainText(input);  // the program's own insert
         } else {
-            QTest::keyClicks(&edit_, input);
+            for (const QChar ch : input) {
+                const auto key = ch == '\n'   ? Qt::Key_Return
+                                 : ch == '\r' ? Qt::Key_Enter
+                                              : Qt::Key_Backspace;
+                if (ch == '\n' || ch == '\r' || ch == '\b') {
+                    QTest::keyClick(&edit_, key);
+                } else {
+                    QTest::keyClicks(&edit_, QString(ch));
+                }
+            }
         }
-        EXPECT_TRUE(Text() == row.after) << Text().substr(0, 40);
+        const std::string text = Text();
+        const std::string shown =
+            text.substr(0, edit_.CaretInText()) + '^' + text.substr(edit_.CaretInText());
+        EXPECT_TRUE(shown == row.after) << shown.substr(0, 60);
         EXPECT_EQ(shown_, row.shown);
     }
 }

@@ -63,12 +63,11 @@ class PtyTest : public ::testing::Test {
 
 TEST_F(PtyTest, CarriesEveryByteValueBothWaysAndSetUpAgainDropsWhatWaits) {
     EXPECT_EQ(comm_->DevicePath(), pty_->SlavePath());
-    Bytes all(256);
+    Bytes all(256), received;
     std::iota(all.begin(), all.end(), 0);
     comm_->SetOutput(all);
     EXPECT_EQ(pty_->Read(2000ms, all.size(), [] { QCoreApplication::processEvents(); }), all);
 
-    Bytes received;
     comm_->SetOnComm([&] {
         EXPECT_EQ(comm_->GetCommEvent(), kComEvReceive);
         const Bytes chunk = comm_->GetInput();
@@ -94,20 +93,17 @@ TEST_F(PtyTest, SettingsTheDeviceRefusesAreErrorsNamingPortAndReason) {
     const std::string at = "\" on port " + pty_->SlavePath() + ".\nError: ";
     const std::pair<const char*, std::string> cases[] = {
         {"9600,N,4,1", "Failed to set \"9600,N,4,1" + at +
-                           "4 data bits are not supported by this platform's "
-                           "serial ports"},
+                           "4 data bits are not supported by this platform's serial ports"},
         {"9600,N,7,1", "Failed to set the data bits of \"9600,N,7,1" + at},
-        {"9600,E,8,1", "Failed to set the parity of \"9600,E,8,1" + at},
-    };
+        {"9600,E,8,1", "Failed to set the parity of \"9600,E,8,1" + at}};
     for (const auto& [settings, error] : cases) {
         ASSERT_EQ(SetUpError(*comm_, "19200,N,8,1"), "");
         EXPECT_EQ(SetUpError(*comm_, settings).substr(0, error.size()), error);
         // The bit rate went through before the refusal; the line keeps the
-        // settings that worked all the same.
+        // settings that worked all the same, and the defaults work again.
         termios tio{};
         ASSERT_EQ(::tcgetattr(pty_->MasterFd(), &tio), 0);
         EXPECT_EQ(::cfgetospeed(&tio), speed_t{B19200}) << settings;
-        // The defaults work again on the next set-up.
         EXPECT_EQ(SetUpError(*comm_), "");
         EXPECT_TRUE(comm_->GetPortOpen());
     }
@@ -141,95 +137,69 @@ TEST(QtSerialComm, APortListPositionWithoutADeviceIsAnError) {
 const Bytes kFrame = {0x11, 0x21, 0x00, 0x25, 0x30, 0x31, 0x0D, 0x0A, 0x4E, 0x30, 0x30, 0x30,
                       0x30, 0x20, 0x47, 0x30, 0x30, 0x20, 0x58, 0x31, 0x30, 0x0D, 0x0A, 0x4E,
                       0x30, 0x30, 0x31, 0x30, 0x20, 0x4D, 0x33, 0x30, 0x0D, 0x0A, 0x13, 0x05};
-const std::string kProgram = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 
 // Transfers through taplink-sim are in cli_e2e_test; here what only the
-// program's own line handling can break.
-class SimProgram : public ::testing::Test {
-  protected:
-    // Starts taplink-sim with args; returns the port it names.
-    std::string Start(const QStringList& args) {
-        process_.start(QStringLiteral(TAPLINK_SIM_PATH), args);
-        EXPECT_TRUE(process_.waitForReadyRead(5000));
-        const QString line = QString::fromLocal8Bit(process_.readLine()).trimmed();
-        EXPECT_TRUE(line.startsWith("TapLink port: ")) << line.toStdString();
-        return line.mid(14).toStdString();
-    }
-    // Opens the port as TapLink does; waits for the ready byte.
-    void OpenAndAwaitReady(const std::string& path) {
-        path_ = path;
-        in_.clear();
-        comm_ = std::make_unique<QtSerialComm>([this](int) { return path_; });
-        comm_->SetOnComm([this] {
-            const Bytes b = comm_->GetInput();
-            in_.insert(in_.end(), b.begin(), b.end());
-        });
-        RunPortSetup(*comm_, LinkSettings{});
-        ASSERT_TRUE(WaitFor([&] { return !in_.empty(); }));
-        EXPECT_EQ(in_, Bytes{0x12});
-    }
-    // Sends the frame; the port writes from the event loop, so it keeps
-    // running while the simulator ends. Returns its exit code.
-    int SendAndEnd(const Bytes& frame) {
-        comm_->SetOutput(frame);
-        EXPECT_TRUE(WaitFor([&] { return process_.state() == QProcess::NotRunning; }));
-        return process_.exitCode();
-    }
-
-    QProcess process_;  // killed, if still running, when the test ends
-    std::string path_;
-    std::unique_ptr<QtSerialComm> comm_;
-    Bytes in_;
-};
-
-// The ready byte waits for TapLink to open the line, however late; a bad
-// checksum is a failed transfer.
-TEST_F(SimProgram, SignalsReadyOnceOpenedAndChecksTheFrame) {
+// program's own line handling can break. The ready byte waits for TapLink to
+// open the line, however late; a bad checksum is a failed transfer; clients
+// that connect and leave, or connect and say nothing, do not keep the
+// controller from the next one.
+TEST(SimProgram, SignalsReadyOnceOpenedChecksTheFrameAndServesTheClientAfterIdleOnes) {
     const struct {
         const char* name;
+        bool tcp;
         int openAfterMs;
         int flip;  // XOR into the frame's last byte
         int code;
-    } cases[] = {{"1.5 s late", 1500, 0, 0}, {"bad checksum", 0, 0x40, 1}};
+    } cases[] = {{"1.5 s late", false, 1500, 0, 0},
+                 {"bad checksum", false, 0, 0x40, 1},
+                 {"after clients that left or idle", true, 0, 0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path =
-            Start({"--model", "r40", "--role", "input", "--once", "--delay", "50"});
+        QProcess sim;  // killed, if still running, at the end of the row
+        QStringList args{"--model", "r40", "--role", "input", "--once", "--delay", "50"};
+        if (c.tcp) args += {"--listen", "0"};
+        sim.start(QStringLiteral(TAPLINK_SIM_PATH), args);
+        ASSERT_TRUE(sim.waitForReadyRead(5000));
+        const QString line = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        ASSERT_TRUE(line.startsWith("TapLink port: ")) << line.toStdString();
+        const std::string path = line.mid(14).toStdString();
+        QTcpSocket left, idle;
+        if (c.tcp) {
+            ASSERT_EQ(path.rfind("tcp://127.0.0.1:", 0), 0u) << path;
+            const auto number = static_cast<quint16>(std::stoi(path.substr(16)));
+            left.connectToHost(QStringLiteral("127.0.0.1"), number);
+            ASSERT_TRUE(left.waitForConnected(3000));
+            left.disconnectFromHost();
+            QThread::msleep(200);
+            idle.connectToHost(QStringLiteral("127.0.0.1"), number);
+            ASSERT_TRUE(idle.waitForConnected(3000));
+            EXPECT_TRUE(idle.waitForReadyRead(3000));  // the ready byte, never answered
+        }
         QThread::msleep(static_cast<unsigned long>(c.openAfterMs));
-        OpenAndAwaitReady(path);
+        // Opened as TapLink opens it: the ready byte, then the frame. The
+        // port writes from the event loop, so it keeps running while the
+        // simulator ends.
+        QtSerialComm comm([&path](int) { return path; });
+        Bytes in;
+        comm.SetOnComm([&] {
+            const Bytes b = comm.GetInput();
+            in.insert(in.end(), b.begin(), b.end());
+        });
+        RunPortSetup(comm, LinkSettings{});
+        ASSERT_TRUE(WaitFor([&] { return !in.empty(); }));
+        EXPECT_EQ(in, Bytes{0x12});
         Bytes frame = kFrame;
         frame.back() ^= static_cast<std::uint8_t>(c.flip);
-        EXPECT_EQ(SendAndEnd(frame), c.code) << process_.readAllStandardError().toStdString();
-        EXPECT_EQ(process_.readAllStandardOutput().toStdString(), c.code == 0 ? kProgram : "");
-        comm_.reset();
+        comm.SetOutput(frame);
+        EXPECT_TRUE(WaitFor([&] { return sim.state() == QProcess::NotRunning; }));
+        EXPECT_EQ(sim.exitCode(), c.code) << sim.readAllStandardError().toStdString();
+        EXPECT_EQ(sim.readAllStandardOutput().toStdString(),
+                  c.code == 0 ? "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n" : "");
     }
 }
 
-// Clients that connect and leave, or connect and say nothing, do not keep
-// the controller from the next one.
-TEST_F(SimProgram, ServesTheClientAfterOnesThatLeftOrIdle) {
-    const std::string port =
-        Start({"--listen", "0", "--model", "r40", "--role", "input", "--once", "--delay", "50"});
-    ASSERT_EQ(port.rfind("tcp://127.0.0.1:", 0), 0u) << port;
-    const auto number = static_cast<quint16>(std::stoi(port.substr(16)));
-    QTcpSocket left, idle;
-    left.connectToHost(QStringLiteral("127.0.0.1"), number);
-    ASSERT_TRUE(left.waitForConnected(3000));
-    left.disconnectFromHost();
-    QThread::msleep(200);
-    idle.connectToHost(QStringLiteral("127.0.0.1"), number);
-    ASSERT_TRUE(idle.waitForConnected(3000));
-    EXPECT_TRUE(idle.waitForReadyRead(3000));  // the ready byte, never answered
-    OpenAndAwaitReady(port);
-    EXPECT_EQ(SendAndEnd(kFrame), 0) << process_.readAllStandardError().toStdString();
-    EXPECT_EQ(process_.readAllStandardOutput().toStdString(), kProgram);
-}
-
-TEST(SimProgramUsage, RefusesUnknownWordsAndBadPorts) {
-    const struct {
-        QStringList args;
-        const char* says;
-    } cases[] = {
+TEST(SimProgram, RefusesUnknownWordsAndBadPorts) {
+    const std::pair<QStringList, const char*> cases[] = {
         {{"--fault", "no-such-fault"}, "unknown fault"},
         {{"--listen", "abc"}, "invalid port abc"},
         {{"--listen", "-1"}, "invalid port -1"},
@@ -237,15 +207,14 @@ TEST(SimProgramUsage, RefusesUnknownWordsAndBadPorts) {
         {{"--rfc2217"}, "--rfc2217 needs --listen"},
         {{"--listen", "0", "--rfc2217-fault", "notify"}, "--rfc2217-fault needs --rfc2217"},
         {{"--role", "input", "--change", "5"}, "--change and --drop need --role loop"},
-        {{"--role", "loop", "--drop", "-1"}, "bad offset -1"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.says);
+        {{"--role", "loop", "--drop", "-1"}, "bad offset -1"}};
+    for (const auto& [args, says] : cases) {
+        SCOPED_TRACE(says);
         QProcess p;
-        p.start(QStringLiteral(TAPLINK_SIM_PATH), c.args);
+        p.start(QStringLiteral(TAPLINK_SIM_PATH), args);
         ASSERT_TRUE(p.waitForFinished(5000));
         EXPECT_EQ(p.exitCode(), 2);
-        EXPECT_NE(p.readAllStandardError().toStdString().find(c.says), std::string::npos);
+        EXPECT_NE(p.readAllStandardError().toStdString().find(says), std::string::npos);
     }
 }
 

@@ -3,6 +3,7 @@
 // time. Message boxes are recorded and answered at once.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -43,24 +44,65 @@ class FakeWindowServices : public WindowServices {
 
     // Runs the clock forward, firing due timers (each at its own time) and
     // the callbacks scheduled with After.
-    void Advance(milliseconds duration);
+    void Advance(milliseconds duration) {
+        const milliseconds end = now_ + duration;
+        for (;;) {
+            // The earliest due timer; ties go to the lower identifier, and
+            // scheduled callbacks (bytes arriving) come before timers.
+            int next = 0;
+            milliseconds due = end + milliseconds{1};
+            for (const auto& [id, t] : timers_) {
+                if (t.due < due) {
+                    due = t.due;
+                    next = id;
+                }
+            }
+            if (!scheduled_.empty() && scheduled_.begin()->first <= due &&
+                scheduled_.begin()->first <= end) {
+                now_ = scheduled_.begin()->first;
+                auto f = std::move(scheduled_.begin()->second);
+                scheduled_.erase(scheduled_.begin());
+                f();
+                continue;
+            }
+            if (due > end) break;
+            now_ = std::max(now_, due);
+            timers_[next].due = due + timers_[next].period;
+            if (onTimer) onTimer(next);
+        }
+        now_ = end;
+    }
     // Runs f once, when the clock has gone d further (a byte on its way).
-    void After(milliseconds d, std::function<void()> f);
+    void After(milliseconds d, std::function<void()> f) {
+        scheduled_.emplace(now_ + d, std::move(f));
+    }
     // The event loop is busy for d: nothing fires meanwhile; what fell due
     // fires late, at the next Advance.
     void Stall(milliseconds d) { now_ += d; }
     milliseconds Now() const { return now_; }
     bool TimerRunning(int id) const { return timers_.count(id) != 0; }
-    milliseconds TimerPeriod(int id) const;
 
-    void StartTimer(int id, milliseconds period) override;
+    void StartTimer(int id, milliseconds period) override { timers_[id] = {period, now_ + period}; }
     void StopTimer(int id) override { timers_.erase(id); }
-    int ShowMessage(const Message& message) override;
-    void Pause(milliseconds duration) override;
-    void EnableTransferControls(bool enable) override;
+    int ShowMessage(const Message& message) override {
+        messages.push_back(message);
+        if (whileMessageOpen) whileMessageOpen(message);
+        return 1;
+    }
+    void Pause(milliseconds duration) override {
+        paused += duration;
+        Advance(duration);
+    }
+    void EnableTransferControls(bool enable) override {
+        enableCalls.push_back(enable);
+        controlsEnabled = enable;
+    }
     void SetProgressRange(int maximum) override { progressMax = maximum; }
     void SetProgressStep(int step) override { progressStep = step; }
-    void StepProgress() override;
+    void StepProgress() override {
+        ++progressSteps;
+        progressPos += progressStep;
+    }
     void SetProgressPos(int position) override { progressPos = position; }
     int SpeedPosition() override { return speed; }
     std::string TextFromEditor() override { return editorText; }

@@ -2,8 +2,13 @@
 // and icon, then presses OK, so that modal boxes never hang a test.
 #pragma once
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QObject>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <string>
@@ -13,7 +18,15 @@ namespace taplink::testing {
 
 // Runs the event loop until done() holds or the time is up; says which.
 // (QTRY_* report to QtTest, not to GoogleTest.)
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
 
 struct SeenBox {
     std::string caption;
@@ -30,7 +43,24 @@ class ModalWatcher : public QObject {
     std::vector<SeenBox> seen;
 
   private:
-    void Poll();
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        // A file dialog is recorded by its title and cancelled.
+        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            if (!files->isVisible()) return;
+            seen.push_back({files->windowTitle().toStdString(), "", QMessageBox::NoIcon});
+            files->reject();
+            return;
+        }
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box || !box->isVisible()) return;
+        seen.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon()});
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+            ok->click();
+        } else {
+            box->reject();
+        }
+    }
     QTimer timer_;
 };
 

@@ -2,10 +2,10 @@
 // refuses the accesses a test names, and delivers input when told.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ms_comm.h"
@@ -23,36 +23,63 @@ class ScriptedComm : public CMSComm {
     bool portOpen = false;
     // Called with each Output write, after it is recorded.
     std::function<void(const Bytes&)> onOutput;
+    // Remarks for the line trace, in order.
+    std::vector<std::string> notes;
 
     // Queues bytes as received and raises OnComm with CommEvent 2.
-    void Deliver(const Bytes& bytes);
+    void Deliver(const Bytes& bytes) {
+        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+        RaiseEvent(kComEvReceive);
+    }
     // Raises OnComm with another event code (a modem-line change, say).
-    void RaiseEvent(short code);
+    void RaiseEvent(short code) {
+        event_ = code;
+        FireOnComm();
+    }
     // All bytes written so far, in one run.
-    Bytes Written() const;
+    Bytes Written() const {
+        Bytes all;
+        for (const auto& chunk : output)
+            all.insert(all.end(), chunk.begin(), chunk.end());
+        return all;
+    }
 
     void SetCommPort(short port) override { Record("CommPort=" + std::to_string(port)); }
     void SetHandshaking(long value) override { Record("Handshaking=" + std::to_string(value)); }
     void SetInBufferSize(short size) override { Record("InBufferSize=" + std::to_string(size)); }
-    void SetInBufferCount(short count) override;
+    void SetInBufferCount(short count) override {
+        Record("InBufferCount=" + std::to_string(count));
+        if (count == 0) pending_.clear();
+    }
     void SetInputLen(short len) override { Record("InputLen=" + std::to_string(len)); }
     void SetOutBufferSize(short size) override { Record("OutBufferSize=" + std::to_string(size)); }
-    bool GetPortOpen() override;
-    void SetPortOpen(bool open) override;
+    bool GetPortOpen() override {
+        log.push_back("PortOpen?");
+        return portOpen;
+    }
+    void SetPortOpen(bool open) override {
+        Record(std::string("PortOpen=") + (open ? "1" : "0"));
+        portOpen = open;
+    }
     void SetRThreshold(short threshold) override {
         Record("RThreshold=" + std::to_string(threshold));
     }
     void SetSettings(const std::string& settings) override { Record("Settings=" + settings); }
-    void SetOutput(const Bytes& bytes) override;
-    Bytes GetInput() override;
+    void SetOutput(const Bytes& bytes) override {
+        if (!portOpen) throw CommError("write on a closed port");
+        output.push_back(bytes);
+        if (onOutput) onOutput(bytes);
+    }
+    Bytes GetInput() override { return std::exchange(pending_, {}); }
     short GetCommEvent() override { return event_; }
     void SetInputMode(long mode) override { Record("InputMode=" + std::to_string(mode)); }
-    // Remarks for the line trace, in order.
-    std::vector<std::string> notes;
     void Note(const std::string& text) override { notes.push_back(text); }
 
   private:
-    void Record(const std::string& access);
+    void Record(const std::string& access) {
+        log.push_back(access);
+        if (refuse.count(access)) throw CommError("refused: " + access);
+    }
 
     Bytes pending_;
     short event_ = 0;

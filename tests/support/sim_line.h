@@ -22,13 +22,10 @@ inline sim::Config SimConfig(sim::Model model, sim::Role role) {
 struct SimLine {
     TransferRig& rig;
     sim::ControllerSim controller;
-    std::chrono::milliseconds latency{1};
-    Bytes toController;  // everything TapLink wrote
-    Bytes fromController;
+    const std::chrono::milliseconds latency{1};
 
     SimLine(TransferRig& r, sim::Config config) : rig(r), controller(std::move(config)) {
         rig.comm.onOutput = [this](const Bytes& b) {
-            toController.insert(toController.end(), b.begin(), b.end());
             rig.win.After(latency, [this, b] { Answer(controller.OnBytes(b, rig.win.Now())); });
         };
     }
@@ -43,7 +40,6 @@ struct SimLine {
                 rig.win.After(at, [this] { rig.comm.RaiseEvent(kComEvDsr); });
                 continue;
             }
-            fromController.insert(fromController.end(), w.bytes.begin(), w.bytes.end());
             rig.win.After(at, [this, b = w.bytes] { rig.comm.Deliver(b); });
         }
     }

@@ -2,6 +2,7 @@
 // clock: what goes on the line, when, and what the operator sees.
 #include <gtest/gtest.h>
 
+#include "bytes_text.h"
 #include "transfer_rig.h"
 
 namespace taplink::testing {
@@ -10,18 +11,9 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kProgram = "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30";
-Bytes Cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 // The cleaned program framed: 11, length 0x21, 31 bytes, checksum 0x0513.
-const Bytes kProgramFrame = [] {
-    const std::string cleaned = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
-    Bytes f{0x11, 0x21, 0x00};
-    f.insert(f.end(), cleaned.begin(), cleaned.end());
-    f.insert(f.end(), {0x13, 0x05});
-    return f;
-}();
+const Bytes kProgramFrame =
+    Cat({{0x11, 0x21, 0x00}, B("%01\r\nN0000 G00 X10\r\nN0010 M30\r\n"), {0x13, 0x05}});
 
 // The frame goes out a byte a write, each after the slider's delay; a late
 // tick (the window busy for a while) does not bring the next bytes closer
@@ -89,13 +81,8 @@ TEST(FrameSend, TheWaitEndsAfter120SecondsWithoutAnyEventAndEventsRestartIt) {
     TransferRig r;
     r.win.editorText = kProgram;
     r.h.OnSend();
-    r.win.Advance(100000ms);
-    r.comm.RaiseEvent(5);  // a modem-line change
-    r.win.Advance(100000ms);
-    r.comm.Deliver({0x41});  // a byte, but not the ready byte
-    r.win.Advance(119999ms);
-    EXPECT_TRUE(r.win.messages.empty());
-    r.win.Advance(1ms);
+    // A modem-line change, then a byte that is not the ready byte.
+    r.Run("+100000 event; +100000 < 41; +119999 #0; +1 #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kNotReady});
     EXPECT_TRUE(r.win.controlsEnabled);
     EXPECT_FALSE(r.win.TimerRunning(kTimerPeerReady));
@@ -105,21 +92,14 @@ TEST(FrameReceive, RequestsThenCollectsAFrameInPieces) {
     TransferRig r;
     r.win.editorText = "old text";
     r.h.OnReceive();
-    EXPECT_EQ(r.comm.Written(), Bytes(20, 0x12));
-    r.win.Advance(15ms);
-    EXPECT_EQ(r.comm.output.size(), 23u);  // one more every 5 ms
-
-    const Bytes frame{0x11, 0x12, '%', '1', '2', '\r', '\n', 'N',  '0',  '0',
-                      '0',  '0',  ' ', 'G', '0', '0',  '\r', '\n', '\r', '\n'};
-    r.comm.Deliver(Bytes(frame.begin(), frame.begin() + 3));
-    r.win.Advance(15ms);
-    EXPECT_EQ(r.comm.output.size(), 23u);     // the first event ends the requests
+    // 20 requests at once, one more every 5 ms until the first event.
+    r.Run("> 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12; +15 > 12 12 12");
+    r.Run("< 11 12 25; +15 >");
     EXPECT_EQ(r.win.editorText, "old text");  // fewer than 5 characters: nothing yet
-    r.comm.Deliver(Bytes(frame.begin() + 3, frame.end() - 1));
+    r.comm.Deliver(B("12\r\nN0000 G00\r\n\r"));
     EXPECT_EQ(r.win.editorText, "");
     EXPECT_EQ(r.win.progressMax, 18);
-    EXPECT_TRUE(r.win.messages.empty());
-    r.comm.Deliver(Bytes(frame.end() - 1, frame.end()));
+    r.Run("#0; < 0A #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kTakingOverFinished});
     EXPECT_EQ(r.win.editorText, "%12\r\nN0000 G00\r\n");
     EXPECT_TRUE(r.win.controlsEnabled);
@@ -136,8 +116,7 @@ TEST(FrameReceive, RequestsThenCollectsAFrameInPieces) {
 // byte, and what came stays in the editor.
 TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
     using Events = std::vector<std::pair<std::chrono::milliseconds, Bytes>>;
-    const Bytes program{0x11, 0x07, 0x00, '%', '1', '2', '3', '4', 0x00, '\r', '\n'};
-    const Bytes padded{0x11, 0x07, 0x00, '%', '1', '2', '3', '4', '\r', '\n', 0x0D, 0x0A, 0x1A};
+    const Bytes program = B("\x11\x07|%1234|\r\n"), padded = B("\x11\x07|%1234\r\n\r\n\x1A");
     const Bytes memory{0x11, 0x02, 0x00, 0x41, 0x42}, extra{0x0D, 0x0A, 0x1A};
     const Bytes flood(100000, 0x11);
     const std::string ab = "0000   41  42                         A B";
@@ -156,16 +135,14 @@ TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
           msg::kTakingOverFinished, "%1234", 1),
         C("ProgramPaddedLater", kModelR40, {{0ms, program}, {1ms, extra}, {0ms, flood}},
           msg::kTakingOverFinished, "%1234", 0),
-        C("MemoryPaddedInTheSameEvent", kModelMemory, {{0ms, Cat(memory, extra)}, {0ms, flood}},
+        C("MemoryPaddedInTheSameEvent", kModelMemory, {{0ms, Cat({memory, extra})}, {0ms, flood}},
           msg::kTakingOverFinished, ab, 1),
         C("MemoryPaddedLater", kModelMemory, {{0ms, memory}, {1ms, extra}, {0ms, flood}},
           msg::kTakingOverFinished, ab, 0),
         C("ProgramStopsMidFrame", kModelR40,
           {{0ms, {0x11, 40, '%', '1', '2', '\r', '\n', 'N', '1'}}, {59999ms, {'2'}}},
           msg::kNoResponse, "%12\r\nN12", 0),
-        C("MemoryStopsMidFrame", kModelMemory,
-          {{0ms, {0x11, 20, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K'}},
-           {59999ms, {'2'}}},
+        C("MemoryStopsMidFrame", kModelMemory, {{0ms, B("\x11\x14|ABCDEFGHIJK")}, {59999ms, {'2'}}},
           msg::kNoResponse,
           "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n"
           "0008   49  4A  4B  32                 I J K 2",
@@ -190,8 +167,7 @@ TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
         EXPECT_LE(r.st.m_strRecvText.size() + r.st.m_memImage.size(), 65538u);
         EXPECT_TRUE(r.win.controlsEnabled);
         EXPECT_EQ(r.g.g_nRecvArmed, 0);
-        for (int id = kTimerDc3; id <= kTimerCollect; ++id)
-            EXPECT_FALSE(r.win.TimerRunning(id)) << id;
+        EXPECT_EQ(r.RunningTimer(), 0);
     }
 }
 
@@ -200,12 +176,9 @@ TEST(FrameReceive, MemoryBuildsTheDisplayAsItArrives) {
     r.model = kModelMemory;
     r.win.editorText = "old";
     r.h.OnReceive();
-    EXPECT_TRUE(r.comm.output.empty());  // no request before the first tick
-    EXPECT_EQ(r.win.editorText, "");     // blank at once
-    r.win.Advance(5ms);
-    EXPECT_EQ(r.comm.Written(), Bytes{0x12});
-
-    r.comm.Deliver({0x11, 0x0D, 0x00, '0', '1', '2', '3', '4', '5', '6', '7', '8'});
+    EXPECT_EQ(r.win.editorText, "");  // blank at once
+    r.Run(">; +5 > 12");              // no request before the first tick
+    r.comm.Deliver(B("\x11\x0D|012345678"));
     EXPECT_EQ(r.st.m_strText.size(), 55u);  // the first full line is ready
     EXPECT_EQ(r.win.editorText, "");        // shown only at the end
     r.comm.Deliver({'9', ':', ';', '<'});

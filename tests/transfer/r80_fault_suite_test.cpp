@@ -21,11 +21,8 @@ namespace {
 using namespace std::chrono_literals;
 
 enum class FaultKind { BitFlip, Drop, Duplicate, Insert, CorruptAnswer, Silence };
-const char* Name(FaultKind k) {
-    static const char* const names[] = {"bit flip",      "dropped byte",     "duplicated byte",
-                                        "inserted byte", "corrupted answer", "silence"};
-    return names[static_cast<int>(k)];
-}
+const char* const kNames[] = {"bit flip",      "dropped byte",     "duplicated byte",
+                              "inserted byte", "corrupted answer", "silence"};
 
 struct LineFault {
     FaultKind kind;
@@ -33,8 +30,8 @@ struct LineFault {
     std::size_t at;      // position in that direction's stream
     std::uint8_t value;  // bit number, or the inserted byte
     bool used = false;
-    bool sumInvisible = false;  // the fault left the 16-bit sum as it was
-    int sumDelta = 0;
+    int sumDelta = 0;  // what it did to the 16-bit sum of the bytes it hit
+    bool Data() const { return kind != FaultKind::CorruptAnswer && kind != FaultKind::Silence; }
 };
 
 // Faults applied to bytes in flight, by their position in each direction.
@@ -53,30 +50,19 @@ struct FaultyLine {
             for (LineFault& f : faults) {
                 if (f.used || f.toController != toController || f.at != pos) continue;
                 f.used = true;
+                const std::uint8_t was = value;
                 switch (f.kind) {
                     case FaultKind::BitFlip:
-                        value ^= static_cast<std::uint8_t>(1u << (f.value % 8));
-                        f.sumDelta = static_cast<int>(value) - static_cast<int>(b);
+                        value ^= static_cast<std::uint8_t>(1u << f.value % 8);
                         break;
-                    case FaultKind::Drop:
-                        keep = false;
-                        f.sumDelta = -static_cast<int>(b);
-                        break;
-                    case FaultKind::Duplicate:
-                        out.push_back(value);
-                        f.sumDelta = b;
-                        break;
-                    case FaultKind::Insert:
-                        out.push_back(f.value);
-                        f.sumDelta = f.value;
-                        break;
-                    case FaultKind::CorruptAnswer:
-                        value = static_cast<std::uint8_t>(kDc3 + f.value % 3);
-                        break;
+                    case FaultKind::Drop: keep = false; break;
+                    case FaultKind::Duplicate: out.push_back(value); break;
+                    case FaultKind::Insert: out.push_back(f.value); break;
+                    case FaultKind::CorruptAnswer: value = kDc3 + f.value % 3; break;
                     case FaultKind::Silence: silentUntil[d] = now + 6000ms; break;
                 }
-                f.sumInvisible = f.kind != FaultKind::CorruptAnswer &&
-                                 f.kind != FaultKind::Silence && f.sumDelta == 0;
+                const int deltas[] = {value - was, -b, b, f.value, 0, 0};
+                f.sumDelta = deltas[static_cast<int>(f.kind)];
             }
             if (now < silentUntil[d]) keep = false;
             if (keep) out.push_back(value);
@@ -89,9 +75,8 @@ std::string RandomProgram(std::mt19937& rng, std::size_t dataBytes) {
     static const std::string words[] = {"G00",  "G01", "X12.5", "Z-3",
                                         "F100", "M30", "S800",  "T0101"};
     std::string t = "%" + std::to_string(100 + rng() % 155) + "\r\n";
-    std::string line;
     while (t.size() < dataBytes + 6) {
-        line = "N" + std::to_string(rng() % 10000);
+        std::string line = "N" + std::to_string(rng() % 10000);
         for (std::size_t k = 0, n = rng() % 5; k < n; ++k)
             line += " " + words[rng() % 8];
         t += line + "\r\n";
@@ -99,11 +84,20 @@ std::string RandomProgram(std::mt19937& rng, std::size_t dataBytes) {
     return t;
 }
 
-struct Figures {
-    int sessions = 0, completed = 0, failedCleanly = 0, beyondChecksum = 0, unconfirmed = 0,
-        silentCorruptions = 0, hangs = 0;
-    std::map<std::string, int> faults;
-};
+// Whether the faults' changes to the sum cancel out, one alone or two or
+// three together (as they do in one block): the 16-bit sum cannot see them.
+bool BeyondTheSum(const std::vector<LineFault>& faults) {
+    std::vector<int> deltas;
+    for (const auto& f : faults)
+        if (f.used && f.Data()) deltas.push_back(f.sumDelta);
+    for (unsigned subset = 1; subset < (1u << deltas.size()); ++subset) {
+        int total = 0;
+        for (std::size_t k = 0; k < deltas.size(); ++k)
+            if (subset & (1u << k)) total += deltas[k];
+        if (total == 0) return true;
+    }
+    return false;
+}
 
 TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
     const char* seedText = std::getenv("TAPLINK_FAULT_SEED");
@@ -114,7 +108,9 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
     std::cout << "fault suite: seed " << seed << " (TAPLINK_FAULT_SEED=" << seed << " replays it), "
               << sessions << " sessions\n";
     std::mt19937 rng(seed);
-    Figures fig;
+    int completed = 0, failedCleanly = 0, beyondChecksum = 0, unconfirmed = 0,
+        silentCorruptions = 0, hangs = 0;
+    std::map<std::string, int> injected;
     std::vector<std::string> problems;
 
     for (int s = 0; s < sessions; ++s) {
@@ -134,8 +130,7 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
         // Bytes on the line: the document and its block frames, plus answers.
         const std::size_t span = doc.size() + doc.size() / 256 * 3 + 20;
         for (int k = 0; k < nFaults; ++k) {
-            LineFault f;
-            f.kind = static_cast<FaultKind>(rng() % 6);
+            LineFault f{static_cast<FaultKind>(rng() % 6), false, 0, 0};
             // Data travel towards the receiving side, answers the other way;
             // an answer corrupted is always an answer.
             const bool answers = f.kind == FaultKind::CorruptAnswer || rng() % 4 == 0;
@@ -143,7 +138,7 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
             f.at = answers ? rng() % (span / 128 + 8) : rng() % span;
             f.value = static_cast<std::uint8_t>(rng());
             faulty.faults.push_back(f);
-            ++fig.faults[Name(f.kind)];
+            ++injected[kNames[static_cast<int>(f.kind)]];
         }
         // Both directions go through the faulty line, 1 ms each way.
         std::function<void(const sim::Writes&)> toTapLink = [&](const sim::Writes& writes) {
@@ -170,80 +165,52 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
         const milliseconds limit = rig.win.Now() + 600000ms;
         while (rig.h.Busy() && rig.win.Now() < limit)
             rig.win.Advance(10ms);
-        ++fig.sessions;
         const std::string tag =
             "session " + std::to_string(s) + (controllerSends ? " (receive" : " (send") + ", " +
             std::to_string(doc.size()) + " bytes, " + std::to_string(nFaults) + " faults)";
         if (rig.h.Busy() || !rig.win.controlsEnabled) {
-            ++fig.hangs;
+            ++hangs;
             problems.push_back(tag + ": still busy");
             continue;
         }
         ASSERT_FALSE(rig.win.messages.empty()) << tag;
         const Message& last = rig.win.messages.back();
-        const bool success = last == msg::kSendingFinished || last == msg::kTakingOverFinished;
-        if (!success) {
-            ++fig.failedCleanly;
+        if (last != msg::kSendingFinished && last != msg::kTakingOverFinished) {
+            ++failedCleanly;
             continue;
         }
-        const std::string arrived = controllerSends ? rig.st.m_strText
-                                                    : std::string(controller.Received().begin(),
-                                                                  controller.Received().end());
+        const Bytes& held = controller.Received();
+        const std::string arrived =
+            controllerSends ? rig.st.m_strText : std::string(held.begin(), held.end());
         const std::string expected = controllerSends ? doc : doc + "\r\n";
         if (arrived == expected) {
-            ++fig.completed;
-            continue;
-        }
-        // Faults the 16-bit sum cannot see: one that left it as it was, or
-        // two or three whose changes cancel out (as they do in one block).
-        bool invisible = false;
-        std::vector<int> deltas;
-        for (const auto& f : faulty.faults) {
-            if (!f.used || f.kind == FaultKind::CorruptAnswer || f.kind == FaultKind::Silence) {
-                continue;
-            }
-            invisible = invisible || f.sumInvisible;
-            deltas.push_back(f.sumDelta);
-        }
-        for (unsigned subset = 1; subset < (1u << deltas.size()); ++subset) {
-            int total = 0;
-            for (std::size_t k = 0; k < deltas.size(); ++k) {
-                if (subset & (1u << k)) total += deltas[k];
-            }
-            if (std::popcount(subset) >= 2 && total == 0) invisible = true;
-        }
-        if (invisible) {
-            ++fig.beyondChecksum;  // the 16-bit sum cannot see these
+            ++completed;
+        } else if (BeyondTheSum(faulty.faults)) {
+            ++beyondChecksum;
         } else if (!controllerSends && !controller.Done()) {
-            ++fig.unconfirmed;  // ended by the 500 ms rule; the controller has not confirmed
+            ++unconfirmed;  // ended by the 500 ms rule; the controller has not confirmed
         } else {
-            ++fig.silentCorruptions;
+            ++silentCorruptions;
             std::string detail = tag + ": arrived different;";
-            for (const auto& f : faulty.faults) {
-                detail += std::string(" ") + Name(f.kind) + (f.toController ? " >" : " <") + "@" +
-                          std::to_string(f.at) + (f.used ? "" : " (unused)") + " delta " +
-                          std::to_string(f.sumDelta) + ";";
-            }
-            if (std::getenv("TAPLINK_FAULT_VERBOSE")) {
-                detail += "\n  expected: " + expected + "\n  arrived:  " + arrived;
-            }
+            for (const auto& f : faulty.faults)
+                detail += std::string(" ") + kNames[static_cast<int>(f.kind)] +
+                          (f.toController ? " >" : " <") + std::to_string(f.at) + ";";
             problems.push_back(detail);
         }
     }
 
-    std::cout << "fault suite: sessions " << fig.sessions << ", completed " << fig.completed
-              << ", failed cleanly " << fig.failedCleanly << ", beyond the line's checksum "
-              << fig.beyondChecksum << ", ended unconfirmed " << fig.unconfirmed
-              << ", silent corruptions " << fig.silentCorruptions << ", hangs " << fig.hangs
-              << "\nfault suite: faults injected:";
-    for (const auto& [kind, n] : fig.faults)
+    std::cout << "fault suite: sessions " << sessions << ", completed " << completed
+              << ", failed cleanly " << failedCleanly << ", beyond the line's checksum "
+              << beyondChecksum << ", ended unconfirmed " << unconfirmed << ", silent corruptions "
+              << silentCorruptions << ", hangs " << hangs << "\nfault suite: faults injected:";
+    for (const auto& [kind, n] : injected)
         std::cout << " " << kind << " " << n << ";";
     std::cout << "\n";
     for (const auto& p : problems)
         std::cout << "fault suite: " << p << "\n";
-    EXPECT_EQ(fig.silentCorruptions, 0);
-    EXPECT_EQ(fig.hangs, 0);
-    EXPECT_GT(fig.completed, fig.sessions / 2);
+    EXPECT_EQ(silentCorruptions, 0);
+    EXPECT_EQ(hangs, 0);
+    EXPECT_GT(completed, sessions / 2);
 }
 
 }  // namespace

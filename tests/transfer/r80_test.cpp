@@ -4,49 +4,35 @@
 // against the simulated controller are in sim_transfer_test.
 #include <gtest/gtest.h>
 
+#include "bytes_text.h"
 #include "transfer_rig.h"
 
 namespace taplink::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using Texts = std::vector<std::string>;
 
 constexpr std::uint8_t kDc3 = 0x13, kDc4 = 0x14, kNak = 0x15;
+const std::string kDone = "Taking-over is finished!", kSent = "Sending is finished!",
+                  kQuiet =
+                      "The CNC nothing responds,Transmission fail is transferred please again!";
 
-Bytes B(std::string_view s) {
-    return Bytes(s.begin(), s.end());
-}
 // A block as a controller frames it: 16-bit sum, payload, end marker.
-Bytes Blk(const Bytes& payload, bool last) {
+Bytes Blk(const Bytes& payload, bool last = false) {
     unsigned sum = 0;
     for (const auto b : payload)
         sum += b;
-    Bytes f{static_cast<std::uint8_t>(sum), static_cast<std::uint8_t>(sum >> 8)};
-    f.insert(f.end(), payload.begin(), payload.end());
-    f.push_back(last ? 0xAA : 0xAB);
-    return f;
+    return Cat({{static_cast<std::uint8_t>(sum), static_cast<std::uint8_t>(sum >> 8)},
+                payload,
+                {static_cast<std::uint8_t>(last ? 0xAA : 0xAB)}});
 }
 Bytes Head(std::uint8_t count, std::string_view number) {
-    Bytes p{0, 0, 0, count};
-    p.insert(p.end(), number.begin(), number.end());
-    return Blk(p, false);
-}
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const auto& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
+    return Blk(Cat({{0, 0, 0, count}, B(number)}));
 }
 
 struct R80Rig : TransferRig {
     R80Rig() { model = kModelR80; }
-    // The bytes written since the last call.
-    Bytes Drain() {
-        Bytes all = comm.Written();
-        Bytes fresh(all.begin() + static_cast<long>(seen), all.end());
-        seen = all.size();
-        return fresh;
-    }
     // The controller's DC3 pair came before Send: the header goes out at
     // once; returns it.
     Bytes SendAfterPair(const std::string& text) {
@@ -54,49 +40,36 @@ struct R80Rig : TransferRig {
         comm.portOpen = true;
         comm.Deliver({0x13, 0x13});
         h.OnSend();
-        win.Advance(std::chrono::milliseconds{1});
+        win.Advance(1ms);
         return Drain();
     }
-    std::size_t seen = 0;
 };
 
 TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
     R80Rig r;
     r.h.OnReceive();
-    EXPECT_EQ(r.Drain(), Bytes{kDc3});
-    r.win.Advance(10ms);
-    EXPECT_EQ(r.Drain(), (Bytes{kDc3, kDc3}));  // again every 5 ms
-
-    r.comm.Deliver({0xD3, 0x00, 0x00, 0x00, 0x00, 0x03, 0x25, 0x39, 0x39, 0x39, 0xAB});
-    EXPECT_EQ(r.Drain(), Bytes{kDc3});
+    // The request goes again every 5 ms until the header comes.
+    r.Run("> 13; +10 > 13 13; < D3 00 00 00 00 03 25 39 39 39 AB > 13");
     EXPECT_EQ(r.win.editorText, "%999\r\n");
     EXPECT_EQ(r.win.progressMax, 3);
-    r.comm.Deliver(Blk(B(std::string("LD X1") + '\0' + "OUT Y1" + '\0'), false));
-    EXPECT_EQ(r.Drain(), Bytes{kDc3});
-    r.comm.Deliver({0x08, 0x01, 'E', 'N', 'D', '1', 0x00, 0xAA});
+    r.comm.Deliver(Blk(B("LD X1|OUT Y1|")));
+    r.Run("> 13; < 08 01 45 4E 44 31 00 AA >");
     EXPECT_EQ(r.st.m_strText, "%999\r\nLD X1\r\n0000    OUT Y1\r\n0001    END1\r\n0002    ");
     EXPECT_EQ(r.win.editorText, r.st.m_strText);
     EXPECT_EQ(r.win.progressSteps, 3);
     EXPECT_EQ(r.win.progressPos, 0);
-    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Taking-over is finished!"});
+    EXPECT_EQ(r.Texts(), Texts{kDone});
     EXPECT_TRUE(r.win.controlsEnabled);
-    r.win.Advance(70s);
-    EXPECT_TRUE(r.Drain().empty());
-    EXPECT_EQ(r.win.messages.size(), 1u);
+    r.Run("+70000 > #1");
 }
 
 // However the controller's writes are cut into events, each block gets one
 // answer, only the last answer repeats, and an end leaves nothing running.
 TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
-    const Bytes g1 = Blk(B(std::string("G1") + '\0'), false), h3 = Head(3, "%001");
-    const Bytes g2last = Blk(B(std::string("G2") + '\0'), true);
-    const Bytes g1last = Blk(B(std::string("G1") + '\0'), true);
+    const Bytes g1 = Blk(B("G1|")), h3 = Head(3, "%001"), g2last = Blk(B("G2|"), true);
     Bytes bad = g1, badHead = Head(2, "%001");
     bad[0] ^= 1;
     badHead[0] ^= 1;
-    const std::string done = "Taking-over is finished!",
-                      quiet =
-                          "The CNC nothing responds,Transmission fail is transferred please again!";
     struct Case {
         const char* name;
         std::vector<Bytes> events;  // after Receive
@@ -110,32 +83,33 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
         return Case{name, std::move(events), written, repeats, message, text};
     };
     const Case cases[] = {
-        C("HeaderAndLastBlock", {Cat({Head(2, "%001"), g2last})}, {kDc3}, {}, done,
+        C("HeaderAndLastBlock", {Cat({Head(2, "%001"), g2last})}, {kDc3}, {}, kDone,
           "%001\r\nG2\r\n"),
-        C("HeaderAndBlock", {Cat({h3, g1})}, {kDc3, kDc3}, {kDc3, kDc3}, quiet, "%001\r\nG1\r\n"),
-        C("BlockAndLastBlock", {h3, Cat({g1, g2last})}, {kDc3, kDc3}, {}, done,
+        C("HeaderAndBlock", {Cat({h3, g1})}, {kDc3, kDc3}, {kDc3, kDc3}, kQuiet, "%001\r\nG1\r\n"),
+        C("BlockAndLastBlock", {h3, Cat({g1, g2last})}, {kDc3, kDc3}, {}, kDone,
           "%001\r\nG1\r\nG2\r\n"),
         C("BlockAndBadBlock", {Head(4, "%001"), Cat({g1, bad})}, {kDc3, kDc3, kDc4}, {kDc4, kDc4},
-          quiet, "%001\r\nG1\r\n"),
+          kQuiet, "%001\r\nG1\r\n"),
         C("BadBlockAndBlock", {Head(4, "%001"), Cat({bad, g1})}, {kDc3, kDc4, kDc3}, {kDc3, kDc3},
-          quiet, "%001\r\nG1\r\n"),
+          kQuiet, "%001\r\nG1\r\n"),
         C("LastBlockAndStrayBytes", {Head(2, "%001"), Cat({g2last, {0x0D, 0x0A, 0x13, 0x13}})},
-          {kDc3}, {}, done, "%001\r\nG2\r\n"),
+          {kDc3}, {}, kDone, "%001\r\nG2\r\n"),
         C("ARepeatedHeaderIsTakenAsAHeader", {badHead, Head(2, "%001"), g2last}, {kDc4, kDc3}, {},
-          done, "%001\r\nG2\r\n"),
-        C("CountAndMarkerDisagreeingRestartsFromTheHeader", {h3, g1last, Cat({h3, g1, g2last})},
-          {kDc3, kNak, kDc3, kDc3}, {}, done, "%001\r\nG1\r\nG2\r\n"),
-        C("WrongNumberAndMore", {Cat({Blk({0, 0, 0, 2, '%', '0', '0', '0', '1'}, false), g1})}, {},
-          {}, "The procedure number makes mistakes!", ""),
-        C("GoodSum", {h3, {0x05, 0x00, 0x02, 0x03, 0xAB}}, {kDc3, kDc3}, {kDc3, kDc3}, quiet,
+          kDone, "%001\r\nG2\r\n"),
+        C("CountAndMarkerDisagreeingRestartsFromTheHeader",
+          {h3, Blk(B("G1|"), true), Cat({h3, g1, g2last})}, {kDc3, kNak, kDc3, kDc3}, {}, kDone,
+          "%001\r\nG1\r\nG2\r\n"),
+        C("WrongNumberAndMore", {Cat({Blk(B("|||\x02%0001")), g1})}, {}, {},
+          "The procedure number makes mistakes!", ""),
+        C("GoodSum", {h3, {0x05, 0x00, 0x02, 0x03, 0xAB}}, {kDc3, kDc3}, {kDc3, kDc3}, kQuiet,
           "%001\r\n\x02\x03"),
-        C("BadSum", {h3, {0x06, 0x00, 0x02, 0x03, 0xAB}}, {kDc3, kDc4}, {kDc4, kDc4}, quiet,
+        C("BadSum", {h3, {0x06, 0x00, 0x02, 0x03, 0xAB}}, {kDc3, kDc4}, {kDc4, kDc4}, kQuiet,
           "%001\r\n"),
         C("AMarkerAmongTheSumBytesIsData", {h3, {0xAA, 0x00, 0x50, 0x5A, 0xAB}}, {kDc3, kDc3},
-          {kDc3, kDc3}, quiet, "%001\r\nPZ"),
-        C("ThirdByteEndsTheBlock", {h3, {0x00, 0x00, 0xAB}}, {kDc3}, {}, quiet, "%001\r\n"),
+          {kDc3, kDc3}, kQuiet, "%001\r\nPZ"),
+        C("ThirdByteEndsTheBlock", {h3, {0x00, 0x00, 0xAB}}, {kDc3}, {}, kQuiet, "%001\r\n"),
         // The controller stops in the middle of a block: 5 s.
-        C("StopInABlock", {h3, {0x10, 0x00, 'A'}}, {kDc3}, {}, quiet, "%001\r\n"),
+        C("StopInABlock", {h3, {0x10, 0x00, 'A'}}, {kDc3}, {}, kQuiet, "%001\r\n"),
         // More than a block can hold without an end marker: not this protocol.
         C("AFloodWithoutEndMarkers", {h3, Bytes(1000, 'A'), Bytes(100000, 'A')}, {kDc3}, {},
           "Data transmission is wrong!Transfer the agreement checking inconformity!", "%001\r\n"),
@@ -152,12 +126,11 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
         EXPECT_EQ(r.Drain(), c.repeats);
         r.win.Advance(70s);
         EXPECT_LE(r.Drain().size(), c.repeats.empty() ? 0u : 1000u);
-        EXPECT_EQ(r.Texts(), std::vector<std::string>{c.message});
-        EXPECT_EQ(r.win.paused, c.message == quiet ? 10ms : 0ms);  // before the port reopens
+        EXPECT_EQ(r.Texts(), Texts{c.message});
+        EXPECT_EQ(r.win.paused, c.message == kQuiet ? 10ms : 0ms);  // before the port reopens
         EXPECT_EQ(r.st.m_strText, c.text);
         EXPECT_TRUE(r.win.controlsEnabled);
-        for (int id = kTimerDc3; id <= kTimerCollect; ++id)
-            EXPECT_FALSE(r.win.TimerRunning(id)) << id;
+        EXPECT_EQ(r.RunningTimer(), 0);
     }
 }
 
@@ -166,52 +139,37 @@ TEST(R80Receive, StepNumbersCarryAndABadBlockGetsTheSameNumbersAgain) {
     r.h.OnReceive();
     r.comm.Deliver(Head(4, "%999"));
     r.st.m_szStepNo = {'9', '9', '9', '9'};
-    const Bytes lines = B(std::string("A") + '\0' + "B" + '\0');
-    Bytes bad = Blk(lines, false);
+    Bytes bad = Blk(B("A|B|"));
     bad[0] ^= 1;
     r.comm.Deliver(bad);
-    r.comm.Deliver(Blk(lines, false));
+    r.comm.Deliver(Blk(B("A|B|")));
     EXPECT_EQ(r.st.m_strText, "%999\r\nA\r\n9999    B\r\n:000    ");
 }
 
-TEST(R80Receive, SilenceIsTimedOutAfter60SecondsThenAfter5) {
-    R80Rig before;
-    before.h.OnReceive();
-    // A modem-line change is not the controller answering: the request and
-    // its minute go on.
-    before.win.Advance(1000ms);
-    before.comm.RaiseEvent(8);
-    before.Drain();
-    before.win.Advance(58999ms);
-    EXPECT_EQ(before.Drain().size(), 11799u);
-    EXPECT_TRUE(before.win.messages.empty());
-    before.win.Advance(1ms);
-    EXPECT_EQ(before.Texts(),
-              std::vector<std::string>{"The CNC nothing responds,Transmission fail is transferred "
-                                       "please again!"});
-    EXPECT_TRUE(before.win.controlsEnabled);
+// A modem-line change is not the controller answering: the request and its
+// minute go on.
+TEST(R80Receive, SilenceIsTimedOutAfter60Seconds) {
+    R80Rig r;
+    r.h.OnReceive();
+    r.Run("+1000 event");
+    r.Drain();
+    r.win.Advance(58999ms);
+    EXPECT_EQ(r.Drain().size(), 11799u);
+    r.Run("#0; +1 #1");
+    EXPECT_EQ(r.Texts(), Texts{kQuiet});
+    EXPECT_TRUE(r.win.controlsEnabled);
 }
 
-// Sending.
-
-std::string Text600() {
-    std::string t = "%001\r\n";
-    while (t.size() < 6 + 598)
-        t += "G";
-    return t;  // 598 bytes, then CR LF CR LF appended: 600 data bytes
-}
+// 598 bytes after the number line, then CR LF CR LF appended: 600 data bytes.
+const std::string kText600 = "%001\r\n" + std::string(598, 'G');
 
 TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
     R80Rig r;
-    r.win.editorText = Text600();
+    r.win.editorText = kText600;
     r.h.OnSend();
     EXPECT_FALSE(r.win.controlsEnabled);
-    r.comm.Deliver({kDc3});
-    r.win.Advance(5ms);
-    EXPECT_TRUE(r.Drain().empty());  // one DC3 is not a pair
-    r.comm.Deliver({kDc3});
-    r.win.Advance(1ms);  // timer 7 runs Send again
-    EXPECT_EQ(r.Drain(), (Bytes{0xBA, 0x00, 0, 0, 0, 4, '%', '0', '0', '1', 0xAB}));
+    // One DC3 is not a pair; after the second, timer 7 runs Send again.
+    r.Run("< 13 +5 >; < 13 +1 > BA 00 00 00 00 04 25 30 30 31 AB");
     EXPECT_EQ(r.win.progressMax, 4);
 
     // Bytes that are no answer are not kept, however many come.
@@ -229,15 +187,10 @@ TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
         EXPECT_EQ(block.back(), k == 2 ? 0xAA : 0xAB) << k;
     }
     r.comm.Deliver({kDc4, kDc4});  // the last block again: 86 'G's and two line ends
-    Bytes last{0xDA, 0x17};        // 86 * 0x47
-    last.insert(last.end(), 86, 'G');
-    last.insert(last.end(), {0, 0, 0xAA});
-    EXPECT_EQ(r.Drain(), last);
-    r.comm.Deliver({kDc3, kDc3});  // the controller has it all: done at once
-    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Sending is finished!"});
+    EXPECT_EQ(r.Drain(), Cat({{0xDA, 0x17}, Bytes(86, 'G'), {0, 0, 0xAA}}));  // 86 * 0x47
+    r.Run("< 13 13 #1; +10000 #1");  // the controller has it all: done at once
+    EXPECT_EQ(r.Texts(), Texts{kSent});
     EXPECT_TRUE(r.win.controlsEnabled);
-    r.win.Advance(10s);
-    EXPECT_EQ(r.win.messages.size(), 1u);
 }
 
 // The send ends 500 ms after the last block. The controller's late answers,
@@ -248,45 +201,29 @@ TEST(R80Send, EndsBy500MsOfSilenceAfterTheLastBlockAndLateAnswersStartNothing) {
     EXPECT_EQ(r.SendAfterPair("%001\r\nG00"),
               (Bytes{0xB8, 0x00, 0x00, 0x00, 0x00, 0x02, 0x25, 0x30, 0x30, 0x31, 0xAB}));
     EXPECT_EQ(r.win.progressPos, 1);
-    r.comm.RaiseEvent(8);  // no answer: changes nothing
-    r.comm.Deliver({kDc3, kDc3});
-    EXPECT_EQ(r.Drain(), (Bytes{0xA7, 0x00, 'G', '0', '0', 0, 0, 0xAA}));
-    r.win.whileMessageOpen = [&r](const Message&) {
-        r.comm.Deliver({kDc4, kDc4});
-        r.comm.Deliver({kDc3, kDc3});
-    };
-    r.win.Advance(499ms);
-    EXPECT_TRUE(r.win.messages.empty());
-    r.win.Advance(1ms);
-    EXPECT_EQ(r.Texts(), std::vector<std::string>{"Sending is finished!"});
+    r.Run("event; < 13 13 > A7 00 47 30 30 00 00 AA");  // a line event is no answer
+    r.win.whileMessageOpen = [&r](const Message&) { r.Run("< 14 14; < 13 13"); };
+    r.Run("+499 #0; +1 #1");
+    EXPECT_EQ(r.Texts(), Texts{kSent});
     r.win.whileMessageOpen = nullptr;
-    EXPECT_TRUE(r.Drain().empty());
+    r.Run(">");
     r.h.OnSend();
-    r.win.Advance(1s);
-    EXPECT_TRUE(r.Drain().empty());
+    r.Run("+1000 >");
 }
 
 // A send that ended in the middle of a restart leaves nothing behind: the
 // next send answers a NAK pair as it should.
 TEST(R80Send, EverySendStartsClean) {
     R80Rig r;
-    const Bytes header = r.SendAfterPair(Text600());
-    r.comm.Deliver({kNak, kNak});
-    EXPECT_EQ(r.Drain(), header);
-    r.comm.Deliver({kNak, kNak});  // ignored until a data block has gone out again
-    EXPECT_TRUE(r.Drain().empty());
-    r.win.Advance(4999ms);  // 5 s without an answer
-    EXPECT_TRUE(r.win.messages.empty());
-    r.win.Advance(1ms);
+    const std::string header = Show(r.SendAfterPair(kText600));
+    // A second NAK pair is ignored until a data block has gone out again;
+    // 5 s without an answer end the send.
+    r.Run("< 15 15 > " + header + "; < 15 15 >; +4999 #0; +1 #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kNoResponse});
     EXPECT_TRUE(r.win.controlsEnabled);
-
     r.comm.Deliver({kDc3, kDc3});
     r.h.OnSend();
-    r.win.Advance(1ms);
-    EXPECT_EQ(r.Drain(), header);
-    r.comm.Deliver({kNak, kNak});
-    EXPECT_EQ(r.Drain(), header);
+    r.Run("+1 > " + header + "; < 15 15 > " + header);
 }
 
 TEST(R80Send, NoPairFor60SecondsOrRefused) {
@@ -294,9 +231,8 @@ TEST(R80Send, NoPairFor60SecondsOrRefused) {
     r.win.editorText = "%001\r\nG00";
     r.h.OnSend();
     r.win.Advance(60000ms);
-    EXPECT_EQ(r.Texts(), std::vector<std::string>{
-                             "CNC opens received state not yet or transmission line has not "
-                             "finished meeting,Examine that please!"});
+    EXPECT_EQ(r.Texts(), Texts{"CNC opens received state not yet or transmission line has not "
+                               "finished meeting,Examine that please!"});
     EXPECT_TRUE(r.win.controlsEnabled);
 
     R80Rig refused;
