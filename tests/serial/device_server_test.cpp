@@ -17,6 +17,7 @@
 #include <numeric>
 #include <thread>
 
+#include "event_wait.h"
 #include "link_settings.h"
 #include "pty_pair.h"
 #include "qt_serial_comm.h"
@@ -27,27 +28,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds within = 5000ms) {
-    QElapsedTimer t;
-    t.start();
-    for (; !done(); QThread::msleep(1)) {
-        if (t.elapsed() > within.count()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-std::string SetUpError(CMSComm& comm, const char* settings = "9600,N,8,1", int handshaking = 0) {
-    LinkSettings s;
-    s.g_strSettings = settings;
-    s.g_nHandshaking = handshaking;
-    try {
-        RunPortSetup(comm, s);
-    } catch (const CommError& e) {
-        return e.what();
-    }
-    return {};
-}
+using testing::SetUpError;
+using testing::WaitFor;
 
 // Everything the control delivers: data, and the codes of other events.
 struct Delivered {

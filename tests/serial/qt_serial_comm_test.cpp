@@ -13,6 +13,7 @@
 #include <QThread>
 #include <numeric>
 
+#include "event_wait.h"
 #include "link_settings.h"
 #include "pty_pair.h"
 
@@ -21,28 +22,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Runs the event loop until done() holds or the time is up; says which.
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds within = 5000ms) {
-    QElapsedTimer t;
-    t.start();
-    for (; !done(); QThread::msleep(1)) {
-        if (t.elapsed() > within.count()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-// What the port set-up with these settings throws; empty when it succeeds.
-std::string SetUpError(CMSComm& comm, const char* settings = "9600,N,8,1") {
-    LinkSettings s;
-    s.g_strSettings = settings;
-    try {
-        RunPortSetup(comm, s);
-    } catch (const CommError& e) {
-        return e.what();
-    }
-    return {};
-}
+using testing::SetUpError;
+using testing::WaitFor;
 
 class PtyTest : public ::testing::Test {
   protected:
