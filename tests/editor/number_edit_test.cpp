@@ -111,14 +111,9 @@ TEST_F(NumberEditTest, TextFollowsTheTypingRulesHoweverItArrives) {
             edit_.insertPlainText(input);  // the program's own insert
         } else {
             for (const QChar ch : input) {
-                const auto key = ch == '\n'   ? Qt::Key_Return
-                                 : ch == '\r' ? Qt::Key_Enter
-                                              : Qt::Key_Backspace;
-                if (ch == '\n' || ch == '\r' || ch == '\b') {
-                    QTest::keyClick(&edit_, key);
-                } else {
-                    QTest::keyClicks(&edit_, QString(ch));
-                }
+                const auto k = QStringLiteral("\n\r\b").indexOf(ch);
+                if (k >= 0) QTest::keyClick(&edit_, kKeys[k]);
+                if (k < 0) QTest::keyClicks(&edit_, QString(ch));
             }
         }
         const std::string text = Text();

@@ -257,11 +257,11 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
 TEST(HexDisplay, LineLayout) {
     const std::uint8_t five[] = {0x41, 0x42, 0x00, 0x7F, 0x20},
                        eight[] = {0x20, 0x7E, 0x1F, 0x7F, 0x80, 0xFF, 0x30, 0x61};
-    std::string part, full, wide;
-    AppendHexLine(part, five, 5, 0);
+    std::string tail, full, wide;
+    AppendHexLine(tail, five, 5, 0);
     AppendHexLine(full, eight, 8, 0x1238);
     AppendHexLine(wide, eight, 8, 0x10000);  // file images reach five digits
-    EXPECT_EQ(part, "0000   41  42  00  7F  20             A B . .  ");
+    EXPECT_EQ(tail, "0000   41  42  00  7F  20             A B . .  ");
     EXPECT_EQ(full, "1238   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
     EXPECT_EQ(full.size(), kDisplayLineLength);
     EXPECT_EQ(wide, "10000   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
