@@ -542,14 +542,20 @@ bool Journal::Complete(qint64 id, const TransferEnd& e) {
     if (e.outcome == Outcome::Started)
         return Fail(what, QStringLiteral("a transfer cannot end as started"));
     QSqlQuery q(db_);
+    const bool named = !e.documentPath.isEmpty();
     q.prepare(
         QStringLiteral("UPDATE transfers SET ended_at = ?, outcome = ?, message = ?, "
-                       "bytes = ?, sha256 = ? WHERE id = ? AND outcome = 'started'"));
+                       "bytes = ?, sha256 = ?%1 WHERE id = ? AND outcome = 'started'")
+            .arg(named ? QStringLiteral(", document_path = ?, document_name = ?") : QString()));
     q.addBindValue(Stamp(e.end));
     q.addBindValue(QString::fromStdString(OutcomeText(e.outcome)));
     q.addBindValue(Text(e.message));
     q.addBindValue(e.bytes);
     q.addBindValue(QString::fromLatin1(e.sha256));
+    if (named) {
+        q.addBindValue(e.documentPath);
+        q.addBindValue(QFileInfo(e.documentPath).fileName());
+    }
     q.addBindValue(id);
     QString why;
     if (!Exec(q, &why)) return Fail(what, why);

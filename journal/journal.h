@@ -50,6 +50,7 @@ struct TransferEnd {
     QString message;    // the message shown
     qint64 bytes = 0;   // size of the document as sent or received
     QByteArray sha256;  // hex, of the same bytes (empty when there was no document)
+    QString documentPath = {};  // where a received document was kept; empty: as begun
 };
 
 // Who writes a row: the host, the pid, and the process's start time in clock

@@ -59,7 +59,8 @@ void TransferRecorder::OnMessage(const Message& m, const Bytes& document) {
     if (const auto outcome = OutcomeForMessage(m)) End(*outcome, m.text, document);
 }
 
-void TransferRecorder::End(Outcome outcome, const std::string& message, const Bytes& document) {
+void TransferRecorder::End(Outcome outcome, const std::string& message, const Bytes& document,
+                           const QString& kept) {
     if (id_ == 0) return;
     TransferEnd end;
     end.end = QDateTime::currentDateTimeUtc();
@@ -69,6 +70,7 @@ void TransferRecorder::End(Outcome outcome, const std::string& message, const By
                            static_cast<qsizetype>(document.size()));
     end.bytes = bytes.size();
     if (!bytes.isEmpty()) end.sha256 = Sha256Hex(bytes);
+    end.documentPath = kept;
     const bool written = journal_->Complete(id_, end);
     id_ = 0;
     if (!written && !warned_ && warn_) {

@@ -37,7 +37,9 @@ class TransferRecorder {
     // A message the transfer shows: ends the row when it is an ending one.
     // document: what was sent or received, as the controller keeps it.
     void OnMessage(const Message& m, const Bytes& document);
-    void End(Outcome outcome, const std::string& message, const Bytes& document);
+    // kept: where a received document was written, when it was.
+    void End(Outcome outcome, const std::string& message, const Bytes& document,
+             const QString& kept = {});
     bool Recording() const { return id_ != 0; }
 
   private:

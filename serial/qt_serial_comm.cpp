@@ -1,5 +1,7 @@
 #include "qt_serial_comm.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QMetaObject>
 
 #ifdef Q_OS_UNIX
@@ -53,16 +55,28 @@ QtSerialComm::~QtSerialComm() {
     if (network_) net_.Close(kFlushTimeoutMs);
 }
 
-void QtSerialComm::Flush() {
+void QtSerialComm::Flush(int ms) {
     // Written bytes still queued here go to the device before it closes:
     // nothing already handed over is lost.
     if (network_) {
-        net_.Flush(kFlushTimeoutMs);
+        net_.Flush(ms);
         return;
     }
-    while (port_.isOpen() && port_.bytesToWrite() > 0) {
-        if (!port_.waitForBytesWritten(kFlushTimeoutMs)) break;
+    QDeadlineTimer deadline(ms);
+    while (port_.isOpen() && port_.bytesToWrite() > 0 && !deadline.hasExpired()) {
+        if (!port_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
     }
+}
+
+void QtSerialComm::CloseWithin(int ms) {
+    port_.disconnect(this);
+    net_.onLost = nullptr;
+    QElapsedTimer spent;
+    spent.start();
+    Flush(ms);
+    if (port_.isOpen()) port_.close();
+    if (network_) net_.Close(static_cast<int>(std::max<qint64>(ms - spent.elapsed(), 1)));
+    network_ = false;
 }
 
 bool QtSerialComm::IsOpen() const {

@@ -41,8 +41,11 @@ class QtSerialComm : public QObject, public CMSComm {
 
     // The device path of the open port (or of the last one tried).
     std::string DevicePath() const { return device_; }
-    // Hands every queued byte to the device (waits at most a few seconds).
-    void Flush();
+    // Hands every queued byte to the device (waits at most ms).
+    void Flush(int ms = kFlushTimeoutMs);
+    // Closes for good (no failure is reported after), waiting at most ms in
+    // all for queued bytes to leave.
+    void CloseWithin(int ms);
 
   private:
     void OnReadyRead();

@@ -26,9 +26,9 @@
 namespace taplink {
 
 struct MachineConfig {
-    QString name;    // the section's title, or its name key
-    QString port;    // as written
-    int model = 0;   // kModelR40, kModelR80, kModelMemory
+    QString name;   // the section's title, or its name key
+    QString port;   // as written
+    int model = 0;  // kModelR40, kModelR80, kModelMemory
     LinkSettings link;
     std::uint8_t sendProto = 0x11;
     std::uint8_t recvProto = 0x12;

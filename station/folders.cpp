@@ -1,0 +1,145 @@
+#include "folders.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace taplink {
+namespace {
+
+constexpr int kMaxAttempts = 1000;
+
+std::string SystemReason() {
+    return std::strerror(errno);
+}
+
+// A rename or a new name in a folder survives a power cut only once the
+// folder itself is synced.
+void SyncFolder(const QString& folder) {
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A hidden file next to where the document goes, written and synced.
+std::string WriteHidden(const QString& hidden, const std::string& bytes) {
+    const QByteArray name = QFile::encodeName(hidden);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return SystemReason();
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        const std::string why = SystemReason();
+        ::close(fd);
+        ::unlink(name.constData());
+        return why;
+    }
+    ::close(fd);
+    return {};
+}
+
+}  // namespace
+
+OutboxPick PickOutboxDocument(const QString& outbox, const QDateTime& now) {
+    OutboxPick pick;
+    QDateTime oldest;
+    const QFileInfoList files =
+        QDir(outbox).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& f : files) {
+        if (f.fileName().startsWith(QLatin1Char('.'))) continue;
+        const QDateTime modified = f.lastModified();
+        const qint64 age = modified.msecsTo(now);
+        if (age < kSettleMs) {
+            const qint64 wait = kSettleMs - std::max<qint64>(age, 0);
+            pick.settlesInMs = std::min(pick.settlesInMs.value_or(wait), wait);
+            continue;
+        }
+        if (pick.path.isEmpty() || modified < oldest) {
+            pick.path = f.absoluteFilePath();
+            oldest = modified;
+        }
+    }
+    return pick;
+}
+
+QString TimedName(const QString& stem, const QString& extension, const QDateTime& when,
+                  int attempt) {
+    QString name = stem + QLatin1Char('_') + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (attempt > 1) name += QLatin1Char('-') + QString::number(attempt);
+    if (!extension.isEmpty()) name += QLatin1Char('.') + extension;
+    return name;
+}
+
+Placed MoveInto(const QString& file, const QString& folder, const QDateTime& when) {
+    const QFileInfo info(file);
+    const QByteArray from = QFile::encodeName(file);
+    for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        const QString to =
+            QDir(folder).filePath(TimedName(info.completeBaseName(), info.suffix(), when, attempt));
+        // Never over another file: a rename that would replace one fails.
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(to).constData(),
+                        RENAME_NOREPLACE) == 0) {
+            SyncFolder(folder);
+            SyncFolder(info.absolutePath());
+            return {to, {}};
+        }
+        if (errno != EEXIST) return {{}, SystemReason()};
+    }
+    return {{}, "too many files of that name and second"};
+}
+
+Placed WriteInto(const QString& folder, const QString& stem, const QString& extension,
+                 const std::string& bytes, const QDateTime& when) {
+    const QString hidden = QDir(folder).filePath(QStringLiteral(".%1.part").arg(stem));
+    if (std::string why = WriteHidden(hidden, bytes); !why.empty()) return {{}, why};
+    const QByteArray from = QFile::encodeName(hidden);
+    for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        const QString to = QDir(folder).filePath(TimedName(stem, extension, when, attempt));
+        // A link fails rather than replace a file; the hidden name goes after.
+        if (::link(from.constData(), QFile::encodeName(to).constData()) == 0) {
+            ::unlink(from.constData());
+            SyncFolder(folder);
+            return {to, {}};
+        }
+        if (errno != EEXIST) {
+            const std::string why = SystemReason();
+            ::unlink(from.constData());
+            return {{}, why};
+        }
+    }
+    ::unlink(from.constData());
+    return {{}, "too many files of that name and second"};
+}
+
+std::string WriteWhole(const QString& path, const std::string& bytes) {
+    const QFileInfo info(path);
+    const QString hidden =
+        info.absoluteDir().filePath(QLatin1Char('.') + info.fileName() + ".part");
+    if (std::string why = WriteHidden(hidden, bytes); !why.empty()) return why;
+    if (::rename(QFile::encodeName(hidden).constData(), QFile::encodeName(path).constData()) != 0) {
+        const std::string why = SystemReason();
+        ::unlink(QFile::encodeName(hidden).constData());
+        return why;
+    }
+    SyncFolder(info.absolutePath());
+    return {};
+}
+
+}  // namespace taplink

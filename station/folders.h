@@ -1,0 +1,44 @@
+// The station's folders: which document of an outbox goes next, and moving
+// or writing a document so that a crash leaves it whole in one place, never
+// half in two, and never over another file.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+#include <string>
+
+namespace taplink {
+
+// A document written less than this long ago may still be being copied in.
+inline constexpr qint64 kSettleMs = 1000;
+
+struct OutboxPick {
+    QString path;  // the oldest settled document; empty when there is none
+    // When a document is still settling: how long until it is settled.
+    std::optional<qint64> settlesInMs;
+};
+// The oldest settled document (by modification time, then name) of the
+// outbox: regular files whose names do not start with '.'.
+OutboxPick PickOutboxDocument(const QString& outbox, const QDateTime& now);
+
+// "NAME_YYYYMMDD-HHMMSS.EXT" in local time, with "-2", "-3", ... before the
+// extension for the second and later files of one second.
+QString TimedName(const QString& stem, const QString& extension, const QDateTime& when,
+                  int attempt);
+
+// Moves the file into folder under its timed name, never replacing a file,
+// and makes the move durable. The new path, or the system's reason.
+struct Placed {
+    QString path;
+    std::string error;
+};
+Placed MoveInto(const QString& file, const QString& folder, const QDateTime& when);
+// Writes a new file into folder under the timed name of stem and extension:
+// whole (written under a hidden name, synced, then linked in) or not at all.
+Placed WriteInto(const QString& folder, const QString& stem, const QString& extension,
+                 const std::string& bytes, const QDateTime& when);
+// Writes path whole (a hidden temporary file renamed over it).
+std::string WriteWhole(const QString& path, const std::string& bytes);
+
+}  // namespace taplink

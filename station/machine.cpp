@@ -1,0 +1,390 @@
+#include "machine.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <map>
+
+#include "file_commands.h"
+#include "folders.h"
+#include "qt_serial_comm.h"
+#include "transfer_handlers.h"
+#include "verify.h"
+#include "window_services.h"
+
+namespace taplink {
+
+// The window of a machine nobody sits at: timers on the station's event loop,
+// messages to the log and the journal, the document in memory.
+class MachineServices : public QObject, public WindowServices {
+  public:
+    std::function<void(int)> onTimer;
+    std::function<void(const Message&)> onMessage;
+    std::function<void()> onEnded;
+    std::function<void(int, int)> onProgress;
+    std::string document;
+    int speed = 1;
+
+    void StartTimer(int id, std::chrono::milliseconds period) override {
+        QTimer*& timer = timers_[id];
+        if (!timer) {
+            timer = new QTimer(this);
+            timer->setTimerType(Qt::PreciseTimer);
+            connect(timer, &QTimer::timeout, this, [this, id] { onTimer(id); });
+        }
+        timer->start(period);
+    }
+    void StopTimer(int id) override {
+        if (const auto it = timers_.find(id); it != timers_.end()) it->second->stop();
+    }
+    int ShowMessage(const Message& m) override {
+        onMessage(m);
+        return 1;
+    }
+    // The one pause of the handlers is 10 ms before a port is opened again.
+    // Sleeping holds every machine that long; waiting in a nested event loop
+    // would run other machines' handlers inside this one's.
+    void Pause(std::chrono::milliseconds duration) override {
+        ::usleep(static_cast<useconds_t>(duration.count() * 1000));
+    }
+    void EnableTransferControls(bool enable) override {
+        if (enable) onEnded();
+    }
+    void SetProgressRange(int maximum) override {
+        max_ = maximum;
+        onProgress(pos_, max_);
+    }
+    void SetProgressStep(int step) override { step_ = step; }
+    void StepProgress() override {
+        pos_ = std::min(pos_ + step_, max_);
+        onProgress(pos_, max_);
+    }
+    void SetProgressPos(int position) override {
+        pos_ = position;
+        onProgress(pos_, max_);
+    }
+    int SpeedPosition() override { return speed; }
+    std::string TextFromEditor() override { return document; }
+    void TextToEditor(const std::string& text) override { document = text; }
+    std::optional<std::string> AskFile(const FileDialog&) override { return std::nullopt; }
+    int AskSaveQuery() override { return 2; }
+
+  private:
+    std::map<int, QTimer*> timers_;
+    int max_ = 100;
+    int pos_ = 0;
+    int step_ = 10;
+};
+
+namespace {
+
+QString Folder(const QString& base, const char* sub) {
+    return QDir(base).filePath(sub);
+}
+
+// What a received document is filed under: its program number ("O1234")
+// when one starts a line, else what it is.
+QString ReceivedStem(int model, const Bytes& document) {
+    if (model == kModelMemory) return QStringLiteral("memory");
+    static const QRegularExpression number(QStringLiteral("(?:^|[\\r\\n%])\\s*(O\\d{1,5})"));
+    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(document.data()),
+                                             static_cast<qsizetype>(document.size()));
+    const auto m = number.match(text);
+    return m.hasMatch() ? m.captured(1) : QStringLiteral("received");
+}
+
+QString Local(const QDateTime& t) {
+    return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString Text(const std::string& s) {
+    return QString::fromStdString(s).replace('\n', ' ');
+}
+
+}  // namespace
+
+Machine::Machine(MachineConfig config, Journal* journal, Log log, QObject* parent)
+    : QObject(parent),
+      config_(std::move(config)),
+      journal_(journal),
+      log_(std::move(log)),
+      recorder_(journal, [this](const QString& why) { Say(why); }),
+      comm_(std::make_unique<QtSerialComm>(
+          [port = config_.port.toStdString()](int) { return port; })),
+      services_(std::make_unique<MachineServices>()) {
+    g_.g_bySendProto = config_.sendProto;
+    g_.g_byRecvProto = config_.recvProto;
+    services_->speed = config_.speed;
+    handlers_ = std::make_unique<TransferHandlers>(TransferContext{
+        *comm_, *services_, st_, g_, config_.link, [m = config_.model] { return m; }});
+    services_->onTimer = [this](int id) { Guarded([&] { handlers_->OnTimer(id); }); };
+    services_->onMessage = [this](const Message& m) {
+        Say(Text(m.text));
+        if (const auto outcome = OutcomeForMessage(m)) ending_ = {*outcome, m.text};
+    };
+    services_->onEnded = [this] { PostSettle(); };
+    services_->onProgress = [this](int pos, int max) { OnProgress(pos, max); };
+    comm_->SetOnComm([this] { Guarded([&] { handlers_->OnCommEvent(); }); });
+    comm_->SetOnFailure([this](const std::string& what) { PortLost(what); });
+    comm_->SetOnNotice([this](const std::string& what) { Say(Text(what)); });
+    next_.setSingleShot(true);
+    connect(&next_, &QTimer::timeout, this, &Machine::Next);
+}
+
+Machine::~Machine() = default;
+
+void Machine::Start() {
+    SetState(QStringLiteral("idle"));
+    NextIn(0);
+}
+
+void Machine::NextIn(qint64 ms) {
+    if (!stopping_ && !halted_) next_.start(static_cast<int>(ms));
+}
+
+// What the operator does next: Send while the outbox holds a document,
+// Receive otherwise.
+void Machine::Next() {
+    if (stopping_ || halted_ || direction_ != Direction::None) return;
+    const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
+    if (!pick.path.isEmpty()) return PressSend(pick.path);
+    // A document being copied in is waited for, rather than a Receive that
+    // could keep it waiting for a minute.
+    if (pick.settlesInMs) {
+        SetState(QStringLiteral("idle"));
+        return NextIn(*pick.settlesInMs + 10);
+    }
+    PressReceive();
+}
+
+template <typename F>
+void Machine::Guarded(F&& f) {
+    try {
+        f();
+    } catch (const CommError& e) {
+        PortLost(e.what());
+    }
+}
+
+void Machine::PressSend(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    DialogState loaded = st_;
+    if (const auto refused = LoadDocumentFile(config_.model, path.toStdString(), loaded)) {
+        Say(QStringLiteral("%1: %2").arg(name, Text(refused->text)));
+        recorder_.Begin(
+            {config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name});
+        direction_ = Direction::Send;
+        document_ = path;
+        sentForm_.clear();
+        return FinishSend(Outcome::Refused, refused->text);
+    }
+    st_ = std::move(loaded);
+    const SentForm form = ControllerForm(config_.model, st_.m_strText, st_.m_nDocKind);
+    sentForm_ = form.bytes;
+    const QByteArray bytes(reinterpret_cast<const char*>(sentForm_.data()),
+                           static_cast<qsizetype>(sentForm_.size()));
+    direction_ = Direction::Send;
+    document_ = path;
+    if (!form.failure && AlreadySent(path, Sha256Hex(bytes))) {
+        // The station stopped between the journal's "done" and the move.
+        Say(QStringLiteral("%1 was sent before the station stopped; it is moved, not sent again")
+                .arg(name));
+        ending_.reset();
+        return FinishSend(Outcome::Done, {});
+    }
+    services_->document = st_.m_strText;
+    ending_.reset();
+    recorder_.Begin({config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name});
+    SetState(QStringLiteral("waiting for the controller"), QStringLiteral("to take %1").arg(name));
+    Guarded([&] { handlers_->OnSend(); });
+    if (direction_ != Direction::None && !handlers_->Busy()) PostSettle();
+}
+
+void Machine::PressReceive() {
+    direction_ = Direction::Receive;
+    ending_.reset();
+    recorder_.Begin({config_.port, config_.model, QStringLiteral("receive"), {}, {}, config_.name});
+    SetState(QStringLiteral("waiting for the controller"), QStringLiteral("to output"));
+    Guarded([&] { handlers_->OnReceive(); });
+    if (direction_ != Direction::None && !handlers_->Busy()) PostSettle();
+}
+
+// The transfer controls came back: the press is over once the handler that
+// said so has returned.
+void Machine::PostSettle() {
+    if (settlePosted_) return;
+    settlePosted_ = true;
+    QMetaObject::invokeMethod(this, &Machine::Settle, Qt::QueuedConnection);
+}
+
+void Machine::Settle() {
+    settlePosted_ = false;
+    if (direction_ == Direction::None || handlers_->Busy()) return;
+    const auto [outcome, text] = ending_.value_or(
+        std::pair{Outcome::Interrupted, std::string("The transfer ended without a result.")});
+    ending_.reset();
+    if (direction_ == Direction::Send) {
+        FinishSend(outcome, text);
+    } else {
+        FinishReceive(outcome, text);
+    }
+}
+
+void Machine::FinishSend(Outcome outcome, const std::string& text) {
+    const QString name = QFileInfo(document_).fileName();
+    direction_ = Direction::None;
+    retryMs_ = kFirstRetryMs;
+    // The journal says "done" before the document leaves the outbox: a stop
+    // in between finds the row and moves it without sending it again.
+    if (!text.empty()) recorder_.End(outcome, text, sentForm_);
+    if (outcome == Outcome::Done || outcome == Outcome::Refused) {
+        const bool done = outcome == Outcome::Done;
+        const QDateTime now = QDateTime::currentDateTime();
+        const Placed moved =
+            MoveInto(document_, Folder(config_.outbox, done ? "sent" : "refused"), now);
+        if (moved.path.isEmpty()) {
+            // Left where it is, it would be sent again and again.
+            return Halt(QStringLiteral("%1 could not be moved out of the outbox (%2); this machine "
+                                       "stops until the station is restarted")
+                            .arg(name, QString::fromStdString(moved.error)));
+        }
+        const QString to = QDir(config_.outbox).relativeFilePath(moved.path);
+        if (done) {
+            Say(QStringLiteral("%1 sent, now %2").arg(name, to));
+        } else {
+            const std::string failed = WriteWhole(moved.path + QStringLiteral(".why"), text + "\n");
+            Say(QStringLiteral("%1 refused, now %2%3")
+                    .arg(name, to,
+                         failed.empty() ? QString()
+                                        : QStringLiteral(" (its .why could not be written: %1)")
+                                              .arg(QString::fromStdString(failed))));
+        }
+    }
+    SetState(QStringLiteral("idle"));
+    NextIn(0);
+}
+
+void Machine::FinishReceive(Outcome outcome, const std::string& text) {
+    direction_ = Direction::None;
+    retryMs_ = kFirstRetryMs;
+    const Bytes received = ReceivedForm(config_.model, st_);
+    QString kept;
+    std::string message = text;
+    // A document cut short is kept too, under a name that says so.
+    if (outcome == Outcome::Done || (outcome == Outcome::NoResponse && !received.empty())) {
+        const bool whole = outcome == Outcome::Done;
+        const QString stem =
+            whole ? ReceivedStem(config_.model, received) : QStringLiteral("incomplete");
+        const QString ext =
+            config_.model == kModelMemory ? QStringLiteral("hex") : QStringLiteral("txt");
+        const Placed placed =
+            WriteInto(config_.inbox, stem, whole ? ext : ext + QStringLiteral(".part"),
+                      std::string(received.begin(), received.end()), QDateTime::currentDateTime());
+        if (placed.path.isEmpty()) {
+            message += "\nThe document could not be written to " + config_.inbox.toStdString() +
+                       ": " + placed.error;
+            Say(QStringLiteral("the %1 byte(s) received could not be kept: %2")
+                    .arg(received.size())
+                    .arg(QString::fromStdString(placed.error)));
+        } else {
+            kept = placed.path;
+            Say(QStringLiteral("received %1 byte(s), now %2")
+                    .arg(received.size())
+                    .arg(QDir(config_.inbox).relativeFilePath(kept)));
+        }
+    }
+    // The document is in the inbox before the journal says it came.
+    recorder_.End(outcome, message, received, kept);
+    SetState(QStringLiteral("idle"));
+    NextIn(0);
+}
+
+void Machine::PortLost(const std::string& why) {
+    handlers_->EndAfterFailure();
+    settlePosted_ = false;
+    if (direction_ != Direction::None) {
+        recorder_.End(Outcome::PortFailure, why,
+                      direction_ == Direction::Send ? sentForm_ : ReceivedForm(config_.model, st_));
+    }
+    direction_ = Direction::None;
+    ending_.reset();
+    if (stateKind_ != QLatin1String("port lost")) stateSince_ = QDateTime::currentDateTimeUtc();
+    Say(QStringLiteral("port lost, next try in %1 s: %2").arg(retryMs_ / 1000).arg(Text(why)));
+    SetState(QStringLiteral("port lost"),
+             QStringLiteral("since %1: %2").arg(Local(stateSince_), Text(why)));
+    NextIn(retryMs_);
+    retryMs_ = std::min(retryMs_ * 2, kLongestRetryMs);
+}
+
+void Machine::Halt(const QString& why) {
+    halted_ = true;
+    Say(why);
+    SetState(QStringLiteral("stopped"), why);
+}
+
+bool Machine::AlreadySent(const QString& path, const QByteArray& sha) {
+    if (!journal_) return false;
+    JournalFilter filter;
+    filter.machine = config_.name;
+    filter.limit = 50;
+    // Put into the outbox (a copy, a move or a rename) after the send began:
+    // a new document, to be sent again.
+    const QDateTime arrived = QFileInfo(path).metadataChangeTime();
+    for (const JournalRow& row : journal_->Rows(filter)) {
+        if (row.start.direction != QLatin1String("send") || row.start.documentPath != path) {
+            continue;
+        }
+        return row.end && row.end->outcome == Outcome::Done && row.end->sha256 == sha &&
+               row.start.start >= arrived;
+    }
+    return false;
+}
+
+void Machine::OnProgress(int position, int maximum) {
+    if (direction_ == Direction::None || position <= 0) return;
+    const bool sending = direction_ == Direction::Send;
+    const QString kind = sending ? QStringLiteral("sending") : QStringLiteral("receiving");
+    QString detail = QStringLiteral("%1 of %2").arg(position).arg(maximum);
+    if (sending) detail += QStringLiteral(" (%1)").arg(QFileInfo(document_).fileName());
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (kind == stateKind_ && now - stateWrittenMs_ < kStateEveryMs) return;
+    SetState(kind, detail);
+}
+
+void Machine::SetState(const QString& kind, const QString& detail) {
+    if (kind != stateKind_ || !stateSince_.isValid()) {
+        if (kind != QLatin1String("port lost")) stateSince_ = QDateTime::currentDateTimeUtc();
+        stateKind_ = kind;
+    }
+    stateWrittenMs_ = QDateTime::currentMSecsSinceEpoch();
+    if (journal_) {
+        const QString state = detail.isEmpty() ? kind : kind + QLatin1Char(' ') + detail;
+        if (!journal_->SetMachineState(config_.name, state, stateSince_)) {
+            Say(QStringLiteral("the machine's state could not be written to the journal: %1")
+                    .arg(journal_->LastError()));
+        }
+    }
+}
+
+void Machine::Stop(int flushMs) {
+    stopping_ = true;
+    next_.stop();
+    if (direction_ != Direction::None) {
+        const bool sending = direction_ == Direction::Send;
+        handlers_->EndAfterFailure();
+        recorder_.End(Outcome::Interrupted, "The station was stopped during the transfer.",
+                      sending ? sentForm_ : ReceivedForm(config_.model, st_));
+        direction_ = Direction::None;
+        Say(QStringLiteral("stopped during the transfer"));
+    }
+    try {
+        comm_->CloseWithin(flushMs);
+    } catch (const CommError&) {
+    }
+    if (!halted_) SetState(QStringLiteral("stopped"));
+}
+
+}  // namespace taplink

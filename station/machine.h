@@ -1,0 +1,94 @@
+// One machine of the station: the operator at its window. While its outbox
+// holds a document it presses Send for the oldest and waits for the
+// controller, again after every time-out; otherwise it presses Receive and
+// waits, again after every time-out. The presses run the same transfer
+// handlers as the window and the command line, over the machine's own
+// serial control and window services, on the station's one event loop.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "dialog_state.h"
+#include "journal.h"
+#include "station_config.h"
+#include "transfer_recorder.h"
+
+namespace taplink {
+
+class QtSerialComm;
+class TransferHandlers;
+class MachineServices;
+
+// The back-off of a lost port: the first retry after this, doubling up to
+// the longest.
+inline constexpr int kFirstRetryMs = 1000;
+inline constexpr int kLongestRetryMs = 60000;
+// Progress reaches the journal's machine table at most this often.
+inline constexpr qint64 kStateEveryMs = 1000;
+
+class Machine : public QObject {
+    Q_OBJECT
+  public:
+    using Log = std::function<void(const QString& machine, const QString& text)>;
+    // journal may be null.
+    Machine(MachineConfig config, Journal* journal, Log log, QObject* parent = nullptr);
+    ~Machine() override;
+
+    const QString& Name() const { return config_.name; }
+    // The first press, at once.
+    void Start();
+    // The station is stopping: a transfer that runs is ended and recorded as
+    // interrupted, and the port is closed once its last bytes have left
+    // (waiting at most flushMs for them).
+    void Stop(int flushMs);
+
+  private:
+    enum class Direction { None, Send, Receive };
+
+    void Next();
+    void NextIn(qint64 ms);
+    void PressSend(const QString& path);
+    void PressReceive();
+    template <typename F>
+    void Guarded(F&& f);
+    void PostSettle();
+    void Settle();
+    void FinishSend(Outcome outcome, const std::string& text);
+    void FinishReceive(Outcome outcome, const std::string& text);
+    void PortLost(const std::string& why);
+    void Halt(const QString& why);
+    bool AlreadySent(const QString& path, const QByteArray& sha);
+    void OnProgress(int position, int maximum);
+    void SetState(const QString& kind, const QString& detail = {});
+    void Say(const QString& text) { log_(config_.name, text); }
+
+    MachineConfig config_;
+    Journal* journal_;
+    Log log_;
+    TransferRecorder recorder_;
+    DialogState st_;
+    Globals g_;
+    std::unique_ptr<QtSerialComm> comm_;
+    std::unique_ptr<MachineServices> services_;
+    std::unique_ptr<TransferHandlers> handlers_;
+    QTimer next_;
+
+    Direction direction_ = Direction::None;  // of the press that runs
+    QString document_;                       // the document a send takes
+    Bytes sentForm_;
+    std::optional<std::pair<Outcome, std::string>> ending_;
+    bool settlePosted_ = false;
+    bool stopping_ = false;
+    bool halted_ = false;
+    int retryMs_ = kFirstRetryMs;
+    QString stateKind_;
+    QDateTime stateSince_;
+    qint64 stateWrittenMs_ = 0;
+};
+
+}  // namespace taplink

@@ -1,0 +1,124 @@
+// taplink-station: every machine of the config served from one event loop,
+// unattended, until SIGTERM or SIGINT.
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "journal.h"
+#include "machine.h"
+#include "station_config.h"
+
+namespace taplink {
+namespace {
+
+// Stopping takes at most this long, the last bytes of every line included.
+constexpr int kStopBudgetMs = 1500;
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void Print(std::FILE* to, const QString& line) {
+    std::fprintf(to, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(to);
+}
+
+void Log(const QString& machine, const QString& text) {
+    Print(stdout, QStringLiteral("%1 %2: %3")
+                      .arg(QDateTime::currentDateTime().toString(Qt::ISODate), machine, text));
+}
+
+int Refuse(const QString& why) {
+    Print(stderr, QStringLiteral("taplink-station: ") + why);
+    return 1;
+}
+
+}  // namespace
+}  // namespace taplink
+
+int main(int argc, char* argv[]) {
+    using namespace taplink;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("taplink-station"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        "Serves every machine of the config from this PC: sends what each machine's outbox "
+        "holds when its controller asks, and keeps what each controller outputs in its inbox.");
+    p.addHelpOption();
+    p.addVersionOption();
+    p.addOption({"config", "The station's config (Qt INI: a section per machine).", "FILE"});
+    p.addOption({"check", "Check the config, create its folders, and exit."});
+    p.addOption({"journal",
+                 "Where transfers and machine states are recorded, instead of the config's "
+                 "journal: a SQLite file, postgresql://USER@HOST/DB, or none.",
+                 "JOURNAL"});
+    p.process(app);
+    if (!p.isSet("config")) return Refuse(QStringLiteral("--config FILE is required"));
+
+    auto loaded = LoadStationConfig(p.value("config"));
+    if (const auto* error = std::get_if<ConfigError>(&loaded)) return Refuse(error->Text());
+    StationConfig& config = std::get<StationConfig>(loaded);
+    if (p.isSet("check")) {
+        Print(
+            stdout,
+            QStringLiteral("%1: %2 machine(s)").arg(p.value("config")).arg(config.machines.size()));
+        return 0;
+    }
+
+    // Nothing is sent without a journal that can say so afterwards.
+    const QString spec = p.isSet("journal") ? p.value("journal") : config.journal;
+    QString why;
+    std::unique_ptr<Journal> journal = Journal::Open(spec, &why);
+    if (!journal && !why.isEmpty()) return Refuse(QStringLiteral("no journal: ") + why);
+    if (journal && journal->InterruptedAtOpen() > 0) {
+        Log(QStringLiteral("station"), QStringLiteral("%1 transfer(s) left by a stopped station "
+                                                      "marked interrupted")
+                                           .arg(journal->InterruptedAtOpen()));
+    }
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+        return Refuse(QStringLiteral("cannot watch for signals"));
+    }
+    QSocketNotifier signalled(g_signalPipe[0], QSocketNotifier::Read);
+    std::vector<std::unique_ptr<Machine>> machines;
+    QObject::connect(&signalled, &QSocketNotifier::activated, &app, [&] {
+        signalled.setEnabled(false);
+        Log(QStringLiteral("station"), QStringLiteral("stopping"));
+        QElapsedTimer spent;
+        spent.start();
+        for (auto& m : machines) {
+            m->Stop(static_cast<int>(std::max<qint64>(kStopBudgetMs - spent.elapsed(), 50)));
+        }
+        QCoreApplication::exit(0);
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    for (MachineConfig& m : config.machines) {
+        Log(m.name, QStringLiteral("on %1, outbox %2, inbox %3").arg(m.port, m.outbox, m.inbox));
+        machines.push_back(std::make_unique<Machine>(std::move(m), journal.get(), Log));
+    }
+    for (auto& m : machines)
+        m->Start();
+    const int code = QCoreApplication::exec();
+    machines.clear();
+    Log(QStringLiteral("station"), QStringLiteral("stopped"));
+    return code;
+}
