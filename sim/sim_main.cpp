@@ -187,8 +187,11 @@ class Server {
             if (listener_ >= 0) peerOpen = fd_ >= 0;
             // What the controller wrote went to a client that has gone (TapLink
             // itself reconnects between the ready byte and its frame): a new
-            // client that stays silent as long as the delay gets a fresh start.
-            if (started_ && fd_ >= 0 && listener_ >= 0 && startedFor_ != client_ && !spoke_ &&
+            // client (or a pseudo-terminal opened again) that stays silent as
+            // long as the delay gets a fresh start, as an operator gives a
+            // controller whose sender vanished mid-transfer.
+            if (started_ && fd_ >= 0 && (listener_ >= 0 || peer_) && startedFor_ != client_ &&
+                !spoke_ &&
                 !sim_.Done() && Now() - acceptedAt_ >= milliseconds{o_.delayMs}) {
                 std::cerr
                     << "controller: the client that saw the start has gone, starting afresh\n";
@@ -353,6 +356,12 @@ class Server {
         }
         if (!peer_) return fd_ >= 0;
         const bool open = peer_->Update(p.revents, !in.empty());
+        if (open && !peerWasOpen_) {
+            ++client_;
+            spoke_ = !in.empty();
+            acceptedAt_ = Now();
+        }
+        peerWasOpen_ = open;
         // Nobody on the other end: do not spin on the hang-up.
         if (!open && (p.revents & POLLHUP)) ::usleep(20000);
         return open;
@@ -431,7 +440,8 @@ class Server {
     bool delivered_ = false;  // what the controller took has gone to --out
     bool started_ = false;
     bool spoke_ = false;  // the current client has written something
-    int client_ = 0;      // TCP: the clients accepted so far
+    int client_ = 0;      // the clients accepted (TCP), or the openings of the pseudo-terminal
+    bool peerWasOpen_ = false;
     int startedFor_ = 0;  // the client current when the controller started
     milliseconds acceptedAt_{0};
     milliseconds startAt_{-1};

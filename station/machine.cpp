@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <map>
 
 #include "file_commands.h"
@@ -85,15 +84,16 @@ QString Folder(const QString& base, const char* sub) {
     return QDir(base).filePath(sub);
 }
 
-// What a received document is filed under: its program number ("O1234")
-// when one starts a line, else what it is.
+// What a received document is filed under: the program number its first
+// line starts with ("%01" files as "01"), else what it is.
 QString ReceivedStem(int model, const Bytes& document) {
     if (model == kModelMemory) return QStringLiteral("memory");
-    static const QRegularExpression number(QStringLiteral("(?:^|[\\r\\n%])\\s*(O\\d{1,5})"));
-    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(document.data()),
-                                             static_cast<qsizetype>(document.size()));
-    const auto m = number.match(text);
-    return m.hasMatch() ? m.captured(1) : QStringLiteral("received");
+    QString digits;
+    for (std::size_t i = 1; i < document.size() && i <= 3 && document[0] == '%'; ++i) {
+        if (document[i] < '0' || document[i] > '9') break;
+        digits += QLatin1Char(static_cast<char>(document[i]));
+    }
+    return digits.isEmpty() ? QStringLiteral("received") : digits;
 }
 
 QString Local(const QDateTime& t) {

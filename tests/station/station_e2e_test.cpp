@@ -1,0 +1,363 @@
+// taplink-station as a shop runs it: several simulated controllers at once
+// on pseudo-terminals, raw TCP and RFC 2217 through ser2net; documents
+// dropped while it runs; killed at any moment and started again; a port that
+// goes and comes back; stopped with SIGTERM in the middle of a transfer.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <deque>
+#include <fstream>
+#include <iterator>
+
+#include "event_wait.h"
+#include "journal.h"
+#include "line_trace.h"
+#include "ser2net.h"
+
+namespace taplink {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadAll(const QString& path) {
+    std::ifstream f(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+const std::string kR40 = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
+const std::string kR80 = "%123\r\n" + std::string(300, 'G') + "\r\n";
+const std::string kImage = [] {
+    std::string b;
+    for (int i = 0; i < 300; ++i)
+        b.push_back(static_cast<char>(i * 7));
+    return b;
+}();
+
+class StationTest : public ::testing::Test {
+  protected:
+    ~StationTest() override {
+        for (QProcess& p : sims_)
+            p.kill(), p.waitForFinished(2000);
+        station_.kill();
+        station_.waitForFinished(2000);
+    }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    // A simulated controller; its port.
+    QString Sim(const QStringList& args) {
+        QProcess& p = sims_.emplace_back();
+        p.start(QStringLiteral(TAPLINK_SIM_PATH), args);
+        if (!p.waitForReadyRead(5000)) return {};
+        const QString line = QString::fromLocal8Bit(p.readLine()).trimmed();
+        return line.startsWith("TapLink port: ") ? line.mid(14) : QString();
+    }
+    void Machine(const QString& name, const QString& port, const char* model,
+                 const QString& extra = {}) {
+        config_ += QStringLiteral("[%1]\nport = %2\nmodel = %3\noutbox = %1/out\ninbox = %1/in\n%4\n")
+                       .arg(name, port, model, extra);
+    }
+    // A document put into an outbox as an operator should: written under a
+    // hidden name, then renamed. Settled: as if written a while ago.
+    void Drop(const QString& machine, const QString& name, const std::string& bytes,
+              bool settled = true) {
+        QDir().mkpath(Path(machine + "/out"));
+        const QString hidden = Path(machine + "/out/." + name);
+        std::ofstream(hidden.toStdString(), std::ios::binary) << bytes;
+        if (settled) {
+            const timeval old[2] = {{::time(nullptr) - 5, 0}, {::time(nullptr) - 5, 0}};
+            ::utimes(QFile::encodeName(hidden).constData(), old);
+        }
+        ASSERT_EQ(::rename(QFile::encodeName(hidden).constData(),
+                           QFile::encodeName(Path(machine + "/out/" + name)).constData()),
+                  0);
+    }
+    void StartStation() {
+        QFile f(Path("station.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(config_.toUtf8());
+        f.close();
+        station_.setProcessChannelMode(QProcess::MergedChannels);
+        station_.setStandardOutputFile(Path("station.log"), QIODevice::Append);
+        station_.start(QStringLiteral(TAPLINK_STATION_PATH),
+                       {"--config", Path("station.ini"), "--journal", Path("journal.sqlite")});
+        ASSERT_TRUE(station_.waitForStarted(5000));
+    }
+    // SIGTERM; how long the station took to exit, or -1.
+    qint64 Terminate() {
+        QElapsedTimer t;
+        t.start();
+        station_.terminate();
+        if (!station_.waitForFinished(5000)) return -1;
+        EXPECT_EQ(station_.exitCode(), 0) << Log();
+        return t.elapsed();
+    }
+    std::string Log() { return ReadAll(Path("station.log")); }
+    QStringList Files(const QString& folder, const QString& filter = "*") const {
+        return QDir(Path(folder)).entryList({filter}, QDir::Files, QDir::Name);
+    }
+    std::vector<JournalRow> Rows(const QString& machine = {}) {
+        QString why;
+        const auto journal = Journal::Open(Path("journal.sqlite"), &why);
+        if (!journal) return {};
+        JournalFilter f;
+        f.machine = machine;
+        return journal->Rows(f);
+    }
+    // Oldest first.
+    std::string Outcomes(const QString& machine, const char* direction) {
+        QStringList out;
+        for (const JournalRow& r : Rows(machine)) {
+            if (r.start.direction == QLatin1String(direction))
+                out.prepend(r.end ? QString::fromStdString(OutcomeText(r.end->outcome)) : "started");
+        }
+        return out.join(", ").toStdString();
+    }
+    QString State(const QString& machine) {
+        QString why;
+        const auto journal = Journal::Open(Path("journal.sqlite"), &why);
+        for (const MachineState& m : journal ? journal->Machines() : std::vector<MachineState>{})
+            if (m.name == machine) return m.state;
+        return {};
+    }
+    bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds within) {
+        return testing::WaitFor(
+            [&] {
+                QThread::msleep(50);
+                return done();
+            },
+            within);
+    }
+
+    QTemporaryDir dir_;
+    std::deque<QProcess> sims_;
+    QProcess station_;
+    QString config_;
+};
+
+// Six controllers, each with its own model, transport and manner, served at
+// once: sends (one refused), receives, a controller that sends nonsense, and
+// documents dropped while the station runs.
+TEST_F(StationTest, ServesSixControllersAtOnce) {
+    if (!testing::HaveSer2net()) GTEST_SKIP() << "needs ser2net (scripts/deps installs it)";
+    std::ofstream(Path("r80.doc").toStdString(), std::ios::binary) << kR80;
+    std::ofstream(Path("image").toStdString(), std::ios::binary) << kImage;
+    const QString r40In = Sim({"--model", "r40", "--role", "input", "--out", Path("r40.held")});
+    const QString r80Out = Sim({"--model", "r80", "--role", "output", "--file", Path("r80.doc")});
+    const QString memOut =
+        Sim({"--model", "memory", "--role", "output", "--file", Path("image"), "--listen", "0"});
+    const QString r40Pty = Sim({"--model", "r40", "--role", "input", "--out", Path("r40b.held")});
+    testing::Ser2net server(r40Pty.toStdString());
+    const QString r80In = Sim({"--model", "r80", "--role", "input", "--listen", "0", "--rfc2217",
+                               "--out", Path("r80.held"), "--fault", "nak@1"});
+    const QString nonsense =
+        Sim({"--model", "r40", "--role", "output", "--file", Path("r80.doc"), "--fault",
+             "wrong-start"});
+    for (const QString& p : {r40In, r80Out, memOut, r40Pty, r80In, nonsense})
+        ASSERT_FALSE(p.isEmpty());
+
+    Machine("lathe", r40In, "r40");
+    Machine("mill", r80Out, "r80");
+    Machine("press", memOut, "memory");
+    Machine("grinder", QString::fromStdString(server.Rfc2217Port()), "r40",
+            "settings = 4800,N,8,1");
+    Machine("router", r80In, "r80");
+    Machine("saw", nonsense, "r40");
+    Drop("lathe", "a.txt", kR40);
+    Drop("lathe", "empty.txt", "");
+    Drop("grinder", "g.txt", kR40);
+    StartStation();
+
+    // Dropped while the station runs: the router cycles its receives.
+    QThread::msleep(500);
+    Drop("router", "r.txt", kR80, false);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Files("lathe/out/sent").size() == 1 && Files("grinder/out/sent").size() == 1 &&
+                   Files("router/out/sent").size() == 1 && Files("mill/in").size() >= 2 &&
+                   Files("press/in").size() >= 2 && Outcomes("saw", "receive").find("wrong data") != std::string::npos;
+        },
+        60s))
+        << Log();
+    EXPECT_EQ(ReadAll(Path("r40.held")), kR40);
+    EXPECT_EQ(ReadAll(Path("r40b.held")), kR40);
+    EXPECT_EQ(ReadAll(Path("r80.held")), kR80 + "\r\n");
+    EXPECT_TRUE(QDir(Path("lathe/out")).entryList(QDir::Files).isEmpty());
+    // The refused document, with why.
+    const QStringList refused = Files("lathe/out/refused");
+    ASSERT_EQ(refused.size(), 2) << refused.join(' ').toStdString();
+    EXPECT_TRUE(refused[0].startsWith("empty_") && refused[0].endsWith(".txt"));
+    EXPECT_EQ(refused[1], refused[0] + ".why");
+    EXPECT_NE(ReadAll(Path("lathe/out/refused/" + refused[1])).find("Can not dispatch empty space document!"),
+              std::string::npos);
+    // Received documents, whole, named by program number, none overwritten.
+    for (const QString& f : Files("mill/in")) {
+        EXPECT_TRUE(f.startsWith("123_")) << f.toStdString();
+        EXPECT_EQ(ReadAll(Path("mill/in/" + f)), kR80);
+    }
+    for (const QString& f : Files("press/in")) {
+        EXPECT_TRUE(f.startsWith("memory_") && f.endsWith(".hex")) << f.toStdString();
+        EXPECT_EQ(ReadAll(Path("press/in/" + f)), kImage);
+    }
+    // Every transfer in the journal under its machine's name.
+    EXPECT_EQ(Outcomes("lathe", "send"), "done, refused");
+    EXPECT_EQ(Outcomes("grinder", "send"), "done");
+    const qint64 stopMs = Terminate();
+    EXPECT_GE(stopMs, 0);
+    EXPECT_LT(stopMs, 2000);
+    for (const char* m : {"lathe", "mill", "press", "grinder", "router", "saw"})
+        EXPECT_EQ(State(m), "stopped") << m;
+    for (const JournalRow& r : Rows()) EXPECT_TRUE(r.end.has_value()) << r.id;
+}
+
+// Killed at random moments and started again: every document is either
+// still in the outbox or in sent/, once, with a "done" row; every time the
+// controller took a document there is a row for it; every document received
+// is whole; no row is left started.
+TEST_F(StationTest, KilledAtAnyMomentLosesNothingAndSendsNothingUnrecorded) {
+    const QString lathe = Sim({"--model", "r40", "--role", "input", "--delay", "100", "--out",
+                               Path("held"), "--trace", Path("lathe.trace")});
+    std::ofstream(Path("r80.doc").toStdString(), std::ios::binary) << kR80;
+    const QString mill = Sim({"--model", "r80", "--role", "output", "--file", Path("r80.doc")});
+    ASSERT_FALSE(lathe.isEmpty() || mill.isEmpty());
+    Machine("lathe", lathe, "r40", "speed = 3");
+    Machine("mill", mill, "r80");
+    const int kDocuments = 8;
+    const auto document = [](int i) {
+        return "%01\r\nN0000 G00 X" + std::to_string(1000 + i) + "\r\nN0010 M30\r\n";
+    };
+    for (int i = 0; i < kDocuments; ++i)
+        Drop("lathe", QStringLiteral("p%1.txt").arg(i), document(i));
+
+    auto* random = QRandomGenerator::global();
+    for (int round = 0; round < 6; ++round) {
+        StartStation();
+        QThread::msleep(100 + random->bounded(1400));
+        station_.kill();
+        ASSERT_TRUE(station_.waitForFinished(5000));
+    }
+    StartStation();
+    ASSERT_TRUE(WaitUntil([&] { return Files("lathe/out").isEmpty(); }, 60s)) << Log();
+    EXPECT_GE(Terminate(), 0);
+
+    const Bytes taken = TracedBytes(ReadAll(Path("lathe.trace")), '<');
+    const std::string controller(taken.begin(), taken.end());
+    const QStringList sent = Files("lathe/out/sent");
+    ASSERT_EQ(sent.size(), kDocuments) << sent.join(' ').toStdString();
+    const std::vector<JournalRow> rows = Rows();
+    for (int i = 0; i < kDocuments; ++i) {
+        SCOPED_TRACE(i);
+        const QString name = QStringLiteral("p%1").arg(i);
+        EXPECT_TRUE(sent[i].startsWith(name + "_")) << sent[i].toStdString();
+        EXPECT_EQ(ReadAll(Path("lathe/out/sent/" + sent[i])), document(i));
+        int done = 0, tried = 0;
+        for (const JournalRow& r : rows) {
+            if (r.start.documentPath != Path("lathe/out/" + name + ".txt")) continue;
+            ASSERT_TRUE(r.end.has_value()) << r.id;
+            done += r.end->outcome == Outcome::Done;
+            tried += r.end->outcome != Outcome::NotReady;
+        }
+        EXPECT_EQ(done, 1);
+        // The controller took it at most as often as the journal says it was tried.
+        std::size_t times = 0;
+        const std::string mark = "X" + std::to_string(1000 + i) + "\r\nN0010 M30";
+        for (auto at = controller.find(mark); at != std::string::npos; at = controller.find(mark, at + 1))
+            ++times;
+        EXPECT_GE(times, 1u);
+        EXPECT_LE(times, static_cast<std::size_t>(tried));
+    }
+    for (const QString& f : Files("mill/in")) EXPECT_EQ(ReadAll(Path("mill/in/" + f)), kR80) << f.toStdString();
+    for (const JournalRow& r : rows) EXPECT_TRUE(r.end.has_value()) << r.id;
+}
+
+// A port that goes (a controller's adapter pulled, a device server gone)
+// is retried with back-off while the other machines go on, and is used
+// again when it comes back.
+TEST_F(StationTest, PortThatVanishesIsRetriedWhileOthersGoOn) {
+    std::ofstream(Path("r80.doc").toStdString(), std::ios::binary) << kR80;
+    const QStringList output{"--model", "r80", "--role", "output", "--file", Path("r80.doc")};
+    // The pseudo-terminal is reached through a link of its own, as a USB
+    // adapter is through /dev/serial/by-id, so that a new one can take its place.
+    const QString link = Path("ttyLathe");
+    ASSERT_TRUE(QFile::link(Sim(output), link));
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const QString tcpPort = QString::number(probe.serverPort());
+    probe.close();
+    const QStringList server = output + QStringList{"--listen", tcpPort};
+    ASSERT_FALSE(Sim(server).isEmpty());
+    const QString steady = Sim(output);
+    Machine("lathe", link, "r80");
+    Machine("mill", "tcp://127.0.0.1:" + tcpPort, "r80");
+    Machine("press", steady, "r80");
+    StartStation();
+    ASSERT_TRUE(WaitUntil([&] { return Files("lathe/in").size() >= 1 && Files("mill/in").size() >= 1; },
+                          20s))
+        << Log();
+
+    sims_[0].kill();
+    sims_[1].kill();
+    ASSERT_TRUE(WaitUntil([&] {
+        return State("lathe").startsWith("port lost since") && State("mill").startsWith("port lost since");
+    }, 20s)) << Log();
+    const qsizetype pressHad = Files("press/in").size();
+    const qsizetype latheHad = Files("lathe/in").size();
+    // Gone for a while: the other machine goes on meanwhile.
+    QThread::msleep(3000);
+    EXPECT_GT(Files("press/in").size(), pressHad);
+    EXPECT_EQ(Files("lathe/in").size(), latheHad);
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(Sim(output), link));
+    ASSERT_FALSE(Sim(server).isEmpty());
+    const qsizetype millHad = Files("mill/in").size();
+    ASSERT_TRUE(WaitUntil([&] {
+        return Files("lathe/in").size() > latheHad && Files("mill/in").size() > millHad;
+    }, 30s)) << Log();
+    EXPECT_NE(Outcomes("lathe", "receive").find("port failure"), std::string::npos);
+    const std::string log = Log();
+    EXPECT_NE(log.find("lathe: port lost, next try in 1 s"), std::string::npos) << log;
+    EXPECT_NE(log.find("lathe: port lost, next try in 2 s"), std::string::npos) << log;
+    EXPECT_GE(Terminate(), 0);
+}
+
+// SIGTERM in the middle of a send: the station is gone within 2 s, the
+// transfer is recorded as interrupted, the document is still in the outbox.
+TEST_F(StationTest, StoppedMidTransferRecordsItInterrupted) {
+    const QString press = Sim({"--model", "memory", "--role", "input", "--delay", "100", "--out",
+                               Path("held")});
+    Machine("press", press, "memory", "speed = 100");
+    Drop("press", "big.hex", kImage);
+    StartStation();
+    ASSERT_TRUE(WaitUntil([&] { return State("press").startsWith("sending"); }, 20s)) << Log();
+    const qint64 ms = Terminate();
+    EXPECT_GE(ms, 0);
+    EXPECT_LT(ms, 2000);
+    EXPECT_EQ(Outcomes("press", "send"), "interrupted");
+    EXPECT_EQ(Files("press/out"), QStringList{"big.hex"});
+    EXPECT_EQ(State("press"), "stopped");
+}
+
+// A config that cannot be served starts nothing and says where it is wrong.
+TEST_F(StationTest, RefusesABadConfigBeforeStarting) {
+    config_ = "[lathe]\nport = /dev/ttyS0\noutbox = o\ninbox = i\n[mill]\nport = /dev/ttyS0\n"
+              "outbox = o2\ninbox = i2\n";
+    StartStation();
+    ASSERT_TRUE(station_.waitForFinished(5000));
+    EXPECT_EQ(station_.exitCode(), 1);
+    EXPECT_NE(Log().find("station.ini:6: "), std::string::npos) << Log();
+    EXPECT_FALSE(QFile::exists(Path("journal.sqlite")));
+    EXPECT_FALSE(QFile::exists(Path("o")));
+}
+
+}  // namespace
+}  // namespace taplink
