@@ -1,0 +1,170 @@
+// The station's config: what it refuses, and where it says the fault is; and
+// a good one read into every field, with its folders made.
+#include "station_config.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <ostream>
+#include <variant>
+
+// Failures show the text rather than its UTF-16 code units.
+void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace taplink {
+namespace {
+
+// One machine that is right in every way, for the cases to add a fault to.
+constexpr const char* kLathe = "[lathe]\nport = /dev/ttyS0\noutbox = lathe/out\ninbox = lathe/in\n";
+
+std::variant<StationConfig, ConfigError> Load(const QTemporaryDir& dir, const QString& text) {
+    QFile file(dir.filePath("station.ini"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0) ADD_FAILURE();
+    file.close();
+    return LoadStationConfig(file.fileName());
+}
+
+TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
+    // clang-format off
+    struct Case { const char *name, *text; int line; const char* reason; };
+    const Case cases[] = {
+        {"neither section nor key", "[lathe]\nport /dev/ttyS0\n", 2, "port /dev/ttyS0 is neither a [section], a comment nor key = value"},
+        {"a title not closed", "[lathe\n", 1, "[lathe is not a [section] title"},
+        {"an empty title", "[ ]\n", 1, "a machine's title is empty"},
+        {"a key before any section", "port = /dev/ttyS0\n", 1, "port comes before any [section]"},
+        {"a machine's unknown key", "[lathe]\nbaud = 9600\n", 2,
+         "baud is not a key of [lathe]: the keys are name, port, model, settings, handshake, proto-send, proto-recv, speed, outbox, inbox"},
+        {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal"},
+        {"a key twice", "[lathe]\nport = /dev/ttyS0\n\nport = /dev/ttyS1\n", 4, "port is given twice in [lathe] (also at line 2)"},
+        {"the station twice", "[station]\n; again\n[station]\n", 3, "[station] is given twice (also at line 1)"},
+        {"a name twice", "%L[mill]\nname = lathe\nport = /dev/ttyS1\noutbox = m/o\ninbox = m/i\n", 5,
+         "lathe is the name of the machine at line 1 too"},
+        {"a quote not closed", "[lathe]\nport = \"/dev/ttyS0\n", 2, "the value \"/dev/ttyS0 has no closing quote"},
+        {"no port", "[lathe]\noutbox = o\ninbox = i\n", 1, "lathe has no port"},
+        {"an empty port", "[lathe]\nport = ; none yet\n", 2, "lathe's port is empty"},
+        {"no outbox", "[lathe]\nport = /dev/ttyS0\ninbox = i\n", 1, "lathe has no outbox"},
+        {"no inbox", "[lathe]\nport = /dev/ttyS0\noutbox = o\n", 1, "lathe has no inbox"},
+        {"a model", "%Lmodel = r60m\n", 5, "lathe's model r60m is none of r40, r60, r80, memory"},
+        {"settings", "%Lsettings = 9600,n,9,1\n", 5, "lathe's settings 9600,n,9,1: invalid data bits \"9\""},
+        {"a handshake", "%Lhandshake = rts\n", 5, "lathe's handshake rts is none of none, xonxoff, rtscts, both"},
+        {"a protocol byte", "%Lproto-recv = x2\n", 5, "lathe's proto-recv x2 is not two hexadecimal digits, as 11"},
+        {"a speed", "%Lspeed = 501\n", 5, "lathe's speed 501 is not 1 to 500"},
+        {"a server's port", "[lathe]\nport = tcp://127.0.0.1:65536\n", 2,
+         "lathe's port tcp://127.0.0.1:65536 is not tcp://HOST:PORT with PORT 1 to 65535"},
+        {"a server with no port", "[lathe]\nport = rfc2217://127.0.0.1\n", 2, "rfc2217://127.0.0.1 is not rfc2217://HOST:PORT"},
+        {"one server port twice", "[a]\nport = tcp://LocalHost:4001\noutbox = a/o\ninbox = a/i\n"
+         "[b]\nport = rfc2217://127.0.0.1:4001\noutbox = b/o\ninbox = b/i\n", 6,
+         "b's port rfc2217://127.0.0.1:4001 is a's port too (line 2)"},
+        {"one device twice", "%L[mill]\nport = ttyS0\noutbox = m/o\ninbox = m/i\n", 6, "mill's port ttyS0 is lathe's port too (line 2)"},
+        {"one outbox twice", "%L[mill]\nport = /dev/ttyS1\noutbox = ./lathe/out/\ninbox = m\n", 7,
+         "mill's outbox %1/lathe/out is lathe's outbox too (line 3): what is there would be sent twice"},
+        {"one inbox twice", "%L[mill]\nport = /dev/ttyS1\ninbox = lathe/in\noutbox = m\n", 7,
+         "mill's inbox %1/lathe/in is lathe's inbox too (line 4): what is received would be written over"},
+        {"an inbox that is an outbox", "[lathe]\nport = /dev/ttyS0\ninbox = %1/box\noutbox = box\n", 4,
+         "lathe's outbox %1/box is lathe's inbox too (line 3): what is received would be sent"},
+        {"no machine", "# not yet\n[station]\njournal = none\n", 0, "no machine is configured"},
+        {"a folder under a file", "[lathe]\nport = /dev/ttyS0\noutbox = plain/out\ninbox = in\n", 3,
+         "lathe: the folder %1/plain/out cannot be created: Not a directory"},
+        {"a folder that is a file", "[lathe]\nport = /dev/ttyS0\noutbox = plain\ninbox = in\n", 3,
+         "lathe: the folder %1/plain cannot be created: Not a directory"},
+        // Folders are made only once everything else is right.
+        {"a fault after a folder fault", "[mill]\nport = /dev/ttyS1\noutbox = plain/out\ninbox = in\n%Lspeed = 0\n", 9,
+         "lathe's speed 0 is not 1 to 500"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        QFile plain(dir.filePath("plain"));
+        ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const auto loaded =
+            Load(dir, QString(c.text).replace("%L", kLathe).replace("%1", dir.path()));
+        const auto* e = std::get_if<ConfigError>(&loaded);
+        if (!e) {
+            ADD_FAILURE() << "accepted";
+            continue;
+        }
+        EXPECT_EQ(e->file, dir.filePath("station.ini"));
+        EXPECT_EQ(e->line, c.line);
+        EXPECT_TRUE(e->reason.contains(QString(c.reason).replace("%1", dir.path())))
+            << e->reason.toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList({"plain", "station.ini"}));
+    }
+}
+
+TEST(StationConfig, AFileThatCannotBeReadSaysWhy) {
+    const auto loaded = LoadStationConfig("/no/station.ini");
+    ASSERT_TRUE(std::holds_alternative<ConfigError>(loaded));
+    EXPECT_EQ(std::get<ConfigError>(loaded).Text(),
+              "/no/station.ini: cannot be read: No such file or directory");
+}
+
+TEST(StationConfig, ReadsEveryMachineAndMakesItsFolders) {
+    QTemporaryDir dir;
+    const QString text = QStringLiteral(R"(; the shop floor
+[station]
+journal = "%1/j.sqlite"  ; quoted, so kept whole
+
+[lathe-1]   ; by the door
+port = tcp://127.0.0.1:4001
+model = R80
+settings = 4800,e,7,2
+handshake = XonXoff
+proto-send = 21
+proto-recv = 1f ; the old firmware's
+speed = 250
+outbox = lathe/out
+inbox = "%1/lathe in"
+
+# the mill's name is not its title
+  [ m2 ]
+  name = Mill 2
+  port = ttyS1
+  outbox = %1/mill/./out/
+  inbox = mill/../mill-in
+)")
+                             .replace("%1", dir.path());
+    const auto loaded = Load(dir, text);
+    ASSERT_TRUE(std::holds_alternative<StationConfig>(loaded))
+        << std::get<ConfigError>(loaded).Text().toStdString();
+    const StationConfig& config = std::get<StationConfig>(loaded);
+    EXPECT_EQ(config.journal, dir.filePath("j.sqlite"));
+    ASSERT_EQ(config.machines.size(), 2u);
+    const MachineConfig &lathe = config.machines[0], &mill = config.machines[1];
+    EXPECT_EQ(lathe.name, "lathe-1");
+    EXPECT_EQ(lathe.port, "tcp://127.0.0.1:4001");
+    EXPECT_EQ(lathe.model, 1);
+    EXPECT_EQ(lathe.link.g_strSettings, "4800,E,7,2");
+    EXPECT_EQ(lathe.link.g_nHandshaking, 1);
+    EXPECT_EQ(lathe.sendProto, 0x21);
+    EXPECT_EQ(lathe.recvProto, 0x1F);
+    EXPECT_EQ(lathe.speed, 250);
+    EXPECT_EQ(lathe.outbox, dir.filePath("lathe/out"));
+    EXPECT_EQ(lathe.inbox, dir.filePath("lathe in"));
+    EXPECT_EQ(lathe.line, 5);
+    EXPECT_EQ(mill.name, "Mill 2");
+    EXPECT_EQ(mill.port, "ttyS1");
+    EXPECT_EQ(mill.model, 0);
+    EXPECT_EQ(mill.link.g_strSettings, "9600,N,8,1");
+    EXPECT_EQ(mill.link.g_nHandshaking, 0);
+    EXPECT_EQ(mill.sendProto, 0x11);
+    EXPECT_EQ(mill.recvProto, 0x12);
+    EXPECT_EQ(mill.speed, 1);
+    EXPECT_EQ(mill.outbox, dir.filePath("mill/out"));
+    EXPECT_EQ(mill.inbox, dir.filePath("mill-in"));
+    EXPECT_EQ(mill.line, 17);
+    for (const MachineConfig& m : config.machines) {
+        for (const QString& folder : {m.outbox, m.outbox + "/sent", m.outbox + "/refused", m.inbox})
+            EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace taplink
