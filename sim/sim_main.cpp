@@ -191,8 +191,7 @@ class Server {
             // long as the delay gets a fresh start, as an operator gives a
             // controller whose sender vanished mid-transfer.
             if (started_ && fd_ >= 0 && (listener_ >= 0 || peer_) && startedFor_ != client_ &&
-                !spoke_ &&
-                !sim_.Done() && Now() - acceptedAt_ >= milliseconds{o_.delayMs}) {
+                !spoke_ && !sim_.Done() && Now() - acceptedAt_ >= milliseconds{o_.delayMs}) {
                 std::cerr
                     << "controller: the client that saw the start has gone, starting afresh\n";
                 Reset(/*keepTaken=*/true);

@@ -64,8 +64,9 @@ class StationTest : public ::testing::Test {
     }
     void Machine(const QString& name, const QString& port, const char* model,
                  const QString& extra = {}) {
-        config_ += QStringLiteral("[%1]\nport = %2\nmodel = %3\noutbox = %1/out\ninbox = %1/in\n%4\n")
-                       .arg(name, port, model, extra);
+        config_ +=
+            QStringLiteral("[%1]\nport = %2\nmodel = %3\noutbox = %1/out\ninbox = %1/in\n%4\n")
+                .arg(name, port, model, extra);
     }
     // A document put into an outbox as an operator should: written under a
     // hidden name, then renamed. Settled: as if written a while ago.
@@ -119,7 +120,8 @@ class StationTest : public ::testing::Test {
         QStringList out;
         for (const JournalRow& r : Rows(machine)) {
             if (r.start.direction == QLatin1String(direction))
-                out.prepend(r.end ? QString::fromStdString(OutcomeText(r.end->outcome)) : "started");
+                out.prepend(r.end ? QString::fromStdString(OutcomeText(r.end->outcome))
+                                  : "started");
         }
         return out.join(", ").toStdString();
     }
@@ -160,9 +162,8 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
     testing::Ser2net server(r40Pty.toStdString());
     const QString r80In = Sim({"--model", "r80", "--role", "input", "--listen", "0", "--rfc2217",
                                "--out", Path("r80.held"), "--fault", "nak@1"});
-    const QString nonsense =
-        Sim({"--model", "r40", "--role", "output", "--file", Path("r80.doc"), "--fault",
-             "wrong-start"});
+    const QString nonsense = Sim({"--model", "r40", "--role", "output", "--file", Path("r80.doc"),
+                                  "--fault", "wrong-start"});
     for (const QString& p : {r40In, r80Out, memOut, r40Pty, r80In, nonsense})
         ASSERT_FALSE(p.isEmpty());
 
@@ -185,7 +186,8 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
         [&] {
             return Files("lathe/out/sent").size() == 1 && Files("grinder/out/sent").size() == 1 &&
                    Files("router/out/sent").size() == 1 && Files("mill/in").size() >= 2 &&
-                   Files("press/in").size() >= 2 && Outcomes("saw", "receive").find("wrong data") != std::string::npos;
+                   Files("press/in").size() >= 2 &&
+                   Outcomes("saw", "receive").find("wrong data") != std::string::npos;
         },
         60s))
         << Log();
@@ -198,7 +200,8 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
     ASSERT_EQ(refused.size(), 2) << refused.join(' ').toStdString();
     EXPECT_TRUE(refused[0].startsWith("empty_") && refused[0].endsWith(".txt"));
     EXPECT_EQ(refused[1], refused[0] + ".why");
-    EXPECT_NE(ReadAll(Path("lathe/out/refused/" + refused[1])).find("Can not dispatch empty space document!"),
+    EXPECT_NE(ReadAll(Path("lathe/out/refused/" + refused[1]))
+                  .find("Can not dispatch empty space document!"),
               std::string::npos);
     // Received documents, whole, named by program number, none overwritten.
     for (const QString& f : Files("mill/in")) {
@@ -217,7 +220,8 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
     EXPECT_LT(stopMs, 2000);
     for (const char* m : {"lathe", "mill", "press", "grinder", "router", "saw"})
         EXPECT_EQ(State(m), "stopped") << m;
-    for (const JournalRow& r : Rows()) EXPECT_TRUE(r.end.has_value()) << r.id;
+    for (const JournalRow& r : Rows())
+        EXPECT_TRUE(r.end.has_value()) << r.id;
 }
 
 // Killed at random moments and started again: every document is either
@@ -271,13 +275,16 @@ TEST_F(StationTest, KilledAtAnyMomentLosesNothingAndSendsNothingUnrecorded) {
         // The controller took it at most as often as the journal says it was tried.
         std::size_t times = 0;
         const std::string mark = "X" + std::to_string(1000 + i) + "\r\nN0010 M30";
-        for (auto at = controller.find(mark); at != std::string::npos; at = controller.find(mark, at + 1))
+        for (auto at = controller.find(mark); at != std::string::npos;
+             at = controller.find(mark, at + 1))
             ++times;
         EXPECT_GE(times, 1u);
         EXPECT_LE(times, static_cast<std::size_t>(tried));
     }
-    for (const QString& f : Files("mill/in")) EXPECT_EQ(ReadAll(Path("mill/in/" + f)), kR80) << f.toStdString();
-    for (const JournalRow& r : rows) EXPECT_TRUE(r.end.has_value()) << r.id;
+    for (const QString& f : Files("mill/in"))
+        EXPECT_EQ(ReadAll(Path("mill/in/" + f)), kR80) << f.toStdString();
+    for (const JournalRow& r : rows)
+        EXPECT_TRUE(r.end.has_value()) << r.id;
 }
 
 // A port that goes (a controller's adapter pulled, a device server gone)
@@ -301,15 +308,19 @@ TEST_F(StationTest, PortThatVanishesIsRetriedWhileOthersGoOn) {
     Machine("mill", "tcp://127.0.0.1:" + tcpPort, "r80");
     Machine("press", steady, "r80");
     StartStation();
-    ASSERT_TRUE(WaitUntil([&] { return Files("lathe/in").size() >= 1 && Files("mill/in").size() >= 1; },
-                          20s))
+    ASSERT_TRUE(WaitUntil(
+        [&] { return Files("lathe/in").size() >= 1 && Files("mill/in").size() >= 1; }, 20s))
         << Log();
 
     sims_[0].kill();
     sims_[1].kill();
-    ASSERT_TRUE(WaitUntil([&] {
-        return State("lathe").startsWith("port lost since") && State("mill").startsWith("port lost since");
-    }, 20s)) << Log();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return State("lathe").startsWith("port lost since") &&
+                   State("mill").startsWith("port lost since");
+        },
+        20s))
+        << Log();
     const qsizetype pressHad = Files("press/in").size();
     const qsizetype latheHad = Files("lathe/in").size();
     // Gone for a while: the other machine goes on meanwhile.
@@ -320,9 +331,10 @@ TEST_F(StationTest, PortThatVanishesIsRetriedWhileOthersGoOn) {
     ASSERT_TRUE(QFile::link(Sim(output), link));
     ASSERT_FALSE(Sim(server).isEmpty());
     const qsizetype millHad = Files("mill/in").size();
-    ASSERT_TRUE(WaitUntil([&] {
-        return Files("lathe/in").size() > latheHad && Files("mill/in").size() > millHad;
-    }, 30s)) << Log();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return Files("lathe/in").size() > latheHad && Files("mill/in").size() > millHad; },
+        30s))
+        << Log();
     EXPECT_NE(Outcomes("lathe", "receive").find("port failure"), std::string::npos);
     const std::string log = Log();
     EXPECT_NE(log.find("lathe: port lost, next try in 1 s"), std::string::npos) << log;
@@ -333,8 +345,8 @@ TEST_F(StationTest, PortThatVanishesIsRetriedWhileOthersGoOn) {
 // SIGTERM in the middle of a send: the station is gone within 2 s, the
 // transfer is recorded as interrupted, the document is still in the outbox.
 TEST_F(StationTest, StoppedMidTransferRecordsItInterrupted) {
-    const QString press = Sim({"--model", "memory", "--role", "input", "--delay", "100", "--out",
-                               Path("held")});
+    const QString press =
+        Sim({"--model", "memory", "--role", "input", "--delay", "100", "--out", Path("held")});
     Machine("press", press, "memory", "speed = 100");
     Drop("press", "big.hex", kImage);
     StartStation();
@@ -349,8 +361,9 @@ TEST_F(StationTest, StoppedMidTransferRecordsItInterrupted) {
 
 // A config that cannot be served starts nothing and says where it is wrong.
 TEST_F(StationTest, RefusesABadConfigBeforeStarting) {
-    config_ = "[lathe]\nport = /dev/ttyS0\noutbox = o\ninbox = i\n[mill]\nport = /dev/ttyS0\n"
-              "outbox = o2\ninbox = i2\n";
+    config_ =
+        "[lathe]\nport = /dev/ttyS0\noutbox = o\ninbox = i\n[mill]\nport = /dev/ttyS0\n"
+        "outbox = o2\ninbox = i2\n";
     StartStation();
     ASSERT_TRUE(station_.waitForFinished(5000));
     EXPECT_EQ(station_.exitCode(), 1);
