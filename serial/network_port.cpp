@@ -1,7 +1,9 @@
 #include "network_port.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QMetaObject>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 
@@ -138,11 +140,13 @@ void NetworkPort::Open(const std::string& device) {
     answers_.clear();
     client_ = telnet::Client{};
     socket_.connectToHost(url.host(), static_cast<quint16>(url.port()));
-    if (!socket_.waitForConnected(kConnectTimeoutMs)) {
-        const std::string why = socket_.error() == QAbstractSocket::SocketTimeoutError
-                                    ? "no answer from the device server within " +
-                                          std::to_string(kConnectTimeoutMs / 1000) + " s"
-                                    : socket_.errorString().toStdString();
+    if (!WaitFor(Signal::Connected, kConnectTimeoutMs)) {
+        const bool unanswered = socket_.error() == QAbstractSocket::SocketTimeoutError ||
+                                socket_.state() == QAbstractSocket::ConnectingState ||
+                                socket_.state() == QAbstractSocket::HostLookupState;
+        const std::string why = unanswered ? "no answer from the device server within " +
+                                                 std::to_string(kConnectTimeoutMs / 1000) + " s"
+                                           : socket_.errorString().toStdString();
         socket_.abort();
         Fail("open", why);
     }
@@ -159,6 +163,7 @@ void NetworkPort::Open(const std::string& device) {
             case Wait::Lost:
                 Refuse("the device server closed the connection during the Telnet negotiation" +
                        Said(held_));
+            case Wait::Abandoned: Refuse("the program is stopping");
             case Wait::TimedOut:
                 Refuse("the device server did not finish the Telnet negotiation within " +
                        std::to_string(kNegotiationTimeoutMs / 1000) +
@@ -197,10 +202,11 @@ void NetworkPort::Close(int flushMs) {
         const qint64 since = lastWrite_.isValid() ? lastWrite_.elapsed() : kLingerMs;
         if (since < kLingerMs) {
             QDeadlineTimer linger(kLingerMs - since);
-            while (socket_.state() == QAbstractSocket::ConnectedState && !linger.hasExpired()) {
+            while (socket_.state() == QAbstractSocket::ConnectedState && !linger.hasExpired() &&
+                   !aborted_) {
                 socket_.readAll();
-                socket_.waitForReadyRead(
-                    static_cast<int>(std::max<qint64>(linger.remainingTime(), 1)));
+                WaitFor(Signal::ReadyRead,
+                        static_cast<int>(std::max<qint64>(linger.remainingTime(), 1)));
             }
         }
         // Closing with bytes still unread makes the system reset the
@@ -209,10 +215,11 @@ void NetworkPort::Close(int flushMs) {
         // side instead, read what still comes, and let the server close.
         ::shutdown(static_cast<int>(socket_.socketDescriptor()), SHUT_WR);
         QDeadlineTimer deadline(flushMs);
-        while (socket_.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
+        while (socket_.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired() &&
+               !aborted_) {
             socket_.readAll();
-            socket_.waitForReadyRead(
-                static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
+            WaitFor(Signal::ReadyRead,
+                    static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
         }
     }
     socket_.abort();
@@ -223,7 +230,7 @@ void NetworkPort::Close(int flushMs) {
 void NetworkPort::Flush(int ms) {
     QDeadlineTimer deadline(ms);
     while (IsOpen() && socket_.bytesToWrite() > 0) {
-        if (!socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
+        if (!WaitFor(Signal::BytesWritten, static_cast<int>(deadline.remainingTime()))) break;
     }
 }
 
@@ -348,13 +355,17 @@ NetworkPort::Wait NetworkPort::Await(const std::function<bool()>& done, int ms) 
             result = Wait::Lost;
             break;
         }
+        if (aborted_) {
+            result = Wait::Abandoned;
+            break;
+        }
         if (deadline.hasExpired()) {
             result = Wait::TimedOut;
             break;
         }
         // With the buffer full no more is read; wait out the time rather than spin.
-        if (!socket_.waitForReadyRead(
-                static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1))) &&
+        if (!WaitFor(Signal::ReadyRead,
+                     static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1))) &&
             socket_.state() != QAbstractSocket::ConnectedState) {
             Take();
             result = done() ? Wait::Done : Wait::Lost;
@@ -364,6 +375,69 @@ NetworkPort::Wait NetworkPort::Await(const std::function<bool()>& done, int ms) 
     blocking_ = outer;
     if (!outer && (!held_.empty() || !events_.empty())) ScheduleDelivery();
     return result;
+}
+
+bool NetworkPort::WaitFor(Signal signal, int ms) {
+    if (aborted_) return false;
+    const auto state = socket_.state();
+    if (signal == Signal::Connected && state != QAbstractSocket::ConnectingState &&
+        state != QAbstractSocket::HostLookupState) {
+        return state == QAbstractSocket::ConnectedState;
+    }
+    if (signal != Signal::Connected && state != QAbstractSocket::ConnectedState) return false;
+    if (signal == Signal::BytesWritten && socket_.bytesToWrite() == 0) return false;
+    QDeadlineTimer deadline(ms);
+    // Only the connection runs the loop: a host that is down takes the whole
+    // time, while a server that is up answers the rest at once. Waits of one
+    // port inside another's would stretch the outer one's later waits.
+    if (waitInLoop_ && signal == Signal::Connected) {
+        enum class End { None, Signalled, Over } end = End::None;
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        const auto finish = [&](End why) {
+            if (end == End::None) end = why;
+            loop.quit();
+        };
+        connect(&timer, &QTimer::timeout, &loop, [&] { finish(End::Over); });
+        connect(&socket_, &QTcpSocket::disconnected, &loop, [&] { finish(End::Over); });
+        connect(&socket_, &QTcpSocket::errorOccurred, &loop, [&] { finish(End::Over); });
+        const auto signalled = [&] { finish(End::Signalled); };
+        switch (signal) {
+            case Signal::Connected:
+                connect(&socket_, &QTcpSocket::connected, &loop, signalled);
+                break;
+            case Signal::ReadyRead:
+                connect(&socket_, &QTcpSocket::readyRead, &loop, signalled);
+                break;
+            case Signal::BytesWritten:
+                connect(&socket_, &QTcpSocket::bytesWritten, &loop, signalled);
+                break;
+        }
+        // Nothing is delivered from inside a wait, as from inside a blocking one.
+        const bool outer = blocking_;
+        blocking_ = true;
+        waiting_ = &loop;
+        timer.start(ms);
+        loop.exec();
+        waiting_ = nullptr;
+        blocking_ = outer;
+        if (!outer && (!held_.empty() || !events_.empty())) ScheduleDelivery();
+        if (end != End::None || aborted_) return end == End::Signalled;
+        // The application is quitting and ends every loop: wait as before.
+        ms = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
+    }
+    switch (signal) {
+        case Signal::Connected: return socket_.waitForConnected(ms);
+        case Signal::ReadyRead: return socket_.waitForReadyRead(ms);
+        case Signal::BytesWritten: return socket_.waitForBytesWritten(ms);
+    }
+    return false;
+}
+
+void NetworkPort::AbortWaits() {
+    aborted_ = true;
+    if (waiting_) waiting_->quit();
 }
 
 void NetworkPort::Set(ComPort command, const Bytes& value, const std::string& operation) {
@@ -391,6 +465,7 @@ void NetworkPort::Set(ComPort command, const Bytes& value, const std::string& op
             Close(0);
             Fail(operation, "the device server closed the connection" + said);
         }
+        case Wait::Abandoned: Fail(operation, "the program is stopping");
         case Wait::TimedOut:
             Fail(operation, "the device server did not answer within " +
                                 std::to_string(kAnswerTimeoutMs / 1000) + " s");

@@ -2,11 +2,14 @@
 // TCP (tcp://HOST:PORT), where the server keeps its own line settings, or
 // Telnet with the COM port option (rfc2217://HOST:PORT), where the settings go
 // to the server and its answers are checked. Accesses that wait for the
-// server (connecting, each setting) block for a bounded time, as a local
-// port's ioctl does; nothing is delivered from inside them.
+// server (connecting, each setting) wait for a bounded time, as a local
+// port's ioctl does; nothing is delivered from inside them. They block the
+// thread; a program serving many ports from one thread can have the
+// connection run its event loop instead.
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QObject>
 #include <QTcpSocket>
 #include <deque>
@@ -65,8 +68,17 @@ class NetworkPort : public QObject {
     // Waits at most ms for queued bytes to leave.
     void Flush(int ms);
 
+    // Waiting for the connection runs the thread's event loop rather than
+    // block it, so that other ports' work goes on while a host that is down
+    // does not answer; the caller keeps its own handlers from running inside
+    // it. Once the application quits, it blocks again.
+    void SetWaitInEventLoop(bool on) { waitInLoop_ = on; }
+    // Ends the wait under way, and makes later ones end at once, as unmet:
+    // the program is stopping.
+    void AbortWaits();
+
   private:
-    enum class Wait { Done, TimedOut, Lost, Faulted };
+    enum class Wait { Done, TimedOut, Lost, Faulted, Abandoned };
     void OnReadyRead();
     void OnSocketLost();
     // Takes what the socket holds, as far as there is room.
@@ -74,6 +86,9 @@ class NetworkPort : public QObject {
     void Deliver();
     void ScheduleDelivery();
     Wait Await(const std::function<bool()>& done, int ms);
+    enum class Signal { Connected, ReadyRead, BytesWritten };
+    // Waits at most ms for the socket's signal; whether it came.
+    bool WaitFor(Signal signal, int ms);
     // One COM port setting and its answer.
     void Set(telnet::ComPort command, const Bytes& value, const std::string& operation);
     void WriteWire(const Bytes& wire);
@@ -93,6 +108,9 @@ class NetworkPort : public QObject {
     bool blocking_ = false;        // inside an access: deliver nothing now
     bool deliveryQueued_ = false;  // a Deliver() is on its way
     bool failureReported_ = true;  // until opened, errors are the opening's own
+    bool waitInLoop_ = false;
+    bool aborted_ = false;
+    QEventLoop* waiting_ = nullptr;  // the wait under way, in the event loop
 };
 
 }  // namespace taplink

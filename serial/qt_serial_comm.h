@@ -43,6 +43,10 @@ class QtSerialComm : public QObject, public CMSComm {
     std::string DevicePath() const { return device_; }
     // Hands every queued byte to the device (waits at most ms).
     void Flush(int ms = kFlushTimeoutMs);
+    // For a program serving many ports from one thread: a device server's
+    // waits run the event loop instead of blocking it (see NetworkPort).
+    void SetWaitInEventLoop(bool on) { net_.SetWaitInEventLoop(on); }
+    void AbortWaits() { net_.AbortWaits(); }
     // Closes for good (no failure is reported after), waiting at most ms in
     // all for queued bytes to leave.
     void CloseWithin(int ms);

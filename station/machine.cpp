@@ -39,6 +39,10 @@ class MachineServices : public QObject, public WindowServices {
     void StopTimer(int id) override {
         if (const auto it = timers_.find(id); it != timers_.end()) it->second->stop();
     }
+    bool Running(int id) const {
+        const auto it = timers_.find(id);
+        return it != timers_.end() && it->second->isActive();
+    }
     int ShowMessage(const Message& m) override {
         onMessage(m);
         return 1;
@@ -120,14 +124,16 @@ Machine::Machine(MachineConfig config, Journal* journal, Log log, QObject* paren
     services_->speed = config_.speed;
     handlers_ = std::make_unique<TransferHandlers>(TransferContext{
         *comm_, *services_, st_, g_, config_.link, [m = config_.model] { return m; }});
-    services_->onTimer = [this](int id) { Guarded([&] { handlers_->OnTimer(id); }); };
+    services_->onTimer = [this](int id) { OnTimer(id); };
     services_->onMessage = [this](const Message& m) {
         Say(Text(m.text));
         if (const auto outcome = OutcomeForMessage(m)) ending_ = {*outcome, m.text};
     };
     services_->onEnded = [this] { PostSettle(); };
     services_->onProgress = [this](int pos, int max) { OnProgress(pos, max); };
-    comm_->SetOnComm([this] { Guarded([&] { handlers_->OnCommEvent(); }); });
+    comm_->SetOnComm([this] { OnComm(); });
+    // One machine's device server that is slow to answer holds up no other.
+    comm_->SetWaitInEventLoop(true);
     comm_->SetOnFailure([this](const std::string& what) { PortLost(what); });
     comm_->SetOnNotice([this](const std::string& what) { Say(Text(what)); });
     next_.setSingleShot(true);
@@ -149,6 +155,7 @@ void Machine::NextIn(qint64 ms) {
 // Receive otherwise.
 void Machine::Next() {
     if (stopping_ || halted_ || direction_ != Direction::None) return;
+    if (depth_ > 0) return NextIn(1);
     const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
     if (!pick.path.isEmpty()) return PressSend(pick.path);
     // A document being copied in is waited for, rather than a Receive that
@@ -162,11 +169,34 @@ void Machine::Next() {
 
 template <typename F>
 void Machine::Guarded(F&& f) {
+    ++depth_;
     try {
         f();
     } catch (const CommError& e) {
-        PortLost(e.what());
+        --depth_;
+        return PortLost(e.what());
     }
+    --depth_;
+}
+
+// A timer or event of this machine that comes while one of its handlers
+// waits on its device server comes again a moment later, as it would have
+// after a blocking wait.
+void Machine::OnTimer(int id) {
+    if (depth_ == 0) return Guarded([&] { handlers_->OnTimer(id); });
+    QTimer::singleShot(1, this, [this, id] {
+        if (services_->Running(id)) OnTimer(id);
+    });
+}
+
+void Machine::OnComm() {
+    if (depth_ == 0) return Guarded([&] { handlers_->OnCommEvent(); });
+    if (commDeferred_) return;
+    commDeferred_ = true;
+    QTimer::singleShot(1, this, [this] {
+        commDeferred_ = false;
+        OnComm();
+    });
 }
 
 void Machine::PressSend(const QString& path) {
@@ -222,6 +252,10 @@ void Machine::PostSettle() {
 
 void Machine::Settle() {
     settlePosted_ = false;
+    if (depth_ > 0) {
+        QTimer::singleShot(1, this, [this] { PostSettle(); });
+        return;
+    }
     if (direction_ == Direction::None || handlers_->Busy()) return;
     const auto [outcome, text] = ending_.value_or(
         std::pair{Outcome::Interrupted, std::string("The transfer ended without a result.")});
@@ -369,9 +403,20 @@ void Machine::SetState(const QString& kind, const QString& detail) {
     }
 }
 
-void Machine::Stop(int flushMs) {
+void Machine::BeginStop() {
     stopping_ = true;
     next_.stop();
+    // A wait under way gives up; closing waits (within its budget) without
+    // letting anything else run.
+    if (depth_ > 0) comm_->AbortWaits();
+    comm_->SetWaitInEventLoop(false);
+}
+
+bool Machine::Stop(int flushMs) {
+    BeginStop();
+    if (stopped_) return true;
+    if (depth_ > 0) return false;
+    stopped_ = true;
     if (direction_ != Direction::None) {
         const bool sending = direction_ == Direction::Send;
         handlers_->EndAfterFailure();
@@ -385,6 +430,7 @@ void Machine::Stop(int flushMs) {
     } catch (const CommError&) {
     }
     if (!halted_) SetState(QStringLiteral("stopped"));
+    return true;
 }
 
 }  // namespace taplink

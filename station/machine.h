@@ -42,10 +42,15 @@ class Machine : public QObject {
     const QString& Name() const { return config_.name; }
     // The first press, at once.
     void Start();
-    // The station is stopping: a transfer that runs is ended and recorded as
-    // interrupted, and the port is closed once its last bytes have left
-    // (waiting at most flushMs for them).
-    void Stop(int flushMs);
+    // The station is stopping: nothing new starts, and a wait on a device
+    // server under way ends at once.
+    void BeginStop();
+    // Then: a transfer that runs is ended and recorded as interrupted, and
+    // the port is closed once its last bytes have left (waiting at most
+    // flushMs for them). Not while one of the machine's handlers runs (the
+    // station stops from inside a wait); call it again once they returned.
+    // Whether it stopped.
+    bool Stop(int flushMs);
 
   private:
     enum class Direction { None, Send, Receive };
@@ -56,6 +61,8 @@ class Machine : public QObject {
     void PressReceive();
     template <typename F>
     void Guarded(F&& f);
+    void OnTimer(int id);
+    void OnComm();
     void PostSettle();
     void Settle();
     void FinishSend(Outcome outcome, const std::string& text);
@@ -83,7 +90,12 @@ class Machine : public QObject {
     Bytes sentForm_;
     std::optional<std::pair<Outcome, std::string>> ending_;
     bool settlePosted_ = false;
+    // Handlers of this machine under way: a device server's waits run the
+    // event loop, and this machine's own timers and events wait for them.
+    int depth_ = 0;
+    bool commDeferred_ = false;
     bool stopping_ = false;
+    bool stopped_ = false;
     bool halted_ = false;
     int retryMs_ = kFirstRetryMs;
     QString stateKind_;

@@ -94,14 +94,28 @@ int main(int argc, char* argv[]) {
     }
     QSocketNotifier signalled(g_signalPipe[0], QSocketNotifier::Read);
     std::vector<std::unique_ptr<Machine>> machines;
+    bool stopping = false;
+    // Every line closed within the budget; a machine whose handler is under
+    // way (the signal came inside its wait) is stopped once it has returned.
+    const auto stopAll = [&machines](const QElapsedTimer& spent) {
+        bool all = true;
+        for (auto& m : machines) {
+            all =
+                m->Stop(static_cast<int>(std::max<qint64>(kStopBudgetMs - spent.elapsed(), 50))) &&
+                all;
+        }
+        return all;
+    };
+    QElapsedTimer spent;
     QObject::connect(&signalled, &QSocketNotifier::activated, &app, [&] {
         signalled.setEnabled(false);
+        if (stopping) return;
+        stopping = true;
         Log(QStringLiteral("station"), QStringLiteral("stopping"));
-        QElapsedTimer spent;
         spent.start();
-        for (auto& m : machines) {
-            m->Stop(static_cast<int>(std::max<qint64>(kStopBudgetMs - spent.elapsed(), 50)));
-        }
+        for (auto& m : machines)
+            m->BeginStop();
+        stopAll(spent);
         QCoreApplication::exit(0);
     });
     struct sigaction action {};
@@ -118,6 +132,8 @@ int main(int argc, char* argv[]) {
     for (auto& m : machines)
         m->Start();
     const int code = QCoreApplication::exec();
+    if (!spent.isValid()) spent.start();
+    stopAll(spent);
     machines.clear();
     Log(QStringLiteral("station"), QStringLiteral("stopped"));
     return code;
