@@ -141,22 +141,35 @@ void ListTransfers(const std::vector<JournalRow>& rows, bool json, std::ostream&
         }
         return;
     }
+    // The station's rows name their machine; the other programs' do not.
+    const bool named = std::any_of(rows.begin(), rows.end(),
+                                   [](const JournalRow& r) { return !r.start.machine.isEmpty(); });
     std::vector<QStringList> table{{"Started", "Duration", "Port", "Model", "Direction", "Outcome",
                                     "Bytes", "Document", "Message"}};
+    std::vector<bool> right{false, true, false, false, false, false, true, false, false};
+    if (named) {
+        table[0].insert(2, QStringLiteral("Machine"));
+        right.insert(right.begin() + 2, false);
+    }
     table.reserve(rows.size() + 1);
     for (const JournalRow& r : rows) {
         const TransferEnd* e = r.end ? &*r.end : nullptr;
         // An interrupted row's end is when the next start found it, not when
         // the transfer stopped: no duration is known.
         const bool timed = e && e->outcome != Outcome::Interrupted;
-        table.push_back({Local(r.start.start),
-                         timed ? Duration(r.start.start.msecsTo(e->end)) : QString(), r.start.port,
-                         r.start.model, r.start.direction,
+        QStringList line{Local(r.start.start),
+                         timed ? Duration(r.start.start.msecsTo(e->end)) : QString(),
+                         r.start.port,
+                         r.start.model,
+                         r.start.direction,
                          QString::fromStdString(OutcomeText(e ? e->outcome : Outcome::Started)),
-                         timed ? QString::number(e->bytes) : QString(), r.start.documentName,
-                         e ? FirstLine(e->message) : QString()});
+                         timed ? QString::number(e->bytes) : QString(),
+                         r.start.documentName,
+                         e ? FirstLine(e->message) : QString()};
+        if (named) line.insert(2, r.start.machine);
+        table.push_back(std::move(line));
     }
-    PrintTable(out, table, {false, true, false, false, false, false, true, false, false});
+    PrintTable(out, table, right);
 }
 
 void ListMachines(const std::vector<MachineState>& machines, bool json, std::ostream& out) {

@@ -228,18 +228,26 @@ void Machine::PressSend(const QString& path) {
     services_->document = st_.m_strText;
     ending_.reset();
     recorder_.Begin({config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name});
-    SetState(QStringLiteral("waiting for the controller"), QStringLiteral("to take %1").arg(name));
     Guarded([&] { handlers_->OnSend(); });
-    if (direction_ != Direction::None && !handlers_->Busy()) PostSettle();
+    Pressed(QStringLiteral("to take %1").arg(name));
 }
 
 void Machine::PressReceive() {
     direction_ = Direction::Receive;
     ending_.reset();
     recorder_.Begin({config_.port, config_.model, QStringLiteral("receive"), {}, {}, config_.name});
-    SetState(QStringLiteral("waiting for the controller"), QStringLiteral("to output"));
     Guarded([&] { handlers_->OnReceive(); });
-    if (direction_ != Direction::None && !handlers_->Busy()) PostSettle();
+    Pressed(QStringLiteral("to output"));
+}
+
+// After a press: the port works (a lost one is back), and the controller is
+// waited for, unless the press has ended already.
+void Machine::Pressed(const QString& waitingFor) {
+    if (direction_ == Direction::None) return;
+    lostSince_ = QDateTime();
+    if (!handlers_->Busy()) return PostSettle();
+    if (stateKind_ != QLatin1String("sending") && stateKind_ != QLatin1String("receiving"))
+        SetState(QStringLiteral("waiting for the controller"), waitingFor);
 }
 
 // The transfer controls came back: the press is over once the handler that
@@ -345,10 +353,11 @@ void Machine::PortLost(const std::string& why) {
     }
     direction_ = Direction::None;
     ending_.reset();
-    if (stateKind_ != QLatin1String("port lost")) stateSince_ = QDateTime::currentDateTimeUtc();
+    // Tries that fail again leave the time it was lost as it was.
+    if (!lostSince_.isValid()) lostSince_ = QDateTime::currentDateTimeUtc();
     Say(QStringLiteral("port lost, next try in %1 s: %2").arg(retryMs_ / 1000).arg(Text(why)));
     SetState(QStringLiteral("port lost"),
-             QStringLiteral("since %1: %2").arg(Local(stateSince_), Text(why)));
+             QStringLiteral("since %1: %2").arg(Local(lostSince_), Text(why)));
     NextIn(retryMs_);
     retryMs_ = std::min(retryMs_ * 2, kLongestRetryMs);
 }
@@ -389,10 +398,12 @@ void Machine::OnProgress(int position, int maximum) {
 }
 
 void Machine::SetState(const QString& kind, const QString& detail) {
-    if (kind != stateKind_ || !stateSince_.isValid()) {
-        if (kind != QLatin1String("port lost")) stateSince_ = QDateTime::currentDateTimeUtc();
-        stateKind_ = kind;
+    if (kind == QLatin1String("port lost")) {
+        stateSince_ = lostSince_;
+    } else if (kind != stateKind_ || !stateSince_.isValid()) {
+        stateSince_ = QDateTime::currentDateTimeUtc();
     }
+    stateKind_ = kind;
     stateWrittenMs_ = QDateTime::currentMSecsSinceEpoch();
     if (journal_) {
         const QString state = detail.isEmpty() ? kind : kind + QLatin1Char(' ') + detail;

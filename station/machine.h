@@ -63,6 +63,7 @@ class Machine : public QObject {
     void Guarded(F&& f);
     void OnTimer(int id);
     void OnComm();
+    void Pressed(const QString& waitingFor);
     void PostSettle();
     void Settle();
     void FinishSend(Outcome outcome, const std::string& text);
@@ -98,6 +99,7 @@ class Machine : public QObject {
     bool stopped_ = false;
     bool halted_ = false;
     int retryMs_ = kFirstRetryMs;
+    QDateTime lostSince_;  // when the port was lost; invalid while it works
     QString stateKind_;
     QDateTime stateSince_;
     qint64 stateWrittenMs_ = 0;

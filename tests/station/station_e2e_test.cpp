@@ -325,12 +325,15 @@ TEST_F(StationTest, PortThatVanishesIsRetriedWhileOthersGoOn) {
         },
         20s))
         << Log();
+    const QString lostAt = State("lathe").left(35);  // "port lost since yyyy-MM-dd HH:mm:ss"
     const qsizetype pressHad = Files("press/in").size();
     const qsizetype latheHad = Files("lathe/in").size();
     // Gone for a while: the other machine goes on meanwhile.
     QThread::msleep(3000);
     EXPECT_GT(Files("press/in").size(), pressHad);
     EXPECT_EQ(Files("lathe/in").size(), latheHad);
+    // Tried again meanwhile, lost since the first time.
+    EXPECT_EQ(State("lathe").left(35), lostAt);
     ASSERT_TRUE(QFile::remove(link));
     ASSERT_TRUE(QFile::link(Sim(output), link));
     ASSERT_FALSE(Sim(server).isEmpty());
