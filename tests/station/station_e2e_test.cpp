@@ -424,5 +424,50 @@ TEST_F(StationTest, ADeviceServerThatNeverAnswersHoldsUpNoOtherMachine) {
     }
 }
 
+// A stop between the journal's "done" and the move out of the outbox: the
+// next start moves the document without sending it again. The same document
+// put into the outbox again after it was sent is a new one, and goes.
+TEST_F(StationTest, ADocumentRecordedAsSentIsMovedNotSentAgain) {
+    const QString lathe = Sim({"--model", "r40", "--role", "input", "--delay", "100", "--out",
+                               Path("held"), "--trace", Path("lathe.trace")});
+    Machine("lathe", lathe, "r40");
+    const std::string again = "%01\r\nN0000 G00 X22\r\nN0010 M30\r\n";
+    {
+        QString why;
+        const auto journal = Journal::Open(Path("journal.sqlite"), &why);
+        ASSERT_TRUE(journal) << why.toStdString();
+        const auto record = [&](const QString& name, const std::string& bytes) {
+            TransferStart start;
+            start.port = lathe;
+            start.model = "R40/R60";
+            start.direction = "send";
+            start.documentPath = Path("lathe/out/" + name);
+            start.documentName = name;
+            start.machine = "lathe";
+            TransferEnd end;
+            end.message = "Data transmission be finished!";
+            end.bytes = static_cast<qint64>(bytes.size());
+            end.sha256 = Sha256Hex(QByteArray::fromStdString(bytes));
+            ASSERT_TRUE(journal->Complete(journal->Begin(start), end));
+        };
+        record("again.txt", again);  // sent, then put back later
+        QThread::msleep(20);
+        Drop("lathe", "kept.txt", kR40);
+        Drop("lathe", "again.txt", again);
+        QThread::msleep(20);
+        record("kept.txt", kR40);  // sent, and the station stopped before moving it
+    }
+    StartStation();
+    ASSERT_TRUE(WaitUntil([&] { return Files("lathe/out").isEmpty(); }, 20s)) << Log();
+    QThread::msleep(300);
+    EXPECT_GE(Terminate(), 0);
+    const Bytes taken = TracedBytes(ReadAll(Path("lathe.trace")), '<');
+    const std::string controller(taken.begin(), taken.end());
+    EXPECT_EQ(controller.find("X10"), std::string::npos);
+    EXPECT_NE(controller.find("X22"), std::string::npos);
+    EXPECT_EQ(Outcomes("lathe", "send"), "done, done, done");
+    EXPECT_NE(Log().find("kept.txt was sent before the station stopped"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace taplink
