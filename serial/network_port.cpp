@@ -140,7 +140,10 @@ void NetworkPort::Open(const std::string& device) {
     answers_.clear();
     client_ = telnet::Client{};
     socket_.connectToHost(url.host(), static_cast<quint16>(url.port()));
-    if (!WaitFor(Signal::Connected, kConnectTimeoutMs)) {
+    connecting_ = true;
+    const bool connected = WaitFor(Signal::Connected, kConnectTimeoutMs);
+    connecting_ = false;
+    if (!connected) {
         const bool unanswered = socket_.error() == QAbstractSocket::SocketTimeoutError ||
                                 socket_.state() == QAbstractSocket::ConnectingState ||
                                 socket_.state() == QAbstractSocket::HostLookupState;
@@ -317,6 +320,9 @@ void NetworkPort::Take() {
 }
 
 void NetworkPort::OnReadyRead() {
+    // What a server says as soon as it has accepted waits for the opening's
+    // own reading, after the greeting.
+    if (connecting_) return;
     Take();
     if (!held_.empty() || !events_.empty()) ScheduleDelivery();
 }

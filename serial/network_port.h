@@ -109,6 +109,7 @@ class NetworkPort : public QObject {
     bool deliveryQueued_ = false;  // a Deliver() is on its way
     bool failureReported_ = true;  // until opened, errors are the opening's own
     bool waitInLoop_ = false;
+    bool connecting_ = false;  // data is not read before the connection is made
     bool aborted_ = false;
     QEventLoop* waiting_ = nullptr;  // the wait under way, in the event loop
 };

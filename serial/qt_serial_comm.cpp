@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QMetaObject>
+#include <cerrno>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <termios.h>
@@ -314,6 +316,13 @@ void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
         return;
     }
     if (!port_.isOpen() || failureReported_) return;
+    // A wake-up that finds nothing to read after all comes as a read error
+    // too: the device is still there.
+    if (error == QSerialPort::ReadError &&
+        port_.errorString() == QString::fromLocal8Bit(std::strerror(EAGAIN))) {
+        port_.clearError();
+        return;
+    }
     ReportLost(port_.errorString());
     port_.close();
 }

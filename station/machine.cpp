@@ -287,6 +287,11 @@ void Machine::FinishSend(Outcome outcome, const std::string& text) {
         const QDateTime now = QDateTime::currentDateTime();
         const Placed moved =
             MoveInto(document_, Folder(config_.outbox, done ? "sent" : "refused"), now);
+        if (moved.path.isEmpty() && !QFileInfo::exists(document_)) {
+            Say(QStringLiteral("%1 was taken out of the outbox before it could be moved").arg(name));
+            SetState(QStringLiteral("idle"));
+            return NextIn(0);
+        }
         if (moved.path.isEmpty()) {
             // Left where it is, it would be sent again and again.
             return Halt(QStringLiteral("%1 could not be moved out of the outbox (%2); this machine "
