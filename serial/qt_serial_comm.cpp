@@ -3,10 +3,9 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QMetaObject>
-#include <cerrno>
-#include <cstring>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <termios.h>
 #endif
 
@@ -308,6 +307,22 @@ void QtSerialComm::OnLineEvent(short event) {
     FireOnComm();
 }
 
+namespace {
+
+// Whether a device the system reported an error on is still there: no
+// hang-up, no error, a valid descriptor.
+bool StillThere(qintptr fd) {
+#ifdef Q_OS_UNIX
+    pollfd p{static_cast<int>(fd), POLLIN, 0};
+    return fd >= 0 && ::poll(&p, 1, 0) >= 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+#else
+    Q_UNUSED(fd);
+    return false;
+#endif
+}
+
+}  // namespace
+
 void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
     // A vanished device can raise read or write errors in a tight loop: close
     // once, report once.
@@ -316,11 +331,15 @@ void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
         return;
     }
     if (!port_.isOpen() || failureReported_) return;
-    // A wake-up that finds nothing to read after all comes as a read error
-    // too: the device is still there.
-    if (error == QSerialPort::ReadError &&
-        port_.errorString() == QString::fromLocal8Bit(std::strerror(EAGAIN))) {
+    // A wake-up that finds nothing to read after all (another reader took
+    // it) comes as an error too, named after whatever the last system call
+    // left behind, and Qt may stop reading. A device that is still there
+    // does not report a hang-up: reading goes on (a look into the empty
+    // buffer turns it back on).
+    if (error != QSerialPort::WriteError && StillThere(port_.handle())) {
         port_.clearError();
+        char next;
+        port_.peek(&next, 1);
         return;
     }
     ReportLost(port_.errorString());
