@@ -365,13 +365,16 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
     // clang-format off
     struct Case { const char* name; QStringList args; int code; const char *out, *err; };
     const Case cases[] = {
-        {"every transfer", {}, 0, R"(Started                Duration  Port        Model    Direction  Outcome      Bytes  Document  Message
-2024-03-02 10:00:00              /dev/ttyS0  R80      send       started             O3
-2024-03-01 09:00:00  1 min 15 s  COM3        R80      receive    no response      0  O22       No.
-2024-03-01 08:00:00       2.5 s  /dev/ttyS0  R40/R60  send       done          1234  O1        Program sent.
+        {"every transfer", {}, 0, R"(Started                Duration  Machine  Port        Model    Direction  Outcome      Bytes  Document  Message
+2024-03-02 10:00:00                       /dev/ttyS0  R80      send       started             O3
+2024-03-01 09:00:00  1 min 15 s  Mill 1   COM3        R80      receive    no response      0  O22       No.
+2024-03-01 08:00:00       2.5 s           /dev/ttyS0  R40/R60  send       done          1234  O1        Program sent.
 )", ""},
-        {"since a day, one machine, the newest", {"--since", "2024-03-01", "--machine", "Mill 1", "--limit", "1"}, 0, R"(Started                Duration  Port  Model  Direction  Outcome      Bytes  Document  Message
-2024-03-01 09:00:00  1 min 15 s  COM3  R80    receive    no response      0  O22       No.
+        {"since a day, one machine, the newest", {"--since", "2024-03-01", "--machine", "Mill 1", "--limit", "1"}, 0, R"(Started                Duration  Machine  Port  Model  Direction  Outcome      Bytes  Document  Message
+2024-03-01 09:00:00  1 min 15 s  Mill 1   COM3  R80    receive    no response      0  O22       No.
+)", ""},
+        {"no machine named, no machine column", {"--since", "2024-03-02"}, 0, R"(Started              Duration  Port        Model  Direction  Outcome  Bytes  Document  Message
+2024-03-02 10:00:00            /dev/ttyS0  R80    send       started         O3
 )", ""},
         {"machines", {"--machines"}, 0, "Machine  State  Since                Updated\nMill 1   alarm  2024-03-01 07:00:00  20", ""},
         {"a date that is none", {"--since", "2024-02-30"}, 1, "", "--since takes YYYY-MM-DD or an ISO 8601 date and time, not 2024-02-30"},
