@@ -7,7 +7,6 @@
 
 #include <signal.h>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,9 +26,21 @@ namespace taplink {
 namespace {
 
 struct Result {
-    int code = -1;
+    int code = -1;  // -1 when the program did not end by itself
     std::string out, err;
 };
+
+// A program run to its end, its standard output into outFile if one is given.
+Result RunProgram(const char* program, const QStringList& args, const QString& outFile = {},
+                  const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+    QProcess p;
+    if (!outFile.isEmpty()) p.setStandardOutputFile(outFile);
+    p.setProcessEnvironment(env);
+    p.start(QString::fromUtf8(program), args);
+    EXPECT_TRUE(p.waitForFinished(90000)) << args.join(' ').toStdString();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
 
 std::string ReadAll(const QString& path) {
     std::ifstream f(path.toStdString(), std::ios::binary);
@@ -51,16 +62,10 @@ class CliTest : public ::testing::Test {
         return line.startsWith("TapLink port: ") ? line.mid(14).toStdString() : std::string{};
     }
     // Transfers go into the test's own journal.
-    Result Cli(QStringList args, int timeoutMs = 30000) {
-        if (QStringList{"send", "receive", "verify", "journal"}.contains(args.value(0))) {
+    Result Cli(QStringList args, const QString& outFile = {}) {
+        if (QStringList{"send", "receive", "verify", "journal"}.contains(args.value(0)))
             args += {"--journal", Path("journal.sqlite")};
-        }
-        QProcess cli;
-        cli.start(QStringLiteral(TAPLINK_CLI_PATH), args);
-        EXPECT_TRUE(cli.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
-        return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
-                cli.readAllStandardOutput().toStdString(),
-                cli.readAllStandardError().toStdString()};
+        return RunProgram(TAPLINK_CLI_PATH, args, outFile);
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // The journal's rows, newest first, as "outcome" or "outcome bytes sha256".
@@ -252,26 +257,49 @@ TEST_F(CliTest, VerifyReadsTheControllersCopyBack) {
                            "verified different 31 0a1b8f198b4c", "done 31 d35e727e61f3"}));
 }
 
-TEST_F(CliTest, EachFailureHasItsExitCode) {
+// Each failure has its exit code and says why; a file is never left half
+// written, nor a document made its own output.
+TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
+    const std::string plc =
+        "x TOTALSTEPS 2\r\n00000000END1    \r\n00000001END2    \r\nEND_PLC_ORGANIZATION y";
+    WriteAll(Path("main.ldx"), plc);
+    WriteAll(Path("kept.ldx"), plc);
+    QDir(dir_.path()).mkdir("kept_bak.ldx");  // its backup cannot be made
+    WriteAll(Path("edit.txt"),
+             "%999\r\n00000003\r\n00000000LD X1\r\n00000001END1\r\n00000002END2\r\n");
+    WriteAll(Path("img.hex"), "ABCDEFGHIJ");
     WriteAll(Path("empty.txt"), "");
     WriteAll(Path("prog.txt"), "%12\r\nN0000 M30\r\n");
-    const std::tuple<QStringList, int, const char*> cases[] = {
-        {{"send", Path("empty.txt"), "--port", "/dev/ptmx"},
-         2,
-         "Can not dispatch empty space document!"},
-        {{"send", Path("prog.txt"), "--port", "/dev/taplink-no-such-port"},
-         5,
+    // clang-format off
+    struct Case { const char* name; QStringList args; int code; std::string out, err; QString outFile = {}; };
+    const Case cases[] = {
+        {"an empty document", {"send", Path("empty.txt"), "--port", "/dev/ptmx"}, 2, "", "Can not dispatch empty space document!"},
+        {"no such port", {"send", Path("prog.txt"), "--port", "/dev/taplink-no-such-port"}, 5, "",
          "Failed to open port /dev/taplink-no-such-port.\nError: "},
-        {{"receive", "--port", "tcp://127.0.0.1:1"}, 5, "127.0.0.1:1"},
-        {{"send", "--port", "/dev/null"}, 1, "send takes one FILE"},
+        {"nobody listening", {"receive", "--port", "tcp://127.0.0.1:1"}, 5, "", "127.0.0.1:1"},
+        {"no file to send", {"send", "--port", "/dev/null"}, 1, "", "send takes one FILE"},
         // /dev/ptmx opens as a fresh pseudo-terminal nobody answers on.
-        {{"receive", "--port", "/dev/ptmx"}, 3, "CNC opens received state not yet"},
+        {"nobody answering", {"receive", "--port", "/dev/ptmx"}, 3, "", "CNC opens received state not yet"},
+        {"a PLC program", {"convert", Path("main.ldx")}, 0, "%999\r\n2\r\n00000000END1    \r\n00000001END2    \r\n", ""},
+        // What the merge writes, and its backup, are in file_commands_test.
+        {"an edit merged", {"convert", Path("edit.txt"), "--into", Path("main.ldx")}, 0, "", ""},
+        {"a hex dump", {"hexdump", Path("img.hex")}, 0,
+         "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n0008   49  4A                         I J\r\n", ""},
+        {"no backup", {"convert", Path("edit.txt"), "--into", Path("kept.ldx")}, 1, "", "Is a directory"},
+        {"its own output", {"convert", Path("kept.ldx"), "-o", Path("kept.ldx")}, 1, "", "is both what is converted"},
+        {"a full disk", {"hexdump", Path("img.hex")}, 1, "", "No space left on device", "/dev/full"},
     };
-    for (const auto& [args, code, error] : cases) {
-        const Result r = Cli(args, 90000);
-        EXPECT_EQ(r.code, code) << args.join(' ').toStdString() << ": " << r.err;
-        EXPECT_NE(r.err.find(error), std::string::npos) << r.err;
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result r = Cli(c.args, c.outFile);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
+    EXPECT_NE(ReadAll(Path("main.ldx")).find("TOTALSTEPS 3\r\n00000000LD      X0001"),
+              std::string::npos);
+    EXPECT_EQ(ReadAll(Path("kept.ldx")), plc);
     // A row for each transfer that began, newest first; none for bad arguments.
     EXPECT_EQ(Journal(), (QStringList{"not ready", "port failure", "port failure", "refused"}));
 }
@@ -298,69 +326,24 @@ TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
         EXPECT_EQ(row, "interrupted");
 }
 
-TEST_F(CliTest, ConvertAndHexdump) {
-    WriteAll(Path("main.ldx"),
-             "x TOTALSTEPS 2\r\n00000000END1    \r\n00000001END2    \r\nEND_PLC_ORGANIZATION y");
-    const Result plc = Cli({"convert", Path("main.ldx")});
-    EXPECT_EQ(plc.code, 0) << plc.err;
-    EXPECT_EQ(plc.out, "%999\r\n2\r\n00000000END1    \r\n00000001END2    \r\n");
-
-    WriteAll(Path("edit.txt"),
-             "%999\r\n00000003\r\n00000000LD X1\r\n00000001END1\r\n00000002END2\r\n");
-    const Result into = Cli({"convert", Path("edit.txt"), "--into", Path("main.ldx")});
-    EXPECT_EQ(into.code, 0) << into.err;
-    // What the merge writes, and its backup, are in file_commands_test.
-    EXPECT_NE(ReadAll(Path("main.ldx")).find("TOTALSTEPS 3\r\n00000000LD      X0001"),
-              std::string::npos);
-
-    WriteAll(Path("img.hex"), "ABCDEFGHIJ");
-    const Result dump = Cli({"hexdump", Path("img.hex")});
-    EXPECT_EQ(dump.code, 0);
-    EXPECT_EQ(dump.out, "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n0008   49  4A" +
-                            std::string(24, ' ') + " I J\r\n");
-
-    // Files that cannot be written are exit code 1, said with the reason;
-    // a document is never its own output.
-    QFile::remove(Path("main_bak.ldx"));
-    QDir(dir_.path()).mkdir("main_bak.ldx");  // the backup cannot be made
-    const std::tuple<QStringList, const char*, const char*> failures[] = {
-        {{"convert", Path("edit.txt"), "--into", Path("main.ldx")}, "", "Is a directory"},
-        {{"convert", Path("main.ldx"), "-o", Path("main.ldx")}, "", "is both what is converted"},
-        {{"hexdump", Path("img.hex")}, "/dev/full", "No space left on device"},
-    };
-    const std::string before = ReadAll(Path("main.ldx"));
-    for (const auto& [args, out, error] : failures) {
-        QProcess cli;
-        if (*out) cli.setStandardOutputFile(out);
-        cli.start(QStringLiteral(TAPLINK_CLI_PATH), args);
-        ASSERT_TRUE(cli.waitForFinished(10000));
-        EXPECT_EQ(cli.exitCode(), 1) << args.join(' ').toStdString();
-        EXPECT_NE(cli.readAllStandardError().toStdString().find(error), std::string::npos) << error;
-    }
-    EXPECT_EQ(ReadAll(Path("main.ldx")), before);
-}
-
 // Packaging scripts and SSH sessions have no display: the window program
 // still answers --help and --version, and says in one line why it cannot
 // open otherwise.
 TEST(WindowProgram, AnswersWithoutADisplay) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
     const std::tuple<QStringList, int, const char*, const char*> cases[] = {
         {{"--help"}, 0, "Usage: ", ""},
         {{"--version"}, 0, "taplink 6.4.0\n", ""},
         {{}, 1, "", "taplink: no display to open the window on"},
     };
     for (const auto& [args, code, out, err] : cases) {
-        QProcess app;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(name);
-        app.setProcessEnvironment(env);
-        app.start(QStringLiteral(TAPLINK_APP_PATH), args);
-        ASSERT_TRUE(app.waitForFinished(10000));
-        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << args.join(' ').toStdString();
-        EXPECT_EQ(app.exitCode(), code) << args.join(' ').toStdString();
-        EXPECT_EQ(app.readAllStandardOutput().toStdString().rfind(out, 0), 0u);
-        EXPECT_EQ(app.readAllStandardError().toStdString().rfind(err, 0), 0u);
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const Result r = RunProgram(TAPLINK_APP_PATH, args, {}, env);
+        EXPECT_EQ(r.code, code) << r.err;
+        EXPECT_EQ(r.out.rfind(out, 0), 0u);
+        EXPECT_EQ(r.err.rfind(err, 0), 0u);
     }
 }
 
