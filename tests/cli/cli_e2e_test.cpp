@@ -5,7 +5,6 @@
 // transfer for each model, each transport and each failing end.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -146,7 +145,8 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
         EXPECT_EQ(ReadAll(Path("got.part")), c.expected);
         return;
     }
-    EXPECT_EQ(rows[0].section(' ', 0, -2), "done " + QString::number(c.expected.size()));
+    EXPECT_EQ(rows[0].section(' ', 0, -2).toStdString(),
+              "done " + std::to_string(c.expected.size()));
     EXPECT_TRUE(sim_.waitForFinished(35000)) << "the simulator did not finish";
     EXPECT_EQ(sim_.exitCode(), 0) << sim_.readAllStandardError().toStdString();
     EXPECT_EQ(ReadAll(Path(c.send ? "held" : "got")), c.expected);
@@ -291,7 +291,7 @@ TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
                    Path("journal.sqlite")});
         ASSERT_TRUE(cli.waitForStarted());
         QThread::msleep(static_cast<unsigned long>(afterMs));
-        ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
+        cli.kill();  // SIGKILL
         cli.waitForFinished();
     }
     const QStringList rows = Journal();
