@@ -5,9 +5,7 @@
 // transfer for each model, each transport and each failing end.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,9 +25,24 @@ namespace taplink {
 namespace {
 
 struct Result {
-    int code = -1;
+    int code = -1;  // -1 when the program did not end by itself
     std::string out, err;
 };
+
+// A program run to its end, its standard output into outFile if one is given.
+// None needs a display: packaging scripts and SSH sessions have none.
+Result RunProgram(const char* program, const QStringList& args, const QString& outFile = {}) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    p.setProcessEnvironment(env);
+    if (!outFile.isEmpty()) p.setStandardOutputFile(outFile);
+    p.start(QString::fromUtf8(program), args);
+    EXPECT_TRUE(p.waitForFinished(90000)) << args.join(' ').toStdString();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
 
 std::string ReadAll(const QString& path) {
     std::ifstream f(path.toStdString(), std::ios::binary);
@@ -51,16 +64,10 @@ class CliTest : public ::testing::Test {
         return line.startsWith("TapLink port: ") ? line.mid(14).toStdString() : std::string{};
     }
     // Transfers go into the test's own journal.
-    Result Cli(QStringList args, int timeoutMs = 30000) {
-        if (QStringList{"send", "receive", "verify", "journal"}.contains(args.value(0))) {
+    Result Cli(QStringList args, const QString& outFile = {}) {
+        if (QStringList{"send", "receive", "verify", "journal"}.contains(args.value(0)))
             args += {"--journal", Path("journal.sqlite")};
-        }
-        QProcess cli;
-        cli.start(QStringLiteral(TAPLINK_CLI_PATH), args);
-        EXPECT_TRUE(cli.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
-        return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
-                cli.readAllStandardOutput().toStdString(),
-                cli.readAllStandardError().toStdString()};
+        return RunProgram(TAPLINK_CLI_PATH, args, outFile);
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // The journal's rows, newest first, as "outcome" or "outcome bytes sha256".
@@ -92,12 +99,11 @@ struct TransferCase {
     QString model;
     Via via;
     bool send;
-    std::string document;    // what moves
-    std::string expected;    // what arrives
-    const char* fault = "";  // what the controller does wrong
-    int code = 0;            // the exit code
-    const char* error = "";  // in what the command says on failure
-    const char* serverFault = "";
+    std::string document;       // what moves
+    std::string expected;       // what arrives
+    QStringList simFault = {};  // what the controller, or its server, does wrong
+    int code = 0;               // the exit code
+    const char* error = "";     // in what the command says
 };
 // Test names, not bytes, in listings.
 void PrintTo(const TransferCase& c, std::ostream* os) {
@@ -109,13 +115,11 @@ class CliTransferTest : public CliTest, public ::testing::WithParamInterface<Tra
 TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
     const auto& c = GetParam();
     WriteAll(Path("doc"), c.document);
-    QStringList simArgs{"--model", c.model, "--role", c.send ? "input" : "output",
-                        "--delay", "200"};
+    QStringList simArgs = c.simFault + QStringList{"--model", c.model, "--delay", "200", "--role"};
+    simArgs += c.send ? QStringList{"input", "--out", Path("held")}
+                      : QStringList{"output", "--file", Path("doc")};
     if (c.via == Via::Tcp || c.via == Via::SimRfc2217) simArgs += {"--listen", "0"};
     if (c.via == Via::SimRfc2217) simArgs << "--rfc2217";
-    if (*c.serverFault) simArgs += {"--rfc2217-fault", c.serverFault};
-    simArgs << (c.send ? "--out" : "--file") << Path(c.send ? "held" : "doc");
-    if (*c.fault) simArgs += {"--fault", c.fault};
     std::string port = StartSim(simArgs);
     ASSERT_FALSE(port.empty());
     std::unique_ptr<testing::Ser2net> server;
@@ -125,27 +129,24 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
         port = c.via == Via::Ser2netRaw ? server->RawPort() : server->Rfc2217Port();
     }
 
-    QStringList args{c.send ? "send" : "receive",  "--model", c.model,          "--port",
-                     QString::fromStdString(port), "--trace", Path("cli.trace")};
-    args << (c.send ? Path("doc") : "-o") << (c.send ? QStringList{} : QStringList{Path("got")});
-    const Result r = Cli(args);
+    const Result r = Cli(QStringList{c.send ? "send" : "receive", "--model", c.model, "--port",
+                                     QString::fromStdString(port), "--trace", Path("cli.trace")} +
+                         (c.send ? QStringList{Path("doc")} : QStringList{"-o", Path("got")}));
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
-    // One row, ended with what the command said; its size and hash are the
-    // document's.
-    const char* outcome = c.code == 0 ? "done" : c.code == 6 ? "wrong data" : "no response";
+    // One row, ended with what the command said; its size is the document's.
     const QStringList rows = Journal(true);
     ASSERT_EQ(rows.size(), 1);
-    EXPECT_TRUE(rows[0].startsWith(QString(outcome) + " ")) << rows[0].toStdString();
-    if (c.code == 0) {
-        EXPECT_EQ(rows[0].section(' ', -2, -2).toULongLong(), c.expected.size());
-    }
     if (c.code != 0) {
+        EXPECT_TRUE(rows[0].startsWith(c.code == 6 ? "wrong data " : "no response "))
+            << rows[0].toStdString();
         // What came is kept beside the output, never in it.
         EXPECT_FALSE(QFileInfo::exists(Path("got")));
         EXPECT_EQ(ReadAll(Path("got.part")), c.expected);
         return;
     }
+    EXPECT_EQ(rows[0].section(' ', 0, -2).toStdString(),
+              "done " + std::to_string(c.expected.size()));
     EXPECT_TRUE(sim_.waitForFinished(35000)) << "the simulator did not finish";
     EXPECT_EQ(sim_.exitCode(), 0) << sim_.readAllStandardError().toStdString();
     EXPECT_EQ(ReadAll(Path(c.send ? "held" : "got")), c.expected);
@@ -156,78 +157,56 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
     EXPECT_FALSE(TracedBytes(cliTrace, '>').empty());
 }
 
-const std::string kImage = [] {
+// Bytes from first on, each step from the one before.
+std::string Ramp(int count, int first, int step) {
     std::string b;
-    for (int i = 0; i < 300; ++i)
-        b.push_back(static_cast<char>(i * 7));
+    for (int i = 0; i < count; ++i)
+        b.push_back(static_cast<char>(first + i * step));
     return b;
-}();
+}
+const std::string kImage = Ramp(300, 0, 7);
 const std::string kLong = "%123\r\n" + std::string(700, 'G') + "\r\n";
 // Every byte value, FF next to itself and to Telnet's command bytes.
-const std::string kEveryByte = [] {
-    std::string b;
-    for (int i = 0; i < 512; ++i)
-        b.push_back(static_cast<char>(255 - i));
-    return b + "\xFF\xFF\xFA\x2C\xFF\xF0";
-}();
+const std::string kEveryByte = Ramp(512, 255, -1) + "\xFF\xFF\xFA\x2C\xFF\xF0";
 const std::string kR40 = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CliTransferTest,
-    ::testing::Values(
-        TransferCase{"SendR40Pty", "r40", Via::Pty, true, "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30",
-                     "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n"},
-        TransferCase{"ReceiveMemoryPty", "memory", Via::Pty, false, kImage, kImage},
-        TransferCase{"SendR80TcpThroughANak", "r80", Via::Tcp, true, kLong, kLong + "\r\n",
-                     "nak@2"},
-        // Each model both ways through a real device server.
-        TransferCase{"SendR40Rfc2217", "r40", Via::Ser2netRfc2217, true, kR40, kR40},
-        TransferCase{"ReceiveR40Rfc2217", "r40", Via::Ser2netRfc2217, false, kR40, kR40},
-        TransferCase{"SendR80Rfc2217", "r80", Via::Ser2netRfc2217, true, kLong, kLong + "\r\n"},
-        TransferCase{"ReceiveR80Rfc2217", "r80", Via::Ser2netRfc2217, false, kLong, kLong},
-        TransferCase{"SendMemoryRfc2217", "memory", Via::Ser2netRfc2217, true, kEveryByte,
-                     kEveryByte},
-        TransferCase{"ReceiveMemoryRfc2217", "memory", Via::Ser2netRfc2217, false, kEveryByte,
-                     kEveryByte},
-        TransferCase{"SendMemorySer2netRaw", "memory", Via::Ser2netRaw, true, kEveryByte,
-                     kEveryByte},
-        TransferCase{"ReceiveR80Ser2netRaw", "r80", Via::Ser2netRaw, false, kLong, kLong},
-        TransferCase{"ReceiveMemorySimRfc2217", "memory", Via::SimRfc2217, false, kEveryByte,
-                     kEveryByte},
-        TransferCase{"SendR40ToAServerKeepingItsSettings", "r40", Via::SimRfc2217, true, kR40, kR40,
-                     "", 0, "declined the Telnet COM port option", "refuse-comport"},
-        TransferCase{"ReceiveNonsense", "r40", Via::Pty, false, kLong,
-                     std::string("\x13\xC6\x02", 3) + kLong + "\r\n", "wrong-start", 6,
-                     "Data transmission is wrong!"},
-        TransferCase{"ReceiveFromSilence", "r80", Via::Tcp, false, kLong,
-                     "%123\r\n" + std::string(256, 'G'), "silence@2", 4,
-                     "The CNC nothing responds"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, CliTransferTest, ::testing::Values(
+    TransferCase{"SendR40Pty", "r40", Via::Pty, true, "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30", kR40},
+    TransferCase{"ReceiveMemoryPty", "memory", Via::Pty, false, kImage, kImage},
+    TransferCase{"SendR80TcpThroughANak", "r80", Via::Tcp, true, kLong, kLong + "\r\n", {"--fault", "nak@2"}},
+    // Each model both ways through a real device server.
+    TransferCase{"SendR40Rfc2217", "r40", Via::Ser2netRfc2217, true, kR40, kR40},
+    TransferCase{"ReceiveR40Rfc2217", "r40", Via::Ser2netRfc2217, false, kR40, kR40},
+    TransferCase{"SendR80Rfc2217", "r80", Via::Ser2netRfc2217, true, kLong, kLong + "\r\n"},
+    TransferCase{"ReceiveR80Rfc2217", "r80", Via::Ser2netRfc2217, false, kLong, kLong},
+    TransferCase{"SendMemoryRfc2217", "memory", Via::Ser2netRfc2217, true, kEveryByte, kEveryByte},
+    TransferCase{"ReceiveMemoryRfc2217", "memory", Via::Ser2netRfc2217, false, kEveryByte, kEveryByte},
+    TransferCase{"SendMemorySer2netRaw", "memory", Via::Ser2netRaw, true, kEveryByte, kEveryByte},
+    TransferCase{"ReceiveR80Ser2netRaw", "r80", Via::Ser2netRaw, false, kLong, kLong},
+    TransferCase{"ReceiveMemorySimRfc2217", "memory", Via::SimRfc2217, false, kEveryByte, kEveryByte},
+    TransferCase{"SendR40ToAServerKeepingItsSettings", "r40", Via::SimRfc2217, true, kR40, kR40,
+                 {"--rfc2217-fault", "refuse-comport"}, 0, "declined the Telnet COM port option"},
+    TransferCase{"ReceiveNonsense", "r40", Via::Pty, false, kLong, std::string("\x13\xC6\x02", 3) + kLong + "\r\n",
+                 {"--fault", "wrong-start"}, 6, "Data transmission is wrong!"},
+    TransferCase{"ReceiveFromSilence", "r80", Via::Tcp, false, kLong, "%123\r\n" + std::string(256, 'G'),
+                 {"--fault", "silence@2"}, 4, "The CNC nothing responds"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Send, then read the controller's copy back: identical, or where it
 // differs, side by side on standard output.
 TEST_F(CliTest, VerifyReadsTheControllersCopyBack) {
-    const struct {
-        const char* model;
-        std::string document;
-        QStringList controller;  // what the controller does to its copy
-        int code;
-        std::string out;
-    } cases[] = {
-        {"r40",
-         "%01\r\nN0000 G00  X10\r\n\r\nN0010 M30",
-         {"--change", "9"},
-         7,
+    // clang-format off
+    const struct { const char* model; std::string document; QStringList controller; int code; std::string out; } cases[] = {
+        {"r40", "%01\r\nN0000 G00  X10\r\n\r\nN0010 M30", {"--change", "9"}, 7,
          "line    sent          | controller\n2       N0000 G00 X10 | N0001 G00 X10\n"},
         {"r80", "%123\r\nN10 G00\r\nN20 M30\r\n", {}, 0, ""},
-        {"memory",
-         "ABCDEFGH",
-         {"--drop", "7"},
-         7,
+        {"memory", "ABCDEFGH", {"--drop", "7"}, 7,
          "sent                                                  | controller\n"
-         "0000   41  42  43  44  45  46  47  48 A B C D E F G H | 0000   41  42  43  44  45  46  "
-         "47     A B C D E F G\n"},
+         "0000   41  42  43  44  45  46  47  48 A B C D E F G H | 0000   41  42  43  44  45  46  47     A B C D E F G\n"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.model);
         WriteAll(Path("doc"), c.document);
@@ -252,26 +231,49 @@ TEST_F(CliTest, VerifyReadsTheControllersCopyBack) {
                            "verified different 31 0a1b8f198b4c", "done 31 d35e727e61f3"}));
 }
 
-TEST_F(CliTest, EachFailureHasItsExitCode) {
+// Each failure has its exit code and says why; a file is never left half
+// written, nor a document made its own output.
+TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
+    const std::string plc =
+        "x TOTALSTEPS 2\r\n00000000END1    \r\n00000001END2    \r\nEND_PLC_ORGANIZATION y";
+    WriteAll(Path("main.ldx"), plc);
+    WriteAll(Path("kept.ldx"), plc);
+    QDir(dir_.path()).mkdir("kept_bak.ldx");  // its backup cannot be made
+    WriteAll(Path("edit.txt"),
+             "%999\r\n00000003\r\n00000000LD X1\r\n00000001END1\r\n00000002END2\r\n");
+    WriteAll(Path("img.hex"), "ABCDEFGHIJ");
     WriteAll(Path("empty.txt"), "");
     WriteAll(Path("prog.txt"), "%12\r\nN0000 M30\r\n");
-    const std::tuple<QStringList, int, const char*> cases[] = {
-        {{"send", Path("empty.txt"), "--port", "/dev/ptmx"},
-         2,
-         "Can not dispatch empty space document!"},
-        {{"send", Path("prog.txt"), "--port", "/dev/taplink-no-such-port"},
-         5,
+    // clang-format off
+    struct Case { const char* name; QStringList args; int code; std::string out, err; QString outFile = {}; };
+    const Case cases[] = {
+        {"an empty document", {"send", Path("empty.txt"), "--port", "/dev/ptmx"}, 2, "", "Can not dispatch empty space document!"},
+        {"no such port", {"send", Path("prog.txt"), "--port", "/dev/taplink-no-such-port"}, 5, "",
          "Failed to open port /dev/taplink-no-such-port.\nError: "},
-        {{"receive", "--port", "tcp://127.0.0.1:1"}, 5, "127.0.0.1:1"},
-        {{"send", "--port", "/dev/null"}, 1, "send takes one FILE"},
+        {"nobody listening", {"receive", "--port", "tcp://127.0.0.1:1"}, 5, "", "127.0.0.1:1"},
+        {"no file to send", {"send", "--port", "/dev/null"}, 1, "", "send takes one FILE"},
         // /dev/ptmx opens as a fresh pseudo-terminal nobody answers on.
-        {{"receive", "--port", "/dev/ptmx"}, 3, "CNC opens received state not yet"},
+        {"nobody answering", {"receive", "--port", "/dev/ptmx"}, 3, "", "CNC opens received state not yet"},
+        {"a PLC program", {"convert", Path("main.ldx")}, 0, "%999\r\n2\r\n00000000END1    \r\n00000001END2    \r\n", ""},
+        // What the merge writes, and its backup, are in file_commands_test.
+        {"an edit merged", {"convert", Path("edit.txt"), "--into", Path("main.ldx")}, 0, "", ""},
+        {"a hex dump", {"hexdump", Path("img.hex")}, 0,
+         "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n0008   49  4A                         I J\r\n", ""},
+        {"no backup", {"convert", Path("edit.txt"), "--into", Path("kept.ldx")}, 1, "", "Is a directory"},
+        {"its own output", {"convert", Path("kept.ldx"), "-o", Path("kept.ldx")}, 1, "", "is both what is converted"},
+        {"a full disk", {"hexdump", Path("img.hex")}, 1, "", "No space left on device", "/dev/full"},
     };
-    for (const auto& [args, code, error] : cases) {
-        const Result r = Cli(args, 90000);
-        EXPECT_EQ(r.code, code) << args.join(' ').toStdString() << ": " << r.err;
-        EXPECT_NE(r.err.find(error), std::string::npos) << r.err;
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result r = Cli(c.args, c.outFile);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
+    EXPECT_NE(ReadAll(Path("main.ldx")).find("TOTALSTEPS 3\r\n00000000LD      X0001"),
+              std::string::npos);
+    EXPECT_EQ(ReadAll(Path("kept.ldx")), plc);
     // A row for each transfer that began, newest first; none for bad arguments.
     EXPECT_EQ(Journal(), (QStringList{"not ready", "port failure", "port failure", "refused"}));
 }
@@ -289,7 +291,7 @@ TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
                    Path("journal.sqlite")});
         ASSERT_TRUE(cli.waitForStarted());
         QThread::msleep(static_cast<unsigned long>(afterMs));
-        ::kill(static_cast<pid_t>(cli.processId()), SIGKILL);
+        cli.kill();  // SIGKILL
         cli.waitForFinished();
     }
     const QStringList rows = Journal();
@@ -298,51 +300,8 @@ TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
         EXPECT_EQ(row, "interrupted");
 }
 
-TEST_F(CliTest, ConvertAndHexdump) {
-    WriteAll(Path("main.ldx"),
-             "x TOTALSTEPS 2\r\n00000000END1    \r\n00000001END2    \r\nEND_PLC_ORGANIZATION y");
-    const Result plc = Cli({"convert", Path("main.ldx")});
-    EXPECT_EQ(plc.code, 0) << plc.err;
-    EXPECT_EQ(plc.out, "%999\r\n2\r\n00000000END1    \r\n00000001END2    \r\n");
-
-    WriteAll(Path("edit.txt"),
-             "%999\r\n00000003\r\n00000000LD X1\r\n00000001END1\r\n00000002END2\r\n");
-    const Result into = Cli({"convert", Path("edit.txt"), "--into", Path("main.ldx")});
-    EXPECT_EQ(into.code, 0) << into.err;
-    // What the merge writes, and its backup, are in file_commands_test.
-    EXPECT_NE(ReadAll(Path("main.ldx")).find("TOTALSTEPS 3\r\n00000000LD      X0001"),
-              std::string::npos);
-
-    WriteAll(Path("img.hex"), "ABCDEFGHIJ");
-    const Result dump = Cli({"hexdump", Path("img.hex")});
-    EXPECT_EQ(dump.code, 0);
-    EXPECT_EQ(dump.out, "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n0008   49  4A" +
-                            std::string(24, ' ') + " I J\r\n");
-
-    // Files that cannot be written are exit code 1, said with the reason;
-    // a document is never its own output.
-    QFile::remove(Path("main_bak.ldx"));
-    QDir(dir_.path()).mkdir("main_bak.ldx");  // the backup cannot be made
-    const std::tuple<QStringList, const char*, const char*> failures[] = {
-        {{"convert", Path("edit.txt"), "--into", Path("main.ldx")}, "", "Is a directory"},
-        {{"convert", Path("main.ldx"), "-o", Path("main.ldx")}, "", "is both what is converted"},
-        {{"hexdump", Path("img.hex")}, "/dev/full", "No space left on device"},
-    };
-    const std::string before = ReadAll(Path("main.ldx"));
-    for (const auto& [args, out, error] : failures) {
-        QProcess cli;
-        if (*out) cli.setStandardOutputFile(out);
-        cli.start(QStringLiteral(TAPLINK_CLI_PATH), args);
-        ASSERT_TRUE(cli.waitForFinished(10000));
-        EXPECT_EQ(cli.exitCode(), 1) << args.join(' ').toStdString();
-        EXPECT_NE(cli.readAllStandardError().toStdString().find(error), std::string::npos) << error;
-    }
-    EXPECT_EQ(ReadAll(Path("main.ldx")), before);
-}
-
-// Packaging scripts and SSH sessions have no display: the window program
-// still answers --help and --version, and says in one line why it cannot
-// open otherwise.
+// Without a display the window program still answers --help and --version,
+// and says in one line why it cannot open otherwise.
 TEST(WindowProgram, AnswersWithoutADisplay) {
     const std::tuple<QStringList, int, const char*, const char*> cases[] = {
         {{"--help"}, 0, "Usage: ", ""},
@@ -350,17 +309,11 @@ TEST(WindowProgram, AnswersWithoutADisplay) {
         {{}, 1, "", "taplink: no display to open the window on"},
     };
     for (const auto& [args, code, out, err] : cases) {
-        QProcess app;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(name);
-        app.setProcessEnvironment(env);
-        app.start(QStringLiteral(TAPLINK_APP_PATH), args);
-        ASSERT_TRUE(app.waitForFinished(10000));
-        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << args.join(' ').toStdString();
-        EXPECT_EQ(app.exitCode(), code) << args.join(' ').toStdString();
-        EXPECT_EQ(app.readAllStandardOutput().toStdString().rfind(out, 0), 0u);
-        EXPECT_EQ(app.readAllStandardError().toStdString().rfind(err, 0), 0u);
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const Result r = RunProgram(TAPLINK_APP_PATH, args);
+        EXPECT_EQ(r.code, code) << r.err;
+        EXPECT_EQ(r.out.rfind(out, 0), 0u);
+        EXPECT_EQ(r.err.rfind(err, 0), 0u);
     }
 }
 

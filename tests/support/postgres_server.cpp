@@ -42,12 +42,11 @@ PostgresServer::PostgresServer() {
         std::filesystem::remove_all(dir_, ec);
         throw;
     }
-    started_ = true;
 }
 
 PostgresServer::~PostgresServer() {
     try {
-        if (started_) Run("pg_ctl -D data -m fast -w stop", true);
+        Run("pg_ctl -D data -m fast -w stop", true);
     } catch (const std::exception&) {
         // A server whose folder has gone ends itself.
     }
@@ -55,7 +54,8 @@ PostgresServer::~PostgresServer() {
     std::filesystem::remove_all(dir_, ec);
 }
 
-std::string PostgresServer::CreateDatabase(const std::string& name) {
+std::string PostgresServer::CreateDatabase() {
+    const std::string name = "j" + std::to_string(++databases_);
     Run("createdb -h " + dir_ + " -U postgres " + name, false);
     return "postgresql://postgres@/" + name + "?host=" + dir_;
 }

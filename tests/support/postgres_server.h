@@ -16,16 +16,15 @@ class PostgresServer {
     PostgresServer(const PostgresServer&) = delete;
     PostgresServer& operator=(const PostgresServer&) = delete;
 
-    const std::string& SocketDir() const { return dir_; }
-    // Creates an empty database; its URL, postgresql://postgres@/NAME?host=DIR.
-    std::string CreateDatabase(const std::string& name);
+    // Creates an empty database of a new name: postgresql://postgres@/NAME?host=DIR.
+    std::string CreateDatabase();
 
   private:
     // One of the server's programs, with its arguments; throws with its output.
     void Run(const std::string& command, bool asServerUser);
 
     std::string bin_, dir_;
-    bool started_ = false;
+    int databases_ = 0;
 };
 
 }  // namespace taplink::testing
