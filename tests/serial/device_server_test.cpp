@@ -15,8 +15,10 @@
 #include <future>
 #include <mutex>
 #include <numeric>
+#include <sstream>
 #include <thread>
 
+#include "bytes_text.h"
 #include "event_wait.h"
 #include "link_settings.h"
 #include "pty_pair.h"
@@ -28,7 +30,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using testing::Hex;
 using testing::SetUpError;
+using testing::Show;
 using testing::WaitFor;
 
 // Everything the control delivers: data, and the codes of other events.
@@ -207,15 +211,29 @@ TEST_F(Ser2netTest, ADeviceInUseIsSaidSo) {
     }
 }
 
-// A server played from a thread: says what the script says, when it says
-// it, and keeps everything the client wrote.
+// How often part is in b.
+std::size_t Count(const Bytes& b, const Bytes& part) {
+    std::size_t n = 0;
+    for (auto at = b.begin(); (at = std::search(at, b.end(), part.begin(), part.end())) != b.end();
+         at += static_cast<std::ptrdiff_t>(part.size())) {
+        ++n;
+    }
+    return n;
+}
+
+// A device server played from a thread, keeping everything the client wrote.
+// Its script is rules "WHEN > SAY" split by '|': each time the client's bytes
+// include WHEN it says SAY. Once each rule has been used it waits, hangs up
+// or floods the client with data.
+enum Then { Waits, HangsUp, Floods };
 class PlayedServer {
   public:
-    // Called every few milliseconds with what came so far; returns what to
-    // send now, and sets close to end the connection.
-    using Script = std::function<Bytes(const Bytes& received, bool& close)>;
-
-    explicit PlayedServer(Script script) : script_(std::move(script)) {
+    explicit PlayedServer(const std::string& script, Then then = Waits) : then_(then) {
+        std::istringstream rules(script);
+        for (std::string rule; std::getline(rules, rule, '|');) {
+            const auto says = rule.find('>');
+            rules_.emplace_back(Hex(rule.substr(0, says)), Hex(rule.substr(says + 1)));
+        }
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
@@ -245,6 +263,7 @@ class PlayedServer {
         }
         if (stop_) return;
         const int fd = ::accept(listener_, nullptr, nullptr);
+        std::vector<std::size_t> said(rules_.size());  // how often each rule was used
         for (bool close = false; !stop_ && !close;) {
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 5) > 0) {
@@ -254,14 +273,22 @@ class PlayedServer {
                 std::lock_guard<std::mutex> lock(mutex_);
                 received_.insert(received_.end(), buf, buf + n);
             }
-            const Bytes out = script_(Received(), close);
+            const bool done = std::count(said.begin(), said.end(), 0) == 0;  // since the last turn
+            close = done && then_ == HangsUp;
+            Bytes out;
+            for (std::size_t i = 0; i < rules_.size(); ++i) {
+                for (; said[i] < Count(Received(), rules_[i].first); ++said[i])
+                    out.insert(out.end(), rules_[i].second.begin(), rules_[i].second.end());
+            }
+            if (done && then_ == Floods) out.resize(8192, 0x41);
             // A client that stops reading makes the rest of a flood go nowhere.
             if (!out.empty()) ::send(fd, out.data(), out.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         }
         ::close(fd);
     }
 
-    Script script_;
+    std::vector<std::pair<Bytes, Bytes>> rules_;
+    Then then_;
     int listener_ = -1;
     int port_ = 0;
     std::thread thread_;
@@ -270,107 +297,39 @@ class PlayedServer {
     Bytes received_;
 };
 
-bool Contains(const Bytes& b, const Bytes& part) {
-    return std::search(b.begin(), b.end(), part.begin(), part.end()) != b.end();
-}
-
-const Bytes kGreeting{0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x2C};
-const Bytes kAgree{0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x2C};
-
-// What a played server remembers between its turns.
-struct Turns {
-    bool said[2] = {};
-    bool close = false;
-    std::size_t answered = 0;  // received bytes whose settings were answered
-};
-
-// Answers once, when the client's bytes first include what it waits for.
-Bytes Once(const Bytes& received, const Bytes& when, const Bytes& answer, bool& said) {
-    if (said || !Contains(received, when)) return {};
-    said = true;
-    return answer;
-}
-
-// Answers each COM port command as a willing server does: its code plus 100
-// and the value asked for (values here hold no FF).
-Bytes AnswerSettings(const Bytes& received, Turns& t) {
-    Bytes out;
-    const Bytes start{0xFF, 0xFA, 0x2C};
-    for (auto it = std::search(received.begin() + static_cast<std::ptrdiff_t>(t.answered),
-                               received.end(), start.begin(), start.end());
-         it != received.end(); it = std::search(it, received.end(), start.begin(), start.end())) {
-        const auto end = std::find(it + 3, received.end(), 0xF0);
-        if (end == received.end()) break;
-        out.insert(out.end(), it, end + 1);
-        out[out.size() - static_cast<std::size_t>(end - it) + 2] += 100;
-        it = end + 1;
-        t.answered = static_cast<std::size_t>(it - received.begin());
-    }
-    return out;
-}
+#define GREETING "FF FB 00 FF FD 00 FF FB 2C"  // the client's offers
+#define AGREE " FF FD 00 FF FB 00 FF FD 2C "   // a server's agreement to them
+#define SB(x) " FF FA 2C " x " FF F0 "
 
 // Servers that cannot be used: the opening fails in bounded time with the
 // reason, and nothing but the negotiation went to the line.
 TEST(BadDeviceServer, TheOpeningFailsWithTheReasonAndWritesNothing) {
     const struct {
         const char* name;
-        std::function<Bytes(const Bytes&, Turns&)> script;
-        std::string error;
+        const char* script;
+        Then then;
+        const char* error;
     } cases[] = {
-        {"floods data and never negotiates", [](const Bytes&, Turns&) { return Bytes(8192, 0x41); },
+        {"floods data and never negotiates", "", Floods,
          "did not finish the Telnet negotiation within 3 s"},
-        {"sends an invalid command",
-         [](const Bytes& r, Turns& t) {
-             return Once(r, kGreeting, {0x41, 0xFF, 0x07}, t.said[0]);
-         },
-         "invalid Telnet command (FF 07)"},
-        {"never ends a subnegotiation",
-         [](const Bytes& r, Turns& t) {
-             return t.said[0] ? Bytes(512, 0x41)
-                              : Once(r, kGreeting, {0xFF, 0xFA, 0x2C, 0x65}, t.said[0]);
-         },
+        {"sends an invalid command", GREETING ">41 FF 07", Waits, "invalid Telnet command (FF 07)"},
+        {"never ends a subnegotiation", GREETING ">FF FA 2C 65", Floods,
          "subnegotiation longer than 256 bytes"},
-        {"offers only options of its own",
-         [](const Bytes& r, Turns& t) {
-             return Once(r, kGreeting, {0xFF, 0xFB, 0x63, 0xFF, 0xFD, 0x63, 0xFF, 0xFB, 0x01},
-                         t.said[0]);
-         },
+        {"offers only options of its own", GREETING ">FF FB 63 FF FD 63 FF FB 01", Waits,
          "did not finish the Telnet negotiation"},
-        {"closes in the middle",
-         [](const Bytes& r, Turns& t) {
-             t.close = t.said[0];
-             return Once(r, kGreeting, {0xFF, 0xFD, 0x00, 'B', 'u', 's', 'y', '\r', '\n'},
-                         t.said[0]);
-         },
+        {"closes in the middle", GREETING ">FF FD 00 42 75 73 79 0D 0A", HangsUp,
          "closed the connection during the Telnet negotiation (it said: \"Busy\")"},
-        {"refuses binary mode",
-         [](const Bytes& r, Turns& t) {
-             return Once(r, kGreeting, {0xFF, 0xFE, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x2C},
-                         t.said[0]);
-         },
+        {"refuses binary mode", GREETING ">FF FE 00 FF FB 00 FF FD 2C", Waits,
          "refused Telnet binary mode"},
         {"answers a different bit rate",
-         [](const Bytes& r, Turns& t) {
-             Bytes out = Once(r, kGreeting, kAgree, t.said[0]);
-             const Bytes rate =
-                 Once(r, {0xFF, 0xFA, 0x2C, 0x01},
-                      {0xFF, 0xFA, 0x2C, 0x65, 0x00, 0x00, 0x12, 0xC0, 0xFF, 0xF0}, t.said[1]);
-             out.insert(out.end(), rate.begin(), rate.end());
-             return out;
-         },
+         GREETING ">" AGREE "|" SB("01 00 00 25 80") ">" SB("65 00 00 12 C0"), Waits,
          "Failed to set the bit rate of \"9600,N,8,1\" on port rfc2217://127.0.0.1:"},
-        {"never answers a setting",
-         [](const Bytes& r, Turns& t) { return Once(r, kGreeting, kAgree, t.said[0]); },
+        {"never answers a setting", GREETING ">" AGREE, Waits,
          "Error: the device server did not answer within 2 s"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Turns turns;
-        PlayedServer server([&](const Bytes& r, bool& close) {
-            const Bytes out = c.script(r, turns);
-            close = turns.close;
-            return out;
-        });
+        PlayedServer server(c.script, c.then);
         QtSerialComm comm([&](int) { return server.Port(); });
         Delivered got;
         got.Attach(comm);
@@ -381,9 +340,8 @@ TEST(BadDeviceServer, TheOpeningFailsWithTheReasonAndWritesNothing) {
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
         EXPECT_FALSE(comm.GetPortOpen());
         // Only the offers and the replies to the server's own: no data.
-        Bytes sent = server.Received();
-        ASSERT_GE(sent.size(), kGreeting.size());
-        EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 9), kGreeting);
+        const Bytes sent = server.Received();
+        EXPECT_EQ(Show(sent).rfind(GREETING, 0), 0u) << Show(sent);
         for (std::size_t i = 9; i < sent.size(); i += 3) {
             if (sent[i] == 0xFF && sent[i + 1] == 0xFA) break;  // a setting, never data
             EXPECT_EQ(sent[i], 0xFF) << "byte " << i;
@@ -398,36 +356,24 @@ TEST(BadDeviceServer, TheOpeningFailsWithTheReasonAndWritesNothing) {
 TEST(PlayedDeviceServer, DeclinedSettingsAndLineChanges) {
     for (const bool declines : {true, false}) {
         SCOPED_TRACE(declines ? "declines" : "agrees");
-        Turns turns;
-        PlayedServer server([&](const Bytes& r, bool&) {
-            if (declines) {
-                return Once(r, kGreeting,
-                            {0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFE, 0x2C, 0x41},
-                            turns.said[0]);
-            }
-            Bytes out = Once(r, kGreeting, kAgree, turns.said[0]);
-            const Bytes answers = AnswerSettings(r, turns);
-            out.insert(out.end(), answers.begin(), answers.end());
-            // Once set up (the purge came): CTS changed and is on, a framing
-            // error, then data.
-            const Bytes notes = Once(r, {0xFF, 0xFA, 0x2C, 0x0C},
-                                     {0xFF, 0xFA, 0x2C, 0x6B, 0x11, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C,
-                                      0x6A, 0x08, 0xFF, 0xF0, 0x42, 0xFF, 0xFF},
-                                     turns.said[1]);
-            out.insert(out.end(), notes.begin(), notes.end());
-            return out;
-        });
+        // The willing one answers the settings; once set up (the purge came)
+        // it says that CTS changed and is on, then a framing error, then data.
+        PlayedServer server(
+            declines ? GREETING ">FF FD 00 FF FB 00 FF FE 2C 41"
+                     : GREETING ">" AGREE "|" SB("01 00 00 25 80") ">" SB("65 00 00 25 80") "|"
+                           SB("02 08") ">" SB("66 08") "|" SB("03 01") ">" SB("67 01") "|"
+                           SB("04 01") ">" SB("68 01") "|" SB("05 03") ">" SB("69 03") "|"
+                           SB("0C 01") ">" SB("70 01") SB("6B 11") SB("6A 08") "42 FF FF");
         QtSerialComm comm([&](int) { return server.Port(); });
         Delivered got;
         got.Attach(comm);
         ASSERT_EQ(SetUpError(comm, "9600,N,8,1", 2), "");
         comm.SetOutput({0xFF, 0x43});
-        ASSERT_TRUE(WaitFor([&] { return Contains(server.Received(), {0xFF, 0xFF, 0x43}); }));
-        const Bytes sent = server.Received();
+        ASSERT_TRUE(WaitFor([&] { return Count(server.Received(), Hex("FF FF 43")) > 0; }));
         if (declines) {
             WaitFor([&] { return !got.notices.empty(); }, 1000ms);
             EXPECT_EQ(got.notices, std::vector<std::string>{DeclinedSettingsNote(server.Port())});
-            EXPECT_FALSE(Contains(sent, {0xFF, 0xFA}));
+            EXPECT_EQ(Show(server.Received()).find("FF FA"), std::string::npos);
             continue;
         }
         ASSERT_TRUE(WaitFor([&] { return !got.data.empty(); }));
@@ -435,11 +381,9 @@ TEST(PlayedDeviceServer, DeclinedSettingsAndLineChanges) {
         EXPECT_EQ(got.data, (Bytes{0x42, 0xFF}));
         EXPECT_TRUE(got.notices.empty() && got.failures.empty());
         // Bit rate, data bits, parity, stop bits, then RTS/CTS, in that order.
-        const Bytes settings{0xFF, 0xFA, 0x2C, 0x01, 0x00, 0x00, 0x25, 0x80, 0xFF, 0xF0,
-                             0xFF, 0xFA, 0x2C, 0x02, 0x08, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C,
-                             0x03, 0x01, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C, 0x04, 0x01, 0xFF,
-                             0xF0, 0xFF, 0xFA, 0x2C, 0x05, 0x03, 0xFF, 0xF0};
-        EXPECT_TRUE(Contains(sent, settings));
+        EXPECT_GT(Count(server.Received(),
+                        Hex(SB("01 00 00 25 80") SB("02 08") SB("03 01") SB("04 01") SB("05 03"))),
+                  0u);
     }
 }
 
