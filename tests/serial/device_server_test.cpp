@@ -1,6 +1,6 @@
-// Serial device servers: Debian's ser2net on a pseudo-terminal the test
-// plays, in raw TCP and with the Telnet COM port option; and servers that
-// misbehave, played from a thread of the test.
+// The control on real lines: the test's pseudo-terminal, opened directly and
+// through Debian's ser2net in raw TCP and with the Telnet COM port option;
+// and device servers that misbehave, played from a thread of the test.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <atomic>
 #include <future>
 #include <mutex>
@@ -54,24 +53,120 @@ struct Delivered {
     }
 };
 
-class Ser2netTest : public ::testing::Test {
+enum class Via { Pty, Telnet, Raw };
+
+// The test's pseudo-terminal, and ser2net serving it where installed.
+class LineTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!testing::HaveSer2net()) GTEST_SKIP() << "needs ser2net (scripts/deps installs it)";
         try {
             pty_ = std::make_unique<testing::PtyPair>();
         } catch (const std::exception& e) {
-            GTEST_SKIP() << "needs pseudo-terminals (" << e.what() << ")";
+            GTEST_SKIP() << "needs pseudo-terminals (" << e.what() << "); mount devpts to run";
         }
-        server_ = std::make_unique<testing::Ser2net>(pty_->SlavePath());
+        if (testing::HaveSer2net()) server_ = std::make_unique<testing::Ser2net>(pty_->SlavePath());
     }
-    std::unique_ptr<QtSerialComm> Comm(const std::string& port) {
-        return std::make_unique<QtSerialComm>([port](int) { return port; });
+    std::vector<Via> Vias() const {
+        return server_ ? std::vector{Via::Pty, Via::Telnet, Via::Raw} : std::vector{Via::Pty};
+    }
+    std::string Port(Via via) const {
+        return via == Via::Pty   ? pty_->SlavePath()
+               : via == Via::Raw ? server_->RawPort()
+                                 : server_->Rfc2217Port();
+    }
+    std::unique_ptr<QtSerialComm> Comm(Via via) {
+        return std::make_unique<QtSerialComm>([port = Port(via)](int) { return port; });
     }
 
     std::unique_ptr<testing::PtyPair> pty_;
     std::unique_ptr<testing::Ser2net> server_;
 };
+
+class Ser2netTest : public LineTest {
+    void SetUp() override {
+        LineTest::SetUp();
+        if (!IsSkipped() && !server_) GTEST_SKIP() << "needs ser2net (scripts/deps installs it)";
+    }
+};
+
+TEST_F(LineTest, EveryByteValuePassesBothWaysAndSetUpAgainDropsWhatWaits) {
+    Bytes all(512);
+    std::iota(all.begin(), all.end(), 0);  // each value twice, FF FF among them
+    all.insert(all.end(), {0xFF, 0xFF, 0xFF, 0xFA, 0x2C, 0xFF, 0xF0});
+    for (const Via via : Vias()) {
+        SCOPED_TRACE(Port(via));
+        auto comm = Comm(via);
+        Delivered got;
+        got.Attach(*comm);
+        ASSERT_EQ(SetUpError(*comm), "");
+        EXPECT_EQ(comm->DevicePath(), Port(via));
+        // A raw port says nothing when the server has the device open.
+        ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
+        comm->SetOutput(all);
+        EXPECT_EQ(pty_->Read(3000ms, all.size(), [] { QCoreApplication::processEvents(); }), all);
+        pty_->Write(all);
+        EXPECT_TRUE(WaitFor([&] { return got.data.size() >= all.size(); }, 3000ms));
+        EXPECT_EQ(got.data, all);
+        EXPECT_TRUE(got.events.empty() && got.failures.empty() && got.notices.empty());
+        if (via == Via::Raw) continue;  // a reconnection there loses what comes meanwhile anyway
+        // What waits is dropped by the next set-up, on the server as here.
+        comm->SetOnComm({});
+        pty_->Write({1, 2, 3});
+        WaitFor([] { return false; }, 200ms);
+        ASSERT_EQ(SetUpError(*comm), "");
+        pty_->Write({9});
+        Bytes after;
+        ASSERT_TRUE(WaitFor([&] { return !(after = comm->GetInput()).empty(); }, 2000ms));
+        EXPECT_EQ(after, Bytes{9});
+        comm.reset();
+        ASSERT_TRUE(WaitFor([&] { return !pty_->SlaveOpen(); }));
+    }
+}
+
+TEST_F(LineTest, SettingsTheDeviceRefusesAreErrorsNamingPortAndReason) {
+    // A pseudo-terminal takes neither 7 data bits nor parity; no platform
+    // port takes 4 data bits.
+    const std::string at = "\" on port " + pty_->SlavePath() + ".\nError: ";
+    const std::pair<const char*, std::string> cases[] = {
+        {"9600,N,4,1", "Failed to set \"9600,N,4,1" + at +
+                           "4 data bits are not supported by this platform's serial ports"},
+        {"9600,N,7,1", "Failed to set the data bits of \"9600,N,7,1" + at},
+        {"9600,E,8,1", "Failed to set the parity of \"9600,E,8,1" + at}};
+    auto comm = Comm(Via::Pty);
+    for (const auto& [settings, error] : cases) {
+        ASSERT_EQ(SetUpError(*comm, "19200,N,8,1"), "");
+        EXPECT_EQ(SetUpError(*comm, settings).substr(0, error.size()), error);
+        // The bit rate went through before the refusal; the line keeps the
+        // settings that worked all the same, and the defaults work again.
+        termios tio{};
+        ASSERT_EQ(::tcgetattr(pty_->MasterFd(), &tio), 0);
+        EXPECT_EQ(::cfgetospeed(&tio), speed_t{B19200}) << settings;
+        EXPECT_EQ(SetUpError(*comm), "");
+        EXPECT_TRUE(comm->GetPortOpen());
+    }
+}
+
+// An unplugged adapter, a rebooted server: one report, and the port closed.
+TEST_F(LineTest, AFarEndThatGoesAwayIsOnePortFailure) {
+    for (const Via via : {Via::Telnet, Via::Pty}) {  // the pseudo-terminal's end is for good
+        if (via == Via::Telnet && !server_) continue;
+        SCOPED_TRACE(Port(via));
+        auto comm = Comm(via);
+        Delivered got;
+        got.Attach(*comm);
+        ASSERT_EQ(SetUpError(*comm), "");
+        via == Via::Pty ? pty_->CloseMaster() : server_->Kill();
+        ASSERT_TRUE(WaitFor([&] { return !got.failures.empty(); }, 2000ms));
+        EXPECT_FALSE(comm->GetPortOpen());
+        WaitFor([] { return false; }, 300ms);
+        ASSERT_EQ(got.failures.size(), 1u);
+        const std::string lost = "Lost the connection to port " + Port(via) + ".\nError: ";
+        EXPECT_EQ(got.failures[0].rfind(lost, 0), 0u) << got.failures[0];
+        if (via == Via::Pty) continue;
+        EXPECT_EQ(got.failures[0], lost + "the device server closed the connection");
+        EXPECT_NE(SetUpError(*comm).find("Connection refused"), std::string::npos);
+    }
+}
 
 // The settings chosen here are the line's, as the pseudo-terminal shows them;
 // through a raw TCP port the line keeps the server's own.
@@ -79,27 +174,22 @@ TEST_F(Ser2netTest, TheChosenSettingsReachTheLine) {
     const struct {
         const char* settings;
         int handshaking;
-        bool raw;
+        Via via;
         speed_t speed;
         bool twoStop, rtsCts, xonXoff;
     } cases[] = {
-        {"115200,N,8,2", 2, true, B9600, false, false, false},
-        {"115200,N,8,1", 0, false, B115200, false, false, false},
-        {"2400,N,8,2", 2, false, B2400, true, true, false},
-        {"4800,N,8,1", 1, false, B4800, false, false, true},
+        {"115200,N,8,2", 2, Via::Raw, B9600, false, false, false},
+        {"115200,N,8,1", 0, Via::Telnet, B115200, false, false, false},
+        {"2400,N,8,2", 2, Via::Telnet, B2400, true, true, false},
+        {"4800,N,8,1", 1, Via::Telnet, B4800, false, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.settings);
-        auto comm = Comm(c.raw ? server_->RawPort() : server_->Rfc2217Port());
+        auto comm = Comm(c.via);
         ASSERT_EQ(SetUpError(*comm, c.settings, c.handshaking), "") << server_->Log();
         termios tio{};
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                ::tcgetattr(pty_->MasterFd(), &tio);
-                return ::cfgetospeed(&tio) == c.speed;
-            },
-            2000ms))
-            << ::cfgetospeed(&tio);
+        const auto speed = [&] { return ::tcgetattr(pty_->MasterFd(), &tio), ::cfgetospeed(&tio); };
+        ASSERT_TRUE(WaitFor([&] { return speed() == c.speed; }, 2000ms)) << speed();
         EXPECT_EQ((tio.c_cflag & CSIZE), tcflag_t{CS8});
         EXPECT_EQ((tio.c_cflag & PARENB), 0u);
         EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, c.twoStop);
@@ -111,46 +201,11 @@ TEST_F(Ser2netTest, TheChosenSettingsReachTheLine) {
         ASSERT_TRUE(WaitFor([&] { return !pty_->SlaveOpen(); }));
     }
     // Settings the option cannot carry are refused before anything is sent.
-    auto comm = Comm(server_->Rfc2217Port());
+    auto comm = Comm(Via::Telnet);
     EXPECT_NE(SetUpError(*comm, "9600,N,8,1", 3).find("cannot combine RTS/CTS with XON/XOFF"),
               std::string::npos);
     EXPECT_NE(SetUpError(*comm, "9600,N,4,1").find("no setting for 4 data bits"),
               std::string::npos);
-}
-
-TEST_F(Ser2netTest, EveryByteValuePassesBothWaysInBothModes) {
-    Bytes all(512);
-    std::iota(all.begin(), all.end(), 0);  // each value twice, FF FF among them
-    all.insert(all.end(), {0xFF, 0xFF, 0xFF, 0xFA, 0x2C, 0xFF, 0xF0});
-    for (const bool raw : {false, true}) {
-        SCOPED_TRACE(raw ? "raw TCP" : "COM port option");
-        auto comm = Comm(raw ? server_->RawPort() : server_->Rfc2217Port());
-        Delivered got;
-        got.Attach(*comm);
-        ASSERT_EQ(SetUpError(*comm), "");
-        // A raw port says nothing when the server has the device open.
-        ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
-        comm->SetOutput(all);
-        EXPECT_EQ(pty_->Read(3000ms, all.size(), [] { QCoreApplication::processEvents(); }), all)
-            << std::string(got.data.begin(), got.data.end());
-        pty_->Write(all);
-        EXPECT_TRUE(WaitFor([&] { return got.data.size() >= all.size(); }, 3000ms));
-        EXPECT_EQ(got.data, all);
-
-        EXPECT_TRUE(got.failures.empty() && got.notices.empty());
-        if (raw) break;  // a reconnection there loses what comes meanwhile anyway
-        // What waits is dropped by the next set-up, on the server as here.
-        comm->SetOnComm({});
-        pty_->Write({1, 2, 3});
-        WaitFor([] { return false; }, 200ms);
-        ASSERT_EQ(SetUpError(*comm), "");
-        pty_->Write({9});
-        Bytes after;
-        ASSERT_TRUE(WaitFor([&] { return !(after = comm->GetInput()).empty(); }, 2000ms));
-        EXPECT_EQ(after, Bytes{9});
-        comm->SetPortOpen(false);
-        ASSERT_TRUE(WaitFor([&] { return !pty_->SlaveOpen(); }));
-    }
 }
 
 // The last bytes of a frame are on their way when the transfer ends and the
@@ -158,10 +213,10 @@ TEST_F(Ser2netTest, EveryByteValuePassesBothWaysInBothModes) {
 TEST_F(Ser2netTest, ClosingRightAfterAWriteLosesNothing) {
     Bytes frame(4096);
     std::iota(frame.begin(), frame.end(), 0);
-    for (const bool raw : {false, true}) {
-        SCOPED_TRACE(raw ? "raw TCP" : "COM port option");
+    for (const Via via : {Via::Telnet, Via::Raw}) {
+        SCOPED_TRACE(Port(via));
         for (int round = 0; round < 5; ++round) {
-            auto comm = Comm(raw ? server_->RawPort() : server_->Rfc2217Port());
+            auto comm = Comm(via);
             ASSERT_EQ(SetUpError(*comm), "");
             ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
             pty_->Write({0x13, 0x13});  // left unread
@@ -178,31 +233,14 @@ TEST_F(Ser2netTest, ClosingRightAfterAWriteLosesNothing) {
     }
 }
 
-TEST_F(Ser2netTest, AServerThatGoesAwayIsOnePortFailure) {
-    auto comm = Comm(server_->Rfc2217Port());
-    Delivered got;
-    got.Attach(*comm);
-    ASSERT_EQ(SetUpError(*comm), "");
-    server_->Kill();
-    ASSERT_TRUE(WaitFor([&] { return !got.failures.empty(); }, 2000ms));
-    WaitFor([] { return false; }, 200ms);
-    ASSERT_EQ(got.failures.size(), 1u);
-    EXPECT_EQ(got.failures[0], "Lost the connection to port " + server_->Rfc2217Port() +
-                                   ".\nError: the device server closed the connection");
-    EXPECT_FALSE(comm->GetPortOpen());
-    EXPECT_NE(SetUpError(*comm).find("Connection refused"), std::string::npos);
-}
-
 // Someone else on the device: the server says so and hangs up.
 TEST_F(Ser2netTest, ADeviceInUseIsSaidSo) {
-    auto other = Comm(server_->RawPort());
+    auto other = Comm(Via::Raw);
     ASSERT_EQ(SetUpError(*other), "");
     ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
-    auto comm = Comm(server_->Rfc2217Port());
-    const std::string error = SetUpError(*comm);
-    EXPECT_NE(
-        error.find(server_->Rfc2217Port() + ".\nError: the device server closed the connection"),
-        std::string::npos)
+    const std::string error = SetUpError(*Comm(Via::Telnet));
+    EXPECT_NE(error.find(Port(Via::Telnet) + ".\nError: the device server closed the connection"),
+              std::string::npos)
         << error;
     // What it said, when its reset did not overtake the words.
     const auto said = error.find("(it said: ");
