@@ -1,7 +1,6 @@
-// The QSerialPort control without a device, and with taplink-sim as a
-// program, which makes its pseudo-terminal pair or listens on TCP, says
-// where, and plays the controller there. The test's own pseudo-terminal is
-// in device_server_test.
+// The control without a device, and taplink-sim as a program: it makes its
+// pseudo-terminal pair or listens on TCP, says where, and plays the
+// controller there. The test's own pseudo-terminal is in device_server_test.
 #include "qt_serial_comm.h"
 
 #include <gtest/gtest.h>
