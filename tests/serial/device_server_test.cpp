@@ -1,6 +1,6 @@
-// Serial device servers: Debian's ser2net on a pseudo-terminal the test
-// plays, in raw TCP and with the Telnet COM port option; and servers that
-// misbehave, played from a thread of the test.
+// The control on real lines: the test's pseudo-terminal, opened directly and
+// through Debian's ser2net in raw TCP and with the Telnet COM port option;
+// and device servers that misbehave, played from a thread of the test.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -10,15 +10,16 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <atomic>
 #include <future>
 #include <mutex>
 #include <numeric>
+#include <regex>
+#include <sstream>
 #include <thread>
 
+#include "bytes_text.h"
 #include "event_wait.h"
-#include "link_settings.h"
 #include "pty_pair.h"
 #include "qt_serial_comm.h"
 #include "ser2net.h"
@@ -28,7 +29,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using testing::Hex;
 using testing::SetUpError;
+using testing::Show;
 using testing::WaitFor;
 
 // Everything the control delivers: data, and the codes of other events.
@@ -50,91 +53,61 @@ struct Delivered {
     }
 };
 
-class Ser2netTest : public ::testing::Test {
+enum class Via { Pty, Telnet, Raw };
+
+// The test's pseudo-terminal, and ser2net serving it where installed.
+class LineTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!testing::HaveSer2net()) GTEST_SKIP() << "needs ser2net (scripts/deps installs it)";
         try {
             pty_ = std::make_unique<testing::PtyPair>();
         } catch (const std::exception& e) {
-            GTEST_SKIP() << "needs pseudo-terminals (" << e.what() << ")";
+            GTEST_SKIP() << "needs pseudo-terminals (" << e.what() << "); mount devpts to run";
         }
-        server_ = std::make_unique<testing::Ser2net>(pty_->SlavePath());
+        if (testing::HaveSer2net()) server_ = std::make_unique<testing::Ser2net>(pty_->SlavePath());
     }
-    std::unique_ptr<QtSerialComm> Comm(const std::string& port) {
-        return std::make_unique<QtSerialComm>([port](int) { return port; });
+    std::vector<Via> Vias() const {
+        return server_ ? std::vector{Via::Pty, Via::Telnet, Via::Raw} : std::vector{Via::Pty};
+    }
+    std::string Port(Via via) const {
+        if (via == Via::Pty) return pty_->SlavePath();
+        return via == Via::Raw ? server_->RawPort() : server_->Rfc2217Port();
+    }
+    std::unique_ptr<QtSerialComm> Comm(Via via) {
+        return std::make_unique<QtSerialComm>([port = Port(via)](int) { return port; });
     }
 
     std::unique_ptr<testing::PtyPair> pty_;
     std::unique_ptr<testing::Ser2net> server_;
 };
 
-// The settings chosen here are the line's, as the pseudo-terminal shows them;
-// through a raw TCP port the line keeps the server's own.
-TEST_F(Ser2netTest, TheChosenSettingsReachTheLine) {
-    const struct {
-        const char* settings;
-        int handshaking;
-        bool raw;
-        speed_t speed;
-        bool twoStop, rtsCts, xonXoff;
-    } cases[] = {
-        {"115200,N,8,2", 2, true, B9600, false, false, false},
-        {"115200,N,8,1", 0, false, B115200, false, false, false},
-        {"2400,N,8,2", 2, false, B2400, true, true, false},
-        {"4800,N,8,1", 1, false, B4800, false, false, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.settings);
-        auto comm = Comm(c.raw ? server_->RawPort() : server_->Rfc2217Port());
-        ASSERT_EQ(SetUpError(*comm, c.settings, c.handshaking), "") << server_->Log();
-        termios tio{};
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                ::tcgetattr(pty_->MasterFd(), &tio);
-                return ::cfgetospeed(&tio) == c.speed;
-            },
-            2000ms))
-            << ::cfgetospeed(&tio);
-        EXPECT_EQ((tio.c_cflag & CSIZE), tcflag_t{CS8});
-        EXPECT_EQ((tio.c_cflag & PARENB), 0u);
-        EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, c.twoStop);
-        EXPECT_EQ((tio.c_cflag & CRTSCTS) != 0, c.rtsCts);
-        EXPECT_EQ((tio.c_iflag & IXON) != 0, c.xonXoff);
-        comm.reset();
-        // The next case may use the other accepter: the server frees the
-        // device only after the client has gone.
-        ASSERT_TRUE(WaitFor([&] { return !pty_->SlaveOpen(); }));
+class Ser2netTest : public LineTest {
+    void SetUp() override {
+        LineTest::SetUp();
+        if (!IsSkipped() && !server_) GTEST_SKIP() << "needs ser2net (scripts/deps installs it)";
     }
-    // Settings the option cannot carry are refused before anything is sent.
-    auto comm = Comm(server_->Rfc2217Port());
-    EXPECT_NE(SetUpError(*comm, "9600,N,8,1", 3).find("cannot combine RTS/CTS with XON/XOFF"),
-              std::string::npos);
-    EXPECT_NE(SetUpError(*comm, "9600,N,4,1").find("no setting for 4 data bits"),
-              std::string::npos);
-}
+};
 
-TEST_F(Ser2netTest, EveryByteValuePassesBothWaysInBothModes) {
+TEST_F(LineTest, EveryByteValuePassesBothWaysAndSetUpAgainDropsWhatWaits) {
     Bytes all(512);
     std::iota(all.begin(), all.end(), 0);  // each value twice, FF FF among them
     all.insert(all.end(), {0xFF, 0xFF, 0xFF, 0xFA, 0x2C, 0xFF, 0xF0});
-    for (const bool raw : {false, true}) {
-        SCOPED_TRACE(raw ? "raw TCP" : "COM port option");
-        auto comm = Comm(raw ? server_->RawPort() : server_->Rfc2217Port());
+    for (const Via via : Vias()) {
+        SCOPED_TRACE(Port(via));
+        auto comm = Comm(via);
         Delivered got;
         got.Attach(*comm);
         ASSERT_EQ(SetUpError(*comm), "");
+        EXPECT_EQ(comm->DevicePath(), Port(via));
         // A raw port says nothing when the server has the device open.
         ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
         comm->SetOutput(all);
-        EXPECT_EQ(pty_->Read(3000ms, all.size(), [] { QCoreApplication::processEvents(); }), all)
-            << std::string(got.data.begin(), got.data.end());
+        EXPECT_EQ(pty_->Read(3000ms, all.size(), [] { QCoreApplication::processEvents(); }), all);
         pty_->Write(all);
         EXPECT_TRUE(WaitFor([&] { return got.data.size() >= all.size(); }, 3000ms));
         EXPECT_EQ(got.data, all);
-
-        EXPECT_TRUE(got.failures.empty() && got.notices.empty());
-        if (raw) break;  // a reconnection there loses what comes meanwhile anyway
+        EXPECT_TRUE(got.events.empty() && got.failures.empty() && got.notices.empty());
+        if (via == Via::Raw) continue;  // a reconnection there loses what comes meanwhile anyway
         // What waits is dropped by the next set-up, on the server as here.
         comm->SetOnComm({});
         pty_->Write({1, 2, 3});
@@ -144,9 +117,91 @@ TEST_F(Ser2netTest, EveryByteValuePassesBothWaysInBothModes) {
         Bytes after;
         ASSERT_TRUE(WaitFor([&] { return !(after = comm->GetInput()).empty(); }, 2000ms));
         EXPECT_EQ(after, Bytes{9});
-        comm->SetPortOpen(false);
+        comm.reset();
         ASSERT_TRUE(WaitFor([&] { return !pty_->SlaveOpen(); }));
     }
+}
+
+TEST_F(LineTest, SettingsTheDeviceRefusesAreErrorsNamingPortAndReason) {
+    // A pseudo-terminal takes neither 7 data bits nor parity; no platform
+    // port takes 4 data bits.
+    const std::string at = "\" on port " + pty_->SlavePath() + ".\nError: ";
+    const std::pair<const char*, std::string> cases[] = {
+        {"9600,N,4,1", "Failed to set \"9600,N,4,1" + at +
+                           "4 data bits are not supported by this platform's serial ports"},
+        {"9600,N,7,1", "Failed to set the data bits of \"9600,N,7,1" + at},
+        {"9600,E,8,1", "Failed to set the parity of \"9600,E,8,1" + at}};
+    auto comm = Comm(Via::Pty);
+    for (const auto& [settings, error] : cases) {
+        ASSERT_EQ(SetUpError(*comm, "19200,N,8,1"), "");
+        EXPECT_EQ(SetUpError(*comm, settings).substr(0, error.size()), error);
+        // The bit rate went through before the refusal; the line keeps the
+        // settings that worked all the same, and the defaults work again.
+        termios tio{};
+        ASSERT_EQ(::tcgetattr(pty_->MasterFd(), &tio), 0);
+        EXPECT_EQ(::cfgetospeed(&tio), speed_t{B19200}) << settings;
+        EXPECT_EQ(SetUpError(*comm), "");
+        EXPECT_TRUE(comm->GetPortOpen());
+    }
+}
+
+// An unplugged adapter, a rebooted server: one report, and the port closed.
+TEST_F(LineTest, AFarEndThatGoesAwayIsOnePortFailure) {
+    for (const Via via : {Via::Telnet, Via::Pty}) {  // the pseudo-terminal's end is for good
+        if (via == Via::Telnet && !server_) continue;
+        SCOPED_TRACE(Port(via));
+        auto comm = Comm(via);
+        Delivered got;
+        got.Attach(*comm);
+        ASSERT_EQ(SetUpError(*comm), "");
+        via == Via::Pty ? pty_->CloseMaster() : server_->Kill();
+        ASSERT_TRUE(WaitFor([&] { return !got.failures.empty(); }, 2000ms));
+        EXPECT_FALSE(comm->GetPortOpen());
+        WaitFor([] { return false; }, 300ms);
+        ASSERT_EQ(got.failures.size(), 1u);
+        const std::string lost = "Lost the connection to port " + Port(via) + ".\nError: ";
+        EXPECT_EQ(got.failures[0].rfind(lost, 0), 0u) << got.failures[0];
+        if (via == Via::Pty) continue;
+        EXPECT_EQ(got.failures[0], lost + "the device server closed the connection");
+        EXPECT_NE(SetUpError(*comm).find("Connection refused"), std::string::npos);
+    }
+}
+
+// The settings chosen here are the line's, as the pseudo-terminal shows them;
+// through a raw TCP port the line keeps the server's own.
+TEST_F(Ser2netTest, TheChosenSettingsReachTheLine) {
+    const struct {
+        const char* settings;
+        int handshaking;
+        Via via;
+        speed_t speed;
+        tcflag_t cflag, iflag;  // of CSIZE | PARENB | CSTOPB | CRTSCTS, and of IXON
+    } cases[] = {
+        {"115200,N,8,2", 2, Via::Raw, B9600, CS8, 0},
+        {"115200,N,8,1", 0, Via::Telnet, B115200, CS8, 0},
+        {"2400,N,8,2", 2, Via::Telnet, B2400, CS8 | CSTOPB | CRTSCTS, 0},
+        {"4800,N,8,1", 1, Via::Telnet, B4800, CS8, IXON},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        auto comm = Comm(c.via);
+        ASSERT_EQ(SetUpError(*comm, c.settings, c.handshaking), "") << server_->Log();
+        termios tio{};
+        const auto speed = [&] { return ::tcgetattr(pty_->MasterFd(), &tio), ::cfgetospeed(&tio); };
+        ASSERT_TRUE(WaitFor([&] { return speed() == c.speed; }, 2000ms)) << speed();
+        EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), c.cflag);
+        EXPECT_EQ(tio.c_iflag & IXON, c.iflag);
+        comm.reset();
+        // The next case may use the other accepter: the server frees the
+        // device only after the client has gone.
+        ASSERT_TRUE(WaitFor([&] { return !pty_->SlaveOpen(); }));
+    }
+    // Settings the option cannot carry are refused before anything is sent.
+    auto comm = Comm(Via::Telnet);
+    EXPECT_NE(SetUpError(*comm, "9600,N,8,1", 3).find("cannot combine RTS/CTS with XON/XOFF"),
+              std::string::npos);
+    EXPECT_NE(SetUpError(*comm, "9600,N,4,1").find("no setting for 4 data bits"),
+              std::string::npos);
 }
 
 // The last bytes of a frame are on their way when the transfer ends and the
@@ -154,10 +209,10 @@ TEST_F(Ser2netTest, EveryByteValuePassesBothWaysInBothModes) {
 TEST_F(Ser2netTest, ClosingRightAfterAWriteLosesNothing) {
     Bytes frame(4096);
     std::iota(frame.begin(), frame.end(), 0);
-    for (const bool raw : {false, true}) {
-        SCOPED_TRACE(raw ? "raw TCP" : "COM port option");
+    for (const Via via : {Via::Telnet, Via::Raw}) {
+        SCOPED_TRACE(Port(via));
         for (int round = 0; round < 5; ++round) {
-            auto comm = Comm(raw ? server_->RawPort() : server_->Rfc2217Port());
+            auto comm = Comm(via);
             ASSERT_EQ(SetUpError(*comm), "");
             ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
             pty_->Write({0x13, 0x13});  // left unread
@@ -174,31 +229,14 @@ TEST_F(Ser2netTest, ClosingRightAfterAWriteLosesNothing) {
     }
 }
 
-TEST_F(Ser2netTest, AServerThatGoesAwayIsOnePortFailure) {
-    auto comm = Comm(server_->Rfc2217Port());
-    Delivered got;
-    got.Attach(*comm);
-    ASSERT_EQ(SetUpError(*comm), "");
-    server_->Kill();
-    ASSERT_TRUE(WaitFor([&] { return !got.failures.empty(); }, 2000ms));
-    WaitFor([] { return false; }, 200ms);
-    ASSERT_EQ(got.failures.size(), 1u);
-    EXPECT_EQ(got.failures[0], "Lost the connection to port " + server_->Rfc2217Port() +
-                                   ".\nError: the device server closed the connection");
-    EXPECT_FALSE(comm->GetPortOpen());
-    EXPECT_NE(SetUpError(*comm).find("Connection refused"), std::string::npos);
-}
-
 // Someone else on the device: the server says so and hangs up.
 TEST_F(Ser2netTest, ADeviceInUseIsSaidSo) {
-    auto other = Comm(server_->RawPort());
+    auto other = Comm(Via::Raw);
     ASSERT_EQ(SetUpError(*other), "");
     ASSERT_TRUE(WaitFor([&] { return pty_->SlaveOpen(); }));
-    auto comm = Comm(server_->Rfc2217Port());
-    const std::string error = SetUpError(*comm);
-    EXPECT_NE(
-        error.find(server_->Rfc2217Port() + ".\nError: the device server closed the connection"),
-        std::string::npos)
+    const std::string error = SetUpError(*Comm(Via::Telnet));
+    EXPECT_NE(error.find(Port(Via::Telnet) + ".\nError: the device server closed the connection"),
+              std::string::npos)
         << error;
     // What it said, when its reset did not overtake the words.
     const auto said = error.find("(it said: ");
@@ -207,15 +245,29 @@ TEST_F(Ser2netTest, ADeviceInUseIsSaidSo) {
     }
 }
 
-// A server played from a thread: says what the script says, when it says
-// it, and keeps everything the client wrote.
+// How often part is in b.
+std::size_t Count(const Bytes& b, const Bytes& part) {
+    std::size_t n = 0;
+    for (auto at = b.begin(); (at = std::search(at, b.end(), part.begin(), part.end())) != b.end();
+         at += static_cast<std::ptrdiff_t>(part.size())) {
+        ++n;
+    }
+    return n;
+}
+
+// A device server played from a thread, keeping everything the client wrote.
+// Its script is rules "WHEN > SAY" split by '|': each time the client's bytes
+// include WHEN it says SAY. Once each rule has been used it waits, hangs up
+// or floods the client with data.
+enum Then { Waits, HangsUp, Floods };
 class PlayedServer {
   public:
-    // Called every few milliseconds with what came so far; returns what to
-    // send now, and sets close to end the connection.
-    using Script = std::function<Bytes(const Bytes& received, bool& close)>;
-
-    explicit PlayedServer(Script script) : script_(std::move(script)) {
+    explicit PlayedServer(const std::string& script, Then then = Waits) : then_(then) {
+        std::istringstream rules(script);
+        for (std::string rule; std::getline(rules, rule, '|');) {
+            const auto says = rule.find('>');
+            rules_.emplace_back(Hex(rule.substr(0, says)), Hex(rule.substr(says + 1)));
+        }
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
@@ -229,6 +281,7 @@ class PlayedServer {
     }
     ~PlayedServer() {
         stop_ = true;
+        ::shutdown(listener_, SHUT_RDWR);  // ends a wait for a client that never came
         thread_.join();
         ::close(listener_);
     }
@@ -240,11 +293,9 @@ class PlayedServer {
 
   private:
     void Run() {
-        pollfd l{listener_, POLLIN, 0};
-        while (!stop_ && ::poll(&l, 1, 10) == 0) {
-        }
-        if (stop_) return;
         const int fd = ::accept(listener_, nullptr, nullptr);
+        if (fd < 0) return;
+        std::vector<std::size_t> said(rules_.size());  // how often each rule was used
         for (bool close = false; !stop_ && !close;) {
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 5) > 0) {
@@ -254,14 +305,22 @@ class PlayedServer {
                 std::lock_guard<std::mutex> lock(mutex_);
                 received_.insert(received_.end(), buf, buf + n);
             }
-            const Bytes out = script_(Received(), close);
+            const bool done = std::count(said.begin(), said.end(), 0) == 0;  // since the last turn
+            close = done && then_ == HangsUp;
+            Bytes out;
+            for (std::size_t i = 0; i < rules_.size(); ++i) {
+                for (; said[i] < Count(Received(), rules_[i].first); ++said[i])
+                    out.insert(out.end(), rules_[i].second.begin(), rules_[i].second.end());
+            }
+            if (done && then_ == Floods) out.resize(8192, 0x41);
             // A client that stops reading makes the rest of a flood go nowhere.
             if (!out.empty()) ::send(fd, out.data(), out.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         }
         ::close(fd);
     }
 
-    Script script_;
+    std::vector<std::pair<Bytes, Bytes>> rules_;
+    Then then_;
     int listener_ = -1;
     int port_ = 0;
     std::thread thread_;
@@ -270,107 +329,39 @@ class PlayedServer {
     Bytes received_;
 };
 
-bool Contains(const Bytes& b, const Bytes& part) {
-    return std::search(b.begin(), b.end(), part.begin(), part.end()) != b.end();
-}
-
-const Bytes kGreeting{0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x2C};
-const Bytes kAgree{0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x2C};
-
-// What a played server remembers between its turns.
-struct Turns {
-    bool said[2] = {};
-    bool close = false;
-    std::size_t answered = 0;  // received bytes whose settings were answered
-};
-
-// Answers once, when the client's bytes first include what it waits for.
-Bytes Once(const Bytes& received, const Bytes& when, const Bytes& answer, bool& said) {
-    if (said || !Contains(received, when)) return {};
-    said = true;
-    return answer;
-}
-
-// Answers each COM port command as a willing server does: its code plus 100
-// and the value asked for (values here hold no FF).
-Bytes AnswerSettings(const Bytes& received, Turns& t) {
-    Bytes out;
-    const Bytes start{0xFF, 0xFA, 0x2C};
-    for (auto it = std::search(received.begin() + static_cast<std::ptrdiff_t>(t.answered),
-                               received.end(), start.begin(), start.end());
-         it != received.end(); it = std::search(it, received.end(), start.begin(), start.end())) {
-        const auto end = std::find(it + 3, received.end(), 0xF0);
-        if (end == received.end()) break;
-        out.insert(out.end(), it, end + 1);
-        out[out.size() - static_cast<std::size_t>(end - it) + 2] += 100;
-        it = end + 1;
-        t.answered = static_cast<std::size_t>(it - received.begin());
-    }
-    return out;
-}
+#define GREETING "FF FB 00 FF FD 00 FF FB 2C"  // the client's offers
+#define AGREE " FF FD 00 FF FB 00 FF FD 2C "   // a server's agreement to them
+#define SB(x) " FF FA 2C " x " FF F0 "
 
 // Servers that cannot be used: the opening fails in bounded time with the
 // reason, and nothing but the negotiation went to the line.
 TEST(BadDeviceServer, TheOpeningFailsWithTheReasonAndWritesNothing) {
     const struct {
         const char* name;
-        std::function<Bytes(const Bytes&, Turns&)> script;
-        std::string error;
+        const char* script;
+        Then then;
+        const char* error;
     } cases[] = {
-        {"floods data and never negotiates", [](const Bytes&, Turns&) { return Bytes(8192, 0x41); },
+        {"floods data and never negotiates", "", Floods,
          "did not finish the Telnet negotiation within 3 s"},
-        {"sends an invalid command",
-         [](const Bytes& r, Turns& t) {
-             return Once(r, kGreeting, {0x41, 0xFF, 0x07}, t.said[0]);
-         },
-         "invalid Telnet command (FF 07)"},
-        {"never ends a subnegotiation",
-         [](const Bytes& r, Turns& t) {
-             return t.said[0] ? Bytes(512, 0x41)
-                              : Once(r, kGreeting, {0xFF, 0xFA, 0x2C, 0x65}, t.said[0]);
-         },
+        {"sends an invalid command", GREETING ">41 FF 07", Waits, "invalid Telnet command (FF 07)"},
+        {"never ends a subnegotiation", GREETING ">FF FA 2C 65", Floods,
          "subnegotiation longer than 256 bytes"},
-        {"offers only options of its own",
-         [](const Bytes& r, Turns& t) {
-             return Once(r, kGreeting, {0xFF, 0xFB, 0x63, 0xFF, 0xFD, 0x63, 0xFF, 0xFB, 0x01},
-                         t.said[0]);
-         },
+        {"offers only options of its own", GREETING ">FF FB 63 FF FD 63 FF FB 01", Waits,
          "did not finish the Telnet negotiation"},
-        {"closes in the middle",
-         [](const Bytes& r, Turns& t) {
-             t.close = t.said[0];
-             return Once(r, kGreeting, {0xFF, 0xFD, 0x00, 'B', 'u', 's', 'y', '\r', '\n'},
-                         t.said[0]);
-         },
+        {"closes in the middle", GREETING ">FF FD 00 42 75 73 79 0D 0A", HangsUp,
          "closed the connection during the Telnet negotiation (it said: \"Busy\")"},
-        {"refuses binary mode",
-         [](const Bytes& r, Turns& t) {
-             return Once(r, kGreeting, {0xFF, 0xFE, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFD, 0x2C},
-                         t.said[0]);
-         },
+        {"refuses binary mode", GREETING ">FF FE 00 FF FB 00 FF FD 2C", Waits,
          "refused Telnet binary mode"},
         {"answers a different bit rate",
-         [](const Bytes& r, Turns& t) {
-             Bytes out = Once(r, kGreeting, kAgree, t.said[0]);
-             const Bytes rate =
-                 Once(r, {0xFF, 0xFA, 0x2C, 0x01},
-                      {0xFF, 0xFA, 0x2C, 0x65, 0x00, 0x00, 0x12, 0xC0, 0xFF, 0xF0}, t.said[1]);
-             out.insert(out.end(), rate.begin(), rate.end());
-             return out;
-         },
+         GREETING ">" AGREE "|" SB("01 00 00 25 80") ">" SB("65 00 00 12 C0"), Waits,
          "Failed to set the bit rate of \"9600,N,8,1\" on port rfc2217://127.0.0.1:"},
-        {"never answers a setting",
-         [](const Bytes& r, Turns& t) { return Once(r, kGreeting, kAgree, t.said[0]); },
+        {"never answers a setting", GREETING ">" AGREE, Waits,
          "Error: the device server did not answer within 2 s"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Turns turns;
-        PlayedServer server([&](const Bytes& r, bool& close) {
-            const Bytes out = c.script(r, turns);
-            close = turns.close;
-            return out;
-        });
+        PlayedServer server(c.script, c.then);
         QtSerialComm comm([&](int) { return server.Port(); });
         Delivered got;
         got.Attach(comm);
@@ -380,14 +371,10 @@ TEST(BadDeviceServer, TheOpeningFailsWithTheReasonAndWritesNothing) {
         EXPECT_LT(t.elapsed(), 5000);
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
         EXPECT_FALSE(comm.GetPortOpen());
-        // Only the offers and the replies to the server's own: no data.
-        Bytes sent = server.Received();
-        ASSERT_GE(sent.size(), kGreeting.size());
-        EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 9), kGreeting);
-        for (std::size_t i = 9; i < sent.size(); i += 3) {
-            if (sent[i] == 0xFF && sent[i + 1] == 0xFA) break;  // a setting, never data
-            EXPECT_EQ(sent[i], 0xFF) << "byte " << i;
-        }
+        // Only the offers, replies to the server's own, and settings: no data.
+        const std::string sent = Show(server.Received());
+        EXPECT_TRUE(std::regex_match(sent, std::regex(GREETING "( FF F[B-E] ..)*( FF FA .*)?")))
+            << sent;
         WaitFor([] { return false; }, 50ms);
         EXPECT_TRUE(got.failures.empty() && got.data.empty());
     }
@@ -398,36 +385,24 @@ TEST(BadDeviceServer, TheOpeningFailsWithTheReasonAndWritesNothing) {
 TEST(PlayedDeviceServer, DeclinedSettingsAndLineChanges) {
     for (const bool declines : {true, false}) {
         SCOPED_TRACE(declines ? "declines" : "agrees");
-        Turns turns;
-        PlayedServer server([&](const Bytes& r, bool&) {
-            if (declines) {
-                return Once(r, kGreeting,
-                            {0xFF, 0xFD, 0x00, 0xFF, 0xFB, 0x00, 0xFF, 0xFE, 0x2C, 0x41},
-                            turns.said[0]);
-            }
-            Bytes out = Once(r, kGreeting, kAgree, turns.said[0]);
-            const Bytes answers = AnswerSettings(r, turns);
-            out.insert(out.end(), answers.begin(), answers.end());
-            // Once set up (the purge came): CTS changed and is on, a framing
-            // error, then data.
-            const Bytes notes = Once(r, {0xFF, 0xFA, 0x2C, 0x0C},
-                                     {0xFF, 0xFA, 0x2C, 0x6B, 0x11, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C,
-                                      0x6A, 0x08, 0xFF, 0xF0, 0x42, 0xFF, 0xFF},
-                                     turns.said[1]);
-            out.insert(out.end(), notes.begin(), notes.end());
-            return out;
-        });
+        // The willing one answers the settings; once set up (the purge came)
+        // it says that CTS changed and is on, then a framing error, then data.
+        PlayedServer server(
+            declines ? GREETING ">FF FD 00 FF FB 00 FF FE 2C 41"
+                     : GREETING ">" AGREE "|" SB("01 00 00 25 80") ">" SB("65 00 00 25 80") "|"
+                           SB("02 08") ">" SB("66 08") "|" SB("03 01") ">" SB("67 01") "|"
+                           SB("04 01") ">" SB("68 01") "|" SB("05 03") ">" SB("69 03") "|"
+                           SB("0C 01") ">" SB("70 01") SB("6B 11") SB("6A 08") "42 FF FF");
         QtSerialComm comm([&](int) { return server.Port(); });
         Delivered got;
         got.Attach(comm);
         ASSERT_EQ(SetUpError(comm, "9600,N,8,1", 2), "");
         comm.SetOutput({0xFF, 0x43});
-        ASSERT_TRUE(WaitFor([&] { return Contains(server.Received(), {0xFF, 0xFF, 0x43}); }));
-        const Bytes sent = server.Received();
+        ASSERT_TRUE(WaitFor([&] { return Count(server.Received(), Hex("FF FF 43")) > 0; }));
         if (declines) {
             WaitFor([&] { return !got.notices.empty(); }, 1000ms);
             EXPECT_EQ(got.notices, std::vector<std::string>{DeclinedSettingsNote(server.Port())});
-            EXPECT_FALSE(Contains(sent, {0xFF, 0xFA}));
+            EXPECT_EQ(Show(server.Received()).find("FF FA"), std::string::npos);
             continue;
         }
         ASSERT_TRUE(WaitFor([&] { return !got.data.empty(); }));
@@ -435,11 +410,9 @@ TEST(PlayedDeviceServer, DeclinedSettingsAndLineChanges) {
         EXPECT_EQ(got.data, (Bytes{0x42, 0xFF}));
         EXPECT_TRUE(got.notices.empty() && got.failures.empty());
         // Bit rate, data bits, parity, stop bits, then RTS/CTS, in that order.
-        const Bytes settings{0xFF, 0xFA, 0x2C, 0x01, 0x00, 0x00, 0x25, 0x80, 0xFF, 0xF0,
-                             0xFF, 0xFA, 0x2C, 0x02, 0x08, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C,
-                             0x03, 0x01, 0xFF, 0xF0, 0xFF, 0xFA, 0x2C, 0x04, 0x01, 0xFF,
-                             0xF0, 0xFF, 0xFA, 0x2C, 0x05, 0x03, 0xFF, 0xF0};
-        EXPECT_TRUE(Contains(sent, settings));
+        EXPECT_GT(Count(server.Received(),
+                        Hex(SB("01 00 00 25 80") SB("02 08") SB("03 01") SB("04 01") SB("05 03"))),
+                  0u);
     }
 }
 

@@ -51,14 +51,10 @@ Bytes PtyPair::Read(std::chrono::milliseconds within, std::size_t want,
                     const std::function<void()>& pump) {
     Bytes got;
     const auto end = std::chrono::steady_clock::now() + within;
-    while (got.size() < want) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            end - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
+    while (got.size() < want && std::chrono::steady_clock::now() < end) {
         if (pump) pump();
         pollfd p{master_, POLLIN, 0};
-        const int wait = pump ? 5 : static_cast<int>(left.count());
-        if (::poll(&p, 1, wait) <= 0) continue;
+        if (::poll(&p, 1, 5) <= 0) continue;
         std::uint8_t buf[4096];
         const ssize_t n = ::read(master_, buf, sizeof buf);
         if (n > 0) got.insert(got.end(), buf, buf + n);
