@@ -7,6 +7,7 @@
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #include <termios.h>
+#include <unistd.h>
 #endif
 
 #include "settings_text.h"
@@ -270,8 +271,25 @@ void QtSerialComm::SetOutput(const Bytes& bytes) {
         net_.Write(bytes);
         return;
     }
-    const auto size = static_cast<qint64>(bytes.size());
-    const qint64 written = port_.write(reinterpret_cast<const char*>(bytes.data()), size);
+    const char* data = reinterpret_cast<const char*>(bytes.data());
+    auto size = static_cast<qint64>(bytes.size());
+#ifdef Q_OS_UNIX
+    // With nothing queued, the bytes go straight to the device: one system
+    // call, where Qt's queue takes several and as many turns of the event
+    // loop. A station writing a request byte every few milliseconds on many
+    // lines spends most of its time there. What the device does not take at
+    // once, or an error, goes through Qt's queue as before.
+    if (port_.bytesToWrite() == 0) {
+        const ssize_t n =
+            ::write(static_cast<int>(port_.handle()), data, static_cast<size_t>(size));
+        if (n > 0) {
+            data += n;
+            size -= n;
+        }
+        if (size == 0) return;
+    }
+#endif
+    const qint64 written = port_.write(data, size);
     if (written != size) Fail("write all data to", port_.errorString());
     // Hand the bytes to the system now rather than at the next turn of the
     // event loop: a paced byte's time on the line is the time it was written.
