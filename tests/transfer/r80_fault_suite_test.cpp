@@ -122,7 +122,7 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
         TransferRig rig;
         rig.model = kModelR80;
         sim::Config config =
-            SimConfig(sim::Model::R80, controllerSends ? sim::Role::Output : sim::Role::Input);
+            SimConfig(kModelR80, controllerSends ? sim::Role::Output : sim::Role::Input);
         config.document = Bytes(doc.begin(), doc.end());
         sim::ControllerSim controller(config);
         FaultyLine faulty;
