@@ -61,8 +61,7 @@ TEST(FrameSend, RefusalsLeaveTheWindowUsableAndTheLineQuiet) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TransferRig r;
-        r.model = c.model;
+        TransferRig r(c.model);
         r.win.editorText = c.text;
         r.g.g_nPeerReady = 1;
         r.h.OnSend();
@@ -153,8 +152,7 @@ TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TransferRig r;
-        r.model = c.model;
+        TransferRig r(c.model);
         r.h.OnReceive();
         for (const auto& [after, bytes] : c.events) {
             r.win.Advance(after);
@@ -173,8 +171,7 @@ TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
 }
 
 TEST(FrameReceive, MemoryBuildsTheDisplayAsItArrives) {
-    TransferRig r;
-    r.model = kModelMemory;
+    TransferRig r(kModelMemory);
     r.win.editorText = "old";
     r.h.OnReceive();
     EXPECT_EQ(r.win.editorText, "");  // blank at once

@@ -114,8 +114,7 @@ TEST(R80FaultSuite, EverySessionEndsIdenticalOrWithAMessage) {
         const std::size_t size = rng() % 4 == 0 ? rng() % 32000 : rng() % 3000;
         const std::string doc = RandomProgram(rng, size);
 
-        TransferRig rig;
-        rig.model = kModelR80;
+        TransferRig rig(kModelR80);
         sim::Config config =
             SimConfig(kModelR80, controllerSends ? sim::Role::Output : sim::Role::Input);
         config.document = Bytes(doc.begin(), doc.end());

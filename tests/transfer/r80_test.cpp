@@ -27,7 +27,7 @@ Bytes Head(std::uint8_t count, std::string_view number) {
 }
 
 struct R80Rig : TransferRig {
-    R80Rig() { model = kModelR80; }
+    R80Rig() : TransferRig(kModelR80) {}
     // The controller's DC3 pair came before Send: the header goes out at
     // once; returns it.
     Bytes SendAfterPair(const std::string& text) {

@@ -53,8 +53,7 @@ class SimTransfer : public ::testing::TestWithParam<SimCase> {};
 
 TEST_P(SimTransfer, EndsWithTheDocumentOrItsMessage) {
     const auto& c = GetParam();
-    TransferRig rig;
-    rig.model = c.model;
+    TransferRig rig(c.model);
     sim::Config config = SimConfig(c.model, c.role);
     config.fault = {c.fault, c.at};
     if (c.role == Role::Output) config.document = B(c.text);

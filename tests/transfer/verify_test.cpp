@@ -62,8 +62,7 @@ TEST(Verify, ComparesTheControllersCopyWithWhatWasSent) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TransferRig rig;
-        rig.model = c.model;
+        TransferRig rig(c.model);
         rig.win.editorText = c.editor;
         SimLine input(rig, SimConfig(c.model, sim::Role::Input));
         rig.h.OnSend();
