@@ -187,8 +187,7 @@ TEST(FrameReceive, MemoryBuildsTheDisplayAsItArrives) {
     EXPECT_EQ(r.win.messages, std::vector<Message>{kTakingOverFinished});
 }
 
-// A lost line (the caller says it) ends the pacing quietly; a receive's
-// lost line is a row of the table above.
+// A lost line ends the pacing quietly (a receive's: a row of the table above).
 TEST(FrameSend, ALostLineEndsThePacing) {
     TransferRig r;
     r.win.editorText = kProgram;

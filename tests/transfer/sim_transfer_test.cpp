@@ -69,8 +69,7 @@ TEST_P(SimTransfer, EndsWithTheDocumentOrItsMessage) {
         rig.h.OnReceive();
     }
     rig.win.Advance(c.wait);
-    ASSERT_EQ(rig.win.messages.size(), 1u) << line.controller.Status();
-    EXPECT_EQ(rig.win.messages[0], c.message);
+    EXPECT_EQ(rig.win.messages, std::vector{c.message}) << line.controller.Status();
     EXPECT_EQ(c.role == Role::Input ? line.controller.Received() : B(rig.win.editorText),
               B(c.result));
     EXPECT_TRUE(rig.win.controlsEnabled);
