@@ -90,9 +90,8 @@ TEST(FrameReceive, RequestsThenCollectsAFrameInPieces) {
     r.win.editorText = "old text";
     r.h.OnReceive();
     // 20 requests at once, one more every 5 ms until the first event.
-    r.Run(
-        "> 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12; +15 > 12 12 12; "
-        "< 11 12 25; +15 >");
+    r.Run("> 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12 12; +15 > 12 12 12");
+    r.Run("< 11 12 25; +15 >");
     EXPECT_EQ(r.win.editorText, "old text");  // fewer than 5 characters: nothing yet
     r.comm.Deliver(B("12\r\nN0000 G00\r\n\r"));
     EXPECT_EQ(r.win.editorText, "");
