@@ -18,24 +18,6 @@ namespace {
 
 using namespace std::string_literals;
 
-class NumberEditTest : public ::testing::Test {
-  protected:
-    NumberEditTest() {
-        edit_.SetHooks({[this]() -> const std::string& { return copy_; }, [this] { return model_; },
-                        [this](const Message& m) { shown_.push_back(m.text); }});
-        QObject::connect(&edit_, &QPlainTextEdit::textChanged,
-                         [this] { copy_ = EditorTextToBytes(edit_.toPlainText()); });
-        edit_.show();
-        edit_.setFocus();
-    }
-    std::string Text() const { return EditorTextToBytes(edit_.toPlainText()); }
-
-    CNumberEdit edit_;
-    std::string copy_;
-    int model_ = 0;
-    std::vector<std::string> shown_;
-};
-
 enum How { Keys, Commit, Paste, Drop, Insert };
 const Qt::Key kKeys[] = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Backspace};
 struct Row {
@@ -57,7 +39,17 @@ Row R(How how, int model, std::string before, const char* input, std::string aft
 // 99999 bytes; a paste or a drop keeps its lines as they are, upper-cased.
 // The program's own inserts and loads are not the operator's typing, and the
 // copy the rules read follows a load.
-TEST_F(NumberEditTest, TextFollowsTheTypingRulesHoweverItArrives) {
+TEST(NumberEdit, TextFollowsTheTypingRulesHoweverItArrives) {
+    CNumberEdit edit;
+    std::string copy;  // the window's copy of the text, which the rules read
+    int model = 0;
+    std::vector<std::string> messages;
+    edit.SetHooks({[&]() -> const std::string& { return copy; }, [&] { return model; },
+                   [&](const Message& m) { messages.push_back(m.text); }});
+    QObject::connect(&edit, &QPlainTextEdit::textChanged,
+                     [&] { copy = EditorTextToBytes(edit.toPlainText()); });
+    edit.show();
+    edit.setFocus();
     const std::string illegal = "您输入的是非法字符!", full = "“请填入不多于99999个的字符。”";
     // 99998 bytes, a two-byte character among them: 99997 characters.
     const std::string head = "%12\r\nN0000 (\xD6\xD0)\r\n";
@@ -82,45 +74,45 @@ TEST_F(NumberEditTest, TextFollowsTheTypingRulesHoweverItArrives) {
         R(Paste, 0, nearlyFull.substr(5) + "^", "G01 X10", nearlyFull.substr(5) + "^", {full})};
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
-        model_ = row.model;
+        model = row.model;
         const std::size_t caret = row.before.find('^');
-        edit_.SetTextFromProgram(
+        edit.SetTextFromProgram(
             BytesToEditorText(row.before.substr(0, caret) + row.before.substr(caret + 1)));
-        EXPECT_FALSE(edit_.ChangingFromProgram());
-        QTextCursor c = edit_.textCursor();
+        EXPECT_FALSE(edit.ChangingFromProgram());
+        QTextCursor c = edit.textCursor();
         c.setPosition(static_cast<int>(BytesToEditorText(row.before.substr(0, caret)).size()));
-        edit_.setTextCursor(c);
-        shown_.clear();
+        edit.setTextCursor(c);
+        messages.clear();
         const QString input = QString::fromUtf8(row.input);
         if (row.how == Commit) {
             QInputMethodEvent commit;
             commit.setCommitString(input);
-            QCoreApplication::sendEvent(&edit_, &commit);
+            QCoreApplication::sendEvent(&edit, &commit);
         } else if (row.how == Paste) {
             QGuiApplication::clipboard()->setText(input);
-            edit_.paste();
+            edit.paste();
         } else if (row.how == Drop) {
             QMimeData data;
             data.setText(input);
-            const QPoint end(edit_.viewport()->width() - 4, edit_.viewport()->height() - 4);
+            const QPoint end(edit.viewport()->width() - 4, edit.viewport()->height() - 4);
             QDragEnterEvent enter(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(edit_.viewport(), &enter);
+            QCoreApplication::sendEvent(edit.viewport(), &enter);
             QDropEvent drop(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(edit_.viewport(), &drop);
+            QCoreApplication::sendEvent(edit.viewport(), &drop);
         } else if (row.how == Insert) {
-            edit_.insertPlainText(input);  // the program's own insert
+            edit.insertPlainText(input);  // the program's own insert
         } else {
             for (const QChar ch : input) {
                 const auto k = QStringLiteral("\n\r\b").indexOf(ch);
-                if (k >= 0) QTest::keyClick(&edit_, kKeys[k]);
-                if (k < 0) QTest::keyClicks(&edit_, QString(ch));
+                if (k >= 0) QTest::keyClick(&edit, kKeys[k]);
+                if (k < 0) QTest::keyClicks(&edit, QString(ch));
             }
         }
-        const std::string text = Text();
+        const std::string text = EditorTextToBytes(edit.toPlainText());
         const std::string shown =
-            text.substr(0, edit_.CaretInText()) + '^' + text.substr(edit_.CaretInText());
+            text.substr(0, edit.CaretInText()) + '^' + text.substr(edit.CaretInText());
         EXPECT_TRUE(shown == row.after) << shown.substr(0, 60);
-        EXPECT_EQ(shown_, row.shown);
+        EXPECT_EQ(messages, row.shown);
     }
 }
 
@@ -138,9 +130,8 @@ TEST(TextCodec, ShowsGbkReadablyAndKeepsEveryByte) {
     for (const std::string& bytes :
          {gbk, "%12\nN0000\n"s, "A\r\nB\nC\rD\r\r\n"s, "\x81\x30\x81\x30"s, "A\xD6"s,
           "\xD6\x20\xD6\xD0"s, "\x80\xFF\x81\x7F"s, "A\0B"s, "\x01\x1B\x7F\t"s,
-          "\x84\x31\xA4\x39"s}) {
+          "\x84\x31\xA4\x39"s})
         EXPECT_EQ(through(bytes), bytes);
-    }
     std::mt19937 rng(5);
     const std::string alphabet = "\r\n\0 AZ%\xB0\xA1\xD6\xD0\x81\x30\x39\xFE\x80\xFF"s;
     for (int trial = 0; trial < 300; ++trial) {

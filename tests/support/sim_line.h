@@ -12,9 +12,12 @@ namespace taplink::testing {
 // The CommEvent a modem-line change raises (DSR changed).
 inline constexpr short kComEvDsr = 4;
 
-inline sim::Config SimConfig(sim::Model model, sim::Role role) {
+// The simulated controller of TapLink's model (kModelR40, ...).
+inline sim::Config SimConfig(int model, sim::Role role) {
     sim::Config c;
-    c.model = model;
+    c.model = model == kModelR80      ? sim::Model::R80
+              : model == kModelMemory ? sim::Model::Memory
+                                      : sim::Model::R40;
     c.role = role;
     return c;
 }

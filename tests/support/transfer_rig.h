@@ -24,7 +24,7 @@ struct TransferRig {
     int model = kModelR40;
     TransferHandlers h{TransferContext{comm, win, st, g, link, [this] { return model; }}};
 
-    TransferRig() {
+    explicit TransferRig(int m = kModelR40) : model(m) {
         comm.SetOnComm([this] { h.OnCommEvent(); });
         win.onTimer = [this](int id) { h.OnTimer(id); };
     }

@@ -6,6 +6,7 @@
 
 #include "bytes_text.h"
 #include "transfer_rig.h"
+#include "wire.h"
 
 namespace taplink::testing {
 namespace {
@@ -13,26 +14,20 @@ namespace {
 using namespace std::chrono_literals;
 using Texts = std::vector<std::string>;
 
-constexpr std::uint8_t kDc3 = 0x13, kDc4 = 0x14, kNak = 0x15;
 const std::string kDone = "Taking-over is finished!", kSent = "Sending is finished!",
                   kQuiet =
                       "The CNC nothing responds,Transmission fail is transferred please again!";
 
-// A block as a controller frames it: 16-bit sum, payload, end marker.
-Bytes Blk(const Bytes& payload, bool last = false) {
-    unsigned sum = 0;
-    for (const auto b : payload)
-        sum += b;
-    return Cat({{static_cast<std::uint8_t>(sum), static_cast<std::uint8_t>(sum >> 8)},
-                payload,
-                {static_cast<std::uint8_t>(last ? 0xAA : 0xAB)}});
+// Blocks as the simulated controller frames them ('|' for each 0 byte).
+Bytes Blk(std::string_view payload, bool last = false) {
+    return sim::wire::Block(B(payload), last);
 }
 Bytes Head(std::uint8_t count, std::string_view number) {
-    return Blk(Cat({{0, 0, 0, count}, B(number)}));
+    return sim::wire::Block(sim::wire::HeaderPayload(count, B(number)), false);
 }
 
 struct R80Rig : TransferRig {
-    R80Rig() { model = kModelR80; }
+    R80Rig() : TransferRig(kModelR80) {}
     // The controller's DC3 pair came before Send: the header goes out at
     // once; returns it.
     Bytes SendAfterPair(const std::string& text) {
@@ -52,9 +47,16 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
     r.Run("> 13; +10 > 13 13; < D3 00 00 00 00 03 25 39 39 39 AB > 13");
     EXPECT_EQ(r.win.editorText, "%999\r\n");
     EXPECT_EQ(r.win.progressMax, 3);
-    r.comm.Deliver(Blk(B("LD X1|OUT Y1|")));
-    r.Run("> 13; < 08 01 45 4E 44 31 00 AA >");
-    EXPECT_EQ(r.st.m_strText, "%999\r\nLD X1\r\n0000    OUT Y1\r\n0001    END1\r\n0002    ");
+    // A bad block is asked for again, and gets the same step numbers again;
+    // the numbers carry through every digit.
+    Bytes bad = Blk("LD X1|OUT Y1|");
+    bad[0] ^= 1;
+    r.comm.Deliver(bad);
+    r.comm.Deliver(Blk("LD X1|OUT Y1|"));
+    r.st.m_szStepNo = {'9', '9', '9', '9'};
+    r.Run("> 14 13; < 60 01 45 4E 44 31 00 58 00 AA >");
+    EXPECT_EQ(r.st.m_strText,
+              "%999\r\nLD X1\r\n0000    OUT Y1\r\n0001    END1\r\n9999    X\r\n:000    ");
     EXPECT_EQ(r.win.editorText, r.st.m_strText);
     EXPECT_EQ(r.win.progressSteps, 3);
     EXPECT_EQ(r.win.progressPos, 0);
@@ -66,52 +68,45 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
 // However the controller's writes are cut into events, each block gets one
 // answer, only the last answer repeats, and an end leaves nothing running.
 TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
-    const Bytes g1 = Blk(B("G1|")), h3 = Head(3, "%001"), g2last = Blk(B("G2|"), true);
-    Bytes bad = g1, badHead = Head(2, "%001");
+    const Bytes h2 = Head(2, "%001"), h3 = Head(3, "%001"), h4 = Head(4, "%001");
+    const Bytes g1 = Blk("G1|"), g2last = Blk("G2|", true);
+    Bytes bad = g1, badHead = h2;
     bad[0] ^= 1;
     badHead[0] ^= 1;
     struct Case {
         const char* name;
         std::vector<Bytes> events;  // after Receive
-        Bytes written;              // answers to the events, in order
-        Bytes repeats;              // what 10 ms later brings
+        const char* written;        // answers to the events, in order
+        const char* repeats;        // what 10 ms later brings
         std::string message;        // after every time-out has passed
         std::string text;
     };
-    const auto C = [](const char* name, std::vector<Bytes> events, Bytes written, Bytes repeats,
-                      std::string message, std::string text) {
+    const auto C = [](const char* name, std::vector<Bytes> events, const char* written,
+                      const char* repeats, std::string message, std::string text) {
         return Case{name, std::move(events), written, repeats, message, text};
     };
     const Case cases[] = {
-        C("HeaderAndLastBlock", {Cat({Head(2, "%001"), g2last})}, {kDc3}, {}, kDone,
+        C("HeaderAndLastBlock", {Cat({h2, g2last})}, "13", "", kDone, "%001\r\nG2\r\n"),
+        C("HeaderAndBlock", {Cat({h3, g1})}, "13 13", "13 13", kQuiet, "%001\r\nG1\r\n"),
+        C("BlockAndLastBlock", {h3, Cat({g1, g2last})}, "13 13", "", kDone, "%001\r\nG1\r\nG2\r\n"),
+        C("BlockAndBadBlock", {h4, Cat({g1, bad})}, "13 13 14", "14 14", kQuiet, "%001\r\nG1\r\n"),
+        C("BadBlockAndBlock", {h4, Cat({bad, g1})}, "13 14 13", "13 13", kQuiet, "%001\r\nG1\r\n"),
+        C("LastBlockAndStrayBytes", {h2, Cat({g2last, {0x0D, 0x0A, 0x13, 0x13}})}, "13", "", kDone,
           "%001\r\nG2\r\n"),
-        C("HeaderAndBlock", {Cat({h3, g1})}, {kDc3, kDc3}, {kDc3, kDc3}, kQuiet, "%001\r\nG1\r\n"),
-        C("BlockAndLastBlock", {h3, Cat({g1, g2last})}, {kDc3, kDc3}, {}, kDone,
-          "%001\r\nG1\r\nG2\r\n"),
-        C("BlockAndBadBlock", {Head(4, "%001"), Cat({g1, bad})}, {kDc3, kDc3, kDc4}, {kDc4, kDc4},
-          kQuiet, "%001\r\nG1\r\n"),
-        C("BadBlockAndBlock", {Head(4, "%001"), Cat({bad, g1})}, {kDc3, kDc4, kDc3}, {kDc3, kDc3},
-          kQuiet, "%001\r\nG1\r\n"),
-        C("LastBlockAndStrayBytes", {Head(2, "%001"), Cat({g2last, {0x0D, 0x0A, 0x13, 0x13}})},
-          {kDc3}, {}, kDone, "%001\r\nG2\r\n"),
-        C("ARepeatedHeaderIsTakenAsAHeader", {badHead, Head(2, "%001"), g2last}, {kDc4, kDc3}, {},
-          kDone, "%001\r\nG2\r\n"),
+        C("ARepeatedHeaderIsTakenAsAHeader", {badHead, h2, g2last}, "14 13", "", kDone,
+          "%001\r\nG2\r\n"),
         C("CountAndMarkerDisagreeingRestartsFromTheHeader",
-          {h3, Blk(B("G1|"), true), Cat({h3, g1, g2last})}, {kDc3, kNak, kDc3, kDc3}, {}, kDone,
+          {h3, Blk("G1|", true), Cat({h3, g1, g2last})}, "13 15 13 13", "", kDone,
           "%001\r\nG1\r\nG2\r\n"),
-        C("WrongNumberAndMore", {Cat({Blk(B("|||\x02%0001")), g1})}, {}, {},
+        C("WrongNumberAndMore", {Cat({Blk("|||\x02%0001"), g1})}, "", "",
           "The procedure number makes mistakes!", ""),
-        C("GoodSum", {h3, {0x05, 0x00, 0x02, 0x03, 0xAB}}, {kDc3, kDc3}, {kDc3, kDc3}, kQuiet,
-          "%001\r\n\x02\x03"),
-        C("BadSum", {h3, {0x06, 0x00, 0x02, 0x03, 0xAB}}, {kDc3, kDc4}, {kDc4, kDc4}, kQuiet,
-          "%001\r\n"),
-        C("AMarkerAmongTheSumBytesIsData", {h3, {0xAA, 0x00, 0x50, 0x5A, 0xAB}}, {kDc3, kDc3},
-          {kDc3, kDc3}, kQuiet, "%001\r\nPZ"),
-        C("ThirdByteEndsTheBlock", {h3, {0x00, 0x00, 0xAB}}, {kDc3}, {}, kQuiet, "%001\r\n"),
-        // The controller stops in the middle of a block: 5 s.
-        C("StopInABlock", {h3, {0x10, 0x00, 'A'}}, {kDc3}, {}, kQuiet, "%001\r\n"),
+        C("AMarkerAmongTheSumBytesIsData", {h3, {0xAA, 0x00, 0x50, 0x5A, 0xAB}}, "13 13", "13 13",
+          kQuiet, "%001\r\nPZ"),
+        // A marker before the third byte is data: the controller stops in
+        // the middle of a block.
+        C("StopInABlock", {h3, {0x00, 0x00, 0xAB}}, "13", "", kQuiet, "%001\r\n"),
         // More than a block can hold without an end marker: not this protocol.
-        C("AFloodWithoutEndMarkers", {h3, Bytes(1000, 'A'), Bytes(100000, 'A')}, {kDc3}, {},
+        C("AFloodWithoutEndMarkers", {h3, Bytes(1000, 'A'), Bytes(100000, 'A')}, "13", "",
           "Data transmission is wrong!Transfer the agreement checking inconformity!", "%001\r\n"),
     };
     for (const auto& c : cases) {
@@ -121,11 +116,9 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
         r.Drain();
         for (const auto& e : c.events)
             r.comm.Deliver(e);
-        EXPECT_EQ(r.Drain(), c.written);
-        r.win.Advance(10ms);
-        EXPECT_EQ(r.Drain(), c.repeats);
+        r.Run(std::string("> ") + c.written + "; +10 > " + c.repeats);
         r.win.Advance(70s);
-        EXPECT_LE(r.Drain().size(), c.repeats.empty() ? 0u : 1000u);
+        EXPECT_LE(r.Drain().size(), *c.repeats ? 1000u : 0u);
         EXPECT_EQ(r.Texts(), Texts{c.message});
         EXPECT_EQ(r.win.paused, c.message == kQuiet ? 10ms : 0ms);  // before the port reopens
         EXPECT_EQ(r.st.m_strText, c.text);
@@ -134,30 +127,20 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
     }
 }
 
-TEST(R80Receive, StepNumbersCarryAndABadBlockGetsTheSameNumbersAgain) {
-    R80Rig r;
-    r.h.OnReceive();
-    r.comm.Deliver(Head(4, "%999"));
-    r.st.m_szStepNo = {'9', '9', '9', '9'};
-    Bytes bad = Blk(B("A|B|"));
-    bad[0] ^= 1;
-    r.comm.Deliver(bad);
-    r.comm.Deliver(Blk(B("A|B|")));
-    EXPECT_EQ(r.st.m_strText, "%999\r\nA\r\n9999    B\r\n:000    ");
-}
-
-// A modem-line change is not the controller answering: the request and its
-// minute go on.
-TEST(R80Receive, SilenceIsTimedOutAfter60Seconds) {
-    R80Rig r;
-    r.h.OnReceive();
-    r.Run("+1000 event");
-    r.Drain();
-    r.win.Advance(58999ms);
-    EXPECT_EQ(r.Drain().size(), 11799u);
-    r.Run("#0; +1 #1");
-    EXPECT_EQ(r.Texts(), Texts{kQuiet});
-    EXPECT_TRUE(r.win.controlsEnabled);
+// A minute without the controller ends a receive (asking every 5 ms) or the
+// wait to send; a modem-line change is not the controller answering.
+TEST(R80, AMinuteOfSilenceEndsAReceiveOrTheWaitToSend) {
+    for (const bool send : {false, true}) {
+        SCOPED_TRACE(send ? "send" : "receive");
+        R80Rig r;
+        r.win.editorText = "%001\r\nG00";
+        send ? r.h.OnSend() : r.h.OnReceive();
+        r.Run("+1000 event; +58999 #0");
+        EXPECT_EQ(r.comm.Written().size(), send ? 0u : 12000u);
+        r.win.Advance(1ms);
+        EXPECT_EQ(r.win.messages, std::vector{send ? msg::kNotReady : msg::kNoResponse});
+        EXPECT_TRUE(r.win.controlsEnabled);
+    }
 }
 
 // 598 bytes after the number line, then CR LF CR LF appended: 600 data bytes.
@@ -173,20 +156,16 @@ TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
     EXPECT_EQ(r.win.progressMax, 4);
 
     // Bytes that are no answer are not kept, however many come.
-    Bytes noise(4096);
-    for (std::size_t i = 0; i < noise.size(); ++i)
-        noise[i] = static_cast<std::uint8_t>(0x30 + i % 2);
-    for (int i = 0; i < 256; ++i)
-        r.comm.Deliver(noise);
+    for (int i = 0; i < 1024; ++i)
+        r.comm.Deliver({0x30, 0x31, 0x30, 0x31});
     EXPECT_LE(r.st.m_recvBytes.size(), 1u);
-    const std::size_t sizes[] = {256, 256, 88};
-    for (int k = 0; k < 3; ++k) {
-        r.comm.Deliver({kDc3, kDc3, kDc3, kDc3});  // a repeated answer asks once
-        const Bytes block = r.Drain();
-        ASSERT_EQ(block.size(), sizes[k] + 3) << k;
-        EXPECT_EQ(block.back(), k == 2 ? 0xAA : 0xAB) << k;
+    // The blocks as the simulated controller reads them: 256, 256, 88 bytes.
+    const auto payloads = sim::wire::BlockPayloads(B(kText600 + "\r\n\r\n"));
+    for (std::size_t k = 1; k <= 3; ++k) {
+        r.Run("< 13 13 13 13");  // a repeated answer asks once
+        EXPECT_EQ(r.Drain(), sim::wire::Block(payloads[k], k == 3)) << k;
     }
-    r.comm.Deliver({kDc4, kDc4});  // the last block again: 86 'G's and two line ends
+    r.Run("< 14 14");  // the last block again: 86 'G's and two line ends
     EXPECT_EQ(r.Drain(), Cat({{0xDA, 0x17}, Bytes(86, 'G'), {0, 0, 0xAA}}));  // 86 * 0x47
     r.Run("< 13 13 #1; +10000 #1");  // the controller has it all: done at once
     EXPECT_EQ(r.Texts(), Texts{kSent});
@@ -198,8 +177,7 @@ TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
 // Send waits for one.
 TEST(R80Send, EndsBy500MsOfSilenceAfterTheLastBlockAndLateAnswersStartNothing) {
     R80Rig r;
-    EXPECT_EQ(r.SendAfterPair("%001\r\nG00"),
-              (Bytes{0xB8, 0x00, 0x00, 0x00, 0x00, 0x02, 0x25, 0x30, 0x30, 0x31, 0xAB}));
+    EXPECT_EQ(Show(r.SendAfterPair("%001\r\nG00")), "B8 00 00 00 00 02 25 30 30 31 AB");
     EXPECT_EQ(r.win.progressPos, 1);
     r.Run("event; < 13 13 > A7 00 47 30 30 00 00 AA");  // a line event is no answer
     r.win.whileMessageOpen = [&r](const Message&) { r.Run("< 14 14; < 13 13"); };
@@ -221,24 +199,16 @@ TEST(R80Send, EverySendStartsClean) {
     r.Run("< 15 15 > " + header + "; < 15 15 >; +4999 #0; +1 #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kNoResponse});
     EXPECT_TRUE(r.win.controlsEnabled);
-    r.comm.Deliver({kDc3, kDc3});
+    r.Run("< 13 13");
     r.h.OnSend();
     r.Run("+1 > " + header + "; < 15 15 > " + header);
 }
 
-TEST(R80Send, NoPairFor60SecondsOrRefused) {
+TEST(R80Send, ARefusedDocumentEndsTheSendWhenThePairComes) {
     R80Rig r;
-    r.win.editorText = "%001\r\nG00";
-    r.h.OnSend();
-    r.win.Advance(60000ms);
-    EXPECT_EQ(r.Texts(), Texts{"CNC opens received state not yet or transmission line has not "
-                               "finished meeting,Examine that please!"});
+    EXPECT_TRUE(r.SendAfterPair("%255\r\nG00").empty());
+    EXPECT_EQ(r.win.messages, std::vector<Message>{msg::kR80ProgramRange});
     EXPECT_TRUE(r.win.controlsEnabled);
-
-    R80Rig refused;
-    EXPECT_TRUE(refused.SendAfterPair("%255\r\nG00").empty());
-    EXPECT_EQ(refused.win.messages, std::vector<Message>{msg::kR80ProgramRange});
-    EXPECT_TRUE(refused.win.controlsEnabled);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ namespace taplink::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace msg;
 using enum sim::FaultKind;
 using sim::Role;
 
@@ -18,8 +19,10 @@ const std::string kProgram = "%12\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 const std::string kPlc = "%999\r\n00000002\r\n00000000LD      X0001\r\n00000001OUT     Y0001\r\n" +
                          std::string(300, 'A') + "\r\n";
 const std::string kR80 = "%123\r\nN10 G00\r\n" + std::string(600, 'G') + "\r\nN20 M30\r\n";
-// What a controller that stops after the first data block holds.
-const std::string kR80Part = "%123\r\nN10 G00\r\n" + std::string(248, 'G');
+// What a controller that took all of kR80 holds; what one that stops after
+// the first data block holds.
+const std::string kR80Whole = kR80 + "\r\n",
+                  kR80Part = "%123\r\nN10 G00\r\n" + std::string(248, 'G');
 const std::string kR80Sent = "%123\r\nN10 G00\r\nN20 M30", kR80Held = kR80Sent + "\r\n\r\n";
 const std::string kImage = "ABCDEFGH";
 const std::string kImageDisplay = "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n";
@@ -27,37 +30,31 @@ const std::string kImageDisplay = "0000   41  42  43  44  45  46  47  48 A B C D
 struct SimCase {
     const char* name;
     int model;
-    Role role;  // Input: TapLink sends `text`; Output: the controller does
     sim::FaultKind fault;
     int at;
     std::string text;
     std::string result;  // Input: what the controller holds; Output: what the editor shows
     Message message;
     std::chrono::milliseconds wait;
+    Role role = Role::Input;  // Input: TapLink sends `text`; Output: the controller does
 };
 // Test names, not bytes, in listings.
 void PrintTo(const SimCase& c, std::ostream* os) {
     *os << c.name;
 }
-SimCase S(const char* name, int model, sim::FaultKind fault, int at, std::string text,
-          std::string held, Message message, std::chrono::milliseconds wait) {
-    return {name, model, Role::Input, fault, at, text, held, message, wait};
-}
-SimCase R(const char* name, int model, sim::FaultKind fault, int at, std::string text,
-          std::string editor, Message message, std::chrono::milliseconds wait) {
-    return {name, model, Role::Output, fault, at, text, editor, message, wait};
+using S = SimCase;
+// A receive: the controller's output.
+SimCase R(SimCase c) {
+    c.role = Role::Output;
+    return c;
 }
 
 class SimTransfer : public ::testing::TestWithParam<SimCase> {};
 
 TEST_P(SimTransfer, EndsWithTheDocumentOrItsMessage) {
     const auto& c = GetParam();
-    TransferRig rig;
-    rig.model = c.model;
-    sim::Config config = SimConfig(c.model == kModelR80      ? sim::Model::R80
-                                   : c.model == kModelMemory ? sim::Model::Memory
-                                                             : sim::Model::R40,
-                                   c.role);
+    TransferRig rig(c.model);
+    sim::Config config = SimConfig(c.model, c.role);
     config.fault = {c.fault, c.at};
     if (c.role == Role::Output) config.document = B(c.text);
     SimLine line(rig, config);
@@ -72,8 +69,7 @@ TEST_P(SimTransfer, EndsWithTheDocumentOrItsMessage) {
         rig.h.OnReceive();
     }
     rig.win.Advance(c.wait);
-    ASSERT_EQ(rig.win.messages.size(), 1u) << line.controller.Status();
-    EXPECT_EQ(rig.win.messages[0], c.message);
+    EXPECT_EQ(rig.win.messages, std::vector{c.message}) << line.controller.Status();
     EXPECT_EQ(c.role == Role::Input ? line.controller.Received() : B(rig.win.editorText),
               B(c.result));
     EXPECT_TRUE(rig.win.controlsEnabled);
@@ -84,59 +80,51 @@ TEST_P(SimTransfer, EndsWithTheDocumentOrItsMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Send, SimTransfer,
     ::testing::Values(
-        S("R40", kModelR40, None, 0, "%12\r\nN0000 G00  X10 \r\n\r\nN0010 M30", kProgram,
-          msg::kProgramSent, 2000ms),
-        S("Memory", kModelMemory, None, 0, kImageDisplay, kImage, msg::kMemorySent, 2000ms),
-        S("Silence", kModelR40, Silence, 0, kProgram, "", msg::kNotReady, 120000ms),
-        S("LineEventBeforeTheReadyByte", kModelR40, LineEvent, 0, kProgram, kProgram,
-          msg::kProgramSent, 2000ms),
-        S("R80RepeatedAnswerPair", kModelR80, RepeatAnswer, 0, kR80Sent, kR80Held,
-          msg::kSendingFinished, 3000ms),
-        S("R80LineEventBeforeTheDc3Pair", kModelR80, LineEvent, 0, kR80Sent, kR80Held,
-          msg::kSendingFinished, 3000ms),
-        S("R80Dc4AtTheHeader", kModelR80, AnswerDc4, 0, kR80, kR80 + "\r\n", msg::kSendingFinished,
-          3000ms),
-        S("R80Dc4AtBlock2", kModelR80, AnswerDc4, 2, kR80, kR80 + "\r\n", msg::kSendingFinished,
-          3000ms),
-        S("R80NakAtBlock3", kModelR80, AnswerNak, 3, kR80, kR80 + "\r\n", msg::kSendingFinished,
-          3000ms),
-        S("R80TwoDc3Pairs", kModelR80, DuplicateDc3, 1, kR80, kR80 + "\r\n", msg::kSendingFinished,
-          3000ms),
-        S("R80StaleDc3Pair", kModelR80, StaleDc3, 0, kR80, kR80 + "\r\n", msg::kSendingFinished,
-          3000ms),
-        S("R80SingleDc3", kModelR80, SingleDc3, 2, kR80, kR80Part + std::string(256, 'G'),
-          msg::kNoResponse, 8000ms),
-        S("R80Silence", kModelR80, Silence, 2, kR80, kR80Part, msg::kNoResponse, 8000ms)),
+        S{"R40", kModelR40, None, 0, "%12\r\nN0000 G00  X10 \r\n\r\nN0010 M30", kProgram,
+          kProgramSent, 2s},
+        S{"Memory", kModelMemory, None, 0, kImageDisplay, kImage, kMemorySent, 2s},
+        S{"Silence", kModelR40, Silence, 0, kProgram, "", kNotReady, 120s},
+        S{"LineEventBeforeTheReadyByte", kModelR40, LineEvent, 0, kProgram, kProgram, kProgramSent,
+          2s},
+        S{"R80RepeatedAnswerPair", kModelR80, RepeatAnswer, 0, kR80Sent, kR80Held, kSendingFinished,
+          3s},
+        S{"R80LineEventBeforeTheDc3Pair", kModelR80, LineEvent, 0, kR80Sent, kR80Held,
+          kSendingFinished, 3s},
+        S{"R80Dc4AtTheHeader", kModelR80, AnswerDc4, 0, kR80, kR80Whole, kSendingFinished, 3s},
+        S{"R80Dc4AtBlock2", kModelR80, AnswerDc4, 2, kR80, kR80Whole, kSendingFinished, 3s},
+        S{"R80NakAtBlock3", kModelR80, AnswerNak, 3, kR80, kR80Whole, kSendingFinished, 3s},
+        S{"R80TwoDc3Pairs", kModelR80, DuplicateDc3, 1, kR80, kR80Whole, kSendingFinished, 3s},
+        S{"R80StaleDc3Pair", kModelR80, StaleDc3, 0, kR80, kR80Whole, kSendingFinished, 3s},
+        S{"R80SingleDc3", kModelR80, SingleDc3, 2, kR80, kR80Part + std::string(256, 'G'),
+          kNoResponse, 8s},
+        S{"R80Silence", kModelR80, Silence, 2, kR80, kR80Part, kNoResponse, 8s}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Receive, SimTransfer,
     ::testing::Values(
-        R("ProgramForm", kModelR40, None, 0, kProgram, kProgram, msg::kTakingOverFinished, 1000ms),
-        R("DocumentForm", kModelR40, None, 0, kPlc, kPlc, msg::kTakingOverFinished, 1000ms),
-        R("MemoryImage", kModelMemory, None, 0, kImage, kImageDisplay, msg::kTakingOverFinished,
-          1000ms),
-        R("WrongStart", kModelR40, WrongStart, 0, kProgram, "", msg::kWrongStart, 1000ms),
-        R("CutShortKeepsWhatCame", kModelR40, CutShort, 0, kProgram, kProgram.substr(0, 15),
-          msg::kNoResponse, 61000ms),
-        R("WrongLengthWaitsThenEnds", kModelR40, WrongLength, 0, kProgram, kProgram + "\r\n",
-          msg::kNoResponse, 61000ms),
-        R("ExtraBytesLater", kModelR40, ExtraLater, 0, kProgram, kProgram, msg::kTakingOverFinished,
-          1000ms),
-        R("LineEventBeforeTheFrame", kModelR40, LineEvent, 0, kProgram, kProgram,
-          msg::kTakingOverFinished, 1000ms),
-        R("R80Clean", kModelR80, None, 0, kR80, kR80, msg::kTakingOverFinished, 2000ms),
-        R("R80TwoDataBlocksInOneWrite", kModelR80, TwoBlocks, 1, kR80, kR80,
-          msg::kTakingOverFinished, 2000ms),
-        R("R80CrLfAfterABlock", kModelR80, StrayAfterBlock, 1, kR80, kR80, msg::kTakingOverFinished,
-          2000ms),
-        R("R80BadSumAtBlock2", kModelR80, BadChecksum, 2, kR80, kR80, msg::kTakingOverFinished,
-          2000ms),
-        R("R80DroppedByte", kModelR80, DropByte, 1, kR80, kR80, msg::kTakingOverFinished, 2000ms),
-        R("R80DoubledByteInAFullBlock", kModelR80, DuplicateByte, 2, kR80, kR80,
-          msg::kTakingOverFinished, 2000ms),
-        R("R80SilenceKeepsWhatCame", kModelR80, Silence, 2, kR80, kR80Part, msg::kNoResponse,
-          8000ms)),
+        R({"ProgramForm", kModelR40, None, 0, kProgram, kProgram, kTakingOverFinished, 1s}),
+        R({"DocumentForm", kModelR40, None, 0, kPlc, kPlc, kTakingOverFinished, 1s}),
+        R({"MemoryImage", kModelMemory, None, 0, kImage, kImageDisplay, kTakingOverFinished, 1s}),
+        R({"WrongStart", kModelR40, WrongStart, 0, kProgram, "", kWrongStart, 1s}),
+        R({"CutShortKeepsWhatCame", kModelR40, CutShort, 0, kProgram, kProgram.substr(0, 15),
+           kNoResponse, 61s}),
+        R({"WrongLengthWaitsThenEnds", kModelR40, WrongLength, 0, kProgram, kProgram + "\r\n",
+           kNoResponse, 61s}),
+        R({"ExtraBytesLater", kModelR40, ExtraLater, 0, kProgram, kProgram, kTakingOverFinished,
+           1s}),
+        R({"LineEventBeforeTheFrame", kModelR40, LineEvent, 0, kProgram, kProgram,
+           kTakingOverFinished, 1s}),
+        R({"R80Clean", kModelR80, None, 0, kR80, kR80, kTakingOverFinished, 2s}),
+        R({"R80TwoDataBlocksInOneWrite", kModelR80, TwoBlocks, 1, kR80, kR80, kTakingOverFinished,
+           2s}),
+        R({"R80CrLfAfterABlock", kModelR80, StrayAfterBlock, 1, kR80, kR80, kTakingOverFinished,
+           2s}),
+        R({"R80BadSumAtBlock2", kModelR80, BadChecksum, 2, kR80, kR80, kTakingOverFinished, 2s}),
+        R({"R80DroppedByte", kModelR80, DropByte, 1, kR80, kR80, kTakingOverFinished, 2s}),
+        R({"R80DoubledByteInAFullBlock", kModelR80, DuplicateByte, 2, kR80, kR80,
+           kTakingOverFinished, 2s}),
+        R({"R80SilenceKeepsWhatCame", kModelR80, Silence, 2, kR80, kR80Part, kNoResponse, 8s})),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
