@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <map>
 
+#include "beats.h"
 #include "file_commands.h"
 #include "folders.h"
 #include "qt_serial_comm.h"
@@ -20,6 +21,7 @@ namespace taplink {
 // messages to the log and the journal, the document in memory.
 class MachineServices : public QObject, public WindowServices {
   public:
+    explicit MachineServices(Beats& beats) : beats_(beats) {}
     std::function<void(int)> onTimer;
     std::function<void(const Message&)> onMessage;
     std::function<void()> onEnded;
@@ -27,7 +29,18 @@ class MachineServices : public QObject, public WindowServices {
     std::string document;
     int speed = 1;
 
+    // The repeats (a byte written again and again while the other side is
+    // waited for, a flag looked at again) share a beat with every other
+    // machine's; time-outs and the pacing of frames keep timers of their own.
+    static bool Repeats(int id) {
+        return id == kTimerDc3 || id == kTimerDc4 || id == kTimerNak || id == kTimerRequest ||
+               id == kTimerR80Ready || id == kTimerPeerReady;
+    }
     void StartTimer(int id, std::chrono::milliseconds period) override {
+        if (Repeats(id)) {
+            return beats_.Join(this, id, static_cast<int>(period.count()),
+                               [this, id] { onTimer(id); });
+        }
         QTimer*& timer = timers_[id];
         if (!timer) {
             timer = new QTimer(this);
@@ -37,11 +50,18 @@ class MachineServices : public QObject, public WindowServices {
         timer->start(period);
     }
     void StopTimer(int id) override {
+        if (Repeats(id)) return beats_.Leave(this, id);
         if (const auto it = timers_.find(id); it != timers_.end()) it->second->stop();
     }
     bool Running(int id) const {
+        if (Repeats(id)) return beats_.Running(this, id);
         const auto it = timers_.find(id);
         return it != timers_.end() && it->second->isActive();
+    }
+    ~MachineServices() override {
+        for (const int id :
+             {kTimerDc3, kTimerDc4, kTimerNak, kTimerRequest, kTimerR80Ready, kTimerPeerReady})
+            beats_.Leave(this, id);
     }
     int ShowMessage(const Message& m) override {
         onMessage(m);
@@ -76,6 +96,7 @@ class MachineServices : public QObject, public WindowServices {
     int AskSaveQuery() override { return 2; }
 
   private:
+    Beats& beats_;
     std::map<int, QTimer*> timers_;
     int max_ = 100;
     int pos_ = 0;
@@ -110,7 +131,7 @@ QString Text(const std::string& s) {
 
 }  // namespace
 
-Machine::Machine(MachineConfig config, Journal* journal, Log log, QObject* parent)
+Machine::Machine(MachineConfig config, Journal* journal, Beats& beats, Log log, QObject* parent)
     : QObject(parent),
       config_(std::move(config)),
       journal_(journal),
@@ -118,7 +139,7 @@ Machine::Machine(MachineConfig config, Journal* journal, Log log, QObject* paren
       recorder_(journal, [this](const QString& why) { Say(why); }),
       comm_(std::make_unique<QtSerialComm>(
           [port = config_.port.toStdString()](int) { return port; })),
-      services_(std::make_unique<MachineServices>()) {
+      services_(std::make_unique<MachineServices>(beats)) {
     g_.g_bySendProto = config_.sendProto;
     g_.g_byRecvProto = config_.recvProto;
     services_->speed = config_.speed;
@@ -288,7 +309,8 @@ void Machine::FinishSend(Outcome outcome, const std::string& text) {
         const Placed moved =
             MoveInto(document_, Folder(config_.outbox, done ? "sent" : "refused"), now);
         if (moved.path.isEmpty() && !QFileInfo::exists(document_)) {
-            Say(QStringLiteral("%1 was taken out of the outbox before it could be moved").arg(name));
+            Say(QStringLiteral("%1 was taken out of the outbox before it could be moved")
+                    .arg(name));
             SetState(QStringLiteral("idle"));
             return NextIn(0);
         }

@@ -23,6 +23,7 @@ namespace taplink {
 class QtSerialComm;
 class TransferHandlers;
 class MachineServices;
+class Beats;
 
 // The back-off of a lost port: the first retry after this, doubling up to
 // the longest.
@@ -35,8 +36,9 @@ class Machine : public QObject {
     Q_OBJECT
   public:
     using Log = std::function<void(const QString& machine, const QString& text)>;
-    // journal may be null.
-    Machine(MachineConfig config, Journal* journal, Log log, QObject* parent = nullptr);
+    // journal may be null; beats are shared by every machine of the station.
+    Machine(MachineConfig config, Journal* journal, Beats& beats, Log log,
+            QObject* parent = nullptr);
     ~Machine() override;
 
     const QString& Name() const { return config_.name; }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "beats.h"
 #include "journal.h"
 #include "machine.h"
 #include "station_config.h"
@@ -93,6 +94,7 @@ int main(int argc, char* argv[]) {
         return Refuse(QStringLiteral("cannot watch for signals"));
     }
     QSocketNotifier signalled(g_signalPipe[0], QSocketNotifier::Read);
+    Beats beats;
     std::vector<std::unique_ptr<Machine>> machines;
     bool stopping = false;
     // Every line closed within the budget; a machine whose handler is under
@@ -127,7 +129,7 @@ int main(int argc, char* argv[]) {
 
     for (MachineConfig& m : config.machines) {
         Log(m.name, QStringLiteral("on %1, outbox %2, inbox %3").arg(m.port, m.outbox, m.inbox));
-        machines.push_back(std::make_unique<Machine>(std::move(m), journal.get(), Log));
+        machines.push_back(std::make_unique<Machine>(std::move(m), journal.get(), beats, Log));
     }
     for (auto& m : machines)
         m->Start();
