@@ -58,13 +58,13 @@ TEST(LadderConversion, LinesAsTheLadderSoftwareWritesThem) {
         {"00000000CODB 1 A4 R0 R1 7,8", "00000000CODB    0001 A0004 R0000 R0001 7,8"},
         {"00000000CODB 1 4 R0 R1 ,", "00000000CODB    0001 0004 R0000 R0001 ,"},
         {"00000000LD X1\r\n", "00000000LD      X0001\r\n"},  // nothing read past the end
+        {"0001", "0001"},                                    // a line too short for its step field
     };
     for (const auto& [line, converted] : cases) {
         SCOPED_TRACE(line);
         EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n" + line + "\r\n", "2"),
                   "2\r\n" + converted + "\r\n");
     }
-    EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n0001", "2"), "2\r\n0001");
     // A CODB without a table: its comma goes between CR and LF.
     EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n00000000CODB 1 4 R0 R1\r\n", "2"),
               "2\r\n00000000CODB    0001 0004 R0000 R0001\r, \n");
@@ -242,11 +242,9 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
 
 TEST_F(FileCommandsTest, SavingALadderDocumentKeepsABackupAndTheRestOfTheFile) {
     Rig r(kModelR80);
-    const std::string original =
-        std::string("head\0\x01", 6) + "TOTALSTEPS 1\r\n00000000END1\r\nEND_PLC_ORGANIZATION tail";
-    const std::string saved = std::string("head\0\x01", 6) +
-                              "TOTALSTEPS 2\r\n00000000END1    \r\n00000001END2    \r\n"
-                              "END_PLC_ORGANIZATION tail";
+    const std::string head("head\0\x01TOTALSTEPS ", 17), tail = "END_PLC_ORGANIZATION tail";
+    const std::string original = head + "1\r\n00000000END1\r\n" + tail;
+    const std::string saved = head + "2\r\n00000000END1    \r\n00000001END2    \r\n" + tail;
     const std::string path = Write("MAIN.LDX", original);
     r.win.editorText = "%999\r\n00000002\r\n00000000END1\r\n00000001END2 \r\n";
     r.win.fileAnswers = {path, path, Path("new.ldx")};
