@@ -58,13 +58,13 @@ TEST(LadderConversion, LinesAsTheLadderSoftwareWritesThem) {
         {"00000000CODB 1 A4 R0 R1 7,8", "00000000CODB    0001 A0004 R0000 R0001 7,8"},
         {"00000000CODB 1 4 R0 R1 ,", "00000000CODB    0001 0004 R0000 R0001 ,"},
         {"00000000LD X1\r\n", "00000000LD      X0001\r\n"},  // nothing read past the end
+        {"0001", "0001"},                                    // a line too short for its step field
     };
     for (const auto& [line, converted] : cases) {
         SCOPED_TRACE(line);
         EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n" + line + "\r\n", "2"),
                   "2\r\n" + converted + "\r\n");
     }
-    EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n0001", "2"), "2\r\n0001");
     // A CODB without a table: its comma goes between CR and LF.
     EXPECT_EQ(ConvertToLadderSection("%999\r\n00000002\r\n00000000CODB 1 4 R0 R1\r\n", "2"),
               "2\r\n00000000CODB    0001 0004 R0000 R0001\r, \n");
@@ -87,12 +87,9 @@ TEST(LadderDocument, TheSectionBetweenTheMarkers) {
 }
 
 TEST(LadderDocument, SavingChecksTheTextThenReplacesOnlyTheSection) {
+    // What a good text makes of the file is seen through Save, below.
     const std::string good =
         "%999\r\n00000123\r\n00000000LD X1\r\n00000001END1\r\n00000002END2\r\n";
-    EXPECT_EQ(MergeIntoLadder(kLadderFile, good),
-              Result("HEAD\x01 stuff\r\nTOTALSTEPS 123\r\n00000000LD      X0001\r\n"
-                     "00000001END1    \r\n00000002END2    \r\n" +
-                     std::string("END_PLC_ORGANIZATION\r\ntail\0bytes", 32)));
     const std::pair<const char*, const Message*> refusals[] = {
         {"%123\r\n00000001\r\nEND1 END2", &msg::kPlcMustBegin999},
         {" %999\r\n00000001\r\nEND1 END2", &msg::kPlcMustBegin999},
@@ -163,7 +160,6 @@ TEST_F(FileCommandsTest, TextOpensAndSavesByteExactAndFailuresNameFileAndReason)
     EXPECT_EQ(Read("PROG.TXT"), bytes);
     EXPECT_EQ(Shown(r.win.fileDialogs[0]), "open txt G指令文件(*.txt)|*.txt||");
     EXPECT_EQ(Shown(r.win.fileDialogs[1]), "save txt Text File(*.txt)|*.txt||");
-    EXPECT_TRUE(r.win.messages.empty());
 
     EXPECT_FALSE(r.files.OnSaveFile());
     r.files.OnOpenFile();  // the save query answers "no"
@@ -215,17 +211,21 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
     struct Case {
         std::string file;
         int kind;
-        std::string editor;      // empty: unchanged
-        const Message* message;  // nullptr: none
+        std::string editor;                // empty: unchanged
+        std::optional<Message> message{};  // none
     } const cases[] = {
-        {"plc.ld2", kDocNewLadder, "%999\r\nLD X0001\r\nEND1\r\n", nullptr},
-        {"plc.ldx", kDocLadder, "%999\r\n2\r\n00000000END1\r\n00000001END2\r\n", nullptr},
-        {"prog.txt", kDocText, "%123\r\nG00\r\n", nullptr},
-        {"other.ld2", kDocNone, "", &msg::kPlcDocumentMissing},
-        {"bad.ldx", kDocNone, "", &msg::kLadderDamaged},
+        {"plc.ld2", kDocNewLadder, "%999\r\nLD X0001\r\nEND1\r\n"},
+        {"plc.ldx", kDocLadder, "%999\r\n2\r\n00000000END1\r\n00000001END2\r\n"},
+        {"prog.txt", kDocText, "%123\r\nG00\r\n"},
+        {"other.ld2", kDocNone, "", msg::kPlcDocumentMissing},
+        {"bad.ldx", kDocNone, "", msg::kLadderDamaged},
+        // Not the "not found" of a missing document: a read failure says why.
+        {"dir.ldx", kDocNone, "",
+         Message{"Cannot read the file " + Path("dir.ldx") + ".\nError: Is a directory", "TAPLINK",
+                 MessageIcon::Stop}},
         // One rule for Open and Save: the extension, in any case.
-        {"PLC2.LDX", kDocLadder, "%999\r\n1\r\n00000000END1\r\n", nullptr},
-        {"box", kDocText, "%123\r\n", nullptr},
+        {"PLC2.LDX", kDocLadder, "%999\r\n1\r\n00000000END1\r\n"},
+        {"box", kDocText, "%123\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -238,22 +238,13 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
         EXPECT_EQ(r.win.editorText, c.editor);
         EXPECT_EQ(r.win.messages, c.message ? std::vector{*c.message} : std::vector<Message>{});
     }
-    // A ladder document that cannot be read says why, as every file does.
-    Rig r(kModelR80);
-    r.win.fileAnswers = {Path("dir.ldx")};
-    r.files.OnOpenFile();
-    ASSERT_EQ(r.win.messages.size(), 1u);
-    EXPECT_EQ(r.win.messages[0].text,
-              "Cannot read the file " + Path("dir.ldx") + ".\nError: Is a directory");
 }
 
 TEST_F(FileCommandsTest, SavingALadderDocumentKeepsABackupAndTheRestOfTheFile) {
     Rig r(kModelR80);
-    const std::string original =
-        std::string("head\0\x01", 6) + "TOTALSTEPS 1\r\n00000000END1\r\nEND_PLC_ORGANIZATION tail";
-    const std::string saved = std::string("head\0\x01", 6) +
-                              "TOTALSTEPS 2\r\n00000000END1    \r\n00000001END2    \r\n"
-                              "END_PLC_ORGANIZATION tail";
+    const std::string head("head\0\x01TOTALSTEPS ", 17), tail = "END_PLC_ORGANIZATION tail";
+    const std::string original = head + "1\r\n00000000END1\r\n" + tail;
+    const std::string saved = head + "2\r\n00000000END1    \r\n00000001END2    \r\n" + tail;
     const std::string path = Write("MAIN.LDX", original);
     r.win.editorText = "%999\r\n00000002\r\n00000000END1\r\n00000001END2 \r\n";
     r.win.fileAnswers = {path, path, Path("new.ldx")};
@@ -354,13 +345,9 @@ TEST_P(FileIoTest, SavesOnlyWhatItShould) {
     ::umask(umask);
     EXPECT_EQ(why.value_or(""), t.reason);
     EXPECT_EQ(ReadFileBytes(Path(t.read)).bytes, t.contents);
-    if (t.mode) {
-        EXPECT_EQ(unsigned(fs::status(Path(t.read)).permissions()), t.mode);
-    }
+    EXPECT_EQ(t.mode ? unsigned(fs::status(Path(t.read)).permissions()) : 0u, t.mode);
+    // A link replaced by a plain file leaves its target old, or not there.
     EXPECT_EQ(Listing(dir_), t.after);
-    if (fs::symlink_status(Path("link")).type() != fs::file_type::not_found) {
-        EXPECT_TRUE(fs::is_symlink(Path("link")));  // not replaced by a plain file
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -385,7 +372,6 @@ TEST_F(FileIoTest, KilledWriterLeavesOneWholeContents) {
     const std::string doc = Path("doc");
     std::mt19937 pick(std::random_device{}());
     std::uniform_int_distribution<useconds_t> delay(0, 150'000);
-    int seen[4] = {};  // before, a, b, a temporary left
     for (int run = 0; run < 50; ++run) {
         ASSERT_EQ(WriteFileBytes(doc, before), std::nullopt);
         ASSERT_EQ(Listing(dir_), "doc");
@@ -400,13 +386,10 @@ TEST_F(FileIoTest, KilledWriterLeavesOneWholeContents) {
         ::waitpid(child, nullptr, 0);
         const std::string now = ReadFileBytes(doc).bytes;
         EXPECT_TRUE(now == before || now == a || now == b) << "run " << run << ": " << now.size();
-        ++seen[now == before ? 0 : now == a ? 1 : 2];
-        seen[3] += Listing(dir_) != "doc";
     }
+    // The next save clears what a killed one left.
     ASSERT_EQ(WriteFileBytes(doc, before), std::nullopt);
     EXPECT_EQ(Listing(dir_), "doc");
-    std::printf("50 writers killed: %d left the old file, %d one, %d the other, %d a temporary\n",
-                seen[0], seen[1], seen[2], seen[3]);
 }
 
 TEST(FileIoFullDisk, RefusedWithTheReasonAndTheOldFileWhole) {

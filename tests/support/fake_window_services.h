@@ -47,18 +47,13 @@ class FakeWindowServices : public WindowServices {
     void Advance(milliseconds duration) {
         const milliseconds end = now_ + duration;
         for (;;) {
-            // The earliest due timer; ties go to the lower identifier, and
-            // scheduled callbacks (bytes arriving) come before timers.
-            int next = 0;
-            milliseconds due = end + milliseconds{1};
-            for (const auto& [id, t] : timers_) {
-                if (t.due < due) {
-                    due = t.due;
-                    next = id;
-                }
-            }
-            if (!scheduled_.empty() && scheduled_.begin()->first <= due &&
-                scheduled_.begin()->first <= end) {
+            // The earliest due timer, ties to the lower identifier; scheduled
+            // callbacks (bytes arriving) come before timers due at that time.
+            const auto t = std::min_element(timers_.begin(), timers_.end(), [](auto& a, auto& b) {
+                return a.second.due < b.second.due;
+            });
+            const milliseconds due = t == timers_.end() ? end + milliseconds{1} : t->second.due;
+            if (!scheduled_.empty() && scheduled_.begin()->first <= std::min(due, end)) {
                 now_ = scheduled_.begin()->first;
                 auto f = std::move(scheduled_.begin()->second);
                 scheduled_.erase(scheduled_.begin());
@@ -67,8 +62,8 @@ class FakeWindowServices : public WindowServices {
             }
             if (due > end) break;
             now_ = std::max(now_, due);
-            timers_[next].due = due + timers_[next].period;
-            if (onTimer) onTimer(next);
+            t->second.due = due + t->second.period;
+            if (onTimer) onTimer(t->first);
         }
         now_ = end;
     }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <tuple>
 
@@ -102,8 +103,8 @@ TEST(SendChecks, SizeLimits) {
     // An R40/R60 frame length counts the program and its 2-byte checksum.
     const auto program = [](std::size_t n) { return "%12\r\n" + std::string(n - 7, 'G') + "\r\n"; };
     const PreparedProgram fits = PrepareProgram(program(65533));
-    EXPECT_FALSE(fits.failure.has_value());
-    const Bytes frame = BuildProgramFrame(fits.cleaned, 0x11);
+    EXPECT_EQ(fits.failure, std::nullopt);
+    const Bytes frame = BuildProgramFrame(fits.cleaned, 0x11);  // its length's high byte too
     EXPECT_EQ(frame[1] + 256 * frame[2], 65535);
     EXPECT_EQ(PrepareProgram(program(65534)).failure, msg::kProgramFrameTooLong);
 
@@ -111,7 +112,7 @@ TEST(SendChecks, SizeLimits) {
     const auto text = [](std::size_t k) { return "%001\r\n" + std::string(k, 'G') + "\r\n\r\n"; };
     const auto ok = PrepareR80Image(text(32767 - 7), kDocNone);
     EXPECT_EQ(ok.image.size(), 32767u);
-    EXPECT_FALSE(ok.failure.has_value());
+    EXPECT_EQ(ok.failure, std::nullopt);
     EXPECT_EQ(PrepareR80Image(text(32768 - 7), kDocNone).failure, msg::kR80TooLarge);
 
     EXPECT_EQ(CheckMemoryImage({0x41}), msg::kMemoryEmpty);
@@ -145,57 +146,44 @@ TEST(ProtocolField, TheFirstTwoCharactersAreTheByte) {
 
 TEST(DialogState, ResetPutsTheTransferFieldsBack) {
     DialogState s;
-    s.m_nRecvBusy = 1;
+    s.m_nRecvBusy = s.m_bSendHandshake = 1;
     s.m_recvBytes = {1, 2};
-    s.m_bSendHandshake = 1;
     s.m_strStepText = "0003    ";
     s.m_szStepNo = {'0', '0', '0', '4'};
-    s.m_strText = "kept";
+    s.m_strText = "kept";  // not a transfer field
     ResetTransferState(s);
-    EXPECT_EQ(std::tie(s.m_nRecvBusy, s.m_bSendHandshake, s.m_strStepText),
-              std::make_tuple(0, 0, std::string(8, ' ')));
-    EXPECT_TRUE(s.m_recvBytes.empty());
-    EXPECT_EQ(std::string(s.m_szStepNo.begin(), s.m_szStepNo.end()), "0000");
-    EXPECT_EQ(s.m_strText, "kept");  // not a transfer field
+    EXPECT_EQ(std::tie(s.m_nRecvBusy, s.m_bSendHandshake, s.m_strStepText, s.m_recvBytes,
+                       s.m_szStepNo, s.m_strText),
+              std::make_tuple(0, 0, std::string(8, ' '), Bytes{}, std::array{'0', '0', '0', '0'},
+                              std::string("kept")));
 }
 
-std::string S(std::initializer_list<int> bytes) {
-    std::string s;
-    for (int b : bytes)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
 constexpr auto kWait = FrameOutcome::NotYetComplete, kWrong = FrameOutcome::WrongStart,
                kDone = FrameOutcome::Complete;
 
-struct ProgramCase {
-    const char* name;
-    std::string text;
-    FrameOutcome outcome;
-    int max, pos;  // the progress bar; 0: left alone
-    std::string extracted;
-};
-ProgramCase P(const char* name, std::string text, FrameOutcome outcome, int max = 0, int pos = 0,
-              std::string extracted = "") {
-    return {name, text, outcome, max, pos, extracted};
-}
-
 TEST(CheckProgramFrame, OutcomesAndProgress) {
+    struct Case {
+        const char* name;
+        std::string text;
+        FrameOutcome outcome;
+        int max = 0, pos = 0;  // the progress bar; 0: left alone
+        std::string extracted = {};
+    };
     const std::string doc262(262, 'A'), doc260(260, 'A');
-    const ProgramCase cases[] = {
-        P("FourCharactersWaitEvenIfWrong", S({0x99, 1, 2, 3}), kWait),
-        P("WrongStart", S({0x12, 7, '%', '1', '2'}), kWrong),
-        P("ProgramFormComplete", S({0x11, 7}) + "%1234\r\n", kDone, 7, 7, "%1234"),
-        P("ProgramFormWithOComplete", S({0x11, 5}) + "O12\r\n", kDone, 5, 5, "O12"),
-        P("ProgramFormOneShort", S({0x11, 8}) + "%1234\r\n", kWait, 8, 7),
-        P("ProgramFormWithOneByteMoreIsTaken", S({0x11, 6}) + "%1234\r\n", kDone, 6, 6, "%123"),
-        P("ProgramFormTooShortForItself", S({0x11, 2}) + "%1234", kWrong),
-        P("DocumentFormWithPaddingIsTaken", S({0x11, 6, 1}) + doc262 + "\r\n\x1a", kDone, 262, 262,
-          doc260),
-        P("DocumentFormComplete", S({0x11, 6, 1}) + doc262, kDone, 262, 262, doc260),
-        P("DocumentFormWaiting", S({0x11, 6, 1}) + doc260 + "A", kWait, 262, 261),
-        P("HighByteAsPercentReadsAsProgramForm", S({0x11, 6, 0x25}) + "ABCDE", kDone, 6, 6, "%ABC"),
-        P("ProtocolByteAbove7FComparesUnsigned", S({0x91, 5}) + "%12\r\n", kWrong)};
+    const Case cases[] = {
+        {"FourCharactersWaitEvenIfWrong", "\x99\x01\x02\x03", kWait},
+        {"WrongStart", "\x12\x07%12", kWrong},
+        {"ProgramFormComplete", "\x11\x07%1234\r\n", kDone, 7, 7, "%1234"},
+        {"ProgramFormWithOComplete", "\x11\x05O12\r\n", kDone, 5, 5, "O12"},
+        {"ProgramFormOneShort", "\x11\x08%1234\r\n", kWait, 8, 7},
+        {"ProgramFormWithOneByteMoreIsTaken", "\x11\x06%1234\r\n", kDone, 6, 6, "%123"},
+        {"ProgramFormTooShortForItself", "\x11\x02%1234", kWrong},
+        {"DocumentFormWithPaddingIsTaken", "\x11\x06\x01" + doc262 + "\r\n\x1a", kDone, 262, 262,
+         doc260},
+        {"DocumentFormComplete", "\x11\x06\x01" + doc262, kDone, 262, 262, doc260},
+        {"DocumentFormWaiting", "\x11\x06\x01" + doc260 + "A", kWait, 262, 261},
+        // A document form's high length byte 0x25 is a '%'.
+        {"HighLengthByteAsPercentReadsAsProgramForm", "\x11\x06%ABCDE", kDone, 6, 6, "%ABC"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const FrameCheck r = CheckProgramFrame(c.text, 0x11);
@@ -205,9 +193,11 @@ TEST(CheckProgramFrame, OutcomesAndProgress) {
                   std::pair(c.max, c.pos));
         EXPECT_EQ(r.text, c.extracted);
     }
-    EXPECT_EQ(CheckProgramFrame(S({0x91, 5}) + "%12\r\n", 0x91).outcome, kDone);
+    // A protocol byte above 0x7F compares unsigned.
+    EXPECT_EQ(CheckProgramFrame("\x91\x05%12\r\n", 0x91).outcome, kDone);
 }
 
+// A memory frame of length bytes 0x30, 0x37, 0x3E, ...
 Bytes Frame(std::size_t length) {
     Bytes f{0x11, static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8)};
     for (std::size_t i = 0; i < length; ++i)
@@ -215,32 +205,28 @@ Bytes Frame(std::size_t length) {
     return f;
 }
 
-struct MemoryCase {
-    const char* name;
-    Bytes bytes;
-    FrameOutcome outcome;
-    std::size_t extra;
-    std::string display;  // after FinishDump, when complete
-};
-MemoryCase M(const char* name, Bytes bytes, FrameOutcome outcome, std::size_t extra = 0,
-             std::string display = "") {
-    return {name, bytes, outcome, extra, display};
-}
-
 TEST(CheckMemoryFrame, OutcomesAndDisplay) {
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        FrameOutcome outcome;
+        std::size_t extra = 0;
+        std::string display = {};  // after FinishDump, when complete
+    };
     const std::string line1 = "0000   30  37  3E  45  4C  53  5A  61 0 7 > E L S Z a\r\n";
-    const MemoryCase cases[] = {
-        M("ThreeBytesWait", {0x99, 0, 0}, kWait),
-        M("LengthZeroNeverCompletes", {0x11, 0, 0}, kWait),
-        M("WrongStart", {0x12, 1, 0, 0x41}, kWrong),
-        M("HighProtocolByteComparesUnsigned", {0x91, 1, 0, 0x41}, kWrong),
-        M("OneShort", {0x11, 3, 0, 0x41, 0x42}, kWait),
-        M("SixteenBytesTwoFullLines", Frame(16), kDone, 0,
-          line1 + "0008   68  6F  76  7D  84  8B  92  99 h o v } . . . .\r\n"),
-        M("ThirteenBytes", Frame(13), kDone, 0,
-          line1 + "0008   68  6F  76  7D  84             h o v } ."),
-        M("ExtraBytesAreLeftOut", {0x11, 2, 0, 0x41, 0x42, 0x0D, 0x0A}, kDone, 2,
-          "0000   41  42                         A B")};
+    const Case cases[] = {{"ThreeBytesWait", {0x99, 0, 0}, kWait},
+                          {"LengthZeroNeverCompletes", {0x11, 0, 0}, kWait},
+                          {"WrongStart", {0x12, 1, 0, 0x41}, kWrong},
+                          {"OneShort", {0x11, 3, 0, 0x41, 0x42}, kWait},
+                          {"SixteenBytesTwoFullLines", Frame(16), kDone, 0,
+                           line1 + "0008   68  6F  76  7D  84  8B  92  99 h o v } . . . .\r\n"},
+                          {"ThirteenBytes", Frame(13), kDone, 0,
+                           line1 + "0008   68  6F  76  7D  84             h o v } ."},
+                          {"ExtraBytesAreLeftOut",
+                           {0x11, 2, 0, 0x41, 0x42, 0x0D, 0x0A},
+                           kDone,
+                           2,
+                           "0000   41  42                         A B"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const MemoryFrameCheck r = CheckMemoryFrame(c.bytes, 0x11);
@@ -254,14 +240,12 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
     }
 }
 
+// The short last line is in CheckMemoryFrame's display.
 TEST(HexDisplay, LineLayout) {
-    const std::uint8_t five[] = {0x41, 0x42, 0x00, 0x7F, 0x20},
-                       eight[] = {0x20, 0x7E, 0x1F, 0x7F, 0x80, 0xFF, 0x30, 0x61};
-    std::string tail, full, wide;
-    AppendHexLine(tail, five, 5, 0);
+    const std::uint8_t eight[] = {0x20, 0x7E, 0x1F, 0x7F, 0x80, 0xFF, 0x30, 0x61};
+    std::string full, wide;
     AppendHexLine(full, eight, 8, 0x1238);
     AppendHexLine(wide, eight, 8, 0x10000);  // file images reach five digits
-    EXPECT_EQ(tail, "0000   41  42  00  7F  20             A B . .  ");
     EXPECT_EQ(full, "1238   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
     EXPECT_EQ(full.size(), kDisplayLineLength);
     EXPECT_EQ(wide, "10000   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
@@ -277,9 +261,7 @@ TEST(FrameProperties, AMemoryFrameCompletesOnceAndItsDisplayReadsBack) {
         sizes.push_back(1 + rng() % (i % 10 == 0 ? 65535 : 600));
     for (const std::size_t n : sizes) {
         SCOPED_TRACE(n);
-        Bytes frame{0x11, static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8)};
-        for (std::size_t i = 0; i < n; ++i)
-            frame.push_back(static_cast<std::uint8_t>(rng()));
+        const Bytes frame = Frame(n);
         const Bytes image(frame.begin() + 3, frame.end());
         std::string display;
         Bytes collected;

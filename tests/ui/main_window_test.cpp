@@ -67,6 +67,11 @@ class MainWindowTest : public ::testing::Test {
         EXPECT_TRUE(testing::WaitUntil([&] { return window_->Control(1004)->isEnabled(); }));
         return boxes_.seen.empty() ? std::string{} : boxes_.seen.back().text;
     }
+    // Replaces the field's text as typed.
+    static void Type(QLineEdit* field, const char* text) {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
     template <typename T>
     T* Get(int id) const {
         return qobject_cast<T*>(window_->Control(id));
@@ -83,6 +88,7 @@ class MainWindowTest : public ::testing::Test {
     std::unique_ptr<CCncCommDlg> window_;
 };
 
+// Setup shows the rest, whose fields and lists set the link, not the port.
 TEST_F(MainWindowTest, OpensWithTheStartValuesAndSetupShowsTheRest) {
     Open();
     EXPECT_EQ(window_->windowTitle(), "QRNR40/R60/R80 Series CNC Communications Software V6.4");
@@ -104,8 +110,7 @@ TEST_F(MainWindowTest, OpensWithTheStartValuesAndSetupShowsTheRest) {
     EXPECT_EQ(Get<QComboBox>(1013)->currentText(), "/dev/ttyTEST0");
     EXPECT_EQ(Get<QLineEdit>(1041)->text(), "11000000");
     EXPECT_EQ(Get<QLineEdit>(1045)->text(), "12000000");
-    EXPECT_EQ(window_->Shared().g_bySendProto, 0x11);
-    EXPECT_EQ(window_->Shared().g_byRecvProto, 0x12);
+    EXPECT_EQ(window_->Shared().g_bySendProto, 0x11);  // 0x12 is kept below
     EXPECT_EQ(Get<QSlider>(1016)->value(), 1);
     EXPECT_EQ(Get<QSlider>(1016)->maximum(), 500);
     EXPECT_EQ(window_->DeviceForPort(window_->Link().g_nCommPort), "/dev/ttyTEST0");
@@ -117,40 +122,29 @@ TEST_F(MainWindowTest, OpensWithTheStartValuesAndSetupShowsTheRest) {
     auto* button = Get<QPushButton>(1047);
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(AdvancedShown(true));
-    QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_TRUE(AdvancedShown(false));
-    EXPECT_EQ(button->text(), "Setup");
-}
 
-TEST_F(MainWindowTest, FieldsAndListsSetTheLinkNotThePort) {
-    Open();
-    const auto before = comm_->log.size();
-    QTest::mouseClick(Get<QPushButton>(1047), Qt::LeftButton);
     auto* send = Get<QLineEdit>(1041);
-    send->selectAll();
-    QTest::keyClicks(send, "a5");
+    Type(send, "a5");
     EXPECT_EQ(window_->Shared().g_bySendProto, 0xA5);
     EXPECT_EQ(window_->State().m_strSendProto, "A5");
     EXPECT_EQ(send->text(), "a5");  // the field shows what was typed
-
     auto* recv = Get<QLineEdit>(1045);
-    recv->selectAll();
-    QTest::keyClicks(recv, "Z9");  // not taken: the byte stays defined
+    Type(recv, "Z9");  // not taken: the byte stays defined
     EXPECT_EQ(window_->Shared().g_byRecvProto, 0x12);
     EXPECT_FALSE(recv->toolTip().isEmpty());
-    recv->selectAll();
-    QTest::keyClicks(recv, "130000009");  // eight characters at most
+    Type(recv, "130000009");  // eight characters at most
     EXPECT_EQ(recv->text(), "13000000");
     EXPECT_EQ(window_->Shared().g_byRecvProto, 0x13);
     EXPECT_TRUE(recv->toolTip().isEmpty());
-
-    Get<QComboBox>(1007)->setCurrentIndex(1);
-    Get<QComboBox>(1032)->setCurrentIndex(3);
-    Get<QComboBox>(1034)->setCurrentIndex(1);
-    Get<QComboBox>(1036)->setCurrentIndex(2);
+    for (const auto& [id, index] : {std::pair{1007, 1}, {1032, 3}, {1034, 1}, {1036, 2}})
+        Get<QComboBox>(id)->setCurrentIndex(index);
     EXPECT_EQ(window_->Link().g_strSettings, "4800,N,7,2");
     EXPECT_EQ(window_->Link().g_nHandshaking, 2);
-    EXPECT_EQ(comm_->log.size(), before);
+    EXPECT_EQ(comm_->log.size(), 12u);  // the port is set up by Send and Receive
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(AdvancedShown(false));
+    EXPECT_EQ(button->text(), "Setup");
 }
 
 TEST_F(MainWindowTest, ARefusedPortAtStartIsShownOnceAndTheWindowStaysUsable) {
@@ -176,8 +170,7 @@ TEST_F(MainWindowTest, EnterBreaksTheLineInTheEditorTakesAPathAndElsewhereEndsTh
 
     auto* port = Get<QComboBox>(1013);
     port->setFocus();
-    port->lineEdit()->selectAll();
-    QTest::keyClicks(port->lineEdit(), "/dev/pts/77");
+    Type(port->lineEdit(), "/dev/pts/77");
     QTest::keyClick(port->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(port->currentText(), "/dev/pts/77");
     EXPECT_EQ(window_->DeviceForPort(window_->Link().g_nCommPort), "/dev/pts/77");
@@ -207,29 +200,21 @@ TEST_F(MainWindowTest, EnterBreaksTheLineInTheEditorTakesAPathAndElsewhereEndsTh
 TEST_F(MainWindowTest, TheKeyboardReachesEveryControl) {
     Open();
     QApplication::setActiveWindow(window_.get());
-    const int ids[] = {1000, 1001, 1002, 1004, 1005, 1007, 1013, 1016, 1031,
-                       1032, 1034, 1036, 1041, 1045, 1046, 1047, 1048};
-    const auto walk = [&](int steps) {
-        std::vector<int> reached;
-        for (int i = 0; i < steps; ++i) {
+    const auto walk = [&](std::initializer_list<int> order) {
+        for (const int id : order) {
             QTest::keyClick(window_->focusWidget(), Qt::Key_Tab);
             QWidget* f = window_->focusWidget();
-            int id = 0;
-            for (const int c : ids) {
-                if (window_->Control(c) == f || window_->Control(c)->isAncestorOf(f)) id = c;
-            }
-            reached.push_back(id);
+            EXPECT_TRUE(window_->Control(id) == f || window_->Control(id)->isAncestorOf(f))
+                << id << " not " << f->metaObject()->className();
         }
-        return reached;
     };
     Get<QPushButton>(1001)->setFocus();
-    EXPECT_EQ(walk(11),
-              (std::vector<int>{1002, 1004, 1005, 1007, 1013, 1016, 1046, 1047, 1048, 1000, 1001}));
+    walk({1002, 1004, 1005, 1007, 1013, 1016, 1046, 1047, 1048, 1000, 1001});
     Get<QPushButton>(1047)->setFocus();
     QTest::keyClick(Get<QPushButton>(1047), Qt::Key_Space);  // Setup
     ASSERT_TRUE(AdvancedShown(true));
     Get<QSlider>(1016)->setFocus();
-    EXPECT_EQ(walk(7), (std::vector<int>{1031, 1032, 1034, 1036, 1041, 1045, 1046}));
+    walk({1031, 1032, 1034, 1036, 1041, 1045, 1046});
 
     // The About box (also the window menu's entry), closed by OK, its default
     // button; all of its text shows, whatever the font.
