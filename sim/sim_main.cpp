@@ -62,6 +62,8 @@ const char* kUsage =
     "                            wrong-baud (half the bit rate asked), silent-settings (no\n"
     "                            answer to settings), notify (modem and line state reports\n"
     "                            before any data)\n"
+    "  --rest MS                 after a transfer, from its last byte, wait this long before\n"
+    "                            the next (1000: late repeats come in meanwhile)\n"
     "  --rate BITS               write no faster than a line at BITS bit/s would carry\n"
     "                            (10 bits a byte)\n"
     "  --trace FILE              write every byte in and out, with times, to FILE\n"
@@ -80,6 +82,7 @@ struct Options {
     std::string trace;
     int delayMs = 500;
     long rate = 0;  // bit/s the controller's line carries; 0: as fast as it goes
+    int restMs = 1000;  // after a transfer, from its last byte, before the next
     int timeoutSeconds = 0;
     bool once = false;
     bool rfc2217 = false;
@@ -226,7 +229,7 @@ class Server {
             // counted from when the last byte went.
             if (doneAt_.count() >= 0 && !pending_.empty()) doneAt_ = Now();
             if (doneAt_.count() >= 0 && queue_.empty() && pending_.empty() &&
-                Now() - doneAt_ > milliseconds{1000}) {
+                Now() - doneAt_ > milliseconds{o_.restMs}) {
                 if (o_.once) return sim_.Ok() ? 0 : 1;
                 std::cerr << "controller: ready for the next transfer\n";
                 Reset();
@@ -511,6 +514,9 @@ int main(int argc, char** argv) {
                 o.trace = *v;
             } else if (a == "--timeout") {
                 o.timeoutSeconds = std::atoi(v->c_str());
+            } else if (a == "--rest") {
+                o.restMs = std::atoi(v->c_str());
+                if (o.restMs < 0) return Usage("--rest takes milliseconds, 0 or more");
             } else if (a == "--rate") {
                 o.rate = std::atol(v->c_str());
                 if (o.rate <= 0) return Usage("--rate takes a bit rate above 0");
