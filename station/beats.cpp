@@ -44,7 +44,9 @@ void Beats::OnBeat(int periodMs) {
     for (const Member& x : beats_[periodMs].members) {
         if (x.fired || now - x.joinedAt >= periodMs) due.emplace_back(x.owner, x.id);
     }
-    for (const auto& [owner, id] : due) {
+    for (const auto& next : due) {
+        const void* owner = next.first;
+        const int id = next.second;
         auto& members = beats_[periodMs].members;
         const auto it = std::find_if(members.begin(), members.end(), [&](const Member& x) {
             return x.owner == owner && x.id == id;
