@@ -1,5 +1,7 @@
 // taplink-station: every machine of the config served from one event loop,
 // unattended, until SIGTERM or SIGINT.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -7,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -79,10 +82,18 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    // Two stations on one config would take documents from the same
+    // outboxes: the config is held (a lock the system drops with the process).
+    const int held = ::open(QFile::encodeName(p.value("config")).constData(), O_RDONLY | O_CLOEXEC);
+    if (held < 0 || ::flock(held, LOCK_EX | LOCK_NB) != 0) {
+        return Refuse(QStringLiteral("%1 is served by another taplink-station already")
+                          .arg(p.value("config")));
+    }
+
     // Nothing is sent without a journal that can say so afterwards.
-    const QString spec = p.isSet("journal") ? p.value("journal") : config.journal;
+    const QString where = p.isSet("journal") ? p.value("journal") : config.journal;
     QString why;
-    std::unique_ptr<Journal> journal = Journal::Open(spec, &why);
+    std::unique_ptr<Journal> journal = Journal::Open(where, &why);
     if (!journal && !why.isEmpty()) return Refuse(QStringLiteral("no journal: ") + why);
     if (journal && journal->InterruptedAtOpen() > 0) {
         Log(QStringLiteral("station"), QStringLiteral("%1 transfer(s) left by a stopped station "

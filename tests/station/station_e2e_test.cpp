@@ -367,6 +367,19 @@ TEST_F(StationTest, StoppedMidTransferRecordsItInterrupted) {
     EXPECT_EQ(State("press"), "stopped");
 }
 
+// A second station on a config that one serves already starts nothing.
+TEST_F(StationTest, ASecondStationOnOneConfigIsRefused) {
+    Machine("lathe", Path("no-such-port"), "r40");
+    StartStation();
+    ASSERT_TRUE(WaitUntil([&] { return State("lathe").startsWith("port lost"); }, 10s)) << Log();
+    QProcess second;
+    second.start(QStringLiteral(TAPLINK_STATION_PATH), {"--config", Path("station.ini")});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_NE(second.readAllStandardError().indexOf("is served by another taplink-station"), -1);
+    EXPECT_GE(Terminate(), 0);
+}
+
 // A config that cannot be served starts nothing and says where it is wrong.
 TEST_F(StationTest, RefusesABadConfigBeforeStarting) {
     config_ =
