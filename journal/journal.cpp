@@ -213,10 +213,10 @@ const char* kPgForm =
     "a PostgreSQL journal is written postgresql://USER@HOST[:PORT]/DB or "
     "postgresql://USER@/DB?host=/socket/dir";
 
-std::optional<PgTarget> ParsePg(const QString& spec, QString* why) {
+std::optional<PgTarget> ParsePg(const QString& where, QString* why) {
     static const QRegularExpression form(QStringLiteral(
         R"(^postgres(?:ql)?://(?:([^@/?]*)@)?(\[[^\]]*\]|[^/?:]*)(?::(\d+))?/([^?]+)(?:\?(.*))?$)"));
-    const auto m = form.match(spec);
+    const auto m = form.match(where);
     if (!m.hasMatch()) {
         *why = QString::fromLatin1(kPgForm);
         return std::nullopt;
@@ -250,15 +250,27 @@ QString Describe(const PgTarget& t) {
         .arg(t.user.isEmpty() ? QString() : t.user + QLatin1Char('@'), where, t.db);
 }
 
-// A spec as typed, less its password.
-QString Shown(QString spec) {
+// A journal address as typed, less its password.
+QString Shown(QString where) {
     static const QRegularExpression password(QStringLiteral("(://[^:/@]*):[^@/]*@"));
-    return spec.replace(password, QStringLiteral("\\1:***@"));
+    return where.replace(password, QStringLiteral("\\1:***@"));
 }
 
 QString NewConnectionName() {
     static std::atomic<int> next{0};
     return QStringLiteral("taplink-journal-%1").arg(++next);
+}
+
+// Whether Qt's driver for the engine is installed; why not, when it is not.
+bool DriverPresent(const Dialect& d, const char* engine, const char* package,
+                   const QString& journal, QString* why) {
+    if (QSqlDatabase::isDriverAvailable(QLatin1String(d.driver))) return true;
+    *why =
+        QStringLiteral(
+            "Cannot open the journal %1: Qt's %2 driver (%3) is not installed "
+            "(Debian: %4)")
+            .arg(journal, QLatin1String(engine), QLatin1String(d.driver), QLatin1String(package));
+    return false;
 }
 
 }  // namespace
@@ -317,28 +329,23 @@ QString Journal::Describe() const {
     return description_;
 }
 
-std::unique_ptr<Journal> Journal::Open(const QString& spec, QString* error) {
+std::unique_ptr<Journal> Journal::Open(const QString& where, QString* error) {
     QString ignored;
     QString& why = error ? *error : ignored;
     why.clear();
-    if (spec == QLatin1String("none")) return nullptr;
+    if (where == QLatin1String("none")) return nullptr;
 
     std::unique_ptr<Journal> j;
-    if (spec.startsWith(QLatin1String("postgresql://")) ||
-        spec.startsWith(QLatin1String("postgres://"))) {
-        const auto target = ParsePg(spec, &why);
+    if (where.startsWith(QLatin1String("postgresql://")) ||
+        where.startsWith(QLatin1String("postgres://"))) {
+        const auto target = ParsePg(where, &why);
         if (!target) {
-            why = QStringLiteral("Cannot open the journal %1: %2").arg(Shown(spec), why);
+            why = QStringLiteral("Cannot open the journal %1: %2").arg(Shown(where), why);
             return nullptr;
         }
         j.reset(new Journal(Engine::PostgreSQL, NewConnectionName(), taplink::Describe(*target)));
-        if (!QSqlDatabase::isDriverAvailable(QLatin1String(kPostgreSQL.driver))) {
-            why = QStringLiteral(
-                      "Cannot open the journal %1: Qt's PostgreSQL driver (QPSQL) is "
-                      "not installed (Debian: libqt6sql6-psql)")
-                      .arg(j->description_);
+        if (!DriverPresent(kPostgreSQL, "PostgreSQL", "libqt6sql6-psql", j->description_, &why))
             return nullptr;
-        }
         j->db_ = QSqlDatabase::addDatabase(QLatin1String(kPostgreSQL.driver), j->connection_);
         j->db_.setUserName(target->user);
         j->db_.setPassword(target->password);
@@ -348,7 +355,7 @@ std::unique_ptr<Journal> Journal::Open(const QString& spec, QString* error) {
         // A server that does not answer is reported, not waited for.
         j->db_.setConnectOptions(QStringLiteral("connect_timeout=5"));
     } else {
-        QString path = spec;
+        QString path = where;
         if (path.isEmpty()) path = DefaultJournalPath(&why);
         if (path.isEmpty()) {
             why = QStringLiteral("Cannot open the journal: %1").arg(why);
@@ -361,13 +368,8 @@ std::unique_ptr<Journal> Journal::Open(const QString& spec, QString* error) {
             why = QStringLiteral("Cannot open the journal %1: %2").arg(j->description_, problem);
             return nullptr;
         }
-        if (!QSqlDatabase::isDriverAvailable(QLatin1String(kSQLite.driver))) {
-            why = QStringLiteral(
-                      "Cannot open the journal %1: Qt's SQLite driver (QSQLITE) is not "
-                      "installed (Debian: libqt6sql6-sqlite)")
-                      .arg(j->description_);
+        if (!DriverPresent(kSQLite, "SQLite", "libqt6sql6-sqlite", j->description_, &why))
             return nullptr;
-        }
         j->db_ = QSqlDatabase::addDatabase(QLatin1String(kSQLite.driver), j->connection_);
         j->db_.setDatabaseName(file.absoluteFilePath());
         // Other programs write the same file: wait for their commits.

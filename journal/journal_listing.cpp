@@ -14,11 +14,11 @@ namespace {
 enum ExitCode { kListed = 0, kUsage = 1, kNoJournal = 2 };
 
 const char* kUsageText =
-    "usage: taplink-cli journal [--journal SPEC] [--since DATE] [--port PORT] [--machine NAME]\n"
+    "usage: taplink-cli journal [--journal WHERE] [--since DATE] [--port PORT] [--machine NAME]\n"
     "                           [--limit N] [--json] [--machines]\n"
     "Lists the transfers in the journal, newest first: start (local time), duration, port,\n"
     "model, direction, outcome, bytes, document and message.\n"
-    "  --journal SPEC  the journal: a SQLite file, postgresql://USER@HOST[:PORT]/DB,\n"
+    "  --journal WHERE the journal: a SQLite file, postgresql://USER@HOST[:PORT]/DB,\n"
     "                  postgresql://USER@/DB?host=/socket/dir (default: the programs' own)\n"
     "  --since DATE    transfers started from DATE on: YYYY-MM-DD (local midnight), or an\n"
     "                  ISO 8601 date and time (local unless it says Z or an offset)\n"
@@ -195,7 +195,7 @@ int RunJournalListing(const QStringList& args, std::ostream& out, std::ostream& 
     QCommandLineParser p;
     p.addOptions({
         {{"h", "help"}, "Usage."},
-        {"journal", "The journal.", "SPEC"},
+        {"journal", "The journal.", "WHERE"},
         {"since", "From this date on.", "DATE"},
         {"port", "This port only.", "PORT"},
         {"machine", "This machine only.", "NAME"},

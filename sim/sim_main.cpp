@@ -81,7 +81,7 @@ struct Options {
     std::string listen;
     std::string trace;
     int delayMs = 500;
-    long rate = 0;  // bit/s the controller's line carries; 0: as fast as it goes
+    long rate = 0;      // bit/s the controller's line carries; 0: as fast as it goes
     int restMs = 1000;  // after a transfer, from its last byte, before the next
     int timeoutSeconds = 0;
     bool once = false;

@@ -68,9 +68,9 @@ int Wait(pid_t pid) {
     return status;
 }
 
-bool WriteTransfers(const QString& spec, const QString& prefix, int count) {
+bool WriteTransfers(const QString& where, const QString& prefix, int count) {
     QString why;
-    const auto j = Journal::Open(spec, &why);
+    const auto j = Journal::Open(where, &why);
     for (int i = 0; j && why.isEmpty() && i < count; ++i) {
         const qint64 id = j->Begin(Start(prefix + QString::number(i)));
         if (!id || !j->Complete(id, End(Outcome::Done))) why = j->LastError();
@@ -85,7 +85,7 @@ class JournalTest : public ::testing::TestWithParam<bool> {
     // The server starts at the first test that wants it, stops after the last.
     static void TearDownTestSuite() { server_.reset(); }
     void SetUp() override {
-        spec_ = dir_.filePath("journal.sqlite");
+        where_ = dir_.filePath("journal.sqlite");
         if (!GetParam()) return;
         if (!server_ && failure_.empty()) try {
                 server_ = std::make_unique<testing::PostgresServer>();
@@ -95,18 +95,18 @@ class JournalTest : public ::testing::TestWithParam<bool> {
         // CI runs as root and must have the server; elsewhere it may not start.
         if (!server_ && ::getuid() != 0) GTEST_SKIP() << "no PostgreSQL server: " << failure_;
         ASSERT_TRUE(server_) << failure_;
-        spec_ = QString::fromStdString(server_->CreateDatabase());
+        where_ = QString::fromStdString(server_->CreateDatabase());
     }
     std::unique_ptr<Journal> Open() {
         QString why;
-        auto j = Journal::Open(spec_, &why);
+        auto j = Journal::Open(where_, &why);
         EXPECT_TRUE(j) << why.toStdString();
         return j;
     }
     static inline std::unique_ptr<testing::PostgresServer> server_;
     static inline std::string failure_;
     QTemporaryDir dir_;
-    QString spec_;
+    QString where_;
 };
 
 TEST_P(JournalTest, EveryOutcomeAndMachineStateRoundTrips) {
@@ -246,7 +246,7 @@ TEST_P(JournalTest, TwoProgramsWritingAtOnceLoseNoRow) {
     for (const char* prefix : {"a", "b"}) {
         writers.push_back(Child([&] {
             return ::close(gate[1]) == 0 && ::read(gate[0], gate, 1) == 0 &&
-                   WriteTransfers(spec_, prefix, 200);
+                   WriteTransfers(where_, prefix, 200);
         }));
     }
     ::close(gate[0]);
@@ -269,7 +269,7 @@ TEST_P(JournalTest, AKilledWriterLeavesOnlyWholeRows) {
     std::mt19937 random(seed);
     const int kills = 5;
     for (int k = 0; k < kills; ++k) {
-        const pid_t writer = Child([&] { return WriteTransfers(spec_, "k", 1'000'000); });
+        const pid_t writer = Child([&] { return WriteTransfers(where_, "k", 1'000'000); });
         std::this_thread::sleep_for(
             std::chrono::milliseconds(std::uniform_int_distribution(50, 250)(random)));
         ::kill(writer, SIGKILL);
@@ -299,7 +299,7 @@ TEST(JournalOpen, AJournalThatCannotBeOpenedSaysWhichAndWhyAtOnce) {
     QTemporaryDir dir;
     std::ofstream(dir.filePath("file").toStdString()) << "not a database";
     // clang-format off
-    struct Case { const char *name, *spec, *error; };
+    struct Case { const char *name, *where, *error; };
     const Case cases[] = {
         {"a folder that is not there", "%1/no/j", "SQLite %1/no/j: the folder %1/no does not exist"},
         {"a folder", "%1", "SQLite %1: it is a folder"},
@@ -320,7 +320,7 @@ TEST(JournalOpen, AJournalThatCannotBeOpenedSaysWhichAndWhyAtOnce) {
         QString why;
         QElapsedTimer t;
         t.start();
-        EXPECT_FALSE(Journal::Open(QString(c.spec).replace("%1", dir.path()), &why));
+        EXPECT_FALSE(Journal::Open(QString(c.where).replace("%1", dir.path()), &why));
         EXPECT_LT(t.elapsed(), 2000);
         EXPECT_TRUE(
             why.startsWith("Cannot open the journal " + QString(c.error).replace("%1", dir.path())))
