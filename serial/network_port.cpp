@@ -141,7 +141,7 @@ void NetworkPort::Open(const std::string& device) {
     client_ = telnet::Client{};
     socket_.connectToHost(url.host(), static_cast<quint16>(url.port()));
     connecting_ = true;
-    const bool connected = WaitFor(Signal::Connected, kConnectTimeoutMs);
+    const bool connected = WaitForConnection();
     connecting_ = false;
     if (!connected) {
         const bool unanswered = socket_.error() == QAbstractSocket::SocketTimeoutError ||
@@ -208,8 +208,8 @@ void NetworkPort::Close(int flushMs) {
             while (socket_.state() == QAbstractSocket::ConnectedState && !linger.hasExpired() &&
                    !aborted_) {
                 socket_.readAll();
-                WaitFor(Signal::ReadyRead,
-                        static_cast<int>(std::max<qint64>(linger.remainingTime(), 1)));
+                socket_.waitForReadyRead(
+                    static_cast<int>(std::max<qint64>(linger.remainingTime(), 1)));
             }
         }
         // Closing with bytes still unread makes the system reset the
@@ -221,8 +221,8 @@ void NetworkPort::Close(int flushMs) {
         while (socket_.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired() &&
                !aborted_) {
             socket_.readAll();
-            WaitFor(Signal::ReadyRead,
-                    static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
+            socket_.waitForReadyRead(
+                static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
         }
     }
     socket_.abort();
@@ -233,7 +233,8 @@ void NetworkPort::Close(int flushMs) {
 void NetworkPort::Flush(int ms) {
     QDeadlineTimer deadline(ms);
     while (IsOpen() && socket_.bytesToWrite() > 0) {
-        if (!WaitFor(Signal::BytesWritten, static_cast<int>(deadline.remainingTime()))) break;
+        if (aborted_ || !socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            break;
     }
 }
 
@@ -370,8 +371,8 @@ NetworkPort::Wait NetworkPort::Await(const std::function<bool()>& done, int ms) 
             break;
         }
         // With the buffer full no more is read; wait out the time rather than spin.
-        if (!WaitFor(Signal::ReadyRead,
-                     static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1))) &&
+        if (!socket_.waitForReadyRead(
+                static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1))) &&
             socket_.state() != QAbstractSocket::ConnectedState) {
             Take();
             result = done() ? Wait::Done : Wait::Lost;
@@ -383,21 +384,15 @@ NetworkPort::Wait NetworkPort::Await(const std::function<bool()>& done, int ms) 
     return result;
 }
 
-bool NetworkPort::WaitFor(Signal signal, int ms) {
+bool NetworkPort::WaitForConnection() {
     if (aborted_) return false;
-    const auto state = socket_.state();
-    if (signal == Signal::Connected && state != QAbstractSocket::ConnectingState &&
-        state != QAbstractSocket::HostLookupState) {
-        return state == QAbstractSocket::ConnectedState;
-    }
-    if (signal != Signal::Connected && state != QAbstractSocket::ConnectedState) return false;
-    if (signal == Signal::BytesWritten && socket_.bytesToWrite() == 0) return false;
-    QDeadlineTimer deadline(ms);
-    // Only the connection runs the loop: a host that is down takes the whole
-    // time, while a server that is up answers the rest at once. Waits of one
-    // port inside another's would stretch the outer one's later waits.
-    if (waitInLoop_ && signal == Signal::Connected) {
-        enum class End { None, Signalled, Over } end = End::None;
+    // Only the connection may run the event loop: a host that is down takes
+    // the whole time, while a server that is up answers the rest at once.
+    // Waits of one port inside another's would stretch the outer one's later
+    // waits into false time-outs.
+    if (waitInLoop_ && socket_.state() != QAbstractSocket::ConnectedState &&
+        socket_.state() != QAbstractSocket::UnconnectedState) {
+        enum class End { None, Connected, Over } end = End::None;
         QEventLoop loop;
         QTimer timer;
         timer.setSingleShot(true);
@@ -406,39 +401,18 @@ bool NetworkPort::WaitFor(Signal signal, int ms) {
             loop.quit();
         };
         connect(&timer, &QTimer::timeout, &loop, [&] { finish(End::Over); });
-        connect(&socket_, &QTcpSocket::disconnected, &loop, [&] { finish(End::Over); });
         connect(&socket_, &QTcpSocket::errorOccurred, &loop, [&] { finish(End::Over); });
-        const auto signalled = [&] { finish(End::Signalled); };
-        switch (signal) {
-            case Signal::Connected:
-                connect(&socket_, &QTcpSocket::connected, &loop, signalled);
-                break;
-            case Signal::ReadyRead:
-                connect(&socket_, &QTcpSocket::readyRead, &loop, signalled);
-                break;
-            case Signal::BytesWritten:
-                connect(&socket_, &QTcpSocket::bytesWritten, &loop, signalled);
-                break;
-        }
-        // Nothing is delivered from inside a wait, as from inside a blocking one.
-        const bool outer = blocking_;
-        blocking_ = true;
+        connect(&socket_, &QTcpSocket::connected, &loop, [&] { finish(End::Connected); });
+        QDeadlineTimer deadline(kConnectTimeoutMs);
         waiting_ = &loop;
-        timer.start(ms);
+        timer.start(kConnectTimeoutMs);
         loop.exec();
         waiting_ = nullptr;
-        blocking_ = outer;
-        if (!outer && (!held_.empty() || !events_.empty())) ScheduleDelivery();
-        if (end != End::None || aborted_) return end == End::Signalled;
+        if (end != End::None || aborted_) return end == End::Connected;
         // The application is quitting and ends every loop: wait as before.
-        ms = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
+        return socket_.waitForConnected(static_cast<int>(deadline.remainingTime()));
     }
-    switch (signal) {
-        case Signal::Connected: return socket_.waitForConnected(ms);
-        case Signal::ReadyRead: return socket_.waitForReadyRead(ms);
-        case Signal::BytesWritten: return socket_.waitForBytesWritten(ms);
-    }
-    return false;
+    return socket_.waitForConnected(kConnectTimeoutMs);
 }
 
 void NetworkPort::AbortWaits() {

@@ -86,9 +86,8 @@ class NetworkPort : public QObject {
     void Deliver();
     void ScheduleDelivery();
     Wait Await(const std::function<bool()>& done, int ms);
-    enum class Signal { Connected, ReadyRead, BytesWritten };
-    // Waits at most ms for the socket's signal; whether it came.
-    bool WaitFor(Signal signal, int ms);
+    // Waits for the connection being made; whether it was.
+    bool WaitForConnection();
     // One COM port setting and its answer.
     void Set(telnet::ComPort command, const Bytes& value, const std::string& operation);
     void WriteWire(const Bytes& wire);
