@@ -18,11 +18,17 @@ void Beats::Join(const void* owner, int id, int periodMs, Fire fire) {
 }
 
 void Beats::Leave(const void* owner, int id) {
+    Drop([&](const Member& x) { return x.owner == owner && x.id == id; });
+}
+
+void Beats::LeaveAll(const void* owner) {
+    Drop([&](const Member& x) { return x.owner == owner; });
+}
+
+void Beats::Drop(const std::function<bool(const Member&)>& which) {
     for (auto& [period, beat] : beats_) {
         auto& m = beat.members;
-        m.erase(std::remove_if(m.begin(), m.end(),
-                               [&](const Member& x) { return x.owner == owner && x.id == id; }),
-                m.end());
+        m.erase(std::remove_if(m.begin(), m.end(), which), m.end());
         if (m.empty() && beat.timer) beat.timer->stop();
     }
 }

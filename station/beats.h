@@ -22,6 +22,7 @@ class Beats : public QObject {
     void Join(const void* owner, int id, int periodMs, Fire fire);
     // Stopping a repeat that does not run does nothing.
     void Leave(const void* owner, int id);
+    void LeaveAll(const void* owner);
     bool Running(const void* owner, int id) const;
 
   private:
@@ -37,6 +38,7 @@ class Beats : public QObject {
         std::vector<Member> members;
     };
     void OnBeat(int periodMs);
+    void Drop(const std::function<bool(const Member&)>& which);
 
     QElapsedTimer clock_;
     std::map<int, Beat> beats_;  // by period

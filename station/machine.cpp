@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <map>
 
@@ -58,11 +57,7 @@ class MachineServices : public QObject, public WindowServices {
         const auto it = timers_.find(id);
         return it != timers_.end() && it->second->isActive();
     }
-    ~MachineServices() override {
-        for (const int id :
-             {kTimerDc3, kTimerDc4, kTimerNak, kTimerRequest, kTimerR80Ready, kTimerPeerReady})
-            beats_.Leave(this, id);
-    }
+    ~MachineServices() override { beats_.LeaveAll(this); }
     int ShowMessage(const Message& m) override {
         onMessage(m);
         return 1;
