@@ -258,7 +258,9 @@ int RunTransfer(const TransferOptions& o) {
         if (image.size() >= 3 && image[0] == 0x11) image.erase(image.begin(), image.begin() + 3);
         received.assign(image.begin(), image.end());
     } else {
-        received = st.m_strText.empty() ? st.m_strRecvText : st.m_strText;
+        // A document received whole is the editor's text, even when empty;
+        // what a failed receive collected is kept as it came.
+        received = code == kDone || !st.m_strText.empty() ? st.m_strText : st.m_strRecvText;
     }
     if (code == kDone) return WriteOutput(o.output, received) ? kDone : kUsage;
     return KeepPartial(o.output, received, code);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "fake_window_services.h"
+#include "received_frames.h"
 #include "scripted_comm.h"
 #include "transfer_handlers.h"
 
@@ -33,9 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             comm.Deliver(Bytes(data + i, data + i + n));
             i += n;
         }
-        if (st.m_strRecvText.size() > 65538 || st.m_memImage.size() > 65538) __builtin_trap();
+        if (st.m_recvFrame.size() > kMaxCollected || st.m_memImage.size() > kMaxCollected)
+            __builtin_trap();
         if (win.messages.size() > 1) __builtin_trap();
-        if (!h.Busy() && (win.TimerRunning(kTimerRequest) || win.TimerRunning(kTimerCollect)))
+        if (!h.Busy() && (win.TimerRunning(kTimerRequest) || win.TimerRunning(kTimerCollect) ||
+                          win.TimerRunning(kTimerQuiet)))
             __builtin_trap();
     }
     return 0;

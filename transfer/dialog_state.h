@@ -39,7 +39,8 @@ struct DialogState {
     std::uint8_t m_bRecvLastBlock = 0;
     std::string m_strDocPath;
     std::string m_strDocFileText;
-    std::string m_strRecvText;
+    std::string m_strRecvText;  // "R40/R60": the received characters, zeros left out
+    Bytes m_recvFrame;          // "R40/R60": the received bytes as they came, zeros included
     std::string m_strFileName;
     std::string m_strText;  // the editor's text, bytes with CR LF line breaks
     std::string m_strSendProto;

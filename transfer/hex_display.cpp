@@ -7,21 +7,6 @@ namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-void AppendHexByte(std::string& text, std::uint8_t b) {
-    text.push_back(kHex[b >> 4]);
-    text.push_back(kHex[b & 0x0F]);
-}
-
-void AppendOffset(std::string& text, std::size_t offset) {
-    // At least four upper-case digits.
-    int digits = 4;
-    while (digits < 16 && (offset >> (4 * digits)) != 0)
-        ++digits;
-    for (int d = digits - 1; d >= 0; --d)
-        text.push_back(kHex[(offset >> (4 * d)) & 0x0F]);
-    text.append("   ");
-}
-
 std::size_t AnnouncedLength(const Bytes& frame) {
     if (frame.size() < kMemoryHeaderSize) return 0;
     return frame[1] + 256u * frame[2];
@@ -31,19 +16,29 @@ std::size_t AnnouncedLength(const Bytes& frame) {
 
 void AppendHexLine(std::string& text, const std::uint8_t* data, std::size_t size,
                    std::size_t offset) {
+    // A line is made in a buffer and appended once: a received image makes
+    // thousands of them.
     size = std::min<std::size_t>(size, 8);
-    AppendOffset(text, offset);
+    char line[80];
+    char* p = line;
+    int digits = 4;  // at least four upper-case digits
+    while (digits < 16 && (offset >> (4 * digits)) != 0)
+        ++digits;
+    for (int d = digits - 1; d >= 0; --d)
+        *p++ = kHex[(offset >> (4 * d)) & 0x0F];
+    p = std::fill_n(p, 3, ' ');
     for (std::size_t i = 0; i < size; ++i) {
-        AppendHexByte(text, data[i]);
-        text.append("  ");
+        *p++ = kHex[data[i] >> 4];
+        *p++ = kHex[data[i] & 0x0F];
+        p = std::fill_n(p, 2, ' ');
     }
-    text.append(4 * (8 - size), ' ');
-    text.resize(text.size() - 2);  // the hex column ends without its spaces
+    p = std::fill_n(p, 4 * (8 - size), ' ') - 2;  // the hex column ends without its spaces
     for (std::size_t i = 0; i < size; ++i) {
-        text.push_back(' ');
-        text.push_back(data[i] >= 0x20 && data[i] <= 0x7E ? static_cast<char>(data[i]) : '.');
+        *p++ = ' ';
+        *p++ = data[i] >= 0x20 && data[i] <= 0x7E ? static_cast<char>(data[i]) : '.';
     }
-    if (size == 8) text.append("\r\n");
+    if (size == 8) p = std::copy_n("\r\n", 2, p);
+    text.append(line, p);
 }
 
 void AppendDumpLines(const Bytes& frame, std::string& text, std::size_t count) {

@@ -3,52 +3,80 @@
 #include <algorithm>
 
 namespace taplink {
+namespace {
 
-FrameCheck CheckProgramFrame(std::string_view t, std::uint8_t sendProto) {
+bool StartsProgram(std::uint8_t b) {
+    return b == '%' || b == 'O';
+}
+
+std::string WithoutZeros(const Bytes& raw, std::size_t from, std::size_t to) {
+    std::string text;
+    text.reserve(to - from);
+    for (auto at = raw.begin() + static_cast<long>(from), end = raw.begin() + static_cast<long>(to);
+         at != end;) {
+        const auto zero = std::find(at, end, std::uint8_t{0});
+        text.append(at, zero);
+        at = zero == end ? end : zero + 1;
+    }
+    return text;
+}
+
+}  // namespace
+
+FrameCheck CheckProgramFrame(const Bytes& raw, std::uint8_t sendProto, bool lineQuiet) {
     FrameCheck r;
-    const std::size_t n = t.size();
+    const std::size_t n = raw.size();
     if (n <= 4) return r;
-    const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(t[i]); };
-    if (at(0) != sendProto) {
+    if (raw[0] != sendProto) {
         r.outcome = FrameOutcome::WrongStart;
         return r;
     }
-    r.setsProgress = true;
-    if (t[2] == '%' || t[2] == 'O') {
-        const std::size_t c = at(1);
-        if (c < 3) {
-            r.outcome = FrameOutcome::WrongStart;
-            r.setsProgress = false;
-            return r;
-        }
-        r.progressMax = static_cast<int>(c);
-        r.progressPos = static_cast<int>(std::min(n - 2, c));
-        if (n - 2 >= c) {
-            r.outcome = FrameOutcome::Complete;
-            r.text = std::string(t.substr(2, c - 2));
-            r.extra = n - 2 - c;
-        }
+    // The whole frame as each form reads it. The program form's length
+    // counts the text's first character and the two closing ones.
+    const std::size_t docLength = raw[1] + 256u * raw[2];
+    const std::size_t docEnd = docLength + 3;
+    const bool program = StartsProgram(raw[2]) && raw[1] >= 3;
+    const std::size_t progEnd = raw[1] + 2u;
+    if (!program && docLength < 2) {
+        r.outcome = FrameOutcome::Unreadable;  // no room for the closing characters
         return r;
     }
-    // Both length bytes are there and neither is 0 (zeros never arrive), so
-    // the length is at least 257.
-    const std::size_t length = at(1) + 256u * at(2);
-    r.progressMax = static_cast<int>(length);
-    r.progressPos = static_cast<int>(std::min(n - 3, length));
-    if (n - 3 >= length) {
+    if (n > docEnd + kMaxTrailer) {
+        r.outcome = FrameOutcome::Unreadable;  // longer than either reading allows
+        return r;
+    }
+    r.setsProgress = true;
+    if (program && n <= progEnd) {
+        r.progressMax = raw[1];
+        r.progressPos = static_cast<int>(std::min(n - 2, progEnd - 2));
+    } else {
+        r.progressMax = static_cast<int>(docLength);
+        r.progressPos = static_cast<int>(std::min(n - 3, docLength));
+    }
+    // The two readings' ends differ by 256 x the high length byte + 1, far
+    // more than a trailer, so at most one of them fits.
+    const bool docFits = n >= docEnd, progFits = program && n == progEnd;
+    if (!docFits && !progFits) {
+        r.ambiguous = program && n > progEnd;
+    } else if (!lineQuiet) {
+        r.takeWhenQuiet = true;
+    } else if (docFits) {
         r.outcome = FrameOutcome::Complete;
-        r.text = std::string(t.substr(3, length - 2));
-        r.extra = n - 3 - length;
+        r.text = WithoutZeros(raw, 3, docEnd - 2);
+        r.extra = n - docEnd;
+    } else {
+        r.outcome = FrameOutcome::Complete;
+        r.text = WithoutZeros(raw, 2, progEnd - 2);
     }
     return r;
 }
 
-std::string PartialProgramText(std::string_view t) {
-    if (t.size() < 3) return {};
-    return std::string(t.substr(t[2] == '%' || t[2] == 'O' ? 2 : 3));
+std::string PartialProgramText(const Bytes& raw) {
+    if (raw.size() < 3) return {};
+    return WithoutZeros(raw, StartsProgram(raw[2]) ? 2 : 3, raw.size());
 }
 
-MemoryFrameCheck CheckMemoryFrame(const Bytes& b, std::uint8_t sendProto) {
+MemoryFrameCheck CheckMemoryFrame(const Bytes& b, std::uint8_t sendProto, bool lineQuiet) {
     MemoryFrameCheck r;
     const std::size_t m = b.size();
     if (m <= 3) return r;
@@ -57,12 +85,17 @@ MemoryFrameCheck CheckMemoryFrame(const Bytes& b, std::uint8_t sendProto) {
         return r;
     }
     const std::size_t length = b[1] + 256u * b[2];
+    if (m > length + 3 + kMaxTrailer) {
+        r.outcome = FrameOutcome::Unreadable;
+        return r;
+    }
     r.setsProgress = true;
     r.progressMax = static_cast<int>(length);
     r.progressPos = static_cast<int>(std::min(m - 3, length));
     r.linesReady = std::min(m - 3, length) / 8;
     if (m >= length + 3) {
-        r.outcome = FrameOutcome::Complete;
+        r.takeWhenQuiet = !lineQuiet;
+        if (lineQuiet) r.outcome = FrameOutcome::Complete;
         r.extra = m - 3 - length;
     }
     return r;

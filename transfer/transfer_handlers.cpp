@@ -50,12 +50,10 @@ void TransferHandlers::OnSend() {
 void TransferHandlers::SendFrameModel(int model) {
     Disable();
     if (c_.g.g_nPeerReady != 1) {
-        sendWaiting_ = true;
         c_.win.StartTimer(kTimerNotReady, kSendReadyTimeout);
         c_.win.StartTimer(kTimerPeerReady, kPeerReadyPoll);
         return;
     }
-    sendWaiting_ = false;
     c_.win.StopTimer(kTimerNotReady);
     c_.win.SetProgressPos(0);
     c_.st.m_strText = c_.win.TextFromEditor();
@@ -149,6 +147,7 @@ void TransferHandlers::OnReceive() {
             Disable();
             c_.st.m_strText.clear();
             c_.st.m_strRecvText.clear();
+            c_.st.m_recvFrame.clear();
             c_.win.SetProgressPos(0);
             for (int i = 0; i < kRequestBurst; ++i)
                 c_.comm.SetOutput({c_.g.g_byRecvProto});
@@ -188,84 +187,115 @@ void TransferHandlers::OnCommEvent() {
 }
 
 void TransferHandlers::CommFrameModel(int model) {
-    c_.win.StopTimer(kTimerNotReady);
-    c_.win.StopTimer(kTimerRequest);
-    const bool data = c_.comm.GetCommEvent() == kComEvReceive;
-    bool read = false;
+    // A line or modem event carries no byte: it is no sign of the controller,
+    // and it neither stops the request nor restarts a wait.
+    if (c_.comm.GetCommEvent() != kComEvReceive) return;
+    const Bytes in = c_.comm.GetInput();
     if (c_.g.g_nRecvArmed == 1) {
-        if (data) {
-            const Bytes in = c_.comm.GetInput();
-            read = true;
-            if (model == kModelR40) {
-                for (const std::uint8_t b : in) {
-                    if (b != 0) c_.st.m_strRecvText.push_back(static_cast<char>(b));
-                }
+        // Only bytes that move the frame on stop the request and restart the
+        // wait: the frame is at most 65,538 bytes, so a receive ends in
+        // bounded time whatever the controller sends.
+        if (!Collect(model, in)) return;
+        c_.win.StopTimer(kTimerNotReady);
+        c_.win.StopTimer(kTimerRequest);
+        CheckFrame(model, false);
+        return;
+    }
+    // A send that waits takes the ready byte; other bytes leave its time-out
+    // running.
+    if (std::find(in.begin(), in.end(), c_.g.g_byRecvProto) != in.end()) c_.g.g_nPeerReady = 1;
+}
+
+// Adds the bytes of one event to the frame; false when none of them belongs
+// to it (zero bytes before the protocol byte are line noise).
+bool TransferHandlers::Collect(int model, const Bytes& in) {
+    Bytes& raw = model == kModelMemory ? c_.st.m_memImage : c_.st.m_recvFrame;
+    auto from = in.begin();
+    if (model == kModelR40 && raw.empty()) {
+        from = std::find_if(in.begin(), in.end(), [](std::uint8_t b) { return b != 0; });
+    }
+    // Past the longest frame the frame check refuses what came: a flood is
+    // not kept.
+    const std::size_t room = kMaxCollected - std::min(kMaxCollected, raw.size());
+    const auto to = from + static_cast<long>(std::min<std::size_t>(in.end() - from, room));
+    if (from == to) return false;
+    raw.insert(raw.end(), from, to);
+    if (model == kModelR40) {
+        std::copy_if(from, to, std::back_inserter(c_.st.m_strRecvText),
+                     [](std::uint8_t b) { return b != 0; });
+    }
+    return true;
+}
+
+void TransferHandlers::CheckFrame(int model, bool lineQuiet) {
+    FrameOutcome outcome;
+    bool takeWhenQuiet = false;
+    if (model == kModelR40) {
+        const FrameCheck r = CheckProgramFrame(c_.st.m_recvFrame, c_.g.g_bySendProto, lineQuiet);
+        outcome = r.outcome;
+        takeWhenQuiet = r.takeWhenQuiet;
+        if (r.setsProgress) {
+            c_.win.SetProgressRange(r.progressMax);
+            c_.win.SetProgressPos(r.progressPos);
+        }
+        if (outcome == FrameOutcome::NotYetComplete && r.setsProgress) {
+            c_.win.TextToEditor(c_.st.m_strText);
+        } else if (outcome == FrameOutcome::Complete) {
+            c_.g.g_nRecvArmed = 0;
+            c_.st.m_strText = r.text;
+            // What the controller sent after the frame is not kept with it.
+            Bytes& raw = c_.st.m_recvFrame;
+            raw.resize(raw.size() - r.extra);
+            c_.st.m_strRecvText.clear();
+            std::copy_if(raw.begin(), raw.end(), std::back_inserter(c_.st.m_strRecvText),
+                         [](std::uint8_t b) { return b != 0; });
+            NoteExtra(r.extra);
+        }
+    } else {
+        const MemoryFrameCheck r =
+            CheckMemoryFrame(c_.st.m_memImage, c_.g.g_bySendProto, lineQuiet);
+        outcome = r.outcome;
+        takeWhenQuiet = r.takeWhenQuiet;
+        if (outcome == FrameOutcome::NotYetComplete && r.setsProgress) {
+            c_.win.SetProgressRange(r.progressMax);
+            c_.win.SetProgressPos(r.progressPos);
+            AppendDumpLines(c_.st.m_memImage, c_.st.m_strText, r.linesReady);
+        } else if (outcome == FrameOutcome::Complete) {
+            c_.st.m_memImage.resize(c_.st.m_memImage.size() - r.extra);
+            NoteExtra(r.extra);
+            FinishDump(c_.st.m_memImage, c_.st.m_strText);
+            c_.win.SetProgressRange(r.progressMax);
+            c_.win.SetProgressPos(r.progressPos);
+            c_.g.g_nRecvArmed = 0;
+        }
+    }
+    switch (outcome) {
+        case FrameOutcome::WrongStart:
+        case FrameOutcome::Unreadable:
+            c_.g.g_nRecvArmed = 0;
+            c_.win.StopTimer(kTimerCollect);
+            c_.win.StopTimer(kTimerQuiet);
+            c_.win.ShowMessage(msg::kWrongStart);
+            c_.win.SetProgressPos(0);
+            Enable();
+            break;
+        case FrameOutcome::Complete:
+            c_.win.StopTimer(kTimerCollect);
+            c_.win.StopTimer(kTimerQuiet);
+            c_.win.ShowMessage(msg::kTakingOverFinished);
+            c_.win.SetProgressPos(0);
+            Enable();
+            c_.win.TextToEditor(c_.st.m_strText);
+            break;
+        case FrameOutcome::NotYetComplete:
+            // The controller may stop mid-frame: never wait for ever.
+            if (!lineQuiet) c_.win.StartTimer(kTimerCollect, kCollectTimeout);
+            if (takeWhenQuiet) {
+                c_.win.StartTimer(kTimerQuiet, kQuietBeforeTake);
             } else {
-                c_.st.m_memImage.insert(c_.st.m_memImage.end(), in.begin(), in.end());
+                c_.win.StopTimer(kTimerQuiet);
             }
-        }
-        FrameOutcome outcome;
-        if (model == kModelR40) {
-            const FrameCheck r = CheckProgramFrame(c_.st.m_strRecvText, c_.g.g_bySendProto);
-            outcome = r.outcome;
-            if (r.setsProgress) {
-                c_.win.SetProgressRange(r.progressMax);
-                c_.win.SetProgressPos(r.progressPos);
-            }
-            if (outcome == FrameOutcome::NotYetComplete && r.setsProgress) {
-                c_.win.TextToEditor(c_.st.m_strText);
-            } else if (outcome == FrameOutcome::Complete) {
-                c_.g.g_nRecvArmed = 0;
-                c_.st.m_strText = r.text;
-                c_.st.m_strRecvText.resize(c_.st.m_strRecvText.size() - r.extra);
-                NoteExtra(r.extra);
-            }
-        } else {
-            const MemoryFrameCheck r = CheckMemoryFrame(c_.st.m_memImage, c_.g.g_bySendProto);
-            outcome = r.outcome;
-            if (outcome == FrameOutcome::NotYetComplete && r.setsProgress) {
-                c_.win.SetProgressRange(r.progressMax);
-                c_.win.SetProgressPos(r.progressPos);
-                AppendDumpLines(c_.st.m_memImage, c_.st.m_strText, r.linesReady);
-            } else if (outcome == FrameOutcome::Complete) {
-                c_.st.m_memImage.resize(c_.st.m_memImage.size() - r.extra);
-                NoteExtra(r.extra);
-                FinishDump(c_.st.m_memImage, c_.st.m_strText);
-                c_.win.SetProgressRange(r.progressMax);
-                c_.win.SetProgressPos(r.progressPos);
-                c_.g.g_nRecvArmed = 0;
-            }
-        }
-        switch (outcome) {
-            case FrameOutcome::WrongStart:
-                c_.g.g_nRecvArmed = 0;
-                c_.win.StopTimer(kTimerCollect);
-                c_.win.ShowMessage(msg::kWrongStart);
-                c_.win.SetProgressPos(0);
-                Enable();
-                break;
-            case FrameOutcome::Complete:
-                c_.win.StopTimer(kTimerCollect);
-                c_.win.ShowMessage(msg::kTakingOverFinished);
-                c_.win.SetProgressPos(0);
-                Enable();
-                c_.win.TextToEditor(c_.st.m_strText);
-                break;
-            case FrameOutcome::NotYetComplete:
-                // The controller may stop mid-frame: never wait for ever.
-                c_.win.StartTimer(kTimerCollect, kCollectTimeout);
-                break;
-        }
-    }
-    if (c_.g.g_nRecvArmed == 0 && data && !read) {
-        const Bytes in = c_.comm.GetInput();
-        if (std::find(in.begin(), in.end(), c_.g.g_byRecvProto) != in.end()) {
-            c_.g.g_nPeerReady = 1;
-        }
-    }
-    if (sendWaiting_ && c_.g.g_nPeerReady != 1) {
-        // Any event stops the ready time-out; a wait that goes on keeps one.
-        c_.win.StartTimer(kTimerNotReady, kSendReadyTimeout);
+            break;
     }
 }
 
@@ -342,6 +372,10 @@ void TransferHandlers::OnTimer(int id) {
             break;
         case kTimerPace: PaceTick(); break;
         case kTimerCollect: OnCollectTimeout(); break;
+        case kTimerQuiet:
+            c_.win.StopTimer(kTimerQuiet);
+            if (c_.g.g_nRecvArmed == 1) CheckFrame(c_.model(), true);
+            break;
         default: break;
     }
 }
@@ -352,7 +386,6 @@ void TransferHandlers::OnNotReadyTimeout() {
     }
     // A receive that timed out is over: later bytes are not its data.
     c_.g.g_nRecvArmed = 0;
-    sendWaiting_ = false;
     r80_.Abandon();
     c_.win.ShowMessage(msg::kNotReady);
     c_.st.m_bSendHandshake = 0;
@@ -362,10 +395,15 @@ void TransferHandlers::OnNotReadyTimeout() {
 
 void TransferHandlers::OnCollectTimeout() {
     c_.win.StopTimer(kTimerCollect);
+    c_.win.StopTimer(kTimerQuiet);
     if (c_.g.g_nRecvArmed != 1) return;
     c_.g.g_nRecvArmed = 0;
+    // A program form with bytes after it may as well be a longer frame cut
+    // short: the controller answered, but not with a frame that can be read.
+    const bool unreadable = c_.model() == kModelR40 &&
+                            CheckProgramFrame(c_.st.m_recvFrame, c_.g.g_bySendProto).ambiguous;
     KeepWhatCame();
-    c_.win.ShowMessage(msg::kNoResponse);
+    c_.win.ShowMessage(unreadable ? msg::kWrongStart : msg::kNoResponse);
     c_.win.SetProgressPos(0);
     Enable();
 }
@@ -376,19 +414,18 @@ void TransferHandlers::KeepWhatCame() {
     if (c_.model() == kModelMemory) {
         FinishDump(c_.st.m_memImage, c_.st.m_strText);
     } else {
-        c_.st.m_strText = PartialProgramText(c_.st.m_strRecvText);
+        c_.st.m_strText = PartialProgramText(c_.st.m_recvFrame);
     }
     c_.win.TextToEditor(c_.st.m_strText);
 }
 
 void TransferHandlers::EndAfterFailure() {
-    for (int id = kTimerDc3; id <= kTimerCollect; ++id) {
+    for (int id = kTimerDc3; id <= kLastTimer; ++id) {
         c_.win.StopTimer(id);
     }
     if (c_.g.g_nRecvArmed == 1) KeepWhatCame();
     c_.g.g_nRecvArmed = 0;
     c_.g.g_nPeerReady = 0;
-    sendWaiting_ = false;
     paceFrame_.clear();
     r80_.Abandon();
     c_.st.m_bSendHandshake = 0;

@@ -72,6 +72,8 @@ class TransferHandlers {
     void PaceTick();
 
     void CommFrameModel(int model);
+    bool Collect(int model, const Bytes& in);
+    void CheckFrame(int model, bool lineQuiet);
     void NoteExtra(std::size_t extra);
 
     void OnNotReadyTimeout();
@@ -88,7 +90,6 @@ class TransferHandlers {
     TransferContext c_;
     R80Engine r80_;
     bool busy_ = false;
-    bool sendWaiting_ = false;  // a "R40/R60" or "Memory" send waits for the ready byte
     Bytes paceFrame_;
     std::size_t paceNext_ = 0;
     Message paceDone_;

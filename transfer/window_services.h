@@ -27,6 +27,10 @@ enum TimerId : int {
     kTimerPace = 10,
     // Ours: the end of a receive whose controller stopped mid-frame.
     kTimerCollect = 11,
+    // Ours: a frame that only the program form explains is taken once the
+    // line has been quiet this long.
+    kTimerQuiet = 12,
+    kLastTimer = kTimerQuiet,
 };
 
 class WindowServices {

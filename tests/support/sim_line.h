@@ -4,6 +4,8 @@
 // rig's virtual clock.
 #pragma once
 
+#include <functional>
+
 #include "controller_sim.h"
 #include "transfer_rig.h"
 
@@ -26,6 +28,9 @@ struct SimLine {
     TransferRig& rig;
     sim::ControllerSim controller;
     const std::chrono::milliseconds latency{1};
+    // Where to cut each of the controller's writes in two, the second part
+    // arriving 1 ms after the first (0: whole), as a slow line cuts them.
+    std::function<std::size_t(const Bytes&)> cut;
 
     SimLine(TransferRig& r, sim::Config config) : rig(r), controller(std::move(config)) {
         rig.comm.onOutput = [this](const Bytes& b) {
@@ -41,6 +46,17 @@ struct SimLine {
             at += w.after;
             if (w.event != sim::LineEvent::None) {
                 rig.win.After(at, [this] { rig.comm.RaiseEvent(kComEvDsr); });
+                continue;
+            }
+            const std::size_t part = cut ? std::min(cut(w.bytes), w.bytes.size()) : 0;
+            if (part > 0 && part < w.bytes.size()) {
+                rig.win.After(at, [this, b = Bytes(w.bytes.begin(), w.bytes.begin() + part)] {
+                    rig.comm.Deliver(b);
+                });
+                at += std::chrono::milliseconds{1};
+                rig.win.After(at, [this, b = Bytes(w.bytes.begin() + part, w.bytes.end())] {
+                    rig.comm.Deliver(b);
+                });
                 continue;
             }
             rig.win.After(at, [this, b = w.bytes] { rig.comm.Deliver(b); });

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bytes_text.h"
+#include "received_frames.h"
 #include "transfer_rig.h"
 
 namespace taplink::testing {
@@ -74,12 +75,13 @@ TEST(FrameSend, RefusalsLeaveTheWindowUsableAndTheLineQuiet) {
     }
 }
 
-TEST(FrameSend, TheWaitEndsAfter120SecondsWithoutAnyEventAndEventsRestartIt) {
+// Only the ready byte moves a send on: a modem-line change or other bytes
+// leave the wait's end where it was.
+TEST(FrameSend, TheWaitEndsAfter120SecondsWhateverElseComes) {
     TransferRig r;
     r.win.editorText = kProgram;
     r.h.OnSend();
-    // A modem-line change, then a byte that is not the ready byte.
-    r.Run("+100000 event; +100000 < 41; +119999 #0; +1 #1");
+    r.Run("+100000 event; +10000 < 41 00; +9999 #0; +1 #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{kNotReady});
     EXPECT_TRUE(r.win.controlsEnabled);
     EXPECT_FALSE(r.win.TimerRunning(kTimerPeerReady));
@@ -96,7 +98,8 @@ TEST(FrameReceive, RequestsThenCollectsAFrameInPieces) {
     r.comm.Deliver(B("12\r\nN0000 G00\r\n\r"));
     EXPECT_EQ(r.win.editorText, "");
     EXPECT_EQ(r.win.progressMax, 18);
-    r.Run("#0; < 0A");
+    // Whole in the program form: taken once the line has been quiet.
+    r.Run("< 0A; +999 #0; +1 #1");
     EXPECT_EQ(r.win.messages, std::vector<Message>{kTakingOverFinished});
     EXPECT_EQ(r.win.editorText, "%12\r\nN0000 G00\r\n");
     EXPECT_TRUE(r.win.controlsEnabled);
@@ -107,14 +110,17 @@ TEST(FrameReceive, RequestsThenCollectsAFrameInPieces) {
     EXPECT_EQ(r.win.editorText, "%12\r\nN0000 G00\r\n");
 }
 
-// How a receive ends, for what the controller sends and when. A frame is
-// taken as soon as it is whole, whatever follows it (a terminator, padding,
-// a flood); a controller that stops mid-frame is given 60 s from its last
-// byte, and what came stays in the editor, as it does when the line is lost
-// (later bytes are not taken as data).
+// How a receive ends, for what the controller sends and when. A document
+// form is taken as soon as it is whole, whatever follows it (a terminator,
+// padding, a flood); a program form only when the line stays quiet after it,
+// since with more bytes it may be the start of a longer document form. A
+// controller that stops mid-frame is given 60 s from its last byte, and what
+// came stays in the editor, as it does when the line is lost (later bytes
+// are not taken as data). Zero bytes before the frame are no answer.
 TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
     using Events = std::vector<std::pair<std::chrono::milliseconds, Bytes>>;
-    const Bytes program = B("\x11\x07|%1234|\r\n"), padded = B("\x11\x07|%1234\r\n\r\n\x1A");
+    const Bytes program = B("\x11\x07|%1234\r\n"), padded = B("\x11\x07|%1234\r\n\r\n\x1A");
+    const Bytes narrow = B("\x11\x07%1234\r\n"), narrowMore = B("\x11\x07%1234\r\n\x1A");
     const Bytes memory{0x11, 0x02, 0x00, 0x41, 0x42}, extra{0x0D, 0x0A, 0x1A};
     const Bytes partial = B("\x11(%12\r\nN1"), flood(100000, 0x11), lost;  // lost: no bytes
     const std::string ab = "0000   41  42                         A B";
@@ -129,14 +135,23 @@ TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
     const auto C = [](const char* n, int model, Events e, Message m, std::string editor,
                       std::size_t notes) { return Case{n, model, std::move(e), m, editor, notes}; };
     const Case cases[] = {
-        C("ProgramPaddedInTheSameEvent", kModelR40, {{0ms, padded}, {0ms, flood}},
+        C("DocumentFormAndATrailer", kModelR40, {{0ms, padded}, {1000ms, flood}},
           kTakingOverFinished, "%1234", 1),
-        C("ProgramPaddedLater", kModelR40, {{0ms, program}, {1ms, extra}, {0ms, flood}},
-          kTakingOverFinished, "%1234", 0),
-        C("MemoryPaddedInTheSameEvent", kModelMemory, {{0ms, Cat({memory, extra})}, {0ms, flood}},
+        C("DocumentFormATrailerLater", kModelR40, {{0ms, program}, {1ms, extra}, {1000ms, flood}},
+          kTakingOverFinished, "%1234", 1),
+        C("DocumentFormThenAFlood", kModelR40, {{0ms, program}, {999ms, flood}}, kWrongStart, "",
+          0),
+        C("ProgramFormWhenQuiet", kModelR40, {{0ms, narrow}, {1000ms, flood}}, kTakingOverFinished,
+          "%1234", 0),
+        C("ProgramFormWithMore", kModelR40, {{0ms, narrowMore}}, kWrongStart, "%1234\r\n\x1A", 0),
+        C("ProgramFormWithMoreLater", kModelR40, {{0ms, narrow}, {999ms, {0x1A}}}, kWrongStart,
+          "%1234\r\n\x1A", 0),
+        C("ZerosBeforeTheFrame", kModelR40, {{0ms, {0, 0}}, {50s, {0}}, {50s, program}}, kNotReady,
+          "", 0),
+        C("MemoryAndATrailer", kModelMemory, {{0ms, Cat({memory, extra})}, {1000ms, flood}},
           kTakingOverFinished, ab, 1),
-        C("MemoryPaddedLater", kModelMemory, {{0ms, memory}, {1ms, extra}, {0ms, flood}},
-          kTakingOverFinished, ab, 0),
+        C("MemoryATrailerLater", kModelMemory, {{0ms, memory}, {1ms, extra}, {1000ms, flood}},
+          kTakingOverFinished, ab, 1),
         C("ProgramStopsMidFrame", kModelR40, {{0ms, partial}, {59999ms, {'2'}}}, kNoResponse,
           "%12\r\nN12", 0),
         C("MemoryStopsMidFrame", kModelMemory, {{0ms, B("\x11\x14|ABCDEFGHIJK")}, {59999ms, {'2'}}},
@@ -162,7 +177,7 @@ TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
                   c.message.text.empty() ? std::vector<Message>{} : std::vector{c.message});
         EXPECT_EQ(r.win.editorText, c.editor);
         EXPECT_EQ(r.comm.notes.size(), c.notes);
-        EXPECT_LE(r.st.m_strRecvText.size() + r.st.m_memImage.size(), 65538u);
+        EXPECT_LE(r.st.m_strRecvText.size() + r.st.m_memImage.size(), kMaxCollected);
         EXPECT_TRUE(r.win.controlsEnabled);
         EXPECT_EQ(r.g.g_nRecvArmed, 0);
         EXPECT_EQ(r.RunningTimer(), 0);
@@ -174,11 +189,13 @@ TEST(FrameReceive, MemoryBuildsTheDisplayAsItArrives) {
     r.win.editorText = "old";
     r.h.OnReceive();
     EXPECT_EQ(r.win.editorText, "");  // blank at once
-    r.Run(">; +5 > 12");              // no request before the first tick
+    // No request before the first tick; a line event is no answer.
+    r.Run("event; >; +5 > 12; event; +5 > 12");
     r.comm.Deliver(B("\x11\x0D|012345678"));
     EXPECT_EQ(r.st.m_strText.size(), 55u);  // the first full line is ready
     EXPECT_EQ(r.win.editorText, "");        // shown only at the end
     r.comm.Deliver({'9', ':', ';', '<'});
+    r.win.Advance(kQuietBeforeTake);
     EXPECT_EQ(r.win.editorText,
               "0000   30  31  32  33  34  35  36  37 0 1 2 3 4 5 6 7\r\n"
               "0008   38  39  3A  3B  3C             8 9 : ; <");

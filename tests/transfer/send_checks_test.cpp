@@ -162,31 +162,56 @@ constexpr auto kWait = FrameOutcome::NotYetComplete, kWrong = FrameOutcome::Wron
                kDone = FrameOutcome::Complete;
 
 TEST(CheckProgramFrame, OutcomesAndProgress) {
+    constexpr auto kUnreadable = FrameOutcome::Unreadable;
     struct Case {
         const char* name;
-        std::string text;
+        std::string bytes;
+        bool quiet;  // the line has been quiet since the last byte
         FrameOutcome outcome;
         int max = 0, pos = 0;  // the progress bar; 0: left alone
         std::string extracted = {};
     };
-    const std::string doc262(262, 'A'), doc260(260, 'A');
+    const std::string doc262(262, 'A'), doc260(260, 'A'), doc9486 = "%" + std::string(9485, 'B');
     const Case cases[] = {
-        {"FourCharactersWaitEvenIfWrong", "\x99\x01\x02\x03", kWait},
-        {"WrongStart", "\x12\x07%12", kWrong},
-        {"ProgramFormComplete", "\x11\x07%1234\r\n", kDone, 7, 7, "%1234"},
-        {"ProgramFormWithOComplete", "\x11\x05O12\r\n", kDone, 5, 5, "O12"},
-        {"ProgramFormOneShort", "\x11\x08%1234\r\n", kWait, 8, 7},
-        {"ProgramFormWithOneByteMoreIsTaken", "\x11\x06%1234\r\n", kDone, 6, 6, "%123"},
-        {"ProgramFormTooShortForItself", "\x11\x02%1234", kWrong},
-        {"DocumentFormWithPaddingIsTaken", "\x11\x06\x01" + doc262 + "\r\n\x1a", kDone, 262, 262,
+        {"FourBytesWaitEvenIfWrong", "\x99\x01\x02\x03", true, kWait},
+        {"WrongStart", "\x12\x07%12", false, kWrong},
+        {"ProgramFormWaitsForQuiet", "\x11\x07%1234\r\n", false, kWait, 7, 7},
+        {"ProgramFormTakenWhenQuiet", "\x11\x07%1234\r\n", true, kDone, 7, 7, "%1234"},
+        {"ProgramFormWithO", "\x11\x05O12\r\n", true, kDone, 5, 5, "O12"},
+        {"ProgramFormOneShort", "\x11\x08%1234\r\n", true, kWait, 8, 7},
+        // As much the start of a document form of 0x2506 bytes that stopped.
+        {"ProgramFormWithOneByteMoreIsNeverTaken", "\x11\x06%1234\r\n", true, kWait, 0x2506, 6},
+        {"LengthByteTooSmallForAProgramForm", "\x11\x02%1234", true, kWait, 0x2502, 4},
+        {"DocumentFormWaitsForQuiet", "\x11\x06\x01" + doc262, false, kWait, 262, 262},
+        {"DocumentFormComplete", "\x11\x06\x01" + doc262, true, kDone, 262, 262, doc260},
+        {"DocumentFormWithATrailer", "\x11\x06\x01" + doc262 + "\r\n\x1a", true, kDone, 262, 262,
          doc260},
-        {"DocumentFormComplete", "\x11\x06\x01" + doc262, kDone, 262, 262, doc260},
-        {"DocumentFormWaiting", "\x11\x06\x01" + doc260 + "A", kWait, 262, 261},
-        // A document form's high length byte 0x25 is a '%'.
-        {"HighLengthByteAsPercentReadsAsProgramForm", "\x11\x06%ABCDE", kDone, 6, 6, "%ABC"}};
+        {"MoreAfterTheFrameThanATrailer", "\x11\x06\x01" + doc262 + std::string(17, ' '), true,
+         kUnreadable},
+        {"DocumentFormWaiting", "\x11\x06\x01" + doc260 + "A", true, kWait, 262, 261},
+        // The zeros are on the line: a high length byte 0, a checksum byte 0.
+        {"ShortDocumentFormIsNoProgramForm", std::string("\x11\x07\x00%1234\r\n", 10), true, kDone,
+         7, 7, "%1234"},
+        {"ZeroInTheClosingCharacters", std::string("\x11\x07\x00%1234\x00\x05", 10), true, kDone, 7,
+         7, "%1234"},
+        {"ZerosInTheTextAreLeftOut",
+         std::string("\x11\x07\x00%1\x00"
+                     "34\r\n",
+                     10),
+         true, kDone, 7, 7, "%134"},
+        // A high length byte 0x25 is a '%': the frame is read whole.
+        {"HighLengthBytePercentWaitsForItsDocument", "\x11\x10%" + doc9486.substr(0, 20), true,
+         kWait, 0x2510, 20},
+        {"HighLengthBytePercentReadWhole", "\x11\x10%" + doc9486 + "\r\n", true, kDone, 0x2510,
+         0x2510, doc9486},
+        {"NoRoomForTheClosingCharacters",
+         std::string("\x11\x01\x00"
+                     "ABC",
+                     6),
+         false, kUnreadable}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const FrameCheck r = CheckProgramFrame(c.text, 0x11);
+        const FrameCheck r = CheckProgramFrame(B(c.bytes), 0x11, c.quiet);
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_EQ(r.setsProgress, c.max != 0);
         EXPECT_EQ(r.setsProgress ? std::pair(r.progressMax, r.progressPos) : std::pair(0, 0),
@@ -194,7 +219,7 @@ TEST(CheckProgramFrame, OutcomesAndProgress) {
         EXPECT_EQ(r.text, c.extracted);
     }
     // A protocol byte above 0x7F compares unsigned.
-    EXPECT_EQ(CheckProgramFrame("\x91\x05%12\r\n", 0x91).outcome, kDone);
+    EXPECT_EQ(CheckProgramFrame(B("\x91\x05%12\r\n"), 0x91, true).outcome, kDone);
 }
 
 // A memory frame of length bytes 0x30, 0x37, 0x3E, ...
@@ -226,10 +251,12 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
                            {0x11, 2, 0, 0x41, 0x42, 0x0D, 0x0A},
                            kDone,
                            2,
-                           "0000   41  42                         A B"}};
+                           "0000   41  42                         A B"},
+                          {"MoreAfterTheFrameThanATrailer", testing::Cat({Frame(2), Bytes(17, 0)}),
+                           FrameOutcome::Unreadable}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const MemoryFrameCheck r = CheckMemoryFrame(c.bytes, 0x11);
+        const MemoryFrameCheck r = CheckMemoryFrame(c.bytes, 0x11, true);
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_EQ(r.extra, c.extra);
         if (r.outcome != kDone) continue;
@@ -271,7 +298,7 @@ TEST(FrameProperties, AMemoryFrameCompletesOnceAndItsDisplayReadsBack) {
             const std::size_t next = std::min(frame.size(), pos + step);
             collected.insert(collected.end(), frame.begin() + pos, frame.begin() + next);
             pos = next;
-            const MemoryFrameCheck r = CheckMemoryFrame(collected, 0x11);
+            const MemoryFrameCheck r = CheckMemoryFrame(collected, 0x11, true);
             ASSERT_NE(r.outcome, FrameOutcome::WrongStart);
             if (r.outcome == FrameOutcome::Complete) {
                 ++completions;
