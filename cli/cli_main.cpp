@@ -212,6 +212,7 @@ int RunTransfer(const TransferOptions& o) {
     handlers = &h;
     comm->SetOnComm([&] { guarded([&] { verify ? verify->OnCommEvent() : h.OnCommEvent(); }); });
     comm->SetOnFailure([&](const std::string& what) {
+        if (!verify && h.TakeFrameAtLineLoss()) return;
         win.FinishProgressLine();
         std::cerr << "taplink-cli: " << what << "\n";
         recorder.End(Outcome::PortFailure, what, moved());

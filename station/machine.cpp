@@ -367,6 +367,12 @@ void Machine::FinishReceive(Outcome outcome, const std::string& text) {
 }
 
 void Machine::PortLost(const std::string& why) {
+    // A whole frame that waited only for a quiet line is taken first.
+    if (direction_ == Direction::Receive && handlers_->TakeFrameAtLineLoss() && ending_) {
+        const auto [outcome, text] = *ending_;
+        ending_.reset();
+        FinishReceive(outcome, text);
+    }
     handlers_->EndAfterFailure();
     settlePosted_ = false;
     if (direction_ != Direction::None) {

@@ -419,6 +419,19 @@ void TransferHandlers::KeepWhatCame() {
     c_.win.TextToEditor(c_.st.m_strText);
 }
 
+bool TransferHandlers::TakeFrameAtLineLoss() {
+    const int model = c_.model();
+    if (c_.g.g_nRecvArmed != 1 || model == kModelR80) return false;
+    const bool whole =
+        model == kModelR40
+            ? CheckProgramFrame(c_.st.m_recvFrame, c_.g.g_bySendProto, true).outcome ==
+                  FrameOutcome::Complete
+            : CheckMemoryFrame(c_.st.m_memImage, c_.g.g_bySendProto, true).outcome ==
+                  FrameOutcome::Complete;
+    if (whole) CheckFrame(model, true);
+    return whole;
+}
+
 void TransferHandlers::EndAfterFailure() {
     for (int id = kTimerDc3; id <= kLastTimer; ++id) {
         c_.win.StopTimer(id);

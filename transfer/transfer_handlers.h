@@ -58,6 +58,12 @@ class TransferHandlers {
     // controls enabled. The caller has shown the failure.
     void EndAfterFailure();
 
+    // The line was lost. No more bytes can come, so a receive whose whole
+    // frame waited only for a quiet line takes it, as the quiet would have:
+    // true when it did (the receive has ended, finished). The caller then
+    // reports the loss without ending a transfer.
+    bool TakeFrameAtLineLoss();
+
     // A transfer is running: the transfer controls are disabled.
     bool Busy() const { return busy_; }
 

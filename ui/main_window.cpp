@@ -532,6 +532,8 @@ void CCncCommDlg::OnPortNotice(const std::string& what) {
 }
 
 void CCncCommDlg::OnLineFailure(const std::string& what) {
+    // The frame came whole; the loss is met again at the next set-up.
+    if (!verify_ && transfer_->TakeFrameAtLineLoss()) return;
     recorder_.End(Outcome::PortFailure, what, Moved());
     EndAfterFailure();
     services_->ShowMessage({what, std::string(kAppName), MessageIcon::Stop});
