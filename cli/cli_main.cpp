@@ -193,6 +193,7 @@ int RunTransfer(const TransferOptions& o) {
         try {
             handler();
         } catch (const CommError& e) {
+            if (!verify && handlers->TakeFrameAtLineLoss()) return;
             std::cerr << "taplink-cli: " << e.what() << "\n";
             recorder.End(Outcome::PortFailure, e.what(), moved());
             verify ? verify->EndAfterFailure() : handlers->EndAfterFailure();

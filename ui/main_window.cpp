@@ -363,6 +363,7 @@ void CCncCommDlg::Guarded(Handler&& handler) {
     try {
         handler();
     } catch (const CommError& e) {
+        if (!verify_ && transfer_->TakeFrameAtLineLoss()) return;
         recorder_.End(Outcome::PortFailure, e.what(), Moved());
         services_->ShowMessage({e.what(), std::string(kAppName), MessageIcon::Stop});
         // A transfer cannot go on without its port: end it, window usable.

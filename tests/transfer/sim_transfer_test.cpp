@@ -103,9 +103,6 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Receive, SimTransfer,
     ::testing::Values(
-        R({"ProgramForm", kModelR40, None, 0, kProgram, kProgram, kTakingOverFinished, 2s}),
-        R({"DocumentForm", kModelR40, None, 0, kPlc, kPlc, kTakingOverFinished, 2s}),
-        R({"MemoryImage", kModelMemory, None, 0, kImage, kImageDisplay, kTakingOverFinished, 2s}),
         R({"WrongStart", kModelR40, WrongStart, 0, kProgram, "", kWrongStart, 1s}),
         R({"CutShortKeepsWhatCame", kModelR40, CutShort, 0, kProgram, kProgram.substr(0, 15),
            kNoResponse, 61s}),

@@ -357,7 +357,8 @@ TEST_F(MainWindowTest, ReceivesFromADeviceServerAndSaysWhereTheSettingsLive) {
     EXPECT_EQ(Transfer(1005), "Taking-over is finished!");
     EXPECT_EQ(EditorBytes(*Get<QPlainTextEdit>(1000)).substr(0, 22), "%12\r\nN0000 G92 X0 Z0\r\n");
     window_.reset();
-    EXPECT_TRUE(sim.waitForFinished(5000));
+    // It may have ended already, once the frame was out.
+    EXPECT_TRUE(sim.state() == QProcess::NotRunning || sim.waitForFinished(5000));
     EXPECT_EQ(sim.exitCode(), 0);
 }
 
