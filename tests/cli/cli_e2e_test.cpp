@@ -198,35 +198,42 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliTransferTest, ::testing::Values(
 // differs, side by side on standard output.
 TEST_F(CliTest, VerifyReadsTheControllersCopyBack) {
     // clang-format off
-    const struct { const char* model; std::string document; QStringList controller; int code; std::string out; } cases[] = {
-        {"r40", "%01\r\nN0000 G00  X10\r\n\r\nN0010 M30", {"--change", "9"}, 7,
+    const struct { const char* model; QString file; std::string document; QStringList controller; int code; std::string out; } cases[] = {
+        {"r40", "doc", "%01\r\nN0000 G00  X10\r\n\r\nN0010 M30", {"--change", "9"}, 7,
          "line    sent          | controller\n2       N0000 G00 X10 | N0001 G00 X10\n"},
-        {"r80", "%123\r\nN10 G00\r\nN20 M30\r\n", {}, 0, ""},
-        {"memory", "ABCDEFGH", {"--drop", "7"}, 7,
+        {"r80", "doc", "%123\r\nN10 G00\r\nN20 M30\r\n", {}, 0, ""},
+        {"memory", "doc", "ABCDEFGH", {"--drop", "7"}, 7,
          "sent                                                  | controller\n"
          "0000   41  42  43  44  45  46  47  48 A B C D E F G H | 0000   41  42  43  44  45  46  47     A B C D E F G\n"},
+        // PLC texts come back with step fields that the controller does not hold.
+        {"r80", "prog.ld2", "LD X1\r\nEND1\r\nEND2\r\n", {}, 0, ""},
+        {"r80", "main.ldx", "TOTALSTEPS 00000002\r\n00000000LD      X0001\r\n00000001END1\r\nEND_PLC_ORGANIZATION",
+         {"--change", "25"}, 7, "line    sent          | controller\n3       LD      X0001 | LD      X1001\n"},
     };
     // clang-format on
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.model);
-        WriteAll(Path("doc"), c.document);
+        SCOPED_TRACE(c.file.toStdString());
+        // A new-format ladder document is read through its text companion.
+        WriteAll(Path(c.file) + (c.file.endsWith(".ld2") ? ".txt" : ""), c.document);
         const std::string port = StartSim(QStringList{"--model", c.model, "--role", "loop",
                                                       "--delay", "200", "--out", Path("held")} +
                                           c.controller);
         ASSERT_FALSE(port.empty());
         const QStringList line{"--model", c.model, "--port", QString::fromStdString(port)};
-        const Result sent = Cli(QStringList{"send", Path("doc")} + line);
+        const Result sent = Cli(QStringList{"send", Path(c.file)} + line);
         ASSERT_EQ(sent.code, 0) << sent.err;
-        const Result verified = Cli(QStringList{"verify", Path("doc")} + line);
+        const Result verified = Cli(QStringList{"verify", Path(c.file)} + line);
         EXPECT_EQ(verified.code, c.code) << verified.err;
         EXPECT_EQ(verified.out, c.out);
         EXPECT_TRUE(sim_.waitForFinished(10000));
         sim_.close();
     }
-    // The verify rows hold the controller's copy: the R40 one differs from
-    // what was sent in one byte, so in its hash too.
+    // The verify rows hold the controller's copy: the R40 and .ldx ones
+    // differ from what was sent in one byte, so in their hashes too.
     EXPECT_EQ(Journal(true),
-              (QStringList{"verified different 7 e9a92a2ed0d5", "done 8 9ac2197d9258",
+              (QStringList{"verified different 37 71c207555018", "done 37 89ad833ae6d8",
+                           "verified identical 37 670cdae7573a", "done 37 670cdae7573a",
+                           "verified different 7 e9a92a2ed0d5", "done 8 9ac2197d9258",
                            "verified identical 26 dcd6fdadf0f6", "done 26 dcd6fdadf0f6",
                            "verified different 31 0a1b8f198b4c", "done 31 d35e727e61f3"}));
 }
