@@ -65,7 +65,8 @@ class CliTest : public ::testing::Test {
     }
     // Transfers go into the test's own journal.
     Result Cli(QStringList args, const QString& outFile = {}) {
-        if (QStringList{"send", "receive", "verify", "journal"}.contains(args.value(0)))
+        if (QStringList{"send", "receive", "verify", "journal"}.contains(args.value(0)) &&
+            !args.contains("--journal"))
             args += {"--journal", Path("journal.sqlite")};
         return RunProgram(TAPLINK_CLI_PATH, args, outFile);
     }
@@ -269,6 +270,8 @@ TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
         {"no backup", {"convert", Path("edit.txt"), "--into", Path("kept.ldx")}, 1, "", "Is a directory"},
         {"its own output", {"convert", Path("kept.ldx"), "-o", Path("kept.ldx")}, 1, "", "is both what is converted"},
         {"a full disk", {"hexdump", Path("img.hex")}, 1, "", "No space left on device", "/dev/full"},
+        {"no journal server", {"journal", "--journal", "postgresql://taplink@/taplink?host=" + Path("no-server")}, 8, "",
+         "Cannot open the journal PostgreSQL"},
     };
     // clang-format on
     for (const Case& c : cases) {
