@@ -351,9 +351,9 @@ int Verify(const QStringList& args) {
     QCommandLineParser p;
     p.setApplicationDescription(
         "Reads the controller's copy back and compares it with FILE as the controller stores "
-        "it: says whether they are identical, or where they first differ, and prints the "
-        "differing lines side by side. Start the controller's output after this. Exit code 0: "
-        "identical, 7: different.");
+        "it (a PLC text without the step fields a receive adds): says whether they are "
+        "identical, or where they first differ, and prints the differing lines side by side. "
+        "Start the controller's output after this. Exit code 0: identical, 7: different.");
     p.addHelpOption();
     p.addPositionalArgument("FILE", "The document that was sent.");
     AddLineOptions(p);
