@@ -42,7 +42,15 @@ enum ExitCode {
     kPortFailure = 5,  // the port could not be opened or was lost
     kBadData = 6,      // the controller sent something that is not a document
     kDifferent = 7,    // verify: the controller's copy differs from the document
+    kNoJournal = 8,    // journal: the journal cannot be opened or read
 };
+
+// The listing's own code for a journal it cannot open or read: a script must
+// not take that for a refused document.
+int JournalExitCode(int listingCode) {
+    constexpr int kListingNoJournal = 2;
+    return listingCode == kListingNoJournal ? kNoJournal : listingCode;
+}
 
 int CodeFor(const Message& m) {
     if (m == msg::kProgramSent || m == msg::kMemorySent || m == msg::kSendingFinished ||
@@ -347,9 +355,9 @@ int Verify(const QStringList& args) {
     QCommandLineParser p;
     p.setApplicationDescription(
         "Reads the controller's copy back and compares it with FILE as the controller stores "
-        "it: says whether they are identical, or where they first differ, and prints the "
-        "differing lines side by side. Start the controller's output after this. Exit code 0: "
-        "identical, 7: different.");
+        "it (a PLC text without the step fields a receive adds): says whether they are "
+        "identical, or where they first differ, and prints the differing lines side by side. "
+        "Start the controller's output after this. Exit code 0: identical, 7: different.");
     p.addHelpOption();
     p.addPositionalArgument("FILE", "The document that was sent.");
     AddLineOptions(p);
@@ -479,7 +487,7 @@ const char* kUsageText =
     "taplink-cli COMMAND --help tells more.\n"
     "Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,\n"
     "4 no response, 5 port failure, 6 wrong data from the controller, 7 the controller's copy\n"
-    "differs (verify).\n";
+    "differs (verify), 8 the journal cannot be opened or read (journal).\n";
 
 }  // namespace
 }  // namespace taplink
@@ -504,7 +512,7 @@ int main(int argc, char* argv[]) {
         if (command == QLatin1String("receive")) return taplink::Receive(args);
         if (command == QLatin1String("verify")) return taplink::Verify(args);
         if (command == QLatin1String("journal")) {
-            return taplink::RunJournalListing(args, std::cout, std::cerr);
+            return taplink::JournalExitCode(taplink::RunJournalListing(args, std::cout, std::cerr));
         }
         if (command == QLatin1String("convert")) return taplink::Convert(args);
         if (command == QLatin1String("hexdump")) return taplink::HexDump(args);

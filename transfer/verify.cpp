@@ -40,6 +40,17 @@ std::string Hex2(std::uint8_t b) {
     return text;
 }
 
+// The receive numbers steps from 0000 up with four characters, the first
+// one counting on past '9' (':000' follows 9999).
+std::string StepField(std::size_t step) {
+    std::string field(8, ' ');
+    field[0] = static_cast<char>('0' + step / 1000);
+    field[1] = static_cast<char>('0' + step / 100 % 10);
+    field[2] = static_cast<char>('0' + step / 10 % 10);
+    field[3] = static_cast<char>('0' + step % 10);
+    return field;
+}
+
 std::string Plural(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -139,6 +150,30 @@ Bytes ReceivedForm(int model, const DialogState& st) {
     return Bytes(st.m_strText.begin(), st.m_strText.end());
 }
 
+Bytes ControllerCopy(int model, const Bytes& received) {
+    // The header's number (always four characters) and its line end.
+    constexpr std::size_t kHeader = 6;
+    if (model != kModelR80 || received.size() < kHeader || received[1] != '9' ||
+        received[4] != '\r' || received[5] != '\n') {
+        return received;
+    }
+    Bytes held(received.begin(), received.begin() + kHeader);
+    held.reserve(received.size());
+    std::size_t step = 0;
+    for (std::size_t i = kHeader; i < received.size(); ++i) {
+        held.push_back(received[i]);
+        if (received[i] != '\n' || received[i - 1] != '\r') continue;
+        const std::string field = StepField(step);
+        if (received.size() - i - 1 < field.size() ||
+            !std::equal(field.begin(), field.end(), received.begin() + static_cast<long>(i) + 1)) {
+            continue;
+        }
+        i += field.size();
+        ++step;
+    }
+    return held;
+}
+
 VerifyResult CompareWithController(int model, const Bytes& sent, const Bytes& held) {
     if (sent == held) {
         return {true,
@@ -192,8 +227,9 @@ void VerifyRun::CheckEnd() {
         onEnd(nullptr);
         return;
     }
-    VerifyResult r = CompareWithController(model_, sent_, ReceivedForm(model_, st_));
-    r.held = ReceivedForm(model_, st_);
+    Bytes held = ControllerCopy(model_, ReceivedForm(model_, st_));
+    VerifyResult r = CompareWithController(model_, sent_, held);
+    r.held = std::move(held);
     onEnd(&r);
 }
 

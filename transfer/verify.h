@@ -31,6 +31,14 @@ SentForm ControllerForm(int model, const std::string& editorText, int docKind);
 // image without its frame header.
 Bytes ReceivedForm(int model, const DialogState& st);
 
+// What the controller holds, from what a receive of it brought. An "R80"
+// receive of a document whose number begins "%9" puts a step field of its
+// own (the step number in four digits, four blanks; 0000 first) after every
+// line end of the data; the controller holds none. Only a step field that
+// stands exactly where and as the receive makes it is taken out, so a copy
+// that differs still shows as different.
+Bytes ControllerCopy(int model, const Bytes& received);
+
 // Differences shown side by side, at most this many.
 inline constexpr std::size_t kMaxShownDifferences = 200;
 
@@ -45,7 +53,7 @@ struct VerifyResult {
         bool operator==(const Difference&) const = default;
     };
     std::vector<Difference> differences{};
-    Bytes held{};  // the controller's copy as it came
+    Bytes held{};  // the controller's copy (ControllerCopy of what came)
 };
 VerifyResult CompareWithController(int model, const Bytes& sent, const Bytes& held);
 
