@@ -131,8 +131,13 @@ void NetworkPort::Refuse(const std::string& reason) {
 
 void NetworkPort::Open(const std::string& device) {
     if (kept_) {
-        if (device == device_ && Resume()) return;
-        Close(keptFlushMs_);
+        if (device != device_) {
+            Close(keptFlushMs_);
+        } else if (Resume()) {
+            return;
+        } else {
+            Close(0);  // gone meanwhile: nothing of ours is left to hand over
+        }
     }
     device_ = device;
     telnet_ = IsRfc2217Port(device);
