@@ -108,8 +108,12 @@ NetworkPort::~NetworkPort() {
     socket_.disconnect(this);
 }
 
-bool NetworkPort::IsOpen() const {
+bool NetworkPort::Connected() const {
     return socket_.state() == QAbstractSocket::ConnectedState;
+}
+
+bool NetworkPort::IsOpen() const {
+    return Connected() && !kept_;
 }
 
 bool NetworkPort::TakesSettings() const {
@@ -126,6 +130,15 @@ void NetworkPort::Refuse(const std::string& reason) {
 }
 
 void NetworkPort::Open(const std::string& device) {
+    if (kept_) {
+        if (device != device_) {
+            Close(keptFlushMs_);
+        } else if (Resume()) {
+            return;
+        } else {
+            Close(0);  // gone meanwhile: nothing of ours is left to hand over
+        }
+    }
     device_ = device;
     telnet_ = IsRfc2217Port(device);
     const QUrl url(QString::fromStdString(device));
@@ -182,23 +195,58 @@ void NetworkPort::Open(const std::string& device) {
             // answer this, and nothing depends on the answer.
             TryWrite(telnet::Client::Command(ComPort::SetLineStateMask, {kLineStateMask}));
         } else {
-            const std::string note = DeclinedSettingsNote(device_);
-            QMetaObject::invokeMethod(
-                this,
-                [this, note] {
-                    if (onNotice) onNotice(note);
-                },
-                Qt::QueuedConnection);
+            NoticeDeclined();
         }
     }
     failureReported_ = false;
     if (!held_.empty() || !events_.empty()) ScheduleDelivery();
 }
 
+void NetworkPort::NoticeDeclined() {
+    const std::string note = DeclinedSettingsNote(device_);
+    QMetaObject::invokeMethod(
+        this,
+        [this, note] {
+            if (onNotice) onNotice(note);
+        },
+        Qt::QueuedConnection);
+}
+
+bool NetworkPort::Resume() {
+    kept_ = false;
+    // A closed port receives nothing: what came since is not the caller's.
+    // Reading it also finds a server that has hung up meanwhile.
+    Discard();
+    events_.clear();
+    if (!Connected() || client_.Fault()) return false;
+    failureReported_ = false;
+    // Told at every opening, as a new connection tells it.
+    if (telnet_ && !TakesSettings()) NoticeDeclined();
+    return true;
+}
+
+void NetworkPort::CloseSoon(int flushMs) {
+    if (!Connected()) {
+        Close(0);
+        return;
+    }
+    Flush(flushMs);
+    kept_ = true;
+    keptFlushMs_ = flushMs;
+    failureReported_ = true;  // a closed port has no connection to lose
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (kept_) Close(keptFlushMs_);
+        },
+        Qt::QueuedConnection);
+}
+
 void NetworkPort::Close(int flushMs) {
+    kept_ = false;
     Flush(flushMs);
     failureReported_ = true;  // our own closing is no lost connection
-    if (IsOpen() && flushMs > 0) {
+    if (Connected() && flushMs > 0) {
         // The server gets a moment to put bytes written just now on its line
         // before it learns that we are gone: servers close their device at
         // once, and some devices drop what they have not sent yet.
@@ -232,7 +280,7 @@ void NetworkPort::Close(int flushMs) {
 
 void NetworkPort::Flush(int ms) {
     QDeadlineTimer deadline(ms);
-    while (IsOpen() && socket_.bytesToWrite() > 0) {
+    while (Connected() && socket_.bytesToWrite() > 0) {
         if (aborted_ || !socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
             break;
     }
@@ -248,7 +296,7 @@ void NetworkPort::WriteWire(const Bytes& wire) {
 
 bool NetworkPort::TryWrite(const Bytes& wire) {
     const auto size = static_cast<qint64>(wire.size());
-    if (!IsOpen() || socket_.write(reinterpret_cast<const char*>(wire.data()), size) != size) {
+    if (!Connected() || socket_.write(reinterpret_cast<const char*>(wire.data()), size) != size) {
         return false;
     }
     // Hand the bytes to the system now: a paced byte's time on the line is
@@ -358,7 +406,7 @@ NetworkPort::Wait NetworkPort::Await(const std::function<bool()>& done, int ms) 
             break;
         }
         if (done()) break;
-        if (!IsOpen()) {
+        if (!Connected()) {
             result = Wait::Lost;
             break;
         }
@@ -489,10 +537,25 @@ void NetworkPort::DropInput() {
         Set(ComPort::PurgeData, {1}, "empty the input buffer of");
         return;
     }
-    do {
+    Discard();
+    if (!Connected()) {
+        Close(0);
+        Fail("empty the input buffer of", "the device server closed the connection");
+    }
+}
+
+void NetworkPort::Discard() {
+    const bool outer = blocking_;
+    blocking_ = true;
+    // Not only what Qt has read: what waits in the system too, as a purge
+    // of a local port takes the driver's buffer with it.
+    for (int round = 0; round < kDropRounds && !client_.Fault(); ++round) {
         Take();
         held_.clear();
-    } while (socket_.bytesAvailable() > 0 && !client_.Fault());
+        if (socket_.bytesAvailable() == 0 && !socket_.waitForReadyRead(0)) break;
+    }
+    held_.clear();
+    blocking_ = outer;
 }
 
 void NetworkPort::OnSocketLost() {

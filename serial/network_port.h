@@ -6,6 +6,12 @@
 // port's ioctl does; nothing is delivered from inside them. They block the
 // thread; a program serving many ports from one thread can have the
 // connection run its event loop instead.
+//
+// The port set-up closes the port and opens it again at once. A server
+// resets its line to its own defaults when its client leaves, and the
+// controller sees that line change for as long as the reconnection takes, so
+// a closing keeps the connection until the thread's event loop next turns:
+// an opening of the same address before then takes it up again.
 #pragma once
 
 #include <QElapsedTimer>
@@ -31,6 +37,9 @@ class NetworkPort : public QObject {
     // Received data held for the reader; past it the connection is left
     // unread, so a flooding server is held back by TCP itself.
     static constexpr qsizetype kMaxHeld = 64 * 1024;
+    // Dropping input reads at most this many bufferfuls: a server that
+    // floods cannot hold the caller.
+    static constexpr int kDropRounds = 16;
     // How long a closing waits after the last write before it tells the
     // server.
     static constexpr qint64 kLingerMs = 100;
@@ -47,10 +56,17 @@ class NetworkPort : public QObject {
     // Something the operator should know about this server.
     std::function<void(const std::string&)> onNotice;
 
-    // Connects and, for rfc2217://, negotiates. Throws CommError.
+    // Connects and, for rfc2217://, negotiates; or takes up the connection
+    // that CloseSoon kept, when it is to the same address and still there.
+    // Throws CommError.
     void Open(const std::string& device);
     // Hands queued bytes over (waits at most flushMs) and disconnects.
     void Close(int flushMs);
+    // Closes as far as the caller can tell (the port reads as closed and
+    // delivers nothing) after handing queued bytes over, but disconnects only
+    // when the event loop next turns, unless Open takes the connection up
+    // first. What arrives meanwhile is dropped, as a closed port drops it.
+    void CloseSoon(int flushMs);
     bool IsOpen() const;
     // The server takes line settings (rfc2217:// and it agreed).
     bool TakesSettings() const;
@@ -81,8 +97,14 @@ class NetworkPort : public QObject {
     enum class Wait { Done, TimedOut, Lost, Faulted, Abandoned };
     void OnReadyRead();
     void OnSocketLost();
+    bool Connected() const;
+    // Takes up the kept connection; whether it could be.
+    bool Resume();
     // Takes what the socket holds, as far as there is room.
     void Take();
+    // Drops what was received, and what the system holds for us now.
+    void Discard();
+    void NoticeDeclined();
     void Deliver();
     void ScheduleDelivery();
     Wait Await(const std::function<bool()>& done, int ms);
@@ -110,6 +132,8 @@ class NetworkPort : public QObject {
     bool waitInLoop_ = false;
     bool connecting_ = false;  // data is not read before the connection is made
     bool aborted_ = false;
+    bool kept_ = false;  // closed for the caller, the connection kept (CloseSoon)
+    int keptFlushMs_ = 0;
     QEventLoop* waiting_ = nullptr;  // the wait under way, in the event loop
 };
 

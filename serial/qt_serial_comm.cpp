@@ -147,7 +147,7 @@ void QtSerialComm::SetPortOpen(bool open) {
     if (!open) {
         Flush();
         if (port_.isOpen()) port_.close();
-        if (network_) net_.Close(kFlushTimeoutMs);
+        if (network_) net_.CloseSoon(kFlushTimeoutMs);
         return;
     }
     if (IsOpen()) Fail("open", "the port is already open");
@@ -158,6 +158,8 @@ void QtSerialComm::SetPortOpen(bool open) {
                         "list");
     }
     network_ = IsNetworkPort(device_) || IsRfc2217Port(device_);
+    // A connection kept from before goes when the port changes.
+    if (!network_) net_.Close(kFlushTimeoutMs);
     if (network_) {
         net_.Open(device_);
         try {

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QFile>
 #include <QProcess>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "bytes_text.h"
@@ -36,29 +40,38 @@ const Bytes kFrame = testing::B("\x11\x21|%01\r\nN0000 G00 X10\r\nN0010 M30\r\n\
 // program's own line handling can break. The ready byte waits for TapLink to
 // open the line, however late; a bad checksum is a failed transfer; clients
 // that connect and leave, or connect and say nothing, do not keep the
-// controller from the next one.
+// controller from the next one. Through its RFC 2217 server, a Send (set up
+// twice: the ready byte, then the frame) and a Receive at another bit rate
+// keep one connection, and the set-up drops the ready byte on the way.
 TEST(SimProgram, SignalsReadyOnceOpenedChecksTheFrameAndServesTheClientAfterIdleOnes) {
+    enum class Line { Pty, Tcp, Rfc2217 };
     const struct {
         const char* name;
-        bool tcp;
+        Line line;
         int openAfterMs;
         int flip;  // XOR into the frame's last byte
         int code;
-    } cases[] = {{"1.5 s late", false, 1500, 0, 0},
-                 {"bad checksum", false, 0, 0x40, 1},
-                 {"after clients that left or idle", true, 0, 0, 0}};
+    } cases[] = {{"1.5 s late", Line::Pty, 1500, 0, 0},
+                 {"bad checksum", Line::Pty, 0, 0x40, 1},
+                 {"after clients that left or idle", Line::Tcp, 0, 0, 0},
+                 {"a Send and a Receive through RFC 2217", Line::Rfc2217, 0, 0, 0}};
+    const std::string text = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString trace = dir.filePath("trace");
         QProcess sim;  // killed, if still running, at the end of the row
-        QStringList args{"--model", "r40", "--role", "input", "--once", "--delay", "50"};
-        if (c.tcp) args += {"--listen", "0"};
+        QStringList args{"--model", "r40", "--once", "--delay", "50", "--trace", trace};
+        args += {"--role", c.line == Line::Rfc2217 ? "loop" : "input"};
+        if (c.line != Line::Pty) args += {"--listen", "0"};
+        if (c.line == Line::Rfc2217) args += "--rfc2217";
         sim.start(QStringLiteral(TAPLINK_SIM_PATH), args);
         ASSERT_TRUE(sim.waitForReadyRead(5000));
         const QString line = QString::fromLocal8Bit(sim.readLine()).trimmed();
         ASSERT_TRUE(line.startsWith("TapLink port: ")) << line.toStdString();
         const std::string path = line.mid(14).toStdString();
         QTcpSocket left, idle;
-        if (c.tcp) {
+        if (c.line == Line::Tcp) {
             ASSERT_EQ(path.rfind("tcp://127.0.0.1:", 0), 0u) << path;
             const auto number = static_cast<quint16>(std::stoi(path.substr(16)));
             left.connectToHost(QStringLiteral("127.0.0.1"), number);
@@ -76,15 +89,41 @@ TEST(SimProgram, SignalsReadyOnceOpenedChecksTheFrameAndServesTheClientAfterIdle
         QtSerialComm comm([&path](int) { return path; });
         RunPortSetup(comm, LinkSettings{});
         Bytes in;
-        ASSERT_TRUE(WaitFor([&] { return !(in = comm.GetInput()).empty(); }));
-        EXPECT_EQ(in, Bytes{0x12});
+        if (c.line == Line::Rfc2217) {
+            bool ready = false;  // left unread
+            comm.SetOnComm([&] { ready = ready || comm.GetCommEvent() == kComEvReceive; });
+            ASSERT_TRUE(WaitFor([&] { return ready; }));
+            RunPortSetup(comm, LinkSettings{});
+            EXPECT_EQ(comm.GetInput(), Bytes{});
+        } else {
+            ASSERT_TRUE(WaitFor([&] { return !(in = comm.GetInput()).empty(); }));
+            EXPECT_EQ(in, Bytes{0x12});
+        }
         Bytes frame = kFrame;
         frame.back() ^= static_cast<std::uint8_t>(c.flip);
         comm.SetOutput(frame);
-        EXPECT_TRUE(WaitFor([&] { return sim.state() == QProcess::NotRunning; }));
-        EXPECT_EQ(sim.exitCode(), c.code) << sim.readAllStandardError().toStdString();
-        EXPECT_EQ(sim.readAllStandardOutput().toStdString(),
-                  c.code == 0 ? "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n" : "");
+        std::string taken;
+        if (c.line == Line::Rfc2217) {
+            ASSERT_TRUE(WaitFor([&] { return (taken += sim.readAll().toStdString()) == text; }));
+            LinkSettings receive;
+            receive.g_strSettings = "4800,N,8,1";
+            RunPortSetup(comm, receive);
+            comm.SetOutput({0x12});
+        }
+        EXPECT_TRUE(WaitFor([&] {
+            const Bytes more = comm.GetPortOpen() ? comm.GetInput() : Bytes{};
+            in.insert(in.end(), more.begin(), more.end());
+            return sim.state() == QProcess::NotRunning;
+        }));
+        const std::string said = sim.readAllStandardError().toStdString();
+        EXPECT_EQ(sim.exitCode(), c.code) << said;
+        EXPECT_EQ(taken + sim.readAllStandardOutput().toStdString(), c.code == 0 ? text : "");
+        if (c.line != Line::Rfc2217) continue;
+        EXPECT_NE(std::search(in.begin(), in.end(), text.begin(), text.end()), in.end());
+        EXPECT_NE(said.find("client set 4800 bit/s"), std::string::npos) << said;
+        QFile file(trace);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll().count("# connected\n"), 1);
     }
 }
 
