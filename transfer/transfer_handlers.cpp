@@ -270,8 +270,10 @@ void TransferHandlers::CheckFrame(int model, bool lineQuiet) {
         }
     }
     switch (outcome) {
-        case FrameOutcome::WrongStart:
         case FrameOutcome::Unreadable:
+            KeepWhatCame();  // the start was right: what came may be worth a look
+            [[fallthrough]];
+        case FrameOutcome::WrongStart:
             c_.g.g_nRecvArmed = 0;
             c_.win.StopTimer(kTimerCollect);
             c_.win.StopTimer(kTimerQuiet);
