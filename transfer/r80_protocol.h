@@ -6,9 +6,11 @@
 //
 // On the line: a block is a 16-bit little-endian sum of its payload, the
 // payload (256 bytes at most from us, up to kMaxReceivedPayload taken), and
-// an end marker (0xAA last, 0xAB more). The receiving side answers with single control bytes,
-// repeated every 5 ms until the other side sends anything; answers are taken only as pairs of equal
-// bytes: DC3 DC3 next block, DC4 DC4 same block again, NAK NAK start again from the header.
+// an end marker (0xAA last, 0xAB more). The receiving side answers with a
+// control byte, written as a pair at once and then repeated a byte every
+// 5 ms until the other side sends anything; answers are taken only as pairs
+// of equal bytes: DC3 DC3 next block, DC4 DC4 same block again, NAK NAK
+// start again from the header.
 #pragma once
 
 #include <chrono>
