@@ -60,6 +60,7 @@ R80Actions R80Engine::StartReceive() {
     st_.m_nRecvBusy = 1;
     st_.m_strText.clear();
     receiving_ = true;
+    requesting_ = true;
     sending_ = false;
     sincePace_ = 0;
     dataTaken_ = 0;
@@ -81,6 +82,11 @@ R80Actions R80Engine::OnBytes(const Bytes& bytes) {
     // what came moves the transfer on: junk cannot hold a transfer open.
     for (const int id : {kTimerDc3, kTimerDc4, kTimerNak})
         out.push_back(Stop(id));
+    if (receiving_ && requesting_) {
+        // The controller has begun: from now on, the exchange's wait.
+        requesting_ = false;
+        out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+    }
     bool acted = false;
     std::size_t i = 0;
     for (; i < bytes.size(); ++i) {

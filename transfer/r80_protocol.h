@@ -99,10 +99,10 @@ class R80Engine {
     void PrepareSendEntry();
     // One serial event's bytes. The work is linear in the bytes given, and
     // the engine never holds more than one block of them. Any bytes stop the
-    // repeats of our answer; only bytes that move the transfer on (a block
-    // or its bytes coming in, an answer pair acted on) restart the
-    // no-response wait or the end of a send. An event without bytes (a
-    // modem-line change) changes nothing.
+    // repeats of our answer; only bytes that move the transfer on (the first
+    // after Receive, a block or its bytes coming in, an answer pair acted on)
+    // restart the no-response wait or the end of a send. An event without
+    // bytes (a modem-line change) changes nothing.
     R80Actions OnBytes(const Bytes& bytes);
     // Timers 1 to 5.
     R80Actions OnTimer(int id);
@@ -137,6 +137,7 @@ class R80Engine {
 
     DialogState& st_;
     bool receiving_ = false;
+    bool requesting_ = false;  // a receive that has had no byte yet
     bool sending_ = false;
     bool sendEnding_ = false;  // the last data block is out
     std::size_t lastBlockStart_ = 0;

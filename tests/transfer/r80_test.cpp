@@ -202,6 +202,8 @@ TEST(R80, AControllerThatNeverGetsThroughEndsTheTransfer) {
         C("BadBlocksForEver", false, badBlocks, {}, 0ms, kWrong, 100ms),
         C("RestartsForEver", false, restarts, {}, 0ms, kWrong, 100ms),
         C("OneByteEvery4s", false, headerOnly, {'G'}, 4s, kQuiet, 6s),
+        // The first bytes end the request's minute, the rest restart nothing.
+        C("NoBlockAfterReceive", false, never, {0x13, 0x13}, 1s, kQuiet, 6s),
         C("JunkAfterTheHeader", true, never, junk, 10ms, kQuiet, 6s),
         C("JunkAfterTheLastBlock", true, allButTheLast, junk, 10ms, kSent, 1s),
         C("Dc4ForEver", true, alwaysDc4, {}, 0ms, kWrong, 100ms),
