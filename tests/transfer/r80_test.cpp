@@ -260,6 +260,23 @@ TEST(R80Receive, RefreshesOfTheEditorCopyTheTextAFewTimes) {
     EXPECT_LE(copied, 10 * shown.size());
 }
 
+// The editor lags behind a receive; a line failure in the middle of it
+// still leaves all that came there.
+TEST(R80Receive, ALineFailureLeavesAllThatCameInTheEditor) {
+    R80Rig r;
+    r.h.OnReceive();
+    r.comm.Deliver(Head(100, "%001"));
+    std::string came = "%001\r\n";
+    for (int k = 0; k < 20; ++k) {
+        r.comm.Deliver(Blk("G1|"));
+        came += "G1\r\n";
+    }
+    ASSERT_NE(r.win.editorText, came);
+    r.h.EndAfterFailure();
+    EXPECT_EQ(r.win.editorText, came);
+    EXPECT_TRUE(r.win.controlsEnabled);
+}
+
 // A minute without the controller ends a receive (asking every 5 ms) or the
 // wait to send; a modem-line change is not the controller answering.
 TEST(R80, AMinuteOfSilenceEndsAReceiveOrTheWaitToSend) {
