@@ -145,7 +145,7 @@ Writes ControllerSim::Begin() {
     switch (cfg_.model) {
         case Model::R80:
             if (output) {
-                outBlocks_ = wire::BlockPayloads(cfg_.document);
+                outBlocks_ = wire::BlockPayloads(cfg_.document, cfg_.blockSize);
                 status_ = "waiting for DC3";
                 Note("output: waiting for DC3");
                 return {};

@@ -71,6 +71,7 @@ struct Config {
     Bytes document;                  // Output: the text (R40, R80) or image (Memory)
     Form form = Form::Auto;
     bool answerLastBlock = true;  // R80 input: answer DC3 DC3 after the last block
+    std::size_t blockSize = 256;  // R80 output: data bytes a block
     Fault fault;
     Edit edit = Edit::None;
     std::size_t editAt = 0;  // 0-based, in the text or image

@@ -49,6 +49,7 @@ const char* kUsage =
     "  --send-proto HEX          TapLink's send protocol byte (default 11)\n"
     "  --recv-proto HEX          TapLink's receive protocol byte (default 12)\n"
     "  --quiet-after-last        R80 input: do not answer the last block\n"
+    "  --block-size N            R80 output: data bytes a block (default 256)\n"
     "  --delay MS                input, loop: wait this long after TapLink opens the port\n"
     "                            (500); on a pseudo-terminal, not before it is opened\n"
     "  --device PATH             use a serial device instead of a pseudo-terminal\n"
@@ -527,6 +528,12 @@ int main(int argc, char** argv) {
                     return Usage("bad offset " + *v);
                 if (o.config.edit != Edit::None) return Usage("--change and --drop: one of them");
                 o.config.edit = a == "--change" ? Edit::Change : Edit::Drop;
+            } else if (a == "--block-size") {
+                const auto [end, ec] =
+                    std::from_chars(v->data(), v->data() + v->size(), o.config.blockSize);
+                if (v->empty() || ec != std::errc{} || end != v->data() + v->size() ||
+                    o.config.blockSize == 0 || o.config.blockSize > kMaxDocument)
+                    return Usage("--block-size takes 1 to " + std::to_string(kMaxDocument));
             } else if (a == "--delay") {
                 o.delayMs = std::atoi(v->c_str());
             } else {

@@ -96,7 +96,7 @@ std::uint32_t HeaderCount(const Bytes& payload) {
     return count;
 }
 
-std::vector<Bytes> BlockPayloads(const Bytes& document) {
+std::vector<Bytes> BlockPayloads(const Bytes& document, std::size_t payload) {
     Bytes data;
     std::size_t i = 0;
     while (i < document.size() && document[i] != '\n')
@@ -109,10 +109,10 @@ std::vector<Bytes> BlockPayloads(const Bytes& document) {
         data.push_back(b == '\r' || b == '\n' ? 0 : b);
     }
     std::vector<Bytes> blocks(1);
-    for (std::size_t at = 0; at < data.size(); at += kMaxPayload) {
-        blocks.emplace_back(
-            data.begin() + static_cast<long>(at),
-            data.begin() + static_cast<long>(std::min(data.size(), at + kMaxPayload)));
+    payload = std::max<std::size_t>(payload, 1);
+    for (std::size_t at = 0; at < data.size(); at += payload) {
+        blocks.emplace_back(data.begin() + static_cast<long>(at),
+                            data.begin() + static_cast<long>(std::min(data.size(), at + payload)));
     }
     blocks[0] =
         HeaderPayload(static_cast<std::uint32_t>(blocks.size()),

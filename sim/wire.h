@@ -51,8 +51,9 @@ Bytes Block(const Bytes& payload, bool last);
 Bytes HeaderPayload(std::uint32_t count, const Bytes& number);
 std::uint32_t HeaderCount(const Bytes& payload);
 // The payloads for a document: header first, then its lines after the
-// number line with a 0 for each line end, at most kMaxPayload a block.
-std::vector<Bytes> BlockPayloads(const Bytes& document);
+// number line with a 0 for each line end, at most `payload` bytes a block
+// (TapLink's blocks: kMaxPayload; a controller's may be longer or shorter).
+std::vector<Bytes> BlockPayloads(const Bytes& document, std::size_t payload = kMaxPayload);
 // A data block's payload as text: each 0 a CR LF.
 void AppendBlockText(const Bytes& payload, Bytes& text);
 

@@ -60,16 +60,33 @@ R80Actions R80Engine::StartReceive() {
     st_.m_nRecvBusy = 1;
     st_.m_strText.clear();
     receiving_ = true;
+    requesting_ = true;
     sending_ = false;
-    return {Write({kDc3}), Start(kTimerDc3, kAnswerRepeat),
+    sincePace_ = 0;
+    dataTaken_ = 0;
+    shown_ = 0;
+    showDue_ = false;
+    repeats_ = 0;
+    restarts_ = 0;
+    // Like every answer, the request goes out as the pair the controller
+    // acts on; the timer repeats it a byte at a time.
+    return {Write({kDc3, kDc3}), Start(kTimerDc3, kAnswerRepeat),
             Start(kTimerNoResponse, kR80ReceiveStartTimeout)};
 }
 
 R80Actions R80Engine::OnBytes(const Bytes& bytes) {
     R80Actions out;
     if (bytes.empty()) return out;
-    StopAll(out);
-    answerWritten_ = false;
+    // The other side has heard our answer, which stops repeating. The
+    // no-response wait and the end of a send are left as they are unless
+    // what came moves the transfer on: junk cannot hold a transfer open.
+    for (const int id : {kTimerDc3, kTimerDc4, kTimerNak})
+        out.push_back(Stop(id));
+    if (receiving_ && requesting_) {
+        // The controller has begun: from now on, the exchange's wait.
+        requesting_ = false;
+        out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+    }
     bool acted = false;
     std::size_t i = 0;
     for (; i < bytes.size(); ++i) {
@@ -91,6 +108,8 @@ R80Actions R80Engine::OnBytes(const Bytes& bytes) {
             }
         }
     }
+    // One refresh an event, after the answer has gone out.
+    if (showDue_) ShowText(out);
     if (i < bytes.size()) {
         out.push_back(R80Action{R80Action::Note});
         out.back().text = std::to_string(bytes.size() - i) + " byte(s) after the exchange ignored";
@@ -100,29 +119,10 @@ R80Actions R80Engine::OnBytes(const Bytes& bytes) {
     if (!receiving_ && st_.m_recvBytes.size() > 1) {
         st_.m_recvBytes.erase(st_.m_recvBytes.begin(), st_.m_recvBytes.end() - 1);
     }
-    KeepAlive(out);
     return out;
 }
 
-// Every event stops the time-outs. A transfer that is still running must not
-// be left without one: a controller that stops in the middle of a block, or
-// sends something that is not an answer, is timed out 5 s later.
-void R80Engine::KeepAlive(R80Actions& out) {
-    if (!(receiving_ || (sending_ && st_.m_bSendHandshake == 1 && !st_.m_sendHeader.empty()))) {
-        return;
-    }
-    if (!answerWritten_) out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-    if (sending_ && sendEnding_ && !answerWritten_)
-        out.push_back(Start(kTimerSendEnd, kSendEndDelay));
-}
-
 void R80Engine::ByteRule(std::uint8_t b, R80Actions& out) {
-    if (!IsMarker(b) && st_.m_recvBytes.size() >= kMaxBlockBytes) {
-        // More bytes without an end marker than a block can hold: whatever
-        // the controller sends, it is not this protocol.
-        EndReceive(out, msg::kWrongStart, true);
-        return;
-    }
     if (IsMarker(b) && st_.m_nRecvBlockNo != 0 && st_.m_recvBytes.size() >= 3) {
         if (b == kMarkerLast) st_.m_bRecvLastBlock = 1;
         st_.m_nRecvBusy = 1;
@@ -133,8 +133,17 @@ void R80Engine::ByteRule(std::uint8_t b, R80Actions& out) {
         st_.m_nRecvBlockNo = 1;
         st_.m_nRecvBusy = 1;
         ProcessBlock(out);
+    } else if (st_.m_recvBytes.size() >= kMaxBlockBytes) {
+        // More bytes without an end marker than a block can hold: whatever
+        // the controller sends, it is not this protocol.
+        EndReceive(out, msg::kWrongStart, true);
     } else {
         st_.m_recvBytes.push_back(b);
+        // A block coming in moves the transfer on, at the pace of a line.
+        if (++sincePace_ >= kPaceBytes) {
+            sincePace_ = 0;
+            out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
+        }
     }
 }
 
@@ -166,10 +175,29 @@ void R80Engine::ResetReceiveFields() {
     st_.m_szStepNo = {'0', '0', '0', '0'};
 }
 
+void R80Engine::ShowText(R80Actions& out) {
+    out.push_back(Simple(R80Action::ShowText));
+    shown_ = st_.m_strText.size();
+    showDue_ = false;
+}
+
+// Each refresh copies the whole text into the editor: refreshed only when
+// it has grown by an eighth since the last one (or was emptied), the
+// refreshes together copy it at most nine times, however small the blocks.
+void R80Engine::NoteTextChange() {
+    const std::size_t size = st_.m_strText.size();
+    if (size < shown_ || (size - shown_) * 8 >= shown_) showDue_ = true;
+}
+
+bool R80Engine::TextBehind() const {
+    return showDue_ || st_.m_strText.size() != shown_;
+}
+
 // Every end of a receive: nothing left running, the window usable again.
-// What came so far stays in the editor.
+// What came so far is in the editor, and stays there.
 void R80Engine::EndReceive(R80Actions& out, const Message& m, bool untilShown) {
     StopAll(out);
+    if (TextBehind()) ShowText(out);
     ResetReceiveFields();
     receiving_ = false;
     out.push_back(Show(m, untilShown));
@@ -177,18 +205,19 @@ void R80Engine::EndReceive(R80Actions& out, const Message& m, bool untilShown) {
     out.push_back(Simple(R80Action::EnableControls));
 }
 
-// The answer to a block: written once, then repeated until the other side
-// sends anything, with the no-response time-out running. Only one answer
-// repeats at a time, whatever one event held.
+// The answer to a block: the pair the controller acts on, written at once,
+// then repeated a byte at a time until the other side sends anything, with
+// the no-response time-out running. Only one answer repeats at a time,
+// whatever one event held.
 void R80Engine::Answer(std::uint8_t code, int repeatTimer, R80Actions& out) {
     for (const int id : {kTimerDc3, kTimerDc4, kTimerNak}) {
         if (id != repeatTimer) out.push_back(Stop(id));
     }
     st_.m_recvBytes.clear();
-    out.push_back(Write({code}));
+    out.push_back(Write({code, code}));
     out.push_back(Start(repeatTimer, kAnswerRepeat));
     out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-    answerWritten_ = true;
+    sincePace_ = 0;
 }
 
 void R80Engine::ProcessBlock(R80Actions& out) {
@@ -196,7 +225,7 @@ void R80Engine::ProcessBlock(R80Actions& out) {
     const Bytes& block = st_.m_recvBytes;
     const bool header = st_.m_nRecvBlockNo == 1;
     const unsigned received = block[0] + 256u * block[1];
-    unsigned sum = 0;
+    unsigned sum = 0;  // the full sum: a block is far too short to overflow it
     std::string text;
     for (std::size_t i = 2; i < block.size(); ++i) {
         const std::uint8_t b = block[i];
@@ -215,49 +244,74 @@ void R80Engine::ProcessBlock(R80Actions& out) {
         st_.m_szStepNo = stepDigits;  // the repeated block gets the same numbers
         // A header that failed is sent again as a header: take it as one.
         if (header) st_.m_nRecvBlockNo = 0;
-        Answer(kDc4, kTimerDc4, out);
+        if (++repeats_ > kMaxRepeats) {
+            EndReceive(out, msg::kWrongStart, true);
+        } else {
+            Answer(kDc4, kTimerDc4, out);
+        }
         return;
     }
-
+    repeats_ = 0;
     if (header) {
         const std::uint32_t count = (std::uint32_t{block[2]} << 24) |
                                     (std::uint32_t{block[3]} << 16) |
                                     (std::uint32_t{block[4]} << 8) | block[5];
-        st_.m_nRecvBlocksLeft = static_cast<int>(count);
-        out.push_back(Progress(R80Action::ProgressRange, static_cast<int>(count & 0xFFFF)));
-        --st_.m_nRecvBlocksLeft;
-        out.push_back(Progress(R80Action::ProgressStep));
-        if (text.size() != 4) {
-            // Nothing can follow a header that names no program: end the
-            // receive here, with the window usable again.
-            EndReceive(out, msg::kProcedureNumberWrong, true);
-            return;
-        }
-        st_.m_strText += text + "\r\n";
-        out.push_back(Simple(R80Action::ShowText));
-        if (st_.m_nRecvBlocksLeft != 0) {
-            Answer(kDc3, kTimerDc3, out);
-        } else {
-            EndReceive(out, msg::kTakingOverFinished, false);
-        }
+        TakeHeader(count, text, out);
+    } else {
+        TakeDataBlock(text, block.size() - 2, out);
+    }
+}
+
+void R80Engine::TakeHeader(std::uint32_t count, const std::string& number, R80Actions& out) {
+    if (count > kMaxReceivedBlocks) {
+        // More blocks than the controller's memory could fill.
+        EndReceive(out, msg::kWrongStart, true);
         return;
     }
+    st_.m_nRecvBlocksLeft = static_cast<int>(count);
+    out.push_back(Progress(R80Action::ProgressRange, static_cast<int>(count & 0xFFFF)));
+    --st_.m_nRecvBlocksLeft;
+    out.push_back(Progress(R80Action::ProgressStep));
+    if (number.size() != 4) {
+        // Nothing can follow a header that names no program: end the
+        // receive here, with the window usable again.
+        EndReceive(out, msg::kProcedureNumberWrong, true);
+        return;
+    }
+    st_.m_strText += number + "\r\n";
+    NoteTextChange();
+    if (st_.m_nRecvBlocksLeft != 0) {
+        Answer(kDc3, kTimerDc3, out);
+    } else {
+        EndReceive(out, msg::kTakingOverFinished, false);
+    }
+}
 
+void R80Engine::TakeDataBlock(const std::string& text, std::size_t payload, R80Actions& out) {
+    if (dataTaken_ + payload > kMaxReceivedData) {
+        // More than the controller can hold: this is no document of its.
+        EndReceive(out, msg::kWrongStart, true);
+        return;
+    }
+    dataTaken_ += payload;
     --st_.m_nRecvBlocksLeft;
     out.push_back(Progress(R80Action::ProgressStep));
     st_.m_strText += text;
-    out.push_back(Simple(R80Action::ShowText));
+    NoteTextChange();
     if (st_.m_nRecvBlocksLeft == 0 && st_.m_bRecvLastBlock == 1) {
         EndReceive(out, msg::kTakingOverFinished, true);
     } else if (st_.m_nRecvBlocksLeft != 0 && st_.m_bRecvLastBlock == 0) {
         Answer(kDc3, kTimerDc3, out);
+    } else if (++restarts_ > kMaxRepeats) {
+        EndReceive(out, msg::kWrongStart, true);
     } else {
         // Count and last marker disagree: drop everything, start again from
         // the header. The last-block flag goes too, or the restarted
         // transfer's first block would disagree again.
         st_.m_recvBytes.clear();
         st_.m_strText.clear();
-        out.push_back(Simple(R80Action::ShowText));
+        NoteTextChange();
+        dataTaken_ = 0;
         st_.m_nRecvBlocksLeft = 0;
         st_.m_nRecvBlockNo = 0;
         st_.m_nRecvBusy = 0;
@@ -280,6 +334,8 @@ void R80Engine::PrepareSendEntry() {
     receiving_ = false;
     sending_ = true;
     sendEnding_ = false;
+    repeats_ = 0;
+    restarts_ = 0;
 }
 
 R80Actions R80Engine::StartSend() {
@@ -354,6 +410,7 @@ void R80Engine::SendNextBlock(R80Actions& out) {
     if (st_.m_sendHeader.empty()) return;  // no send of ours is running
     --st_.m_nSendBlocksLeft;
     st_.m_bSendRestart = 0;
+    repeats_ = 0;  // the controller took the block before
     BuildBlockAt(static_cast<std::size_t>(st_.m_nSendPos), out);
     out.push_back(Progress(R80Action::ProgressStep));
     if (st_.m_nSendBlocksLeft == 0 ||
@@ -362,11 +419,14 @@ void R80Engine::SendNextBlock(R80Actions& out) {
         out.push_back(Start(kTimerSendEnd, kSendEndDelay));
     }
     out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-    answerWritten_ = true;
 }
 
 void R80Engine::ResendBlock(R80Actions& out) {
     if (st_.m_sendHeader.empty()) return;
+    if (++repeats_ > kMaxRepeats) {
+        RefuseSend(out);
+        return;
+    }
     if (st_.m_nSendBlocksLeft == st_.m_nSendBlockCount) {
         out.push_back(Write(st_.m_sendHeader));
     } else {
@@ -375,11 +435,15 @@ void R80Engine::ResendBlock(R80Actions& out) {
         if (sendEnding_) out.push_back(Start(kTimerSendEnd, kSendEndDelay));
     }
     out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-    answerWritten_ = true;
 }
 
 void R80Engine::RestartSend(R80Actions& out) {
     if (st_.m_sendHeader.empty()) return;
+    if (++restarts_ > kMaxRepeats) {
+        RefuseSend(out);
+        return;
+    }
+    repeats_ = 0;
     st_.m_nSendPos = st_.m_nSendStartPos;
     st_.m_nSendBlocksLeft = st_.m_nSendBlockCount;
     st_.m_bSendRestart = 1;
@@ -390,7 +454,6 @@ void R80Engine::RestartSend(R80Actions& out) {
     out.push_back(Write(st_.m_sendHeader));
     out.push_back(Progress(R80Action::ProgressStep));
     out.push_back(Start(kTimerNoResponse, kBlockAnswerTimeout));
-    answerWritten_ = true;
 }
 
 // The flags go back to 0 after the box is closed: answers that come while
@@ -399,8 +462,18 @@ void R80Engine::RestartSend(R80Actions& out) {
 void R80Engine::FinishSend(R80Actions& out) {
     StopAll(out);
     Abandon();
-    answerWritten_ = true;  // nothing to keep alive
     out.push_back(Show(msg::kSendingFinished, true));
+    out.push_back(Simple(R80Action::EnableControls));
+    out.push_back(Simple(R80Action::ClearSendFlags));
+    out.push_back(Progress(R80Action::ProgressPos, 0));
+}
+
+// A controller that asks for one block again and again, or for the whole
+// document again and again, is not taking it: the send ends as a failure.
+void R80Engine::RefuseSend(R80Actions& out) {
+    StopAll(out);
+    Abandon();
+    out.push_back(Show(msg::kWrongStart, true));
     out.push_back(Simple(R80Action::EnableControls));
     out.push_back(Simple(R80Action::ClearSendFlags));
     out.push_back(Progress(R80Action::ProgressPos, 0));
@@ -427,6 +500,7 @@ R80Actions R80Engine::OnTimer(int id) {
         case kTimerNoResponse: {
             R80Actions out;
             StopAll(out);
+            if (receiving_ && TextBehind()) ShowText(out);
             // The receive fields stay as they are; the next Receive resets them.
             Abandon();
             out.push_back(Show(msg::kNoResponse, true));

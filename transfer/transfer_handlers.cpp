@@ -442,6 +442,7 @@ void TransferHandlers::EndAfterFailure() {
     c_.g.g_nRecvArmed = 0;
     c_.g.g_nPeerReady = 0;
     paceFrame_.clear();
+    if (r80_.Receiving()) c_.win.TextToEditor(c_.st.m_strText);  // it may lag behind
     r80_.Abandon();
     c_.st.m_bSendHandshake = 0;
     c_.st.m_bSendActive = 0;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "bytes_text.h"
+#include "r80_protocol.h"
 #include "transfer_rig.h"
 #include "wire.h"
 
@@ -16,15 +17,20 @@ using Texts = std::vector<std::string>;
 
 const std::string kDone = "Taking-over is finished!", kSent = "Sending is finished!",
                   kQuiet =
-                      "The CNC nothing responds,Transmission fail is transferred please again!";
+                      "The CNC nothing responds,Transmission fail is transferred please again!",
+                  kWrong =
+                      "Data transmission is wrong!Transfer the agreement checking inconformity!";
 
 // Blocks as the simulated controller frames them ('|' for each 0 byte).
 Bytes Blk(std::string_view payload, bool last = false) {
     return sim::wire::Block(B(payload), last);
 }
-Bytes Head(std::uint8_t count, std::string_view number) {
+Bytes Head(std::uint32_t count, std::string_view number) {
     return sim::wire::Block(sim::wire::HeaderPayload(count, B(number)), false);
 }
+
+// 598 bytes after the number line, then CR LF CR LF appended: 600 data bytes.
+const std::string kText600 = "%001\r\n" + std::string(598, 'G');
 
 struct R80Rig : TransferRig {
     R80Rig() : TransferRig(kModelR80) {}
@@ -44,7 +50,7 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
     R80Rig r;
     r.h.OnReceive();
     // The request goes again every 5 ms until the header comes.
-    r.Run("> 13; +10 > 13 13; < D3 00 00 00 00 03 25 39 39 39 AB > 13");
+    r.Run("> 13 13; +10 > 13 13; < D3 00 00 00 00 03 25 39 39 39 AB > 13 13");
     EXPECT_EQ(r.win.editorText, "%999\r\n");
     EXPECT_EQ(r.win.progressMax, 3);
     // A bad block is asked for again, and gets the same step numbers again;
@@ -54,7 +60,7 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
     r.comm.Deliver(bad);
     r.comm.Deliver(Blk("LD X1|OUT Y1|"));
     r.st.m_szStepNo = {'9', '9', '9', '9'};
-    r.Run("> 14 13; < 60 01 45 4E 44 31 00 58 00 AA >");
+    r.Run("> 14 14 13 13; < 60 01 45 4E 44 31 00 58 00 AA >");
     EXPECT_EQ(r.st.m_strText,
               "%999\r\nLD X1\r\n0000    OUT Y1\r\n0001    END1\r\n9999    X\r\n:000    ");
     EXPECT_EQ(r.win.editorText, r.st.m_strText);
@@ -66,13 +72,20 @@ TEST(R80Receive, HeaderThenTwoBlocksWithStepTexts) {
 }
 
 // However the controller's writes are cut into events, each block gets one
-// answer, only the last answer repeats, and an end leaves nothing running.
+// answer (the pair at once, then one byte every 5 ms), only the last answer
+// repeats, and an end leaves nothing running and all that came in the editor.
 TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
     const Bytes h2 = Head(2, "%001"), h3 = Head(3, "%001"), h4 = Head(4, "%001");
     const Bytes g1 = Blk("G1|"), g2last = Blk("G2|", true);
     Bytes bad = g1, badHead = h2;
     bad[0] ^= 1;
     badHead[0] ^= 1;
+    // Blocks longer than ours: the sum of text fits 16 bits up to about 4 KB.
+    const std::string p4096 = std::string(4000, '|') + std::string(96, 'G');
+    std::string text4096 = "%001\r\n";
+    for (int k = 0; k < 4000; ++k)
+        text4096 += "\r\n";
+    text4096 += std::string(96, 'G');
     struct Case {
         const char* name;
         std::vector<Bytes> events;  // after Receive
@@ -86,28 +99,34 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
         return Case{name, std::move(events), written, repeats, message, text};
     };
     const Case cases[] = {
-        C("HeaderAndLastBlock", {Cat({h2, g2last})}, "13", "", kDone, "%001\r\nG2\r\n"),
-        C("HeaderAndBlock", {Cat({h3, g1})}, "13 13", "13 13", kQuiet, "%001\r\nG1\r\n"),
-        C("BlockAndLastBlock", {h3, Cat({g1, g2last})}, "13 13", "", kDone, "%001\r\nG1\r\nG2\r\n"),
-        C("BlockAndBadBlock", {h4, Cat({g1, bad})}, "13 13 14", "14 14", kQuiet, "%001\r\nG1\r\n"),
-        C("BadBlockAndBlock", {h4, Cat({bad, g1})}, "13 14 13", "13 13", kQuiet, "%001\r\nG1\r\n"),
-        C("LastBlockAndStrayBytes", {h2, Cat({g2last, {0x0D, 0x0A, 0x13, 0x13}})}, "13", "", kDone,
-          "%001\r\nG2\r\n"),
-        C("ARepeatedHeaderIsTakenAsAHeader", {badHead, h2, g2last}, "14 13", "", kDone,
+        C("HeaderAndLastBlock", {Cat({h2, g2last})}, "13 13", "", kDone, "%001\r\nG2\r\n"),
+        C("HeaderAndBlock", {Cat({h3, g1})}, "13 13 13 13", "13 13", kQuiet, "%001\r\nG1\r\n"),
+        C("BlockAndLastBlock", {h3, Cat({g1, g2last})}, "13 13 13 13", "", kDone,
+          "%001\r\nG1\r\nG2\r\n"),
+        C("BlockAndBadBlock", {h4, Cat({g1, bad})}, "13 13 13 13 14 14", "14 14", kQuiet,
+          "%001\r\nG1\r\n"),
+        C("BadBlockAndBlock", {h4, Cat({bad, g1})}, "13 13 14 14 13 13", "13 13", kQuiet,
+          "%001\r\nG1\r\n"),
+        C("LastBlockAndStrayBytes", {h2, Cat({g2last, {0x0D, 0x0A, 0x13, 0x13}})}, "13 13", "",
+          kDone, "%001\r\nG2\r\n"),
+        C("ARepeatedHeaderIsTakenAsAHeader", {badHead, h2, g2last}, "14 14 13 13", "", kDone,
           "%001\r\nG2\r\n"),
         C("CountAndMarkerDisagreeingRestartsFromTheHeader",
-          {h3, Blk("G1|", true), Cat({h3, g1, g2last})}, "13 15 13 13", "", kDone,
+          {h3, Blk("G1|", true), Cat({h3, g1, g2last})}, "13 13 15 15 13 13 13 13", "", kDone,
           "%001\r\nG1\r\nG2\r\n"),
         C("WrongNumberAndMore", {Cat({Blk("|||\x02%0001"), g1})}, "", "",
           "The procedure number makes mistakes!", ""),
-        C("AMarkerAmongTheSumBytesIsData", {h3, {0xAA, 0x00, 0x50, 0x5A, 0xAB}}, "13 13", "13 13",
-          kQuiet, "%001\r\nPZ"),
+        C("AMarkerAmongTheSumBytesIsData", {h3, {0xAA, 0x00, 0x50, 0x5A, 0xAB}}, "13 13 13 13",
+          "13 13", kQuiet, "%001\r\nPZ"),
         // A marker before the third byte is data: the controller stops in
         // the middle of a block.
-        C("StopInABlock", {h3, {0x00, 0x00, 0xAB}}, "13", "", kQuiet, "%001\r\n"),
-        // More than a block can hold without an end marker: not this protocol.
-        C("AFloodWithoutEndMarkers", {h3, Bytes(1000, 'A'), Bytes(100000, 'A')}, "13", "",
-          "Data transmission is wrong!Transfer the agreement checking inconformity!", "%001\r\n"),
+        C("StopInABlock", {h3, {0x00, 0x00, 0xAB}}, "13 13", "", kQuiet, "%001\r\n"),
+        C("TheLongestBlockTaken", {h2, Blk(p4096, true)}, "13 13", "", kDone, text4096),
+        // One byte more than a block may hold: not this protocol.
+        C("ALongerBlock", {h2, Blk(p4096 + "G", true)}, "13 13", "", kWrong, "%001\r\n"),
+        // The sum is compared whole: one past 16 bits never matches.
+        C("ASumPastSixteenBits", {h2, Blk(std::string(300, '\xFF'), true)}, "13 13 14 14", "14 14",
+          kQuiet, "%001\r\n"),
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -122,9 +141,140 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
         EXPECT_EQ(r.Texts(), Texts{c.message});
         EXPECT_EQ(r.win.paused, c.message == kQuiet ? 10ms : 0ms);  // before the port reopens
         EXPECT_EQ(r.st.m_strText, c.text);
+        EXPECT_EQ(r.win.editorText, c.text);
         EXPECT_TRUE(r.win.controlsEnabled);
         EXPECT_EQ(r.RunningTimer(), 0);
     }
+}
+
+// Whatever the controller sends, a transfer ends, and soon: only what moves
+// it on restarts its waits, a block or the whole document is asked for again
+// at most ten times, and a receive takes at most what the controller holds.
+TEST(R80, AControllerThatNeverGetsThroughEndsTheTransfer) {
+    const Bytes dc3{0x13, 0x13}, dc4{0x14, 0x14}, nak{0x15, 0x15}, h2 = Head(2, "%001");
+    const Bytes block = Blk(std::string(255, 'G') + "|"), more = Blk("G1|");
+    Bytes bad = block;
+    bad[0] ^= 1;
+    // The controller's reply to each write of TapLink's (n: replies so far);
+    // the repeats of an answer, one byte each, get none.
+    using Reply = std::function<Bytes(const Bytes& written, int n)>;
+    const auto blocksAfter = [&](Bytes header) -> Reply {
+        return [&, header](const Bytes& w, int n) {
+            return w != dc3 ? Bytes{} : n ? block : header;
+        };
+    };
+    const Reply badBlocks = [&](const Bytes& w, int n) {
+        return w.size() != 2 ? Bytes{} : n ? bad : h2;
+    };
+    const Reply restarts = [&](const Bytes& w, int n) {
+        return w == nak || (w == dc3 && !n) ? h2 : w == dc3 ? more : Bytes{};
+    };
+    const Reply headerOnly = [&](const Bytes& w, int n) {
+        return w == dc3 && !n ? Head(3, "%001") : Bytes{};
+    };
+    const Reply never = [](const Bytes&, int) { return Bytes{}; };
+    const Reply allButTheLast = [&](const Bytes&, int n) { return n < 3 ? dc3 : Bytes{}; };
+    const Reply alwaysDc4 = [&](const Bytes&, int) { return dc4; };
+    const Reply nakEachBlock = [&](const Bytes& w, int) { return w.size() == 11 ? dc3 : nak; };
+    struct Case {
+        const char* name;
+        bool send;
+        Reply reply;
+        Bytes flood;  // and besides, these bytes every `every`
+        milliseconds every;
+        std::string message;
+        milliseconds within;  // of the start
+    };
+    const auto C = [](const char* name, bool send, Reply reply, Bytes flood, milliseconds every,
+                      std::string message, milliseconds within) {
+        return Case{name, send, std::move(reply), std::move(flood), every, message, within};
+    };
+    const Bytes junk{0x30, 0x13};
+    const Case cases[] = {
+        // A count past what the controller holds (and past a signed int).
+        C("EndlessValidBlocks", false, blocksAfter(Head(0x80000000, "%001")), {}, 0ms, kWrong,
+          10ms),
+        C("BlocksPastTheControllersMemory", false, blocksAfter(Head(0x8000, "%001")), {}, 0ms,
+          kWrong, 2s),
+        C("BadBlocksForEver", false, badBlocks, {}, 0ms, kWrong, 100ms),
+        C("RestartsForEver", false, restarts, {}, 0ms, kWrong, 100ms),
+        C("OneByteEvery4s", false, headerOnly, {'G'}, 4s, kQuiet, 6s),
+        // The first bytes end the request's minute, the rest restart nothing.
+        C("NoBlockAfterReceive", false, never, {0x13, 0x13}, 1s, kQuiet, 6s),
+        C("JunkAfterTheHeader", true, never, junk, 10ms, kQuiet, 6s),
+        C("JunkAfterTheLastBlock", true, allButTheLast, junk, 10ms, kSent, 1s),
+        C("Dc4ForEver", true, alwaysDc4, {}, 0ms, kWrong, 100ms),
+        C("NakForEver", true, nakEachBlock, {}, 0ms, kWrong, 100ms),
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        R80Rig r;
+        int replies = 0;
+        r.comm.onOutput = [&](const Bytes& w) {
+            if (w.size() < 2) return;
+            const Bytes b = c.reply(w, replies++);
+            if (!b.empty()) r.win.After(1ms, [&r, b] { r.comm.Deliver(b); });
+        };
+        std::function<void()> flood = [&] {
+            if (!r.h.Busy()) return;
+            r.comm.Deliver(c.flood);
+            r.win.After(c.every, flood);
+        };
+        if (!c.flood.empty()) r.win.After(c.every, flood);
+        if (c.send) {
+            r.SendAfterPair(kText600);
+        } else {
+            r.h.OnReceive();
+        }
+        while (r.h.Busy() && r.win.Now() < 600s)
+            r.win.Advance(10ms);
+        EXPECT_EQ(r.Texts(), Texts{c.message});
+        EXPECT_LE(r.win.Now(), c.within + 10ms);
+        EXPECT_TRUE(r.win.controlsEnabled);
+        EXPECT_EQ(r.RunningTimer(), 0);
+    }
+}
+
+// However small the blocks, the editor's refreshes together copy the text a
+// few times, not once a block; the last refresh shows all of it.
+TEST(R80Receive, RefreshesOfTheEditorCopyTheTextAFewTimes) {
+    DialogState st;
+    R80Engine engine(st);
+    engine.StartReceive();
+    std::size_t copied = 0;
+    std::string shown;
+    const auto deliver = [&](const Bytes& in) {
+        for (const R80Action& a : engine.OnBytes(in)) {
+            if (a.kind != R80Action::ShowText) continue;
+            copied += st.m_strText.size();
+            shown = st.m_strText;
+        }
+    };
+    constexpr int kBlocks = 2000;
+    deliver(Head(kBlocks + 1, "%001"));
+    for (int k = 1; k <= kBlocks; ++k)
+        deliver(Blk("N10 G01 X12.5|", k == kBlocks));
+    EXPECT_FALSE(engine.Receiving());
+    EXPECT_EQ(shown.size(), 6 + kBlocks * 15u);
+    EXPECT_EQ(shown, st.m_strText);
+    EXPECT_LE(copied, 10 * shown.size());
+}
+
+// The editor lags behind a receive; a line failure in the middle of it
+// still leaves all that came there.
+TEST(R80Receive, ALineFailureLeavesAllThatCameInTheEditor) {
+    R80Rig r;
+    r.h.OnReceive();
+    r.comm.Deliver(Head(100, "%001"));
+    std::string came = "%001\r\n";
+    for (int k = 0; k < 20; ++k) {
+        r.comm.Deliver(Blk("G1|"));
+        came += "G1\r\n";
+    }
+    ASSERT_NE(r.win.editorText, came);
+    r.h.EndAfterFailure();
+    EXPECT_EQ(r.win.editorText, came);
+    EXPECT_TRUE(r.win.controlsEnabled);
 }
 
 // A minute without the controller ends a receive (asking every 5 ms) or the
@@ -136,15 +286,12 @@ TEST(R80, AMinuteOfSilenceEndsAReceiveOrTheWaitToSend) {
         r.win.editorText = "%001\r\nG00";
         send ? r.h.OnSend() : r.h.OnReceive();
         r.Run("+1000 event; +58999 #0");
-        EXPECT_EQ(r.comm.Written().size(), send ? 0u : 12000u);
+        EXPECT_EQ(r.comm.Written().size(), send ? 0u : 12001u);  // a pair, then a byte a tick
         r.win.Advance(1ms);
         EXPECT_EQ(r.win.messages, std::vector{send ? msg::kNotReady : msg::kNoResponse});
         EXPECT_TRUE(r.win.controlsEnabled);
     }
 }
-
-// 598 bytes after the number line, then CR LF CR LF appended: 600 data bytes.
-const std::string kText600 = "%001\r\n" + std::string(598, 'G');
 
 TEST(R80Send, WaitsForTheDc3PairThenSendsBlocksAsAsked) {
     R80Rig r;
