@@ -6,6 +6,7 @@
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -301,6 +302,22 @@ Bytes QtSerialComm::GetInput() {
     if (network_) return net_.Read(static_cast<std::size_t>(inputLen_));
     const QByteArray data = inputLen_ > 0 ? port_.read(inputLen_) : port_.readAll();
     return Bytes(data.begin(), data.end());
+}
+
+long QtSerialComm::GetOutBufferCount() {
+    if (!IsOpen()) Fail("read the output queue of", "the port is not open");
+    if (network_) return net_.Unsent();
+    long queued = static_cast<long>(port_.bytesToWrite());
+#ifdef Q_OS_UNIX
+    // What the driver holds is not on the line either: a UART's buffer, or
+    // everything a far end holds back with XOFF or CTS.
+    int driver = 0;
+    if (::ioctl(static_cast<int>(port_.handle()), TIOCOUTQ, &driver) != 0) {
+        Fail("read the output queue of", QString::fromLocal8Bit(strerror(errno)));
+    }
+    queued += driver;
+#endif
+    return queued;
 }
 
 short QtSerialComm::GetCommEvent() {
