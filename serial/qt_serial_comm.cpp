@@ -250,19 +250,25 @@ void QtSerialComm::ApplyHandshaking() {
                       : handshaking_ >= 2 ? QSerialPort::HardwareControl
                                           : QSerialPort::NoFlowControl;
     if (!port_.setFlowControl(flow)) Fail("set the handshaking of", port_.errorString());
-    if (handshaking_ != 3) return;
+    if (handshaking_ != 1 && handshaking_ != 3) return;
 #ifdef Q_OS_UNIX
-    // QSerialPort has no combined mode; add XON/XOFF to RTS/CTS ourselves.
+    // QSerialPort has no combined mode: add XON/XOFF to RTS/CTS ourselves.
+    // And only XON resumes output held by XOFF: QSerialPort lets any byte
+    // do it (IXANY), so a controller that says anything after its XOFF
+    // would be sent to again while it cannot take it.
     termios tio{};
     if (::tcgetattr(port_.handle(), &tio) != 0) {
         Fail("set the handshaking of", QString::fromLocal8Bit(strerror(errno)));
     }
     tio.c_iflag |= IXON | IXOFF;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXANY);
     if (::tcsetattr(port_.handle(), TCSANOW, &tio) != 0) {
         Fail("set the handshaking of", QString::fromLocal8Bit(strerror(errno)));
     }
 #else
-    Fail("set the handshaking of", "RTS/CTS together with XON/XOFF is not supported here");
+    if (handshaking_ == 3) {
+        Fail("set the handshaking of", "RTS/CTS together with XON/XOFF is not supported here");
+    }
 #endif
 }
 
