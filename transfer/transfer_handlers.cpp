@@ -85,25 +85,28 @@ void TransferHandlers::SendFrameModel(int model) {
     StartPacing(BuildMemoryFrame(c_.st.m_memImage), msg::kMemorySent);
 }
 
-// The slider's delay, then one byte: a timer tick per byte, so the window
-// answers while the frame goes out. The timer is armed afresh after each
-// byte: a periodic timer catches up after a late tick and would put two
-// bytes closer together than the delay.
+// The slider's delay between bytes, a timer tick per byte, so that the
+// window answers while the frame goes out. Byte k is due k delays after the
+// first and never sooner than a delay after the byte before: a timer
+// started afresh after each write would add the write's own time and the
+// timer's lateness to every gap, where a deadline keeps them out of it.
 void TransferHandlers::StartPacing(Bytes frame, const Message& done) {
     paceFrame_ = std::move(frame);
     paceNext_ = 0;
     paceDone_ = done;
     paceDelay_ = milliseconds{c_.win.SpeedPosition() + 1};
-    c_.win.StartTimer(kTimerPace, paceDelay_);
+    paceFirst_ = c_.win.Clock() + paceDelay_;
+    c_.win.StartTimerAt(kTimerPace, paceFirst_);
 }
 
 void TransferHandlers::PaceTick() {
-    c_.win.StopTimer(kTimerPace);
     if (paceNext_ >= paceFrame_.size()) return;
     c_.win.StepProgress();
+    const auto now = c_.win.Clock();
     c_.comm.SetOutput({paceFrame_[paceNext_++]});
     if (paceNext_ < paceFrame_.size()) {
-        c_.win.StartTimer(kTimerPace, paceDelay_);
+        const auto due = paceFirst_ + static_cast<long>(paceNext_) * paceDelay_;
+        c_.win.StartTimerAt(kTimerPace, std::max<std::chrono::nanoseconds>(due, now + paceDelay_));
         return;
     }
     paceFrame_.clear();

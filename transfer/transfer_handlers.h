@@ -93,6 +93,7 @@ class TransferHandlers {
     std::size_t paceNext_ = 0;
     Message paceDone_;
     milliseconds paceDelay_{1};
+    std::chrono::nanoseconds paceFirst_{};  // when the first byte is due
 };
 
 }  // namespace taplink
