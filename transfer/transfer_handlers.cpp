@@ -1,6 +1,7 @@
 #include "transfer_handlers.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "frames.h"
 #include "hex_display.h"
@@ -96,24 +97,71 @@ void TransferHandlers::StartPacing(Bytes frame, const Message& done) {
     paceDone_ = done;
     paceDelay_ = milliseconds{c_.win.SpeedPosition() + 1};
     paceFirst_ = c_.win.Clock() + paceDelay_;
+    WatchLine(0);
     c_.win.StartTimerAt(kTimerPace, paceFirst_);
 }
 
 void TransferHandlers::PaceTick() {
     if (paceNext_ >= paceFrame_.size()) return;
+    if (LookAtLine() == Line::Stopped) {
+        paceFrame_.clear();
+        return EndFrameSend(msg::kStoppedTaking);
+    }
     c_.win.StepProgress();
     const auto now = c_.win.Clock();
     c_.comm.SetOutput({paceFrame_[paceNext_++]});
+    ++lineWritten_;
     if (paceNext_ < paceFrame_.size()) {
         const auto due = paceFirst_ + static_cast<long>(paceNext_) * paceDelay_;
         c_.win.StartTimerAt(kTimerPace, std::max<std::chrono::nanoseconds>(due, now + paceDelay_));
         return;
     }
     paceFrame_.clear();
-    c_.win.ShowMessage(paceDone_);
+    EndWhenDrained([this, done = paceDone_](bool drained) {
+        EndFrameSend(drained ? done : msg::kStoppedTaking);
+    });
+}
+
+void TransferHandlers::EndFrameSend(const Message& m) {
+    c_.win.ShowMessage(m);
     Enable();
     c_.win.SetProgressPos(0);
     c_.g.g_nPeerReady = 0;
+}
+
+// What the port has not yet put on the line is not sent: a far end that
+// holds the line keeps it, and closing the port would drop it.
+void TransferHandlers::WatchLine(std::size_t written) {
+    lineWritten_ = written;
+    lineLeft_ = static_cast<long long>(written) - c_.comm.GetOutBufferCount();
+    lineMoved_ = c_.win.Clock();
+}
+
+TransferHandlers::Line TransferHandlers::LookAtLine() {
+    const long queued = c_.comm.GetOutBufferCount();
+    const long long left = static_cast<long long>(lineWritten_) - queued;
+    const auto now = c_.win.Clock();
+    if (queued == 0 || left != lineLeft_) {
+        lineLeft_ = left;
+        lineMoved_ = now;
+        return queued == 0 ? Line::Empty : Line::Taking;
+    }
+    return now - lineMoved_ >= kOutputStallTimeout ? Line::Stopped : Line::Taking;
+}
+
+// end(true) once the output queue is empty, end(false) when the line has
+// taken nothing for the no-response time.
+void TransferHandlers::EndWhenDrained(std::function<void(bool drained)> end) {
+    drained_ = std::move(end);
+    if (c_.comm.GetOutBufferCount() == 0) return DrainTick();
+    c_.win.StartTimer(kTimerDrain, kDrainPoll);
+}
+
+void TransferHandlers::DrainTick() {
+    const Line line = drained_ ? LookAtLine() : Line::Empty;
+    if (line == Line::Taking) return;
+    c_.win.StopTimer(kTimerDrain);
+    if (const auto end = std::exchange(drained_, nullptr)) end(line == Line::Empty);
 }
 
 void TransferHandlers::SendR80() {
@@ -286,7 +334,19 @@ void TransferHandlers::CommR80() {
 }
 
 void TransferHandlers::ApplyR80(const R80Actions& actions) {
-    for (const R80Action& a : actions) {
+    for (auto it = actions.begin(); it != actions.end(); ++it) {
+        const R80Action& a = *it;
+        if (a.kind == R80Action::Show && a.message == msg::kSendingFinished &&
+            c_.comm.GetOutBufferCount() != 0) {
+            // The send is finished once its last block has left the port:
+            // the message and what follows it wait until then.
+            WatchLine(0);
+            return EndWhenDrained(
+                [this, rest = R80Actions(it, actions.end())](bool drained) mutable {
+                    if (!drained) rest.front().message = msg::kStoppedTaking;
+                    ApplyR80(rest);
+                });
+        }
         switch (a.kind) {
             case R80Action::Write: c_.comm.SetOutput(a.bytes); break;
             case R80Action::StartTimer: c_.win.StartTimer(a.id, a.period); break;
@@ -345,6 +405,7 @@ void TransferHandlers::OnTimer(int id) {
             break;
         case kTimerPace: PaceTick(); break;
         case kTimerCollect: OnCollectTimeout(); break;
+        case kTimerDrain: DrainTick(); break;
         default: break;
     }
 }
@@ -385,7 +446,7 @@ void TransferHandlers::KeepWhatCame() {
 }
 
 void TransferHandlers::EndAfterFailure() {
-    for (int id = kTimerDc3; id <= kTimerCollect; ++id) {
+    for (int id = kTimerDc3; id <= kTimerDrain; ++id) {
         c_.win.StopTimer(id);
     }
     if (c_.g.g_nRecvArmed == 1) KeepWhatCame();
@@ -393,6 +454,7 @@ void TransferHandlers::EndAfterFailure() {
     c_.g.g_nPeerReady = 0;
     sendWaiting_ = false;
     paceFrame_.clear();
+    drained_ = nullptr;
     r80_.Abandon();
     c_.st.m_bSendHandshake = 0;
     c_.st.m_bSendActive = 0;

@@ -26,6 +26,10 @@ inline constexpr milliseconds kR80ReceiveReadyTimeout{60000};
 inline constexpr milliseconds kCollectTimeout{60000};  // no byte while collecting
 inline constexpr milliseconds kRequestPeriod{5};
 inline constexpr milliseconds kPeerReadyPoll{50};
+// A send's bytes that the line takes nothing of for this long end the send
+// (the same minute the other waits give the controller).
+inline constexpr milliseconds kOutputStallTimeout{60000};
+inline constexpr milliseconds kDrainPoll{10};  // the output queue, at a send's end
 inline constexpr milliseconds kR80ReadyPoll{1};
 inline constexpr int kRequestBurst = 20;  // request bytes written at Receive ("R40/R60")
 
@@ -70,6 +74,15 @@ class TransferHandlers {
     void SendFrameModel(int model);
     void StartPacing(Bytes frame, const Message& done);
     void PaceTick();
+    void EndFrameSend(const Message& m);
+
+    // The end of a send: its last byte has left the port, or the line took
+    // nothing for kOutputStallTimeout.
+    enum class Line { Empty, Taking, Stopped };
+    void WatchLine(std::size_t written);
+    Line LookAtLine();
+    void EndWhenDrained(std::function<void(bool drained)> end);
+    void DrainTick();
 
     void CommFrameModel(int model);
     void NoteExtra(std::size_t extra);
@@ -94,6 +107,12 @@ class TransferHandlers {
     Message paceDone_;
     milliseconds paceDelay_{1};
     std::chrono::nanoseconds paceFirst_{};  // when the first byte is due
+    // The line under watch: bytes written since the watch began, how many
+    // of them had left the port at the last look, and since when.
+    std::size_t lineWritten_ = 0;
+    long long lineLeft_ = 0;
+    std::chrono::nanoseconds lineMoved_{};
+    std::function<void(bool drained)> drained_;  // the send's end, once drained
 };
 
 }  // namespace taplink

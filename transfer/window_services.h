@@ -27,6 +27,8 @@ enum TimerId : int {
     kTimerPace = 10,
     // Ours: the end of a receive whose controller stopped mid-frame.
     kTimerCollect = 11,
+    // Ours: the end of a send waits for its last byte to leave the port.
+    kTimerDrain = 13,
 };
 
 class WindowServices {

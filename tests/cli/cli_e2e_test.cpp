@@ -5,7 +5,9 @@
 // transfer for each model, each transport and each failing end.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,12 +19,15 @@
 #include <fstream>
 #include <iterator>
 
+#include "controller_sim.h"
 #include "line_trace.h"
 #include "pty_pair.h"
 #include "ser2net.h"
 
 namespace taplink {
 namespace {
+
+using namespace std::chrono_literals;
 
 struct Result {
     int code = -1;  // -1 when the program did not end by itself
@@ -298,6 +303,67 @@ TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
     EXPECT_GE(rows.size(), 3);  // the earliest kill may come before the row
     for (const QString& row : rows)
         EXPECT_EQ(row, "interrupted");
+}
+
+// A controller that holds the line with XOFF part-way through the frame: the
+// send is not finished, and the program does not close its port, until
+// every byte has left; then the controller has the whole frame.
+TEST_F(CliTest, ASendHeldByXoffFinishesOnlyOnceItsLastByteIsOut) {
+    testing::PtyPair line;
+    const std::string text = "%01\r\n" + std::string(289, 'G') + "\r\n";  // a 301-byte frame
+    WriteAll(Path("doc"), text);
+    QProcess cli;
+    cli.start(QStringLiteral(TAPLINK_CLI_PATH),
+              {"send", Path("doc"), "--port", QString::fromStdString(line.SlavePath()),
+               "--handshake", "xonxoff", "--journal", Path("journal.sqlite")});
+    ASSERT_TRUE(cli.waitForStarted());
+    // What arrives within the time, also while the program has its end
+    // closed (it reopens the line when the ready byte has come); the
+    // program's output and state are taken in meanwhile.
+    const auto read = [&line](std::chrono::milliseconds within, std::size_t want) {
+        Bytes b;
+        QElapsedTimer t;
+        for (t.start(); b.size() < want && t.elapsed() < within.count();) {
+            const Bytes part =
+                line.Read(20ms, want - b.size(), [] { QCoreApplication::processEvents(); });
+            b.insert(b.end(), part.begin(), part.end());
+            if (part.empty()) QThread::msleep(1);  // an end closed meanwhile answers at once
+        }
+        return b;
+    };
+    // Ready, again and again until the frame begins (the program drops what
+    // came before it opened the line), then XOFF after 100 bytes.
+    Bytes got;
+    QElapsedTimer waited;
+    for (waited.start(); got.empty() && waited.elapsed() < 10000;) {
+        line.Write({0x12});
+        got = read(100ms, 1);
+    }
+    const Bytes hundred = read(5000ms, 100 - got.size());
+    got.insert(got.end(), hundred.begin(), hundred.end());
+    line.Write({0x13});
+    // Long after the pacing has ended (0.6 s), what was on its way has come.
+    const Bytes more = read(1500ms, SIZE_MAX);
+    got.insert(got.end(), more.begin(), more.end());
+    EXPECT_LT(got.size(), 301u);
+    EXPECT_EQ(cli.state(), QProcess::Running);
+    std::string said = cli.readAllStandardError().toStdString();
+    EXPECT_EQ(said.find("finished"), std::string::npos) << said;
+    line.Write({0x11});  // XON
+    const Bytes rest = read(5000ms, 301 - got.size());
+    got.insert(got.end(), rest.begin(), rest.end());
+    ASSERT_TRUE(cli.waitForFinished(10000));
+    EXPECT_EQ(cli.exitCode(), 0);
+    said += cli.readAllStandardError().toStdString();
+    EXPECT_NE(said.find("Data transmission be finished!"), std::string::npos) << said;
+    // The frame as the simulated controller reads it.
+    sim::Config input;
+    input.role = sim::Role::Input;
+    sim::ControllerSim controller(input);
+    controller.Start(0ms);
+    controller.OnBytes(got, 0ms);
+    EXPECT_TRUE(controller.Taken()) << controller.Status();
+    EXPECT_EQ(controller.Received(), Bytes(text.begin(), text.end()));
 }
 
 // Without a display the window program still answers --help and --version,

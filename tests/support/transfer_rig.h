@@ -44,7 +44,7 @@ struct TransferRig {
     }
     // A transfer timer still running, or 0 when every one has stopped.
     int RunningTimer() const {
-        for (int id = kTimerDc3; id <= kTimerCollect; ++id)
+        for (int id = kTimerDc3; id <= kTimerDrain; ++id)
             if (win.TimerRunning(id)) return id;
         return 0;
     }
