@@ -317,49 +317,41 @@ TEST_F(CliTest, ASendHeldByXoffFinishesOnlyOnceItsLastByteIsOut) {
               {"send", Path("doc"), "--port", QString::fromStdString(line.SlavePath()),
                "--handshake", "xonxoff", "--journal", Path("journal.sqlite")});
     ASSERT_TRUE(cli.waitForStarted());
-    // What arrives within the time, also while the program has its end
-    // closed (it reopens the line when the ready byte has come); the
-    // program's output and state are taken in meanwhile.
-    const auto read = [&line](std::chrono::milliseconds within, std::size_t want) {
-        Bytes b;
-        QElapsedTimer t;
-        for (t.start(); b.size() < want && t.elapsed() < within.count();) {
-            const Bytes part =
-                line.Read(20ms, want - b.size(), [] { QCoreApplication::processEvents(); });
-            b.insert(b.end(), part.begin(), part.end());
-            if (part.empty()) QThread::msleep(1);  // an end closed meanwhile answers at once
-        }
-        return b;
-    };
-    // Ready, again and again until the frame begins (the program drops what
-    // came before it opened the line), then XOFF after 100 bytes.
+    // Takes what arrives until there are upTo bytes or the time is up, also
+    // while the program has its end closed (it reopens the line once the
+    // controller is ready); the program's output and state come in meanwhile.
     Bytes got;
+    const auto take = [&](std::chrono::milliseconds within, std::size_t upTo) {
+        QElapsedTimer t;
+        for (t.start(); got.size() < upTo && t.elapsed() < within.count();) {
+            const Bytes part =
+                line.Read(20ms, upTo - got.size(), [] { QCoreApplication::processEvents(); });
+            got.insert(got.end(), part.begin(), part.end());
+            if (part.empty()) QThread::msleep(1);  // a closed end answers at once
+        }
+    };
+    // Ready until the frame begins (what comes before the program opened the
+    // line is dropped), XOFF after 100 bytes; long after the pacing's 0.6 s,
+    // what was on its way has come.
     QElapsedTimer waited;
     for (waited.start(); got.empty() && waited.elapsed() < 10000;) {
         line.Write({0x12});
-        got = read(100ms, 1);
+        take(100ms, 1);
     }
-    const Bytes hundred = read(5000ms, 100 - got.size());
-    got.insert(got.end(), hundred.begin(), hundred.end());
+    take(5000ms, 100);
     line.Write({0x13});
-    // Long after the pacing has ended (0.6 s), what was on its way has come.
-    const Bytes more = read(1500ms, SIZE_MAX);
-    got.insert(got.end(), more.begin(), more.end());
+    take(1500ms, SIZE_MAX);
     EXPECT_LT(got.size(), 301u);
     EXPECT_EQ(cli.state(), QProcess::Running);
     std::string said = cli.readAllStandardError().toStdString();
     EXPECT_EQ(said.find("finished"), std::string::npos) << said;
     line.Write({0x11});  // XON
-    const Bytes rest = read(5000ms, 301 - got.size());
-    got.insert(got.end(), rest.begin(), rest.end());
+    take(5000ms, 301);
     ASSERT_TRUE(cli.waitForFinished(10000));
     EXPECT_EQ(cli.exitCode(), 0);
     said += cli.readAllStandardError().toStdString();
     EXPECT_NE(said.find("Data transmission be finished!"), std::string::npos) << said;
-    // The frame as the simulated controller reads it.
-    sim::Config input;
-    input.role = sim::Role::Input;
-    sim::ControllerSim controller(input);
+    sim::ControllerSim controller({});  // it reads the frame
     controller.Start(0ms);
     controller.OnBytes(got, 0ms);
     EXPECT_TRUE(controller.Taken()) << controller.Status();
