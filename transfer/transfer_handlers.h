@@ -106,7 +106,6 @@ class TransferHandlers {
     std::size_t paceNext_ = 0;
     Message paceDone_;
     milliseconds paceDelay_{1};
-    std::chrono::nanoseconds paceFirst_{};  // when the first byte is due
     // The line under watch: bytes written since the watch began, how many
     // of them had left the port at the last look, and since when.
     std::size_t lineWritten_ = 0;
