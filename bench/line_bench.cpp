@@ -59,6 +59,7 @@ class TimedComm : public CMSComm {
         in_.SetOutput(b);
     }
     Bytes GetInput() override { return in_.GetInput(); }
+    long GetOutBufferCount() override { return in_.GetOutBufferCount(); }
     short GetCommEvent() override { return in_.GetCommEvent(); }
     void SetInputMode(long v) override { in_.SetInputMode(v); }
 

@@ -38,7 +38,7 @@ enum ExitCode {
     kUsage = 1,        // bad arguments, or a file that cannot be read or written
     kRefused = 2,      // the document does not pass the checks
     kNotReady = 3,     // the controller never said it was ready
-    kNoResponse = 4,   // the controller stopped answering
+    kNoResponse = 4,   // the controller stopped answering, or taking what was sent
     kPortFailure = 5,  // the port could not be opened or was lost
     kBadData = 6,      // the controller sent something that is not a document
     kDifferent = 7,    // verify: the controller's copy differs from the document
@@ -58,7 +58,7 @@ int CodeFor(const Message& m) {
         return kDone;
     }
     if (m == msg::kNotReady) return kNotReady;
-    if (m == msg::kNoResponse) return kNoResponse;
+    if (m == msg::kNoResponse || m == msg::kStoppedTaking) return kNoResponse;
     if (m == msg::kWrongStart || m == msg::kProcedureNumberWrong) return kBadData;
     return kRefused;
 }
@@ -486,8 +486,9 @@ const char* kUsageText =
     "  hexdump IMAGE\n"
     "taplink-cli COMMAND --help tells more.\n"
     "Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,\n"
-    "4 no response, 5 port failure, 6 wrong data from the controller, 7 the controller's copy\n"
-    "differs (verify), 8 the journal cannot be opened or read (journal).\n";
+    "4 no response or the line stopped taking data, 5 port failure, 6 wrong data from the\n"
+    "controller, 7 the controller's copy differs (verify), 8 the journal cannot be opened or\n"
+    "read (journal).\n";
 
 }  // namespace
 }  // namespace taplink

@@ -12,21 +12,25 @@ constexpr int kBarWidth = 40;
 }  // namespace
 
 ConsoleServices::ConsoleServices(std::function<void(int)> onTimer, std::FILE* out)
-    : onTimer_(std::move(onTimer)), out_(out), terminal_(::isatty(::fileno(out)) != 0) {}
+    : onTimer_(std::move(onTimer)),
+      timers_([this](int id) { onTimer_(id); }),
+      out_(out),
+      terminal_(::isatty(::fileno(out)) != 0) {}
 
 void ConsoleServices::StartTimer(int id, std::chrono::milliseconds period) {
-    QTimer*& timer = timers_[id];
-    if (!timer) {
-        timer = new QTimer(this);
-        timer->setTimerType(Qt::PreciseTimer);
-        connect(timer, &QTimer::timeout, this, [this, id] { onTimer_(id); });
-    }
-    timer->start(period);
+    timers_.Start(id, period);
+}
+
+void ConsoleServices::StartTimerAt(int id, std::chrono::nanoseconds deadline) {
+    timers_.StartAt(id, deadline);
 }
 
 void ConsoleServices::StopTimer(int id) {
-    const auto it = timers_.find(id);
-    if (it != timers_.end()) it->second->stop();
+    timers_.Stop(id);
+}
+
+std::chrono::nanoseconds ConsoleServices::Clock() {
+    return QtTimers::Now();
 }
 
 int ConsoleServices::ShowMessage(const Message& message) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include "qt_timers.h"
 #include "window_services.h"
 
 namespace taplink {
@@ -29,6 +30,8 @@ class ConsoleServices : public QObject, public WindowServices {
 
     void StartTimer(int id, std::chrono::milliseconds period) override;
     void StopTimer(int id) override;
+    std::chrono::nanoseconds Clock() override;
+    void StartTimerAt(int id, std::chrono::nanoseconds deadline) override;
     int ShowMessage(const Message& message) override;
     void Pause(std::chrono::milliseconds duration) override;
     void EnableTransferControls(bool enable) override;
@@ -49,9 +52,9 @@ class ConsoleServices : public QObject, public WindowServices {
     void DrawProgress();
 
     std::function<void(int)> onTimer_;
+    QtTimers timers_;
     std::FILE* out_;
     bool terminal_;
-    std::map<int, QTimer*> timers_;
     int max_ = 100;
     int pos_ = 0;
     int step_ = 10;

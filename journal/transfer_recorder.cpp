@@ -13,7 +13,7 @@ std::optional<Outcome> OutcomeForMessage(const Message& m) {
         if (m == *done) return Outcome::Done;
     }
     if (m == kNotReady) return Outcome::NotReady;
-    if (m == kNoResponse) return Outcome::NoResponse;
+    if (m == kNoResponse || m == kStoppedTaking) return Outcome::NoResponse;
     if (m == kWrongStart || m == kProcedureNumberWrong) return Outcome::WrongData;
     for (const Message* refused :
          {&kEmptyDocument, &kProgramNumber, &kProgramFrameTooLong, &kR80DocumentNumber,

@@ -82,6 +82,7 @@ class TracingComm : public CMSComm {
     void SetSettings(const std::string& settings) override { inner_.SetSettings(settings); }
     void SetOutput(const Bytes& bytes) override;
     Bytes GetInput() override;
+    long GetOutBufferCount() override { return inner_.GetOutBufferCount(); }
     short GetCommEvent() override { return inner_.GetCommEvent(); }
     void SetInputMode(long mode) override { inner_.SetInputMode(mode); }
     void Note(const std::string& text) override;

@@ -86,6 +86,10 @@ class CMSComm {
     virtual void SetOutput(const Bytes& bytes) = 0;
     // Every byte received since the last read (up to InputLen when it is not 0).
     virtual Bytes GetInput() = 0;
+    // Bytes written and not yet on the line: the control's own queue and the
+    // system's. A far end that holds the line (XOFF, CTS low) or stops
+    // reading leaves it where it is; 0 means the last byte written has left.
+    virtual long GetOutBufferCount() = 0;
     // The code of the event being delivered.
     virtual short GetCommEvent() = 0;
     virtual void SetInputMode(long mode) = 0;

@@ -7,7 +7,11 @@
 #include <QUrl>
 #include <algorithm>
 
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#ifdef __linux__
+#include <linux/sockios.h>
+#endif
 
 #include "settings_text.h"
 
@@ -284,6 +288,19 @@ void NetworkPort::Flush(int ms) {
         if (aborted_ || !socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
             break;
     }
+}
+
+long NetworkPort::Unsent() const {
+    long unsent = static_cast<long>(socket_.bytesToWrite());
+#ifdef __linux__
+    // The system's send queue: bytes the server has not acknowledged. A
+    // server whose line is held stops reading, and the queue stays.
+    int queued = 0;
+    if (::ioctl(static_cast<int>(socket_.socketDescriptor()), SIOCOUTQ, &queued) == 0) {
+        unsent += queued;
+    }
+#endif
+    return unsent;
 }
 
 void NetworkPort::Write(const Bytes& bytes) {

@@ -83,6 +83,10 @@ class NetworkPort : public QObject {
     Bytes Read(std::size_t max);
     // Waits at most ms for queued bytes to leave.
     void Flush(int ms);
+    // Bytes written that the server has not taken yet (wire bytes, Telnet
+    // escapes included). What the server holds for its line cannot be seen
+    // from here.
+    long Unsent() const;
 
     // Waiting for the connection runs the thread's event loop rather than
     // block it, so that other ports' work goes on while a host that is down

@@ -6,6 +6,7 @@
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -251,19 +252,25 @@ void QtSerialComm::ApplyHandshaking() {
                       : handshaking_ >= 2 ? QSerialPort::HardwareControl
                                           : QSerialPort::NoFlowControl;
     if (!port_.setFlowControl(flow)) Fail("set the handshaking of", port_.errorString());
-    if (handshaking_ != 3) return;
+    if (handshaking_ != 1 && handshaking_ != 3) return;
 #ifdef Q_OS_UNIX
-    // QSerialPort has no combined mode; add XON/XOFF to RTS/CTS ourselves.
+    // QSerialPort has no combined mode: add XON/XOFF to RTS/CTS ourselves.
+    // And only XON resumes output held by XOFF: QSerialPort lets any byte
+    // do it (IXANY), so a controller that says anything after its XOFF
+    // would be sent to again while it cannot take it.
     termios tio{};
     if (::tcgetattr(port_.handle(), &tio) != 0) {
         Fail("set the handshaking of", QString::fromLocal8Bit(strerror(errno)));
     }
     tio.c_iflag |= IXON | IXOFF;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXANY);
     if (::tcsetattr(port_.handle(), TCSANOW, &tio) != 0) {
         Fail("set the handshaking of", QString::fromLocal8Bit(strerror(errno)));
     }
 #else
-    Fail("set the handshaking of", "RTS/CTS together with XON/XOFF is not supported here");
+    if (handshaking_ == 3) {
+        Fail("set the handshaking of", "RTS/CTS together with XON/XOFF is not supported here");
+    }
 #endif
 }
 
@@ -303,6 +310,22 @@ Bytes QtSerialComm::GetInput() {
     if (network_) return net_.Read(static_cast<std::size_t>(inputLen_));
     const QByteArray data = inputLen_ > 0 ? port_.read(inputLen_) : port_.readAll();
     return Bytes(data.begin(), data.end());
+}
+
+long QtSerialComm::GetOutBufferCount() {
+    if (!IsOpen()) Fail("read the output queue of", "the port is not open");
+    if (network_) return net_.Unsent();
+    long queued = static_cast<long>(port_.bytesToWrite());
+#ifdef Q_OS_UNIX
+    // What the driver holds is not on the line either: a UART's buffer, or
+    // everything a far end holds back with XOFF or CTS.
+    int driver = 0;
+    if (::ioctl(static_cast<int>(port_.handle()), TIOCOUTQ, &driver) != 0) {
+        Fail("read the output queue of", QString::fromLocal8Bit(strerror(errno)));
+    }
+    queued += driver;
+#endif
+    return queued;
 }
 
 short QtSerialComm::GetCommEvent() {

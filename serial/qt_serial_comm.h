@@ -36,6 +36,7 @@ class QtSerialComm : public QObject, public CMSComm {
     void SetSettings(const std::string& settings) override;
     void SetOutput(const Bytes& bytes) override;
     Bytes GetInput() override;
+    long GetOutBufferCount() override;
     short GetCommEvent() override;
     void SetInputMode(long mode) override;
 

@@ -10,6 +10,7 @@
 #include "file_commands.h"
 #include "folders.h"
 #include "qt_serial_comm.h"
+#include "qt_timers.h"
 #include "transfer_handlers.h"
 #include "verify.h"
 #include "window_services.h"
@@ -40,22 +41,19 @@ class MachineServices : public QObject, public WindowServices {
             return beats_.Join(this, id, static_cast<int>(period.count()),
                                [this, id] { onTimer(id); });
         }
-        QTimer*& timer = timers_[id];
-        if (!timer) {
-            timer = new QTimer(this);
-            timer->setTimerType(Qt::PreciseTimer);
-            connect(timer, &QTimer::timeout, this, [this, id] { onTimer(id); });
-        }
-        timer->start(period);
+        timers_.Start(id, period);
     }
+    void StartTimerAt(int id, std::chrono::nanoseconds deadline) override {
+        timers_.StartAt(id, deadline);
+    }
+    std::chrono::nanoseconds Clock() override { return QtTimers::Now(); }
     void StopTimer(int id) override {
         if (Repeats(id)) return beats_.Leave(this, id);
-        if (const auto it = timers_.find(id); it != timers_.end()) it->second->stop();
+        timers_.Stop(id);
     }
     bool Running(int id) const {
         if (Repeats(id)) return beats_.Running(this, id);
-        const auto it = timers_.find(id);
-        return it != timers_.end() && it->second->isActive();
+        return timers_.Active(id);
     }
     ~MachineServices() override { beats_.LeaveAll(this); }
     int ShowMessage(const Message& m) override {
@@ -92,7 +90,7 @@ class MachineServices : public QObject, public WindowServices {
 
   private:
     Beats& beats_;
-    std::map<int, QTimer*> timers_;
+    QtTimers timers_{[this](int id) { onTimer(id); }};
     int max_ = 100;
     int pos_ = 0;
     int step_ = 10;
@@ -200,6 +198,11 @@ void Machine::Guarded(F&& f) {
 // after a blocking wait.
 void Machine::OnTimer(int id) {
     if (depth_ == 0) return Guarded([&] { handlers_->OnTimer(id); });
+    // A one-shot has stopped by firing: it is started again for that moment,
+    // so that the handlers can still stop it meanwhile.
+    if (!services_->Running(id)) {
+        return services_->StartTimerAt(id, services_->Clock() + std::chrono::milliseconds{1});
+    }
     QTimer::singleShot(1, this, [this, id] {
         if (services_->Running(id)) OnTimer(id);
     });

@@ -63,6 +63,9 @@ const Message kNotReady{
     kApp, MessageIcon::None};
 const Message kNoResponse{"The CNC nothing responds,Transmission fail is transferred please again!",
                           kApp, MessageIcon::None};
+const Message kStoppedTaking{
+    "The CNC stops taking the data,Transmission fail is transferred please again!", kApp,
+    MessageIcon::None};
 const Message kSendingFinished{"Sending is finished!", kApp, MessageIcon::None};
 const Message kProcedureNumberWrong{"The procedure number makes mistakes!", kApp,
                                     MessageIcon::None};

@@ -54,6 +54,9 @@ extern const Message kProgramSent;  // "R40/R60"
 extern const Message kMemorySent;   // "Memory"
 extern const Message kNotReady;
 extern const Message kNoResponse;
+// A send whose bytes the line stopped taking (held by XOFF or CTS, or not
+// read by the far end) for the no-response time.
+extern const Message kStoppedTaking;
 extern const Message kSendingFinished;  // "R80"
 extern const Message kProcedureNumberWrong;
 

@@ -26,6 +26,10 @@ inline constexpr milliseconds kR80ReceiveReadyTimeout{60000};
 inline constexpr milliseconds kCollectTimeout{60000};  // no byte while collecting
 inline constexpr milliseconds kRequestPeriod{5};
 inline constexpr milliseconds kPeerReadyPoll{50};
+// A send's bytes that the line takes nothing of for this long end the send
+// (the same minute the other waits give the controller).
+inline constexpr milliseconds kOutputStallTimeout{60000};
+inline constexpr milliseconds kDrainPoll{10};  // the output queue, at a send's end
 inline constexpr milliseconds kR80ReadyPoll{1};
 inline constexpr int kRequestBurst = 20;  // request bytes written at Receive ("R40/R60")
 
@@ -76,6 +80,15 @@ class TransferHandlers {
     void SendFrameModel(int model);
     void StartPacing(Bytes frame, const Message& done);
     void PaceTick();
+    void EndFrameSend(const Message& m);
+
+    // The end of a send: its last byte has left the port, or the line took
+    // nothing for kOutputStallTimeout.
+    enum class Line { Empty, Taking, Stopped };
+    void WatchLine(std::size_t written);
+    Line LookAtLine();
+    void EndWhenDrained(std::function<void(bool drained)> end);
+    void DrainTick();
 
     void CommFrameModel(int model);
     bool Collect(int model, const Bytes& in);
@@ -100,6 +113,12 @@ class TransferHandlers {
     std::size_t paceNext_ = 0;
     Message paceDone_;
     milliseconds paceDelay_{1};
+    // The line under watch: bytes written since the watch began, how many
+    // of them had left the port at the last look, and since when.
+    std::size_t lineWritten_ = 0;
+    long long lineLeft_ = 0;
+    std::chrono::nanoseconds lineMoved_{};
+    std::function<void(bool drained)> drained_;  // the send's end, once drained
 };
 
 }  // namespace taplink

@@ -83,6 +83,10 @@ class VerifyRun : private WindowServices {
     // receive's own success message, which the comparison replaces.
     void StartTimer(int id, std::chrono::milliseconds period) override;
     void StopTimer(int id) override;
+    std::chrono::nanoseconds Clock() override { return win_.Clock(); }
+    void StartTimerAt(int id, std::chrono::nanoseconds deadline) override {
+        win_.StartTimerAt(id, deadline);
+    }
     int ShowMessage(const Message& message) override;
     void Pause(std::chrono::milliseconds duration) override;
     void EnableTransferControls(bool enable) override;

@@ -27,10 +27,11 @@ enum TimerId : int {
     kTimerPace = 10,
     // Ours: the end of a receive whose controller stopped mid-frame.
     kTimerCollect = 11,
-    // Ours: a frame that only the program form explains is taken once the
-    // line has been quiet this long.
+    // Ours: a received frame is taken once the line has been quiet after it.
     kTimerQuiet = 12,
-    kLastTimer = kTimerQuiet,
+    // Ours: the end of a send waits for its last byte to leave the port.
+    kTimerDrain = 13,
+    kLastTimer = kTimerDrain,
 };
 
 class WindowServices {
@@ -42,6 +43,13 @@ class WindowServices {
     virtual void StartTimer(int id, std::chrono::milliseconds period) = 0;
     // Stopping a timer that does not run does nothing.
     virtual void StopTimer(int id) = 0;
+    // The monotonic clock that StartTimerAt's deadlines are read on, from an
+    // arbitrary start.
+    virtual std::chrono::nanoseconds Clock() = 0;
+    // Starts timer id to fire once, at the deadline or as soon after it as
+    // the system can wake the thread, never before; it then stops by itself.
+    // Starting it again moves the deadline; StopTimer stops it.
+    virtual void StartTimerAt(int id, std::chrono::nanoseconds deadline) = 0;
 
     // A modal message box with one OK button, owned by the window. Serial
     // events and timers go on being delivered while it is open. Returns 1

@@ -14,28 +14,31 @@ namespace taplink {
 
 QtWindowServices::QtWindowServices(Widgets widgets, std::function<void(int)> onTimer,
                                    QObject* parent)
-    : QObject(parent), w_(std::move(widgets)), onTimer_(std::move(onTimer)) {}
+    : QObject(parent),
+      w_(std::move(widgets)),
+      onTimer_(std::move(onTimer)),
+      timers_([this](int id) {
+          if (onTimer_) onTimer_(id);
+      }) {}
 
 void QtWindowServices::StartTimer(int id, std::chrono::milliseconds period) {
-    QTimer*& timer = timers_[id];
-    if (!timer) {
-        timer = new QTimer(this);
-        timer->setTimerType(Qt::PreciseTimer);
-        connect(timer, &QTimer::timeout, this, [this, id] {
-            if (onTimer_) onTimer_(id);
-        });
-    }
-    timer->start(period);
+    timers_.Start(id, period);
+}
+
+void QtWindowServices::StartTimerAt(int id, std::chrono::nanoseconds deadline) {
+    timers_.StartAt(id, deadline);
 }
 
 void QtWindowServices::StopTimer(int id) {
-    const auto it = timers_.find(id);
-    if (it != timers_.end()) it->second->stop();
+    timers_.Stop(id);
+}
+
+std::chrono::nanoseconds QtWindowServices::Clock() {
+    return QtTimers::Now();
 }
 
 bool QtWindowServices::TimerActive(int id) const {
-    const auto it = timers_.find(id);
-    return it != timers_.end() && it->second->isActive();
+    return timers_.Active(id);
 }
 
 int QtWindowServices::ShowMessage(const Message& message) {

@@ -1,4 +1,4 @@
-// The window services on real widgets: QTimer per identifier, QMessageBox,
+// The window services on real widgets: timers by identifier, QMessageBox,
 // the progress bar, the slider and the editor.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "qt_timers.h"
 #include "window_services.h"
 
 class QProgressBar;
@@ -34,6 +35,8 @@ class QtWindowServices : public QObject, public WindowServices {
 
     void StartTimer(int id, std::chrono::milliseconds period) override;
     void StopTimer(int id) override;
+    std::chrono::nanoseconds Clock() override;
+    void StartTimerAt(int id, std::chrono::nanoseconds deadline) override;
     int ShowMessage(const Message& message) override;
     void Pause(std::chrono::milliseconds duration) override;
     void EnableTransferControls(bool enable) override;
@@ -55,7 +58,7 @@ class QtWindowServices : public QObject, public WindowServices {
   private:
     Widgets w_;
     std::function<void(int)> onTimer_;
-    std::map<int, QTimer*> timers_;
+    QtTimers timers_;
     int progressStep_ = 10;
 };
 

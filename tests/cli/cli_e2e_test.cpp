@@ -5,7 +5,9 @@
 // transfer for each model, each transport and each failing end.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "controller_sim.h"
 #include "event_wait.h"
 #include "line_trace.h"
 #include "pty_pair.h"
@@ -22,6 +25,8 @@
 
 namespace taplink {
 namespace {
+
+using namespace std::chrono_literals;
 
 struct Result {
     int code = -1;  // -1 when the program did not end by itself
@@ -337,6 +342,59 @@ TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
     EXPECT_TRUE(rows.size() == 3 || rows.size() == 4) << rows.join(", ").toStdString();
     for (const QString& row : rows)
         EXPECT_EQ(row, "interrupted");
+}
+
+// A controller that holds the line with XOFF part-way through the frame: the
+// send is not finished, and the program does not close its port, until
+// every byte has left; then the controller has the whole frame.
+TEST_F(CliTest, ASendHeldByXoffFinishesOnlyOnceItsLastByteIsOut) {
+    testing::PtyPair line;
+    const std::string text = "%01\r\n" + std::string(289, 'G') + "\r\n";  // a 301-byte frame
+    WriteAll(Path("doc"), text);
+    QProcess cli;
+    cli.start(QStringLiteral(TAPLINK_CLI_PATH),
+              {"send", Path("doc"), "--port", QString::fromStdString(line.SlavePath()),
+               "--handshake", "xonxoff", "--journal", Path("journal.sqlite")});
+    ASSERT_TRUE(cli.waitForStarted());
+    // Takes what arrives until there are upTo bytes or the time is up, also
+    // while the program has its end closed (it reopens the line once the
+    // controller is ready); the program's output and state come in meanwhile.
+    Bytes got;
+    const auto take = [&](std::chrono::milliseconds within, std::size_t upTo) {
+        QElapsedTimer t;
+        for (t.start(); got.size() < upTo && t.elapsed() < within.count();) {
+            const Bytes part =
+                line.Read(20ms, upTo - got.size(), [] { QCoreApplication::processEvents(); });
+            got.insert(got.end(), part.begin(), part.end());
+            if (part.empty()) QThread::msleep(1);  // a closed end answers at once
+        }
+    };
+    // Ready until the frame begins (what comes before the program opened the
+    // line is dropped), XOFF after 100 bytes; long after the pacing's 0.6 s,
+    // what was on its way has come.
+    QElapsedTimer waited;
+    for (waited.start(); got.empty() && waited.elapsed() < 10000;) {
+        line.Write({0x12});
+        take(100ms, 1);
+    }
+    take(5000ms, 100);
+    line.Write({0x13});
+    take(1500ms, SIZE_MAX);
+    EXPECT_LT(got.size(), 301u);
+    EXPECT_EQ(cli.state(), QProcess::Running);
+    std::string said = cli.readAllStandardError().toStdString();
+    EXPECT_EQ(said.find("finished"), std::string::npos) << said;
+    line.Write({0x11});  // XON
+    take(5000ms, 301);
+    ASSERT_TRUE(cli.waitForFinished(10000));
+    EXPECT_EQ(cli.exitCode(), 0);
+    said += cli.readAllStandardError().toStdString();
+    EXPECT_NE(said.find("Data transmission be finished!"), std::string::npos) << said;
+    sim::ControllerSim controller({});  // it reads the frame
+    controller.Start(0ms);
+    controller.OnBytes(got, 0ms);
+    EXPECT_TRUE(controller.Taken()) << controller.Status();
+    EXPECT_EQ(controller.Received(), Bytes(text.begin(), text.end()));
 }
 
 // Without a display the window program still answers --help and --version,

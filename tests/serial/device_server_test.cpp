@@ -275,6 +275,76 @@ TEST_F(LineTest, SettingsTheDeviceRefusesAreErrorsNamingPortAndReason) {
     }
 }
 
+// Bytes the far end holds back (XOFF) or leaves unread are counted as not
+// yet on the line, and none is lost: once it takes them the count is 0.
+TEST_F(LineTest, BytesHeldBackAreCountedUntilTheyLeave) {
+    const struct {
+        const char* name;
+        bool tcp, xoff;
+        std::size_t size;
+    } cases[] = {{"pseudo-terminal, XOFF", false, true, 300},
+                 {"pseudo-terminal, unread", false, false, 64 * 1024},
+                 {"device server, unread", true, false, 256 * 1024}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes data(c.size);
+        for (std::size_t i = 0; i < data.size(); ++i)
+            data[i] = static_cast<std::uint8_t>(i * 7);
+        // A device server whose receive window is small: what it does not
+        // read stays with us.
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int small = 4096;
+        ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        ::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(listener, 1);
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+        const std::string port =
+            c.tcp ? "tcp://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) : pty_->SlavePath();
+        QtSerialComm comm([&port](int) { return port; });
+        ASSERT_EQ(SetUpError(comm, "9600,N,8,1", c.xoff ? 1 : 0), "");
+        const int server = c.tcp ? ::accept(listener, nullptr, nullptr) : -1;
+        const auto farEnd = [&](std::chrono::milliseconds within, std::size_t want) {
+            const auto pump = [] { QCoreApplication::processEvents(); };
+            if (!c.tcp) return pty_->Read(within, want, pump);
+            Bytes got(want);
+            std::size_t n = 0;
+            QElapsedTimer t;
+            for (t.start(); n < want && t.elapsed() < within.count();) {
+                pump();
+                pollfd p{server, POLLIN, 0};
+                if (::poll(&p, 1, 5) <= 0) continue;
+                const ssize_t r = ::recv(server, got.data() + n, want - n, MSG_DONTWAIT);
+                if (r > 0) n += static_cast<std::size_t>(r);
+            }
+            got.resize(n);
+            return got;
+        };
+        if (c.xoff) {
+            // The byte after XOFF arrives once XOFF has been taken; only XON
+            // lets the line go again.
+            pty_->Write({0x13, 0x41});
+            ASSERT_TRUE(WaitFor([&] { return comm.GetInput() == Bytes{0x41}; }));
+        }
+        comm.SetOutput(data);
+        EXPECT_EQ(farEnd(200ms, c.xoff ? 1 : 0), Bytes{});
+        const long held = comm.GetOutBufferCount();
+        EXPECT_GT(held, 0);
+        EXPECT_LE(held, static_cast<long>(c.size));
+        if (c.xoff) {
+            EXPECT_EQ(held, static_cast<long>(c.size));
+            pty_->Write({0x11});
+        }
+        EXPECT_EQ(farEnd(5000ms, c.size), data);
+        EXPECT_TRUE(WaitFor([&] { return comm.GetOutBufferCount() == 0; }));
+        if (server >= 0) ::close(server);
+        ::close(listener);
+    }
+}
+
 // An unplugged adapter, a rebooted server, a connection cut on the way: one
 // report, and the port closed. A cut connection is made again by the next
 // set-up, also when the cut came while nobody was looking.

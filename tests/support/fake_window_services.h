@@ -62,8 +62,13 @@ class FakeWindowServices : public WindowServices {
             }
             if (due > end) break;
             now_ = std::max(now_, due);
-            t->second.due = due + t->second.period;
-            if (onTimer) onTimer(t->first);
+            const int id = t->first;
+            if (t->second.once) {
+                timers_.erase(t);
+            } else {
+                t->second.due = due + t->second.period;
+            }
+            if (onTimer) onTimer(id);
         }
         now_ = end;
     }
@@ -79,6 +84,12 @@ class FakeWindowServices : public WindowServices {
 
     void StartTimer(int id, milliseconds period) override { timers_[id] = {period, now_ + period}; }
     void StopTimer(int id) override { timers_.erase(id); }
+    std::chrono::nanoseconds Clock() override { return now_; }
+    // The clock counts whole milliseconds: a deadline between two fires at
+    // the later one, never before it.
+    void StartTimerAt(int id, std::chrono::nanoseconds deadline) override {
+        timers_[id] = {milliseconds{0}, std::chrono::ceil<milliseconds>(deadline), true};
+    }
     int ShowMessage(const Message& message) override {
         messages.push_back(message);
         if (whileMessageOpen) whileMessageOpen(message);
@@ -125,6 +136,7 @@ class FakeWindowServices : public WindowServices {
     struct Timer {
         milliseconds period;
         milliseconds due;
+        bool once = false;
     };
     std::map<int, Timer> timers_;
     std::multimap<milliseconds, std::function<void()>> scheduled_;

@@ -2,6 +2,8 @@
 // refuses the accesses a test names, and delivers input when told.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
@@ -25,6 +27,10 @@ class ScriptedComm : public CMSComm {
     std::function<void(const Bytes&)> onOutput;
     // Remarks for the line trace, in order.
     std::vector<std::string> notes;
+    // How many of the bytes written the line takes; the rest wait in the
+    // output queue (the far end sent XOFF, or stopped reading) until a test
+    // raises it.
+    std::size_t lineTakes = SIZE_MAX;
 
     // Queues bytes as received and raises OnComm with CommEvent 2.
     void Deliver(const Bytes& bytes) {
@@ -68,9 +74,13 @@ class ScriptedComm : public CMSComm {
     void SetOutput(const Bytes& bytes) override {
         if (!portOpen) throw CommError("write on a closed port");
         output.push_back(bytes);
+        written_ += bytes.size();
         if (onOutput) onOutput(bytes);
     }
     Bytes GetInput() override { return std::exchange(pending_, {}); }
+    long GetOutBufferCount() override {
+        return static_cast<long>(written_ - std::min(written_, lineTakes));
+    }
     short GetCommEvent() override { return event_; }
     void SetInputMode(long mode) override { Record("InputMode=" + std::to_string(mode)); }
     void Note(const std::string& text) override { notes.push_back(text); }
@@ -83,6 +93,7 @@ class ScriptedComm : public CMSComm {
 
     Bytes pending_;
     short event_ = 0;
+    std::size_t written_ = 0;
 };
 
 }  // namespace taplink::testing

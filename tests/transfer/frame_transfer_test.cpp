@@ -2,6 +2,8 @@
 // clock: what goes on the line, when, and what the operator sees.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "bytes_text.h"
 #include "received_frames.h"
 #include "transfer_rig.h"
@@ -45,6 +47,99 @@ TEST(FrameSend, WaitsForTheReadyByteThenPacesTheFrameByteByByte) {
     EXPECT_TRUE(r.win.controlsEnabled);
     EXPECT_EQ(r.win.progressPos, 0);
     EXPECT_EQ(r.g.g_nPeerReady, 0);
+}
+
+// A send is finished when its last byte has left the port. A far end that
+// holds the line (XOFF, CTS) or stops reading keeps the message back; a
+// minute in which the line takes nothing ends the send as a failure, in the
+// middle of a slow frame too.
+TEST(SendEnd, FinishedOnlyOnceTheLastByteHasLeftThePort) {
+    const std::string slow = "%01\r\n" + std::string(200, 'G') + "\r\n";  // 212 frame bytes
+    struct Case {
+        const char* name;
+        int model;
+        std::string text;
+        int speed;
+        std::size_t takes;                                 // bytes the line takes before it holds
+        std::optional<std::chrono::milliseconds> release;  // then it takes the rest
+        Message message;
+        std::chrono::milliseconds from, to;  // when the message shows
+        std::size_t written;                 // bytes handed to the port
+    };
+    const Case cases[] = {
+        {"R40Released", kModelR40, kProgram, 1, 20, 30s, kProgramSent, 30s, 30s + 10ms, 36},
+        {"R40NeverReleased",
+         kModelR40,
+         kProgram,
+         1,
+         20,
+         {},
+         kStoppedTaking,
+         60s + 40ms,
+         60s + 60ms,
+         36},
+        {"R40StopsMidFrame",
+         kModelR40,
+         slow,
+         500,
+         50,
+         {},
+         kStoppedTaking,
+         85050ms,
+         85050ms + 1s,
+         170},
+        {"MemoryReleased", kModelMemory, "0000   41  42", 1, 0, 1s, kMemorySent, 1s, 1s + 10ms, 5},
+        {"MemoryNeverTaken",
+         kModelMemory,
+         "0000   41  42",
+         1,
+         0,
+         {},
+         kStoppedTaking,
+         60s,
+         60s + 20ms,
+         5},
+        // The header block goes out, the last block is held.
+        {"R80Released", kModelR80, "%001\r\nG00", 1, 11, 10s, kSendingFinished, 10s, 10s + 10ms,
+         19},
+        {"R80NeverReleased",
+         kModelR80,
+         "%001\r\nG00",
+         1,
+         11,
+         {},
+         kStoppedTaking,
+         60501ms,
+         60511ms,
+         19},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TransferRig r(c.model);
+        r.win.editorText = c.text;
+        r.win.speed = c.speed;
+        r.comm.lineTakes = c.takes;
+        if (c.release) r.win.After(*c.release, [&r] { r.comm.lineTakes = SIZE_MAX; });
+        std::chrono::milliseconds shown{-1};
+        r.win.whileMessageOpen = [&](const Message&) { shown = r.win.Now(); };
+        if (c.model == kModelR80) {
+            r.comm.Deliver({0x13, 0x13});  // ready: the header goes out
+            r.h.OnSend();
+            r.Run("+1; < 13 13");  // the last block goes out
+        } else {
+            r.g.g_nPeerReady = 1;
+            r.h.OnSend();
+        }
+        r.win.Advance(200s);
+        EXPECT_EQ(r.win.messages, std::vector{c.message});
+        EXPECT_GE(shown, c.from);
+        EXPECT_LE(shown, c.to);
+        EXPECT_EQ(r.comm.Written().size(), c.written);
+        EXPECT_TRUE(r.win.controlsEnabled);
+        EXPECT_EQ(r.RunningTimer(), 0);
+        EXPECT_EQ(r.win.progressPos, 0);
+        EXPECT_EQ(r.g.g_nPeerReady + r.st.m_bSendHandshake + r.st.m_bSendActive, 0);
+    }
 }
 
 TEST(FrameSend, RefusalsLeaveTheWindowUsableAndTheLineQuiet) {
