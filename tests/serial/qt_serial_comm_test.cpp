@@ -86,11 +86,12 @@ TEST(SimProgram, SignalsReadyOnceOpenedChecksTheFrameAndServesTheClientAfterIdle
         // Opened as TapLink opens it: the ready byte, then the frame. The
         // port writes from the event loop, so it keeps running while the
         // simulator ends.
+        bool ready = false;  // lives as long as the port that sets it
         QtSerialComm comm([&path](int) { return path; });
         RunPortSetup(comm, LinkSettings{});
         Bytes in;
         if (c.line == Line::Rfc2217) {
-            bool ready = false;  // left unread
+            // The ready byte is left unread.
             comm.SetOnComm([&] { ready = ready || comm.GetCommEvent() == kComEvReceive; });
             ASSERT_TRUE(WaitFor([&] { return ready; }));
             RunPortSetup(comm, LinkSettings{});
