@@ -52,12 +52,13 @@ int main(int argc, char* argv[]) {
         QStringLiteral("port"),
         QStringLiteral("Put DEVICE (such as /dev/ttyUSB0, a pseudo-terminal, tcp://HOST:PORT or "
                        "rfc2217://HOST:PORT for a serial device server, or simulator) first in the "
-                       "port list and open "
-                       "it."),
+                       "port list and open it (default: the first serial device, or simulator "
+                       "when there is none)."),
         QStringLiteral("DEVICE"));
-    const QCommandLineOption modelOption(QStringLiteral("model"),
-                                         QStringLiteral("Preselect the model: r40, r80 or memory."),
-                                         QStringLiteral("MODEL"));
+    const QCommandLineOption modelOption(
+        QStringLiteral("model"),
+        QStringLiteral("Preselect the model: r40, r80 or memory (default: r40)."),
+        QStringLiteral("MODEL"));
     const QCommandLineOption traceOption(
         QStringLiteral("trace"),
         QStringLiteral("Write every byte in and out, with times, to FILE."),

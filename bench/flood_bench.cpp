@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     const QString dir = QCoreApplication::applicationDirPath() + "/..";
-    const QString cli = dir + "/cli/taplink-cli";
+    const QString cli = dir + "/bin/taplink-cli";
     const auto noise = Noise();
     const QString doc = QStringLiteral("/tmp/taplink-flood-doc.txt");
     std::ofstream(doc.toStdString()) << "%123\r\nG00 X1\r\n";
@@ -146,8 +146,8 @@ int main(int argc, char** argv) {
         {"send", doc, "--model", "r80", "--port", "PORT"}, noise, seconds);
     Run("taplink-cli receive r40 (a frame and more)", cli,
         {"receive", "--model", "r40", "--port", "PORT", "-o", "/dev/null"}, r40, seconds);
-    RunSim(dir + "/sim/taplink-sim", r40, seconds);
-    Run("taplink (window, r80, idle)", dir + "/app/taplink", {"--port", "PORT", "--model", "r80"},
+    RunSim(dir + "/bin/taplink-sim", r40, seconds);
+    Run("taplink (window, r80, idle)", dir + "/bin/taplink", {"--port", "PORT", "--model", "r80"},
         noise, seconds);
     return 0;
 }

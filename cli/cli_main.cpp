@@ -211,6 +211,7 @@ int RunTransfer(const TransferOptions& o) {
     ConsoleServices win(
         [&](int id) { guarded([&] { verify ? verify->OnTimer(id) : handlers->OnTimer(id); }); });
     win.speed = o.speed;
+    win.unit = o.model == kModelR80 ? "blocks" : "bytes";
     win.document = st.m_strText;
     win.onMessage = [&](const Message& m) {
         code = CodeFor(m);
@@ -277,17 +278,24 @@ int RunTransfer(const TransferOptions& o) {
 }
 
 void AddLineOptions(QCommandLineParser& p) {
-    p.addOption({"model", "r40 (R40/R60), r80 or memory.", "MODEL", "r40"});
+    // The help says each default, taken from the option itself.
+    const auto withDefault = [&p](QCommandLineOption option) {
+        option.setDescription(
+            option.description() +
+            QStringLiteral(" (default: %1)").arg(option.defaultValues().join(',')));
+        p.addOption(option);
+    };
+    withDefault({"model", "r40 (R40/R60), r80 or memory.", "MODEL", "r40"});
     p.addOption({"port",
                  "A serial device (/dev/ttyUSB0), a pseudo-terminal, or a serial device "
                  "server: tcp://HOST:PORT (raw TCP, settings made on the server) or "
                  "rfc2217://HOST:PORT (settings sent to the server).",
                  "DEVICE"});
-    p.addOption({"settings", "Bit rate, parity, data bits, stop bits.", "TEXT", "9600,N,8,1"});
-    p.addOption({"handshake", "none, xonxoff, rtscts or both.", "KIND", "none"});
-    p.addOption({"proto-send", "Send protocol byte, hexadecimal.", "HEX", "11"});
-    p.addOption({"proto-recv", "Receive protocol byte, hexadecimal.", "HEX", "12"});
-    p.addOption({"speed",
+    withDefault({"settings", "Bit rate, parity, data bits, stop bits.", "TEXT", "9600,N,8,1"});
+    withDefault({"handshake", "none, xonxoff, rtscts or both.", "KIND", "none"});
+    withDefault({"proto-send", "Send protocol byte, hexadecimal.", "HEX", "11"});
+    withDefault({"proto-recv", "Receive protocol byte, hexadecimal.", "HEX", "12"});
+    withDefault({"speed",
                  "Pace of R40/R60 and Memory frames: 1 (fastest) to 500; the delay "
                  "between bytes is SPEED + 1 ms.",
                  "N", "1"});
@@ -477,14 +485,14 @@ int HexDump(const QStringList& args) {
 }
 
 const char* kUsageText =
-    "usage: taplink-cli COMMAND [options]\n"
+    "Usage: taplink-cli COMMAND [options]\n"
     "  send FILE --port DEVICE [--model r40|r80|memory] [line options]\n"
     "  receive --port DEVICE [--model ...] [-o FILE] [line options]\n"
     "  verify FILE --port DEVICE [--model ...] [line options]\n"
     "  journal [--since DATE] [--port P] [--machine NAME] [--json] [--machines]\n"
     "  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx\n"
     "  hexdump IMAGE\n"
-    "taplink-cli COMMAND --help tells more.\n"
+    "taplink-cli COMMAND --help tells more; taplink-cli --version says the version.\n"
     "Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,\n"
     "4 no response or the line stopped taking data, 5 port failure, 6 wrong data from the\n"
     "controller, 7 the controller's copy differs (verify), 8 the journal cannot be opened or\n"
@@ -502,7 +510,7 @@ int main(int argc, char* argv[]) {
         std::cout << taplink::kUsageText;
         return args.size() < 2 ? taplink::kUsage : taplink::kDone;
     }
-    if (args[1] == QLatin1String("--version")) {
+    if (args[1] == QLatin1String("--version") || args[1] == QLatin1String("-v")) {
         std::cout << "taplink-cli " << TAPLINK_VERSION << "\n";
         return 0;
     }

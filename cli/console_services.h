@@ -1,10 +1,12 @@
 // The window services for a terminal: timers on the event loop, messages on
-// standard error, a progress bar (or plain lines when standard error is not
-// a terminal), and the document in memory instead of an editor.
+// standard error, a progress bar when standard error is a terminal (nothing
+// otherwise: a log or a pipe wants the outcome, not the way there), and the
+// document in memory instead of an editor.
 #pragma once
 
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -24,9 +26,14 @@ class ConsoleServices : public QObject, public WindowServices {
     // Called with every message shown.
     std::function<void(const Message&)> onMessage;
 
+    using SteadyClock = std::chrono::steady_clock;
+
     std::string document;  // what Send takes, what Receive leaves
     int speed = 1;
-    bool quiet = false;  // no progress output
+    bool quiet = false;          // no progress output
+    const char* unit = "bytes";  // what the progress counts (R80: blocks)
+    bool terminal;               // the progress bar is drawn only on a terminal
+    std::function<SteadyClock::time_point()> clock = [] { return SteadyClock::now(); };
 
     void StartTimer(int id, std::chrono::milliseconds period) override;
     void StopTimer(int id) override;
@@ -49,17 +56,24 @@ class ConsoleServices : public QObject, public WindowServices {
     void FinishProgressLine();
 
   private:
-    void DrawProgress();
+    // force: draw even when the last drawing was less than a tenth of a
+    // second ago (the end of the bar, and the state a message interrupts).
+    void DrawProgress(bool force = false);
 
     std::function<void(int)> onTimer_;
     QtTimers timers_;
     std::FILE* out_;
-    bool terminal_;
     int max_ = 100;
     int pos_ = 0;
     int step_ = 10;
-    int lastShown_ = -1;
     bool lineOpen_ = false;
+    bool drawn_ = true;  // the bar shows the latest position
+    int drawnPos_ = 0, drawnMax_ = 0;
+    std::size_t drawnWidth_ = 0;  // of the line on the terminal
+    SteadyClock::time_point lastDrawn_{};
+    bool running_ = false;               // the position has left 0
+    SteadyClock::time_point started_{};  // and when: the rate counts from there
+    int startPos_ = 0;
 };
 
 }  // namespace taplink

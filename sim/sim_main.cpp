@@ -1,5 +1,6 @@
 // taplink-sim: a simulated QRN controller on a pseudo-terminal pair (or a
 // serial device), for trying TapLink without a machine tool.
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -28,7 +29,7 @@ using namespace taplink::sim;
 using Clock = std::chrono::steady_clock;
 
 const char* kUsage =
-    "usage: taplink-sim [options]\n"
+    "Usage: taplink-sim [options]\n"
     "Plays a QRN controller. Without --device it makes a pseudo-terminal pair and prints\n"
     "the path for TapLink (taplink --port PATH).\n"
     "  --model r40|r80|memory    protocol (default r40)\n"
@@ -71,7 +72,11 @@ const char* kUsage =
     "  --once                    exit after one transfer (a loop: after both): 0 if it went\n"
     "                            well, 1 if not\n"
     "  --timeout SECONDS         with --once: give up (exit 1) when no transfer ended by then\n"
-    "  --help\n"
+    "  --background              once the port is ready, print its path alone and go on in\n"
+    "                            the background, for port=$(taplink-sim ... --background);\n"
+    "                            implies --once, and --timeout 600 unless given\n"
+    "  -h, --help                print this and exit\n"
+    "  -v, --version             print the version and exit\n"
     "Faults: ";
 
 struct Options {
@@ -82,10 +87,11 @@ struct Options {
     std::string listen;
     std::string trace;
     int delayMs = 500;
-    long rate = 0;      // bit/s the controller's line carries; 0: as fast as it goes
-    int restMs = 1000;  // after a transfer, from its last byte, before the next
-    int timeoutSeconds = 0;
+    long rate = 0;            // bit/s the controller's line carries; 0: as fast as it goes
+    int restMs = 1000;        // after a transfer, from its last byte, before the next
+    int timeoutSeconds = -1;  // -1: not given
     bool once = false;
+    bool background = false;
     bool rfc2217 = false;
     std::optional<TelnetFault> telnetFault;
 };
@@ -473,7 +479,13 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             std::cout << kUsage << FaultNames() << "\n";
             return 0;
+        } else if (a == "--version" || a == "-v") {
+            std::cout << "taplink-sim " << TAPLINK_VERSION << "\n";
+            return 0;
         } else if (a == "--once") {
+            o.once = true;
+        } else if (a == "--background") {
+            o.background = true;
             o.once = true;
         } else if (a == "--rfc2217") {
             o.rfc2217 = true;
@@ -543,6 +555,8 @@ int main(int argc, char** argv) {
             return Usage(a.rfind("--", 0) == 0 ? a + " needs a value" : "unexpected " + a);
         }
     }
+    // A controller nobody can see must not wait for ever.
+    if (o.background && o.timeoutSeconds < 0) o.timeoutSeconds = 600;
     if (o.rfc2217 && o.listen.empty()) return Usage("--rfc2217 needs --listen");
     if (o.telnetFault && !o.rfc2217) return Usage("--rfc2217-fault needs --rfc2217");
     if (o.config.edit != Edit::None && o.config.role != Role::Loop)
@@ -562,6 +576,7 @@ int main(int argc, char** argv) {
     int fd = -1;        // the line: pty master, device, or the connected client
     int listener = -1;  // --listen: where clients connect
     std::unique_ptr<PtyPeer> peer;
+    std::string portName;
     if (!o.listen.empty()) {
         std::string host = "127.0.0.1";
         std::string portText = o.listen;
@@ -574,19 +589,18 @@ int main(int argc, char** argv) {
         int actual = 0;
         listener = ListenTcp(host, *port, &actual, &why);
         if (listener >= 0) {
-            std::cout << "TapLink port: " << (o.rfc2217 ? "rfc2217://" : "tcp://") << host << ":"
-                      << actual << std::endl;
+            portName = (o.rfc2217 ? "rfc2217://" : "tcp://") + host + ":" + std::to_string(actual);
         }
     } else if (o.device.empty()) {
         const PtyMaster pty = OpenPtyMaster(&why);
         fd = pty.fd;
         if (fd >= 0) {
             peer = std::make_unique<PtyPeer>(fd);
-            std::cout << "TapLink port: " << pty.slavePath << std::endl;
+            portName = pty.slavePath;
         }
     } else {
         fd = OpenSerialDevice(o.device, &why);
-        if (fd >= 0) std::cout << "TapLink port: " << o.device << std::endl;
+        if (fd >= 0) portName = o.device;
     }
     if (fd < 0 && listener < 0) {
         std::cerr << "taplink-sim: " << why << "\n";
@@ -599,6 +613,30 @@ int main(int argc, char** argv) {
             std::cerr << "taplink-sim: cannot write the trace " << o.trace << "\n";
             return 2;
         }
+    }
+    // The port is printed only once it can be opened, so whatever reads the
+    // line may use the port at once.
+    if (o.background) {
+        // For port=$(...): the shell reads until standard output closes, so
+        // the controller that goes on keeps none of it.
+        std::cout.flush();
+        const pid_t child = ::fork();
+        if (child < 0) {
+            std::cerr << "taplink-sim: cannot go on in the background: " << std::strerror(errno)
+                      << "\n";
+            return 3;
+        }
+        if (child > 0) {
+            std::cout << portName << std::endl;
+            return 0;
+        }
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, STDOUT_FILENO);
+            ::close(null);
+        }
+    } else {
+        std::cout << "TapLink port: " << portName << std::endl;
     }
     return Server(o, fd, listener, std::move(peer), trace.get()).Run();
 }

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include "controller_sim.h"
 #include "event_wait.h"
@@ -33,19 +34,39 @@ struct Result {
     std::string out, err;
 };
 
-// A program run to its end, its standard output into outFile if one is given.
+// A program run to its end, its standard output into outFile if one is given,
+// its standard error on a terminal if one is given (what came there is err).
 // None needs a display: packaging scripts and SSH sessions have none.
-Result RunProgram(const char* program, const QStringList& args, const QString& outFile = {}) {
+Result RunProgram(const char* program, const QStringList& args, const QString& outFile = {},
+                  testing::PtyPair* terminal = nullptr) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(name);
     p.setProcessEnvironment(env);
     if (!outFile.isEmpty()) p.setStandardOutputFile(outFile);
+    if (terminal) p.setStandardErrorFile(QString::fromStdString(terminal->SlavePath()));
     p.start(QString::fromUtf8(program), args);
-    EXPECT_TRUE(p.waitForFinished(90000)) << args.join(' ').toStdString();
+    std::string onTerminal;
+    if (terminal) {
+        // Read as the program writes, so that it never waits for room.
+        const auto read = [&] {
+            const Bytes b = terminal->Read(std::chrono::milliseconds{10});
+            onTerminal.append(b.begin(), b.end());
+        };
+        EXPECT_TRUE(testing::WaitFor(
+            [&] {
+                read();
+                return p.state() == QProcess::NotRunning || p.waitForFinished(1);
+            },
+            std::chrono::seconds{90}));
+        read();
+    } else {
+        EXPECT_TRUE(p.waitForFinished(90000)) << args.join(' ').toStdString();
+    }
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+            p.readAllStandardOutput().toStdString(),
+            terminal ? onTerminal : p.readAllStandardError().toStdString()};
 }
 
 std::string ReadAll(const QString& path) {
@@ -69,11 +90,12 @@ class CliTest : public ::testing::Test {
         return line.startsWith("TapLink port: ") ? line.mid(14).toStdString() : std::string{};
     }
     // Transfers go into the test's own journal.
-    Result Cli(QStringList args, const QString& outFile = {}) {
+    Result Cli(QStringList args, const QString& outFile = {},
+               testing::PtyPair* terminal = nullptr) {
         if (QStringList{"send", "receive", "verify", "journal"}.contains(args.value(0)) &&
             !args.contains("--journal"))
             args += {"--journal", Path("journal.sqlite")};
-        return RunProgram(TAPLINK_CLI_PATH, args, outFile);
+        return RunProgram(TAPLINK_CLI_PATH, args, outFile, terminal);
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // The journal's rows, newest first, as "outcome" or "outcome bytes sha256".
@@ -110,6 +132,7 @@ struct TransferCase {
     QStringList simFault = {};  // what the controller, or its server, does wrong
     int code = 0;               // the exit code
     const char* error = "";     // in what the command says
+    bool terminal = false;      // standard error is a terminal: the progress bar
 };
 // Test names, not bytes, in listings.
 void PrintTo(const TransferCase& c, std::ostream* os) {
@@ -135,11 +158,30 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
         port = c.via == Via::Ser2netRaw ? server->RawPort() : server->Rfc2217Port();
     }
 
+    std::unique_ptr<testing::PtyPair> terminal;
+    if (c.terminal) terminal = std::make_unique<testing::PtyPair>();
+    QElapsedTimer took;
+    took.start();
     const Result r = Cli(QStringList{c.send ? "send" : "receive", "--model", c.model, "--port",
                                      QString::fromStdString(port), "--trace", Path("cli.trace")} +
-                         (c.send ? QStringList{Path("doc")} : QStringList{"-o", Path("got")}));
+                             (c.send ? QStringList{Path("doc")} : QStringList{"-o", Path("got")}),
+                         {}, terminal.get());
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+    if (c.terminal) {
+        // Ten drawings a second at most, whatever the pace; the last one whole,
+        // with the rate and the time left.
+        std::size_t drawings = 0;
+        for (std::size_t at = 0; (at = r.err.find("\r[", at)) != std::string::npos; ++at)
+            ++drawings;
+        EXPECT_LE(drawings, static_cast<std::size_t>(took.elapsed() / 100 + 2)) << r.err.size();
+        EXPECT_TRUE(std::regex_search(
+            r.err, std::regex("100% 303/303 bytes, [0-9]+ bytes/s, 0:00 left *\r?\n")))
+            << r.err;
+    } else {
+        // Off a terminal: the outcome, and no progress.
+        EXPECT_FALSE(std::regex_search(r.err, std::regex("[0-9]+/[0-9]+"))) << r.err;
+    }
     // One row, ended with what the command said; its size is the document's.
     const QStringList rows = Journal(true);
     ASSERT_EQ(rows.size(), 1);
@@ -180,6 +222,7 @@ const std::string kR40 = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
 INSTANTIATE_TEST_SUITE_P(Cases, CliTransferTest, ::testing::Values(
     TransferCase{"SendR40Pty", "r40", Via::Pty, true, "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30", kR40},
     TransferCase{"ReceiveMemoryPty", "memory", Via::Pty, false, kImage, kImage},
+    TransferCase{"SendMemoryOnATerminal", "memory", Via::Pty, true, kImage, kImage, {}, 0, "", true},
     TransferCase{"SendR80TcpThroughANak", "r80", Via::Tcp, true, kLong, kLong + "\r\n", {"--fault", "nak@2"}},
     // Each model both ways through a real device server.
     TransferCase{"SendR40Rfc2217", "r40", Via::Ser2netRfc2217, true, kR40, kR40},
@@ -397,21 +440,39 @@ TEST_F(CliTest, ASendHeldByXoffFinishesOnlyOnceItsLastByteIsOut) {
     EXPECT_EQ(controller.Received(), Bytes(text.begin(), text.end()));
 }
 
-// Without a display the window program still answers --help and --version,
-// and says in one line why it cannot open otherwise.
-TEST(WindowProgram, AnswersWithoutADisplay) {
-    const std::tuple<QStringList, int, const char*, const char*> cases[] = {
-        {{"--help"}, 0, "Usage: ", ""},
-        {{"--version"}, 0, "taplink 6.4.0\n", ""},
-        {{}, 1, "", "taplink: no display to open the window on"},
-    };
-    for (const auto& [args, code, out, err] : cases) {
-        SCOPED_TRACE(args.join(' ').toStdString());
-        const Result r = RunProgram(TAPLINK_APP_PATH, args);
-        EXPECT_EQ(r.code, code) << r.err;
-        EXPECT_EQ(r.out.rfind(out, 0), 0u);
-        EXPECT_EQ(r.err.rfind(err, 0), 0u);
+// Every program answers --help and --version alike, on standard output and
+// without a display; the window program says in one line why it cannot open
+// otherwise.
+TEST(EveryProgram, AnswersHelpAndVersionAlike) {
+    const std::pair<const char*, std::string> programs[] = {
+        {TAPLINK_APP_PATH, "taplink"},
+        {TAPLINK_CLI_PATH, "taplink-cli"},
+        {TAPLINK_SIM_PATH, "taplink-sim"},
+        {TAPLINK_STATION_PATH, "taplink-station"}};
+    for (const auto& [path, name] : programs) {
+        for (const char* option : {"--help", "-h", "--version", "-v"}) {
+            SCOPED_TRACE(name + " " + option);
+            const Result r = RunProgram(path, {option});
+            EXPECT_EQ(r.code, 0) << r.err;
+            EXPECT_EQ(r.err, "");
+            if (std::string_view(option).find('v') != std::string_view::npos) {
+                EXPECT_EQ(r.out, name + " 6.4.0\n");
+            } else {
+                EXPECT_TRUE(std::regex_search(r.out, std::regex("^Usage: \\S*" + name + " ")))
+                    << r.out;
+            }
+        }
     }
+    // A command's help gives every default, whatever the wrapping.
+    const std::string help = std::regex_replace(
+        RunProgram(TAPLINK_CLI_PATH, {"send", "--help"}).out, std::regex("\\s+"), " ");
+    for (const char* shown : {"(default: r40)", "(default: 9600,N,8,1)", "(default: none)",
+                              "(default: 11)", "(default: 12)", "(default: 1)"}) {
+        EXPECT_NE(help.find(shown), std::string::npos) << shown << " in " << help;
+    }
+    const Result window = RunProgram(TAPLINK_APP_PATH, {});
+    EXPECT_EQ(window.code, 1);
+    EXPECT_EQ(window.err.rfind("taplink: no display to open the window on", 0), 0u) << window.err;
 }
 
 }  // namespace
