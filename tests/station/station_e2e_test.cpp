@@ -25,6 +25,7 @@
 #include <iterator>
 
 #include "event_wait.h"
+#include "file_io.h"
 #include "journal.h"
 #include "line_trace.h"
 #include "ser2net.h"
@@ -35,8 +36,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::string ReadAll(const QString& path) {
-    std::ifstream f(path.toStdString(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
+    return ReadFileBytes(path.toStdString()).bytes;
 }
 
 const std::string kR40 = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
@@ -57,6 +57,11 @@ class StationTest : public ::testing::Test {
         station_.waitForFinished(2000);
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
+    // A file in the test's folder; its path.
+    QString Put(const QString& name, const std::string& bytes) {
+        EXPECT_EQ(WriteFileBytes(Path(name).toStdString(), bytes), std::nullopt);
+        return Path(name);
+    }
 
     // A simulated controller; its port.
     QString Sim(const QStringList& args) {
@@ -112,13 +117,15 @@ class StationTest : public ::testing::Test {
     QStringList Files(const QString& folder, const QString& filter = "*") const {
         return QDir(Path(folder)).entryList({filter}, QDir::Files, QDir::Name);
     }
-    std::vector<JournalRow> Rows(const QString& machine = {}) {
+    std::unique_ptr<Journal> OpenJournal() {
         QString why;
-        const auto journal = Journal::Open(Path("journal.sqlite"), &why);
-        if (!journal) return {};
-        JournalFilter f;
-        f.machine = machine;
-        return journal->Rows(f);
+        auto journal = Journal::Open(Path("journal.sqlite"), &why);
+        EXPECT_TRUE(journal) << why.toStdString();
+        return journal;
+    }
+    std::vector<JournalRow> Rows(const QString& machine = {}) {
+        const auto journal = OpenJournal();
+        return journal ? journal->Rows({.machine = machine}) : std::vector<JournalRow>{};
     }
     // Oldest first.
     std::string Outcomes(const QString& machine, const char* direction) {
@@ -131,8 +138,7 @@ class StationTest : public ::testing::Test {
         return out.join(", ").toStdString();
     }
     QString State(const QString& machine) {
-        QString why;
-        const auto journal = Journal::Open(Path("journal.sqlite"), &why);
+        const auto journal = OpenJournal();
         for (const MachineState& m : journal ? journal->Machines() : std::vector<MachineState>{})
             if (m.name == machine) return m.state;
         return {};
@@ -157,18 +163,16 @@ class StationTest : public ::testing::Test {
 // documents dropped while the station runs.
 TEST_F(StationTest, ServesSixControllersAtOnce) {
     if (!testing::HaveSer2net()) GTEST_SKIP() << "needs ser2net (scripts/deps installs it)";
-    std::ofstream(Path("r80.doc").toStdString(), std::ios::binary) << kR80;
-    std::ofstream(Path("image").toStdString(), std::ios::binary) << kImage;
     const QString r40In = Sim({"--model", "r40", "--role", "input", "--out", Path("r40.held")});
-    const QString r80Out = Sim({"--model", "r80", "--role", "output", "--file", Path("r80.doc")});
-    const QString memOut =
-        Sim({"--model", "memory", "--role", "output", "--file", Path("image"), "--listen", "0"});
+    const QString r80Out = Sim({"--model", "r80", "--role", "output", "--file", Put("r80", kR80)});
+    const QString memOut = Sim(
+        {"--model", "memory", "--role", "output", "--file", Put("image", kImage), "--listen", "0"});
     const QString r40Pty = Sim({"--model", "r40", "--role", "input", "--out", Path("r40b.held")});
     testing::Ser2net server(r40Pty.toStdString());
     const QString r80In = Sim({"--model", "r80", "--role", "input", "--listen", "0", "--rfc2217",
                                "--out", Path("r80.held"), "--fault", "nak@1"});
-    const QString nonsense = Sim({"--model", "r40", "--role", "output", "--file", Path("r80.doc"),
-                                  "--fault", "wrong-start"});
+    const QString nonsense = Sim(
+        {"--model", "r40", "--role", "output", "--file", Path("r80"), "--fault", "wrong-start"});
     for (const QString& p : {r40In, r80Out, memOut, r40Pty, r80In, nonsense})
         ASSERT_FALSE(p.isEmpty());
 
@@ -236,8 +240,7 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
 TEST_F(StationTest, KilledAtAnyMomentLosesNothingAndSendsNothingUnrecorded) {
     const QString lathe = Sim({"--model", "r40", "--role", "input", "--delay", "100", "--out",
                                Path("held"), "--trace", Path("lathe.trace")});
-    std::ofstream(Path("r80.doc").toStdString(), std::ios::binary) << kR80;
-    const QString mill = Sim({"--model", "r80", "--role", "output", "--file", Path("r80.doc")});
+    const QString mill = Sim({"--model", "r80", "--role", "output", "--file", Put("r80", kR80)});
     ASSERT_FALSE(lathe.isEmpty() || mill.isEmpty());
     Machine("lathe", lathe, "r40", "speed = 3");
     Machine("mill", mill, "r80");
@@ -296,8 +299,7 @@ TEST_F(StationTest, KilledAtAnyMomentLosesNothingAndSendsNothingUnrecorded) {
 // is retried with back-off while the other machines go on, and is used
 // again when it comes back.
 TEST_F(StationTest, PortThatVanishesIsRetriedWhileOthersGoOn) {
-    std::ofstream(Path("r80.doc").toStdString(), std::ios::binary) << kR80;
-    const QStringList output{"--model", "r80", "--role", "output", "--file", Path("r80.doc")};
+    const QStringList output{"--model", "r80", "--role", "output", "--file", Put("r80", kR80)};
     // The pseudo-terminal is reached through a link of its own, as a USB
     // adapter is through /dev/serial/by-id, so that a new one can take its place.
     const QString link = Path("ttyLathe");
@@ -447,22 +449,16 @@ TEST_F(StationTest, ADocumentRecordedAsSentIsMovedNotSentAgain) {
     Machine("lathe", lathe, "r40");
     const std::string again = "%01\r\nN0000 G00 X22\r\nN0010 M30\r\n";
     {
-        QString why;
-        const auto journal = Journal::Open(Path("journal.sqlite"), &why);
-        ASSERT_TRUE(journal) << why.toStdString();
+        const auto journal = OpenJournal();
+        ASSERT_TRUE(journal);
         const auto record = [&](const QString& name, const std::string& bytes) {
-            TransferStart start;
-            start.port = lathe;
-            start.model = "R40/R60";
-            start.direction = "send";
-            start.documentPath = Path("lathe/out/" + name);
-            start.documentName = name;
-            start.machine = "lathe";
-            TransferEnd end;
-            end.message = "Data transmission be finished!";
-            end.bytes = static_cast<qint64>(bytes.size());
-            end.sha256 = Sha256Hex(QByteArray::fromStdString(bytes));
-            ASSERT_TRUE(journal->Complete(journal->Begin(start), end));
+            const qint64 id = journal->Begin(
+                {{}, lathe, "R40/R60", "send", Path("lathe/out/" + name), name, "lathe", {}});
+            ASSERT_TRUE(journal->Complete(id, {{},
+                                               Outcome::Done,
+                                               "Data transmission be finished!",
+                                               static_cast<qint64>(bytes.size()),
+                                               Sha256Hex(QByteArray::fromStdString(bytes))}));
         };
         record("again.txt", again);  // sent, then put back later
         QThread::msleep(20);
