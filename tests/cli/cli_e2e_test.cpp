@@ -14,12 +14,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <fstream>
-#include <iterator>
 #include <regex>
 
 #include "controller_sim.h"
 #include "event_wait.h"
+#include "file_io.h"
 #include "line_trace.h"
 #include "pty_pair.h"
 #include "ser2net.h"
@@ -69,15 +68,6 @@ Result RunProgram(const char* program, const QStringList& args, const QString& o
             terminal ? onTerminal : p.readAllStandardError().toStdString()};
 }
 
-std::string ReadAll(const QString& path) {
-    std::ifstream f(path.toStdString(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-void WriteAll(const QString& path, const std::string& bytes) {
-    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
-
 class CliTest : public ::testing::Test {
   protected:
     // Starts the simulator; returns the port it serves.
@@ -98,6 +88,12 @@ class CliTest : public ::testing::Test {
         return RunProgram(TAPLINK_CLI_PATH, args, outFile, terminal);
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
+    static std::string ReadAll(const QString& path) {
+        return ReadFileBytes(path.toStdString()).bytes;
+    }
+    static void WriteAll(const QString& path, const std::string& bytes) {
+        ASSERT_EQ(WriteFileBytes(path.toStdString(), bytes), std::nullopt);
+    }
     // The journal's rows, newest first, as "outcome" or "outcome bytes sha256".
     QStringList Journal(bool detail = false) {
         const Result r = Cli({"journal", "--json"});
@@ -336,21 +332,6 @@ TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
     EXPECT_EQ(Journal(), (QStringList{"not ready", "port failure", "port failure", "refused"}));
 }
 
-// Bytes the program writes on the line, once want of them came or the time
-// is up. The port set-up closes and opens the line, so reads go on through
-// the moments when nothing holds it open.
-Bytes ReadFromProgram(testing::PtyPair& line, std::size_t want, std::chrono::seconds within) {
-    Bytes got;
-    testing::WaitFor(
-        [&] {
-            const Bytes more = line.Read(std::chrono::milliseconds{5}, want - got.size());
-            got.insert(got.end(), more.begin(), more.end());
-            return got.size() >= want;
-        },
-        within);
-    return got;
-}
-
 // Killed at any moment, a transfer leaves a started row that the next
 // program to open the journal marks interrupted, never a half row. The
 // moments are states of the transfer, not times: a loaded machine starts a
@@ -371,7 +352,15 @@ TEST_F(CliTest, AKilledTransferLeavesAnInterruptedRow) {
         // every 5 ms until the controller answers.
         if (moment != AtStart) {
             const std::size_t requests = moment == AfterTenRequests ? 10 : 1;
-            const Bytes asked = ReadFromProgram(line, requests, std::chrono::seconds{60});
+            // Read on through the moments when the port set-up has the line closed.
+            Bytes asked;
+            testing::WaitFor(
+                [&] {
+                    const Bytes more = line.Read(std::chrono::milliseconds{5}, requests);
+                    asked.insert(asked.end(), more.begin(), more.end());
+                    return asked.size() >= requests;
+                },
+                std::chrono::seconds{60});
             ASSERT_GE(asked.size(), requests);
             EXPECT_EQ(asked, Bytes(asked.size(), 0x12));
         }

@@ -78,18 +78,22 @@ TEST(LadderConversion, LinesAsTheLadderSoftwareWritesThem) {
 const std::string kLadderFile = "HEAD\x01 stuff\r\nTOTALSTEPS 3\r\n00000000LD      X0001\r\n" +
                                 std::string("END_PLC_ORGANIZATION\r\ntail\0bytes", 32);
 
-TEST(LadderDocument, TheSectionBetweenTheMarkers) {
+TEST(LadderDocument, TheSectionBetweenTheMarkersAndATextCheckedBeforeItReplacesIt) {
     EXPECT_EQ(LoadLadderSection(kLadderFile), Result("3\r\n00000000LD      X0001\r\n"));
-    for (const char* damaged : {"TOTALSTEPS 3\r\n", "END_PLC_ORGANIZATION",
-                                "END_PLC_ORGANIZATION TOTALSTEPS 1\r\n", "TOTALSTEPSEND_PLC"}) {
-        EXPECT_EQ(LoadLadderSection(damaged), Result(msg::kLadderDamaged)) << damaged;
-    }
-}
-
-TEST(LadderDocument, SavingChecksTheTextThenReplacesOnlyTheSection) {
+    // Open and Save refuse a file without its section alike, never a crash.
+    const std::pair<const char*, const Message*> damaged[] = {
+        {"TOTALSTEPS 3\r\n", &msg::kNotALadderDocument},
+        {"END_PLC_ORGANIZATION", &msg::kNotALadderDocument},
+        {"END_PLC_ORGANIZATION TOTALSTEPS 1\r\n", &msg::kLadderDamaged},
+        {"TOTALSTEPSEND_PLC_ORGANIZATION", &msg::kLadderDamaged},
+    };
     // What a good text makes of the file is seen through Save, below.
     const std::string good =
         "%999\r\n00000123\r\n00000000LD X1\r\n00000001END1\r\n00000002END2\r\n";
+    for (const auto& [file, onSave] : damaged) {
+        EXPECT_EQ(LoadLadderSection(file), Result(msg::kLadderDamaged)) << file;
+        EXPECT_EQ(MergeIntoLadder(file, good), Result(*onSave)) << file;
+    }
     const std::pair<const char*, const Message*> refusals[] = {
         {"%123\r\n00000001\r\nEND1 END2", &msg::kPlcMustBegin999},
         {" %999\r\n00000001\r\nEND1 END2", &msg::kPlcMustBegin999},
@@ -101,11 +105,6 @@ TEST(LadderDocument, SavingChecksTheTextThenReplacesOnlyTheSection) {
     };
     for (const auto& [text, message] : refusals) {
         EXPECT_EQ(MergeIntoLadder(kLadderFile, text), Result(*message)) << text;
-    }
-    // Files that Open calls damaged are refused on Save too, never a crash.
-    for (const char* damaged :
-         {"END_PLC_ORGANIZATION\r\nTOTALSTEPS", "TOTALSTEPSEND_PLC_ORGANIZATION"}) {
-        EXPECT_EQ(MergeIntoLadder(damaged, good), Result(msg::kLadderDamaged)) << damaged;
     }
     // The backup is named from the file name's own extension.
     EXPECT_EQ(LadderBackupPath("plc.ldx.d/main.ldx"), "plc.ldx.d/main_bak.ldx");

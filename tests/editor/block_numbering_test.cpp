@@ -7,6 +7,13 @@
 namespace taplink {
 namespace {
 
+// The editor's own messages.
+const Message kIllegal{"您输入的是非法字符!", "TAPLINK"};
+const Message kLineWrong{"此行行号有错误!", "警告!", MessageIcon::Stop};
+const Message kFileWrong{"文件号有错误!", "警告!", MessageIcon::Stop};
+const Message kNextWrong{"下面一行的行号有错误!", "TAPLINK"};
+const Message kFull{"行号已到N9999，不能再编号!", "警告!", MessageIcon::Stop};
+
 // Insert when `insert` is not empty, Refuse when `refuse` is set, else PassThrough.
 void ExpectDecision(const KeyDecision& d, const std::string& insert, const Message* refuse) {
     EXPECT_EQ(d.kind, !insert.empty() ? KeyDecision::Insert
@@ -30,18 +37,17 @@ TEST(BlockNumbering, EnterNumbersBlocksOrRefuses) {
         int model = kModelR40;
     } const cases[] = {
         {"FirstLineWithBlocksBelow", two, 3, "\r\nN0000"},
-        {"LettersAsProgramNumber", "%AB", npos, "", &msg::kFileNumberWrong},
+        {"LettersAsProgramNumber", "%AB", npos, "", &kFileWrong},
         {"CaretAtZero", "%12", 0, "\r\n"},
         {"BetweenCloseBlocks", "%12\r\nN0015 G00\r\nN0020 M30", 14, "\r\nN0017"},
-        {"NextLineWithoutANumber", "%12\r\nN0010 G00\r\nG01 X10", 14, "",
-         &msg::kNextLineNumberWrong},
+        {"NextLineWithoutANumber", "%12\r\nN0010 G00\r\nG01 X10", 14, "", &kNextWrong},
         {"ShortLastLineCountsAsNone", "%12\r\nN0010 G00\r\nN00", 14, "\r\nN0020"},
         {"CaretAtALineStartTakesThatLine", two, 5, "\r\nN0015"},
-        {"LineWithoutANumber", "%12\r\nG00 X1", npos, "", &msg::kLineNumberWrong},
-        {"LineWithAShortNumber", "%12\r\nN12 X1", npos, "", &msg::kLineNumberWrong},
-        {"StaleEmptyCopyAfterALoad", "", 25, "", &msg::kFileNumberWrong},
+        {"LineWithoutANumber", "%12\r\nG00 X1", npos, "", &kLineWrong},
+        {"LineWithAShortNumber", "%12\r\nN12 X1", npos, "", &kLineWrong},
+        {"StaleEmptyCopyAfterALoad", "", 25, "", &kFileWrong},
         {"LastNumber", "%12\r\nN9989 M30", npos, "\r\nN9999"},
-        {"BeyondN9999", "%12\r\nN9990 M30", npos, "", &msg::kBlockNumberFull},
+        {"BeyondN9999", "%12\r\nN9990 M30", npos, "", &kFull},
         {"PositionsBeyond32767", "%12\r\nN0010 " + std::string(40000, 'X') + "\r\nN0030 M30", 40011,
          "\r\nN0020"},
     };
@@ -68,18 +74,9 @@ TEST(BlockNumbering, TypedCharactersAreFilteredAndSpacedInEveryModel) {
             ExpectDecision(DecideKey("X1", 2, model, key), "", nullptr);
         }
         for (const char32_t key : std::u32string(U"Hq+;=中é\x01")) {
-            ExpectDecision(DecideKey("", 0, model, key), "", &msg::kIllegalCharacter);
+            ExpectDecision(DecideKey("", 0, model, key), "", &kIllegal);
         }
     }
-}
-
-TEST(BlockNumbering, TheMessagesAreTheEditorsOwn) {
-    EXPECT_EQ(msg::kIllegalCharacter, (Message{"您输入的是非法字符!", "TAPLINK"}));
-    EXPECT_EQ(msg::kLineNumberWrong, (Message{"此行行号有错误!", "警告!", MessageIcon::Stop}));
-    EXPECT_EQ(msg::kFileNumberWrong, (Message{"文件号有错误!", "警告!", MessageIcon::Stop}));
-    EXPECT_EQ(msg::kNextLineNumberWrong, (Message{"下面一行的行号有错误!", "TAPLINK"}));
-    EXPECT_EQ(msg::kBlockNumberFull,
-              (Message{"行号已到N9999，不能再编号!", "警告!", MessageIcon::Stop}));
 }
 
 }  // namespace

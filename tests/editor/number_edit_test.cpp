@@ -26,12 +26,8 @@ struct Row {
     std::string before;  // the editor's text, '^' at the caret
     const char* input;   // for Keys, '\n' is Return, '\r' Enter and '\b' Backspace
     std::string after;   // '^' at the caret
-    std::vector<std::string> shown;
+    std::vector<std::string> shown = {};
 };
-Row R(How how, int model, std::string before, const char* input, std::string after,
-      std::vector<std::string> shown = {}) {
-    return {how, model, before, input, after, shown};
-}
 
 // However text arrives, typed (Return and Enter number the next block for
 // "R40/R60", other models break the line plainly), committed by an input
@@ -55,23 +51,24 @@ TEST(NumberEdit, TextFollowsTheTypingRulesHoweverItArrives) {
     const std::string head = "%12\r\nN0000 (\xD6\xD0)\r\n";
     const std::string nearlyFull = head + std::string(99998 - head.size(), '1');
     const std::string gbk = "%123\r\nN10\r\nH+;q\xD6\xD0^";
+    // clang-format off
     const Row rows[] = {
-        R(Keys, 0, "^", "%12\ng00x10\nm30h;", "%12\r\nN0000 G00 X10\r\nN0010 M30^",
-          {illegal, illegal}),
-        R(Keys, 0, "%12\r\nN0000 G00 X10^\r\nN0010 M30", "\r",
-          "%12\r\nN0000 G00 X10\r\nN0005^\r\nN0010 M30"),
-        R(Keys, 0, "%12\r\nN0010 G00^", "\n", "%12\r\nN0010 G00\r\nN0020^"),
-        R(Keys, 0, "%123^", "\n", "%123^", {"文件号有错误!"}),
-        R(Keys, 1, "^", "%123\nn10", "%123\r\nN10^"),
-        R(Insert, 1, "%123\r\nN10^", "\nH+;q中", gbk),
-        R(Keys, 1, gbk, "\b", "%123\r\nN10\r\nH+;q^"),
-        R(Commit, 0, "%12\r\nN0000^", "g00x10", "%12\r\nN0000 G00 X10^"),
-        R(Commit, 0, "%12\r\nN0000^", "x1中", "%12\r\nN0000^", {illegal}),
-        R(Paste, 0, "^", "%12\nn0000 g00\r\nn0010 m30\r", "%12\r\nN0000 G00\r\nN0010 M30\r\n^"),
-        R(Paste, 0, "N0010^", " g01;x5\t中h", "N0010 G01X5^", {illegal}),
-        R(Drop, 0, "N0010^", " m30\n", "N0010 M30\r\n^"),
-        R(Keys, 0, nearlyFull + "1^", "2", nearlyFull + "1^", {full}),
-        R(Paste, 0, nearlyFull.substr(5) + "^", "G01 X10", nearlyFull.substr(5) + "^", {full})};
+        {Keys, 0, "^", "%12\ng00x10\nm30h;", "%12\r\nN0000 G00 X10\r\nN0010 M30^", {illegal, illegal}},
+        {Keys, 0, "%12\r\nN0000 G00 X10^\r\nN0010 M30", "\r",
+         "%12\r\nN0000 G00 X10\r\nN0005^\r\nN0010 M30"},
+        {Keys, 0, "%12\r\nN0010 G00^", "\n", "%12\r\nN0010 G00\r\nN0020^"},
+        {Keys, 0, "%123^", "\n", "%123^", {"文件号有错误!"}},
+        {Keys, 1, "^", "%123\nn10", "%123\r\nN10^"},
+        {Insert, 1, "%123\r\nN10^", "\nH+;q中", gbk},
+        {Keys, 1, gbk, "\b", "%123\r\nN10\r\nH+;q^"},
+        {Commit, 0, "%12\r\nN0000^", "g00x10", "%12\r\nN0000 G00 X10^"},
+        {Commit, 0, "%12\r\nN0000^", "x1中", "%12\r\nN0000^", {illegal}},
+        {Paste, 0, "^", "%12\nn0000 g00\r\nn0010 m30\r", "%12\r\nN0000 G00\r\nN0010 M30\r\n^"},
+        {Paste, 0, "N0010^", " g01;x5\t中h", "N0010 G01X5^", {illegal}},
+        {Drop, 0, "N0010^", " m30\n", "N0010 M30\r\n^"},
+        {Keys, 0, nearlyFull + "1^", "2", nearlyFull + "1^", {full}},
+        {Paste, 0, nearlyFull.substr(5) + "^", "G01 X10", nearlyFull.substr(5) + "^", {full}}};
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
         model = row.model;

@@ -131,8 +131,7 @@ TEST_P(JournalTest, EveryOutcomeAndMachineStateRoundTrips) {
     std::map<QString, qint64> ids;
     for (const Transfer& t : transfers) {
         SCOPED_TRACE(t.doc);
-        EXPECT_EQ(OutcomeText(t.outcome), t.text);
-        EXPECT_EQ(OutcomeFromText(t.text), t.outcome);
+        EXPECT_EQ(OutcomeText(t.outcome), t.text);  // and back, through the rows read below
         ASSERT_GT(ids[t.doc] = j->Begin(Start(t.doc, t.at, t.port, t.machine)), 0);
         if (t.outcome == Outcome::Started) continue;
         EXPECT_TRUE(j->Complete(ids[t.doc], End(t.outcome, At(t.at).addMSecs(1500))));

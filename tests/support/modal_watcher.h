@@ -4,29 +4,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QObject>
-#include <QTest>
 #include <QTimer>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace taplink::testing {
-
-// Runs the event loop until done() holds or the time is up; says which.
-// (QTRY_* report to QtTest, not to GoogleTest.)
-inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
 
 struct SeenBox {
     std::string caption;
