@@ -108,6 +108,8 @@ std::size_t CNumberEdit::CaretInText() const {
 void CNumberEdit::SetTextFromProgram(const QString& text) {
     fromProgram_ = true;
     setPlainText(text);
+    // Nothing the operator could lose: it came from a file or the controller.
+    document()->setModified(false);
     fromProgram_ = false;
 }
 

@@ -38,6 +38,16 @@ bool QtWindowServices::TimerActive(int id) const {
     return it != timers_.end() && it->second->isActive();
 }
 
+std::optional<std::chrono::milliseconds> QtWindowServices::Remaining(int id) const {
+    if (!TimerActive(id)) return std::nullopt;
+    return std::max(timers_.at(id)->remainingTimeAsDuration(), std::chrono::milliseconds{0});
+}
+
+std::chrono::milliseconds QtWindowServices::Period(int id) const {
+    const auto it = timers_.find(id);
+    return it == timers_.end() ? std::chrono::milliseconds{0} : it->second->intervalAsDuration();
+}
+
 int QtWindowServices::ShowMessage(const Message& message) {
     if (onShow) onShow(message);
     QMessageBox box(w_.owner);
