@@ -587,7 +587,7 @@ QString CCncCommDlg::WaitingText() const {
     } else if ((left = services_->Remaining(kTimerNoResponse))) {
         // An answer between blocks comes at once: said only once it is late.
         const auto period = services_->Period(kTimerNoResponse);
-        if (period < kR80ReceiveReadyTimeout && period - *left < std::chrono::seconds{1}) return {};
+        if (period <= kBlockAnswerTimeout && period - *left < std::chrono::seconds{1}) return {};
         awaited = send ? QStringLiteral("to answer") : QStringLiteral("to send the %1").arg(what);
     } else {
         return {};
@@ -650,9 +650,8 @@ void CCncCommDlg::OnPortChosen(int pos) {
     // The whole path, which a narrow field may show shortened.
     const QString path = QString::fromStdString(device);
     m_cbPort->setToolTip(note.isEmpty() ? path : path + QStringLiteral("\n") + note);
-    const QString server = QString::fromStdString(device);
-    if (!network || notedServers_.contains(server)) return;
-    notedServers_ << server;
+    if (!network || notedServers_.contains(path)) return;
+    notedServers_ << path;
     QTimer::singleShot(0, this, [this, note] {
         services_->ShowMessage({note.toStdString(), std::string(kAppName), MessageIcon::None});
     });

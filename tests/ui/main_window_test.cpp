@@ -500,6 +500,7 @@ TEST(WindowProgram, PassesQtsOwnOptionsToQt) {
         {{"-platform", "offscreen", "--version"}, 0, "taplink 6.4.0", ""},
         {{"-style=fusion", "-reverse", "--model", "xyz"}, 2, "", "taplink: unknown model \"xyz\""},
         {{"-style", "fusion", "--model", "xyz"}, 2, "", "taplink: unknown model \"xyz\""},
+        {{"--model", "xyz"}, 2, "", "taplink: unknown model \"xyz\""},
         {{"-platform", "nosuch"}, -1, "", "Could not find the Qt platform plugin \"nosuch\""},
         {{"-display", ":7321", "--journal", "none"}, -1, "", "could not connect to display :7321"},
     };
