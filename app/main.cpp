@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -26,6 +27,52 @@ int ModelFromOption(const QString& value) {
     return -1;
 }
 
+// Qt's own options, which the QApplication takes out of the arguments:
+// those with a value in the next argument, those that may have it after '='
+// as well, and flags.
+const QStringList kQtValueOptions = {"platform",
+                                     "platformpluginpath",
+                                     "platformtheme",
+                                     "plugin",
+                                     "qwindowgeometry",
+                                     "geometry",
+                                     "qwindowtitle",
+                                     "title",
+                                     "qwindowicon",
+                                     "icon",
+                                     "session",
+                                     "display",
+                                     "name",
+                                     "visual"};
+const QStringList kQtJoinedOptions = {"style", "stylesheet", "qmljsdebugger"};
+const QStringList kQtFlags = {"reverse", "widgetcount", "sync", "nograb", "dograb", "testability"};
+
+// The arguments without Qt's own options, for our parser, which would take
+// "-platform" for seven unknown one-letter options. display: whether one of
+// them chose where the window goes.
+QStringList WithoutQtOptions(const QStringList& args, bool* display) {
+    QStringList ours;
+    for (qsizetype k = 0; k < args.size(); ++k) {
+        const QString& arg = args[k];
+        if (arg == QLatin1String("--")) return ours + args.mid(k);
+        // Qt takes "-style" and "--style" alike.
+        const QString option = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
+        const QString name = option.section('=', 0, 0);
+        const bool joined = option.contains('=');
+        const bool valued = kQtValueOptions.contains(name) || kQtJoinedOptions.contains(name);
+        const bool qt =
+            k > 0 && arg.startsWith('-') &&
+            (joined ? kQtJoinedOptions.contains(name) : valued || kQtFlags.contains(name));
+        if (!qt) {
+            ours << arg;
+            continue;
+        }
+        if (name == QLatin1String("platform") || name == QLatin1String("display")) *display = true;
+        if (valued && !joined) ++k;  // its value
+    }
+    return ours;
+}
+
 // A window needs a display; without one the platform layer would abort.
 // An explicit platform (offscreen, say) is the operator's choice.
 bool HaveDisplay() {
@@ -45,7 +92,8 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Moves part programs, PLC documents and memory images between this "
-                       "computer and a QRN series CNC controller over a serial line."));
+                       "computer and a QRN series CNC controller over a serial line.\n"
+                       "Qt's own options (-platform, -style, -display, ...) are passed to Qt."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(
@@ -73,30 +121,31 @@ int main(int argc, char* argv[]) {
                        "data folder)."),
         QStringLiteral("JOURNAL"));
     parser.addOption(journalOption);
+    bool displayChosen = false;
+    taplink::StartOptions options;
     {
-        // --help and --version answer before any window exists, display or
-        // not: a console application reads the arguments first.
+        // --help, --version and a wrong option answer before any window
+        // exists, display or not: a console application reads the arguments
+        // first, leaving Qt's own to the window's application.
         QCoreApplication console(argc, argv);
-        parser.process(console);
+        parser.process(WithoutQtOptions(console.arguments(), &displayChosen));
+        if (parser.isSet(modelOption)) {
+            options.model = ModelFromOption(parser.value(modelOption));
+            if (options.model < 0) {
+                std::fprintf(stderr, "taplink: unknown model \"%s\" (use r40, r80 or memory)\n",
+                             qPrintable(parser.value(modelOption)));
+                return 2;
+            }
+        }
     }
-    if (!HaveDisplay()) {
+    if (!displayChosen && !HaveDisplay()) {
         std::fprintf(stderr,
                      "taplink: no display to open the window on (set DISPLAY, or use taplink-cli "
                      "for transfers without one)\n");
         return 1;
     }
     QApplication app(argc, argv);
-
-    taplink::StartOptions options;
     options.port = parser.value(portOption);
-    if (parser.isSet(modelOption)) {
-        options.model = ModelFromOption(parser.value(modelOption));
-        if (options.model < 0) {
-            std::fprintf(stderr, "taplink: unknown model \"%s\" (use r40, r80 or memory)\n",
-                         qPrintable(parser.value(modelOption)));
-            return 2;
-        }
-    }
 
     // The serial backend must exist before the window opens.
     taplink::CCncCommDlg* window = nullptr;

@@ -38,8 +38,8 @@ void BM_WidgetKey(benchmark::State& state, Qt::Key key, const char* where) {
     std::string copy;
     edit.SetHooks(
         {[&]() -> const std::string& { return copy; }, [] { return 0; }, [](const Message&) {}});
-    QObject::connect(&edit, &QPlainTextEdit::textChanged,
-                     [&] { copy = EditorTextToBytes(edit.toPlainText()); });
+    // As the window does: the copy the rules read is refreshed on every change.
+    QObject::connect(&edit, &QPlainTextEdit::textChanged, [&] { copy = EditorBytes(edit); });
     edit.show();
     const std::string program = LongProgram();
     for (auto _ : state) {

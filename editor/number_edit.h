@@ -1,10 +1,11 @@
 // The program editor: lets only the characters of a part program in, puts a
 // space before each address word, upper-cases letters and, with "R40/R60"
 // chosen, numbers blocks as the operator presses Enter. Text committed by an
-// input method is typed key by key, and taken whole or not at all. A paste or
-// a drop is not typing: it keeps its lines as they are, upper-cased, with CR
-// LF line ends and without the characters the editor refuses. Nothing the
-// operator puts in takes the text past kEditorTextLimit bytes.
+// input method, or put in by a key with Alt or Meta, is typed key by key,
+// and taken whole or not at all. A paste or a drop is not typing: it keeps
+// its lines as they are, upper-cased, with CR LF line ends; one that holds a
+// character the editor refuses is refused whole. Nothing the operator puts
+// in takes the text past kEditorTextLimit bytes.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -43,14 +44,17 @@ class CNumberEdit : public QPlainTextEdit {
     void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     // What typing `keys` at the caret puts in place of the selection, as
     // bytes; nothing, after saying why, when any key is refused or the text
     // would grow past the limit.
     std::optional<std::string> Typed(const std::u32string& keys);
-    // Whether insertBytes bytes may replace the selection; says so when not.
+    // Whether insertBytes bytes may replace the selection of the editor
+    // whose raw text is raw; refuses as the control's input limit does.
     bool Fits(std::size_t insertBytes);
+    bool Fits(std::size_t insertBytes, const QString& raw);
     void Show(const Message& message) const;
 
     Hooks hooks_;

@@ -4,6 +4,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTextDocument>
+#include <algorithm>
+#include <optional>
 
 namespace taplink {
 namespace {
@@ -106,36 +108,87 @@ QString BytesToEditorText(const std::string& bytes) {
     return out;
 }
 
-std::string EditorTextToBytes(const QString& text) {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(text.size()) + 16);
-    QStringEncoder encoder(kCodePage, QStringEncoder::Flag::Stateless);
-    qsizetype runStart = -1;
-    const auto flush = [&](qsizetype end) {
-        if (runStart < 0) return;
-        const QByteArray raw = encoder(QStringView(text).mid(runStart, end - runStart));
-        out.append(raw.constData(), static_cast<std::size_t>(raw.size()));
-        runStart = -1;
-    };
-    for (qsizetype k = 0; k < text.size(); ++k) {
-        const char16_t c = text[k].unicode();
-        if (c == '\n' || c == kBlockSeparator || c == kBareLineFeed || IsEscape(c) || c < 0x80) {
-            flush(k);
-            if (c == '\n' || c == kBlockSeparator) {
-                out += "\r\n";
-            } else if (c == kBareLineFeed) {
-                out += '\n';
-            } else if (IsEscape(c)) {
-                out += static_cast<char>(c - kEscapeBase);
+namespace {
+
+// Walks the editor's text, giving each character's bytes to out: out.Byte
+// for a character that is one byte, out.LineBreak for CR LF, out.Run for a
+// run of characters that go through the code page (with the number of
+// characters after it). A key typed into a long program walks the text a
+// few times, so the common characters take the short way.
+template <typename Out>
+void Encode(QStringView text, Out& out) {
+    std::optional<QStringEncoder> encoder;
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype k = 0; k < n; ++k) {
+        const char16_t c = p[k];
+        if (c < 0x80) {
+            if (c == '\n') {
+                out.LineBreak();
             } else {
-                out += static_cast<char>(c);
+                out.Byte(static_cast<char>(c));
             }
             continue;
         }
-        if (runStart < 0) runStart = k;
+        if (c == kBlockSeparator) {
+            out.LineBreak();
+            continue;
+        }
+        if (c == kBareLineFeed || IsEscape(c)) {
+            out.Byte(c == kBareLineFeed ? '\n' : static_cast<char>(c - kEscapeBase));
+            continue;
+        }
+        qsizetype end = k + 1;
+        while (end < n && p[end] >= 0x80 && p[end] != kBlockSeparator && p[end] != kBareLineFeed &&
+               !IsEscape(p[end]))
+            ++end;
+        if (!encoder) encoder.emplace(kCodePage, QStringEncoder::Flag::Stateless);
+        out.Run((*encoder)(text.mid(k, end - k)), static_cast<std::size_t>(n - end));
+        k = end - 1;
     }
-    flush(text.size());
+}
+
+struct ByteCounter {
+    std::size_t n = 0;
+    void Byte(char) { ++n; }
+    void LineBreak() { n += 2; }
+    void Run(const QByteArray& bytes, std::size_t) { n += static_cast<std::size_t>(bytes.size()); }
+};
+
+// Writes into room made beforehand: two bytes for each character still to
+// come, which a line break or a one-byte character never exceeds; a run
+// through the code page makes more when it needs it.
+struct ByteWriter {
+    std::string& out;
+    std::size_t n = 0;
+    void Byte(char c) { out[n++] = c; }
+    void LineBreak() {
+        out[n++] = '\r';
+        out[n++] = '\n';
+    }
+    void Run(const QByteArray& bytes, std::size_t charactersLeft) {
+        const auto size = static_cast<std::size_t>(bytes.size());
+        const std::size_t need = n + size + 2 * charactersLeft;
+        if (need > out.size()) out.resize(std::max(need, out.size() + out.size() / 2));
+        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(n));
+        n += size;
+    }
+};
+
+}  // namespace
+
+std::string EditorTextToBytes(QStringView text) {
+    std::string out(2 * static_cast<std::size_t>(text.size()), '\0');
+    ByteWriter writer{out};
+    Encode(text, writer);
+    out.resize(writer.n);
     return out;
+}
+
+std::size_t EditorByteCount(QStringView text) {
+    ByteCounter counter;
+    Encode(text, counter);
+    return counter.n;
 }
 
 std::string EditorBytes(const QPlainTextEdit& editor) {

@@ -15,7 +15,9 @@ namespace taplink {
 QString BytesToEditorText(const std::string& bytes);
 // Takes the editor's raw text (blocks separated by U+2029) or plain text
 // ('\n' line ends): both become CR LF; U+2028 becomes a bare LF.
-std::string EditorTextToBytes(const QString& text);
+std::string EditorTextToBytes(QStringView text);
+// The length of EditorTextToBytes(text), without making it.
+std::size_t EditorByteCount(QStringView text);
 // What an editor holds, as bytes.
 std::string EditorBytes(const QPlainTextEdit& editor);
 

@@ -31,7 +31,7 @@ const char* const kInterruptedMessage =
 
 namespace {
 
-constexpr std::array<std::pair<Outcome, const char*>, 10> kOutcomes{{
+constexpr std::array<std::pair<Outcome, const char*>, 11> kOutcomes{{
     {Outcome::Started, "started"},
     {Outcome::Done, "done"},
     {Outcome::Refused, "refused"},
@@ -42,6 +42,7 @@ constexpr std::array<std::pair<Outcome, const char*>, 10> kOutcomes{{
     {Outcome::VerifiedIdentical, "verified identical"},
     {Outcome::VerifiedDifferent, "verified different"},
     {Outcome::Interrupted, "interrupted"},
+    {Outcome::Stopped, "stopped by the operator"},
 }};
 
 // Each step takes the journal from the version before it to its own number

@@ -29,7 +29,8 @@ enum class Outcome {
     WrongData,
     VerifiedIdentical,
     VerifiedDifferent,
-    Interrupted
+    Interrupted,
+    Stopped  // by the operator, in the window
 };
 // The stable text of each outcome, as stored and printed ("not ready", ...).
 std::string OutcomeText(Outcome);

@@ -126,6 +126,17 @@ void QtTimers::Stop(int id) {
     if (const auto it = once_.find(id); it != once_.end()) it->second->Stop();
 }
 
+std::chrono::milliseconds QtTimers::Left(int id) const {
+    const auto r = repeating_.find(id);
+    if (r == repeating_.end() || !r->second->isActive()) return std::chrono::milliseconds{0};
+    return std::max(r->second->remainingTimeAsDuration(), std::chrono::milliseconds{0});
+}
+
+std::chrono::milliseconds QtTimers::Period(int id) const {
+    const auto r = repeating_.find(id);
+    return r == repeating_.end() ? std::chrono::milliseconds{0} : r->second->intervalAsDuration();
+}
+
 bool QtTimers::Active(int id) const {
     const auto r = repeating_.find(id);
     const auto o = once_.find(id);

@@ -28,6 +28,10 @@ class QtTimers : public QObject {
     void StartAt(int id, std::chrono::nanoseconds deadline);
     void Stop(int id);
     bool Active(int id) const;
+    // A repeating timer's time to its next expiry, and its period (0 for a
+    // timer that is not repeating).
+    std::chrono::milliseconds Left(int id) const;
+    std::chrono::milliseconds Period(int id) const;
 
     // The monotonic clock (CLOCK_MONOTONIC on Linux).
     static std::chrono::nanoseconds Now();

@@ -502,11 +502,17 @@ void TransferHandlers::EndAfterFailure() {
     for (int id = kTimerDc3; id <= kLastTimer; ++id) {
         c_.win.StopTimer(id);
     }
-    if (c_.g.g_nRecvArmed == 1) KeepWhatCame();
+    // What came is kept; a receive that got nothing leaves the editor as
+    // the operator had it.
+    const int model = c_.model();
+    const bool came = model == kModelMemory ? !c_.st.m_memImage.empty()
+                      : model == kModelR80  ? !c_.st.m_strText.empty()
+                                            : !c_.st.m_recvFrame.empty();
+    if (c_.g.g_nRecvArmed == 1 && came) KeepWhatCame();
     c_.g.g_nRecvArmed = 0;
     c_.g.g_nPeerReady = 0;
     paceFrame_.clear();
-    if (r80_.Receiving()) c_.win.TextToEditor(c_.st.m_strText);  // it may lag behind
+    if (r80_.Receiving() && came) c_.win.TextToEditor(c_.st.m_strText);  // it may lag behind
     drained_ = nullptr;
     r80_.Abandon();
     c_.st.m_bSendHandshake = 0;

@@ -57,9 +57,11 @@ class TransferHandlers {
     // A window timer's expiry.
     void OnTimer(int id);
 
-    // After the serial control failed inside a handler, or the line was lost:
-    // stops every timer and ends whatever transfer ran, with the transfer
-    // controls enabled. The caller has shown the failure.
+    // After the serial control failed inside a handler, or the line was lost,
+    // or the operator stopped the transfer: stops every timer and ends
+    // whatever transfer ran, with the transfer controls enabled, nothing
+    // more written, and what came of a receive in the editor. The caller has
+    // said why.
     void EndAfterFailure();
 
     // The line was lost. No more bytes can come, so a receive whose whole

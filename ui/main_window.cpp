@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -29,11 +31,13 @@ struct Place {
     int id, x, y, w, h;
 };
 
-// Positions in dialog units, in tab order.
+// Positions in dialog units, in tab order. The drop-down lists are as high
+// as their closed field; the port list reaches the window's right edge, so
+// that a device path fits.
 constexpr Place kPlaces[] = {
     {1000, 0, 0, 228, 238},   {1001, 230, 16, 52, 14},  {1002, 230, 31, 52, 14},
     {1004, 230, 46, 52, 14},  {1005, 230, 61, 52, 14},  {1006, 230, 99, 41, 8},
-    {1007, 230, 109, 49, 13}, {1012, 230, 76, 53, 8},   {1013, 230, 85, 50, 13},
+    {1007, 230, 109, 49, 13}, {1012, 230, 76, 53, 8},   {1013, 230, 85, 56, 13},
     {1014, 46, 277, 180, 16}, {1015, 2, 283, 41, 8},    {1016, 40, 249, 192, 25},
     {1017, 2, 255, 29, 8},    {1018, 215, 240, 13, 8},  {1019, 42, 240, 17, 8},
     {1020, 131, 240, 13, 8},  {1023, 233, 158, 41, 8},  {1031, 230, 167, 48, 13},
@@ -44,6 +48,13 @@ constexpr Place kPlaces[] = {
     {1044, 270, 282, 17, 8},  {1046, 230, 125, 50, 14}, {1047, 230, 142, 50, 14},
     {1048, 227, 1, 59, 13},
 };
+
+// The line that says what a transfer waits for: below the progress bar, in
+// the window's own space, so that no control moves.
+constexpr Place kStatusPlace{0, 2, 296, 226, 9};
+// Static texts that grow to the left when their text needs more room than
+// the layout gives: "10%" ends where the slider's scale ends.
+constexpr int kRightAnchoredIds[] = {1018};
 
 // Window size in dialog units.
 constexpr int kWidthDlu = 287;
@@ -103,7 +114,12 @@ CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& opti
         QtWindowServices::Widgets{this, transfer, m_pgProgress, m_slSpeed, m_edText},
         [this](int id) { Guarded([&] { OnTimer(id); }); });
 
-    services_->onShow = [this](const Message& m) { recorder_.OnMessage(m, Moved()); };
+    services_->onShow = [this](const Message& m) {
+        // A document the controller took is no longer only in the editor.
+        if (recordingSend_ && OutcomeForMessage(m) == Outcome::Done)
+            m_edText->document()->setModified(false);
+        recorder_.OnMessage(m, Moved());
+    };
 
     transfer_ = std::make_unique<TransferHandlers>(TransferContext{
         *comm_, *services_, state_, globals_, link_, [this] { return m_cbModel->currentIndex(); }});
@@ -192,6 +208,11 @@ void CCncCommDlg::BuildControls() {
     btnSetup_ = button(1047, "Setup");
     m_cbModel = MakeList(this, {"R40/R60", "R80", "Memory"});
     controls_[1048] = m_cbModel;
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setInterval(200);
+    connect(statusTimer_, &QTimer::timeout, this, &CCncCommDlg::ShowWaiting);
 
     for (auto& [id, widget] : controls_)
         widget->setObjectName(QStringLiteral("ctl%1").arg(id));
@@ -218,6 +239,17 @@ void CCncCommDlg::BuildControls() {
     connect(journal, &QAction::triggered, this, &CCncCommDlg::OnJournal);
     addAction(journal);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The editor fills most of the window: its menu offers the same.
+    m_edText->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_edText, &QWidget::customContextMenuRequested, this, &CCncCommDlg::ShowEditorMenu);
+}
+
+void CCncCommDlg::ShowEditorMenu(const QPoint& pos) {
+    QMenu* menu = m_edText->createStandardContextMenu(pos);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    menu->addActions(actions());
+    menu->popup(m_edText->viewport()->mapToGlobal(pos));
 }
 
 void CCncCommDlg::PlaceControls() {
@@ -229,12 +261,20 @@ void CCncCommDlg::PlaceControls() {
         QRect r = du.Rect(p.x, p.y, p.w, p.h);
         // Static texts keep their place but are never cut: the fallback face
         // may be wider than the one the layout was drawn for.
-        if (qobject_cast<QLabel*>(w)) r.setWidth(std::max(r.width(), w->sizeHint().width()));
+        const int need = w->sizeHint().width();
+        if (qobject_cast<QLabel*>(w) && need > r.width()) {
+            const bool toLeft =
+                std::find(std::begin(kRightAnchoredIds), std::end(kRightAnchoredIds), p.id) !=
+                std::end(kRightAnchoredIds);
+            if (toLeft) r.setLeft(r.right() + 1 - need);
+            if (!toLeft) r.setWidth(need);
+        }
         w->setGeometry(r);
         if (w->focusPolicy() == Qt::NoFocus) continue;
         if (previous) setTabOrder(previous, w);
         previous = w;
     }
+    status_->setGeometry(du.Rect(kStatusPlace.x, kStatusPlace.y, kStatusPlace.w, kStatusPlace.h));
     m_edSendProto->setMaxLength(static_cast<int>(kProtoFieldLimit));
     m_edRecvProto->setMaxLength(static_cast<int>(kProtoFieldLimit));
 }
@@ -270,8 +310,11 @@ void CCncCommDlg::ConnectHandlers() {
     connect(btnSetup_, &QPushButton::clicked, this, &CCncCommDlg::OnSetup);
     connect(btnOpen_, &QPushButton::clicked, this,
             [this] { Guarded([this] { files_->OnOpenFile(); }); });
-    connect(btnSave_, &QPushButton::clicked, this,
-            [this] { Guarded([this] { files_->OnSaveFile(); }); });
+    connect(btnSave_, &QPushButton::clicked, this, [this] {
+        Guarded([this] {
+            if (files_->OnSaveFile()) m_edText->document()->setModified(false);
+        });
+    });
     connect(btnSend_, &QPushButton::clicked, this, [this] { StartTransfer(true); });
     connect(btnReceive_, &QPushButton::clicked, this, [this] { StartTransfer(false); });
     connect(m_edText, &QPlainTextEdit::textChanged, this, &CCncCommDlg::OnEditorChanged);
@@ -312,8 +355,10 @@ void CCncCommDlg::OpenPortAtStart() {
 
 void CCncCommDlg::keyPressEvent(QKeyEvent* event) {
     QWidget* focus = focusWidget();
-    const bool inEditor = focus == m_edText;
-    const bool inPortList = focus && (focus == m_cbPort || m_cbPort->isAncestorOf(focus));
+    // Disabled while a transfer runs, they keep no keys.
+    const bool inEditor = focus == m_edText && m_edText->isEnabled();
+    const bool inPortList =
+        focus && (focus == m_cbPort || m_cbPort->isAncestorOf(focus)) && m_cbPort->isEnabled();
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -388,6 +433,7 @@ void CCncCommDlg::StartTransfer(bool send) {
                      options_.tracePath});
     if (send) sent_ = ControllerForm(model, services_->TextFromEditor(), state_.m_nDocKind).bytes;
     Guarded([&] { send ? transfer_->OnSend() : transfer_->OnReceive(); });
+    ShowWaiting();
 }
 
 Bytes CCncCommDlg::Moved() const {
@@ -440,6 +486,7 @@ void CCncCommDlg::OnVerify() {
         }
     };
     verify_->Start();
+    ShowWaiting();
 }
 
 void CCncCommDlg::OnAbout() {
@@ -469,9 +516,93 @@ bool CCncCommDlg::RefuseOverLimit() {
 }
 
 void CCncCommDlg::accept() {
+    if (TransferRunning()) {
+        MayClose();
+        return;
+    }
     state_.m_strText = services_->TextFromEditor();
-    if (RefuseOverLimit()) return;
+    if (RefuseOverLimit() || !MayClose()) return;
     QDialog::accept();
+}
+
+void CCncCommDlg::reject() {
+    if (MayClose()) QDialog::reject();
+}
+
+bool CCncCommDlg::TransferRunning() const {
+    return transfer_->Busy() || ActiveVerify();
+}
+
+bool CCncCommDlg::MayClose() {
+    const QString caption = QString::fromLatin1(kAppName.data(), kAppName.size());
+    if (TransferRunning()) {
+        QMessageBox ask(QMessageBox::Question, caption,
+                        QStringLiteral("A transfer is running. Stop it?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        ask.button(QMessageBox::Yes)->setText(QStringLiteral("Stop the transfer"));
+        ask.button(QMessageBox::No)->setText(QStringLiteral("Go on"));
+        ask.setInformativeText(WaitingText());
+        ask.setDefaultButton(QMessageBox::No);
+        if (ask.exec() == QMessageBox::Yes) StopTransfer();
+        return false;
+    }
+    if (!m_edText->document()->isModified()) return true;
+    QMessageBox ask(QMessageBox::Question, caption,
+                    QStringLiteral("The editor holds changes that were not saved, sent or "
+                                   "received. Save them before closing?"),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    ask.setDefaultButton(QMessageBox::Save);
+    switch (ask.exec()) {
+        case QMessageBox::Discard: return true;
+        case QMessageBox::Save: {
+            bool saved = false;
+            Guarded([&] { saved = files_->OnSaveFile(); });
+            if (saved) m_edText->document()->setModified(false);
+            return saved;
+        }
+        default: return false;
+    }
+}
+
+void CCncCommDlg::StopTransfer() {
+    // It may have ended while the operator was asked.
+    if (!TransferRunning()) return;
+    recorder_.End(Outcome::Stopped, "The transfer was stopped by the operator.", Moved());
+    EndAfterFailure();
+    ShowWaiting();
+}
+
+QString CCncCommDlg::WaitingText() const {
+    if (!TransferRunning()) return {};
+    const int model = m_cbModel->currentIndex();
+    const bool send = recordingSend_ && !ActiveVerify();
+    const QString what = model == kModelMemory ? QStringLiteral("memory image")
+                         : model == kModelR80  ? QStringLiteral("document")
+                                               : QStringLiteral("program");
+    QString awaited;
+    std::optional<std::chrono::milliseconds> left = services_->Remaining(kTimerNotReady);
+    if (left) {
+        awaited =
+            (send ? QStringLiteral("to take the %1") : QStringLiteral("to send the %1")).arg(what);
+    } else if ((left = services_->Remaining(kTimerNoResponse))) {
+        // An answer between blocks comes at once: said only once it is late.
+        const auto period = services_->Period(kTimerNoResponse);
+        if (period <= kBlockAnswerTimeout && period - *left < std::chrono::seconds{1}) return {};
+        awaited = send ? QStringLiteral("to answer") : QStringLiteral("to send the %1").arg(what);
+    } else {
+        return {};
+    }
+    const auto seconds = (left->count() + 999) / 1000;
+    return QStringLiteral("Waiting for the controller %1: %2 s").arg(awaited).arg(seconds);
+}
+
+void CCncCommDlg::ShowWaiting() {
+    status_->setText(WaitingText());
+    if (TransferRunning()) {
+        if (!statusTimer_->isActive()) statusTimer_->start();
+    } else {
+        statusTimer_->stop();
+    }
 }
 
 void CCncCommDlg::OnProtoFieldEdited(QLineEdit* field, std::string& member, std::uint8_t& byte) {
@@ -514,11 +645,13 @@ void CCncCommDlg::OnPortChosen(int pos) {
     const std::string device = m_cbPort->DeviceAt(pos);
     const bool network = IsNetworkPort(device);
     const QString note = network ? QString::fromUtf8(kNetworkPortNote) : QString();
-    for (const int id : {1007, 1031, 1032, 1034, 1036, 1013})
+    for (const int id : {1007, 1031, 1032, 1034, 1036})
         controls_.at(id)->setToolTip(note);
-    const QString server = QString::fromStdString(device);
-    if (!network || notedServers_.contains(server)) return;
-    notedServers_ << server;
+    // The whole path, which a narrow field may show shortened.
+    const QString path = QString::fromStdString(device);
+    m_cbPort->setToolTip(note.isEmpty() ? path : path + QStringLiteral("\n") + note);
+    if (!network || notedServers_.contains(path)) return;
+    notedServers_ << path;
     QTimer::singleShot(0, this, [this, note] {
         services_->ShowMessage({note.toStdString(), std::string(kAppName), MessageIcon::None});
     });

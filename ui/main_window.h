@@ -19,10 +19,12 @@
 #include "verify.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSlider;
+class QTimer;
 
 namespace taplink {
 
@@ -57,6 +59,7 @@ class CCncCommDlg : public QDialog {
     const DialogState& State() const { return state_; }
     CMSComm& Comm() { return *comm_; }
     TransferHandlers& Transfer() { return *transfer_; }
+    QtWindowServices& Services() { return *services_; }
     // The built-in simulator's panel, once its port has been opened.
     SimulatorPanel* Simulator() const { return simulator_; }
 
@@ -67,6 +70,8 @@ class CCncCommDlg : public QDialog {
     // taken and checked first; over its limit the message shows and the
     // window stays open.
     void accept() override;
+    // Escape and the close box.
+    void reject() override;
 
   private:
     void BuildControls();
@@ -84,6 +89,20 @@ class CCncCommDlg : public QDialog {
     void StartTransfer(bool send);
     // What the running transfer has moved, as the controller keeps it.
     Bytes Moved() const;
+    // Whether the window may close now: a running transfer is not ended by
+    // closing (the operator is asked whether to stop it, and the window stays),
+    // and text the operator changed since it was opened, saved, sent or
+    // received is not thrown away without a question.
+    bool MayClose();
+    bool TransferRunning() const;
+    // Ends the running transfer or verify as the operator asked: timers
+    // stopped, nothing more written, the journal's row ended.
+    void StopTransfer();
+    // What the window waits for, and for how long yet; empty when it waits
+    // for nothing.
+    QString WaitingText() const;
+    void ShowWaiting();
+    void ShowEditorMenu(const QPoint& pos);
     void OnSetup();
     void OnEditorChanged();
     // The editor's text is over its limit: says so, true.
@@ -128,6 +147,8 @@ class CCncCommDlg : public QDialog {
     QPushButton* btnReceive_ = nullptr;
     QPushButton* btnAbout_ = nullptr;
     QPushButton* btnSetup_ = nullptr;
+    QLabel* status_ = nullptr;  // what a transfer waits for
+    QTimer* statusTimer_ = nullptr;
 
     std::map<int, QWidget*> controls_;
     std::vector<QWidget*> advanced_;  // in the order they are hidden and shown

@@ -1,7 +1,10 @@
 #include "port_combo.h"
 
-#include <QLineEdit>
+#include <QAbstractItemView>
+#include <QPainter>
 #include <QSerialPortInfo>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace taplink {
 namespace {
@@ -19,8 +22,45 @@ QList<SerialDevice> SystemPorts() {
 
 }  // namespace
 
+QRect PortPathEdit::TextRect() const {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    // QLineEdit keeps two pixels either side of its text.
+    return style()
+        ->subElementRect(QStyle::SE_LineEditContents, &option, this)
+        .marginsRemoved(textMargins())
+        .adjusted(2, 0, -2, 0);
+}
+
+QString PortPathEdit::Shown() const {
+    const int room = TextRect().width();
+    QString shown = text();
+    if (hasFocus() || fontMetrics().horizontalAdvance(shown) <= room) return shown;
+    // A device's name is its path under /dev, as the list names the
+    // machine's own devices; what still does not fit loses its middle, never
+    // its end, where the device's own name is.
+    const QString dev = QStringLiteral("/dev/");
+    if (shown.startsWith(dev) && shown.size() > dev.size()) shown = shown.mid(dev.size());
+    return fontMetrics().elidedText(shown, Qt::ElideMiddle, room);
+}
+
+void PortPathEdit::paintEvent(QPaintEvent* event) {
+    const QString shown = Shown();
+    if (shown == text()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled, QPalette::Text));
+    painter.drawText(TextRect(), Qt::AlignLeft | Qt::AlignVCenter, shown);
+}
+
 PortComboBox::PortComboBox(QWidget* parent) : QComboBox(parent), lister_(SystemPorts) {
-    setEditable(true);
+    setLineEdit(new PortPathEdit(this));
     setInsertPolicy(QComboBox::NoInsert);
     connect(lineEdit(), &QLineEdit::editingFinished, this, &PortComboBox::TakeTypedPath);
     Refresh();
@@ -95,6 +135,9 @@ std::string PortComboBox::DeviceAt(int pos) const {
 
 void PortComboBox::showPopup() {
     Refresh();
+    // The list shows whole paths, however narrow the field.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth() +
+                            style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     QComboBox::showPopup();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QList>
 #include <QStringList>
 #include <functional>
@@ -23,6 +24,24 @@ struct SerialDevice {
     QString path;
 };
 using DeviceLister = std::function<QList<SerialDevice>()>;
+
+// The port field's text: a path too long for the field is shown, while the
+// operator is not editing it, by its name under /dev and, if that is still
+// too long, with its middle left out, so that the device's own name at its
+// end always shows. The field's tool tip holds the whole path.
+class PortPathEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    using QLineEdit::QLineEdit;
+    // The text as the field shows it.
+    QString Shown() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QRect TextRect() const;
+};
 
 class PortComboBox : public QComboBox {
     Q_OBJECT

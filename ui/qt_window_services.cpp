@@ -41,6 +41,15 @@ bool QtWindowServices::TimerActive(int id) const {
     return timers_.Active(id);
 }
 
+std::optional<std::chrono::milliseconds> QtWindowServices::Remaining(int id) const {
+    if (!TimerActive(id)) return std::nullopt;
+    return timers_.Left(id);
+}
+
+std::chrono::milliseconds QtWindowServices::Period(int id) const {
+    return timers_.Period(id);
+}
+
 int QtWindowServices::ShowMessage(const Message& message) {
     if (onShow) onShow(message);
     QMessageBox box(w_.owner);

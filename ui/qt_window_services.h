@@ -51,6 +51,9 @@ class QtWindowServices : public QObject, public WindowServices {
     int AskSaveQuery() override;
 
     bool TimerActive(int id) const;
+    // A running timer's time to its next expiry, and its period.
+    std::optional<std::chrono::milliseconds> Remaining(int id) const;
+    std::chrono::milliseconds Period(int id) const;
     // Told of every message before it shows (the journal reads the ends of
     // transfers from them).
     std::function<void(const Message&)> onShow;

@@ -18,7 +18,7 @@ namespace {
 
 using namespace std::string_literals;
 
-enum How { Keys, Commit, Paste, Drop, Insert };
+enum How { Keys, Alt, Ctrl, Meta, Commit, Paste, Drop, Insert };
 const Qt::Key kKeys[] = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Backspace};
 struct Row {
     How how;
@@ -26,13 +26,18 @@ struct Row {
     std::string before;  // the editor's text, '^' at the caret
     const char* input;   // for Keys, '\n' is Return, '\r' Enter and '\b' Backspace
     std::string after;   // '^' at the caret
-    std::vector<std::string> shown = {};
+    std::vector<std::string> shown;
 };
+Row R(How how, int model, std::string before, const char* input, std::string after,
+      std::vector<std::string> shown = {}) {
+    return {how, model, before, input, after, shown};
+}
 
 // However text arrives, typed (Return and Enter number the next block for
 // "R40/R60", other models break the line plainly), committed by an input
 // method, pasted or dropped, it meets the character rules and the limit of
-// 99999 bytes; a paste or a drop keeps its lines as they are, upper-cased.
+// 99999 bytes; a paste or a drop keeps its lines as they are, upper-cased,
+// or is refused whole. Keys with Alt or Meta are typed like any other.
 // The program's own inserts and loads are not the operator's typing, and the
 // copy the rules read follows a load.
 TEST(NumberEdit, TextFollowsTheTypingRulesHoweverItArrives) {
@@ -51,24 +56,35 @@ TEST(NumberEdit, TextFollowsTheTypingRulesHoweverItArrives) {
     const std::string head = "%12\r\nN0000 (\xD6\xD0)\r\n";
     const std::string nearlyFull = head + std::string(99998 - head.size(), '1');
     const std::string gbk = "%123\r\nN10\r\nH+;q\xD6\xD0^";
-    // clang-format off
     const Row rows[] = {
-        {Keys, 0, "^", "%12\ng00x10\nm30h;", "%12\r\nN0000 G00 X10\r\nN0010 M30^", {illegal, illegal}},
-        {Keys, 0, "%12\r\nN0000 G00 X10^\r\nN0010 M30", "\r",
-         "%12\r\nN0000 G00 X10\r\nN0005^\r\nN0010 M30"},
-        {Keys, 0, "%12\r\nN0010 G00^", "\n", "%12\r\nN0010 G00\r\nN0020^"},
-        {Keys, 0, "%123^", "\n", "%123^", {"文件号有错误!"}},
-        {Keys, 1, "^", "%123\nn10", "%123\r\nN10^"},
-        {Insert, 1, "%123\r\nN10^", "\nH+;q中", gbk},
-        {Keys, 1, gbk, "\b", "%123\r\nN10\r\nH+;q^"},
-        {Commit, 0, "%12\r\nN0000^", "g00x10", "%12\r\nN0000 G00 X10^"},
-        {Commit, 0, "%12\r\nN0000^", "x1中", "%12\r\nN0000^", {illegal}},
-        {Paste, 0, "^", "%12\nn0000 g00\r\nn0010 m30\r", "%12\r\nN0000 G00\r\nN0010 M30\r\n^"},
-        {Paste, 0, "N0010^", " g01;x5\t中h", "N0010 G01X5^", {illegal}},
-        {Drop, 0, "N0010^", " m30\n", "N0010 M30\r\n^"},
-        {Keys, 0, nearlyFull + "1^", "2", nearlyFull + "1^", {full}},
-        {Paste, 0, nearlyFull.substr(5) + "^", "G01 X10", nearlyFull.substr(5) + "^", {full}}};
-    // clang-format on
+        R(Keys, 0, "^", "%12\ng00x10\nm30h;", "%12\r\nN0000 G00 X10\r\nN0010 M30^",
+          {illegal, illegal}),
+        R(Keys, 0, "%12\r\nN0000 G00 X10^\r\nN0010 M30", "\r",
+          "%12\r\nN0000 G00 X10\r\nN0005^\r\nN0010 M30"),
+        R(Keys, 0, "%12\r\nN0010 G00^", "\n", "%12\r\nN0010 G00\r\nN0020^"),
+        R(Keys, 0, "%123^", "\n", "%123^", {"文件号有错误!"}),
+        R(Keys, 1, "^", "%123\nn10", "%123\r\nN10^"), R(Insert, 1, "%123\r\nN10^", "\nH+;q中", gbk),
+        R(Keys, 1, gbk, "\b", "%123\r\nN10\r\nH+;q^"),
+        R(Commit, 0, "%12\r\nN0000^", "g00x10", "%12\r\nN0000 G00 X10^"),
+        R(Commit, 0, "%12\r\nN0000^", "x1中", "%12\r\nN0000^", {illegal}),
+        R(Paste, 0, "^", "%12\nn0000 g00\r\nn0010 m30\r", "%12\r\nN0000 G00\r\nN0010 M30\r\n^"),
+        R(Paste, 0, "N0010^", " g01;x5\t中h", "N0010^",
+          {illegal + "\n\";\" (U+003B) at line 1, column 5: nothing was pasted."}),
+        R(Paste, 0, "N0030^", "\ng43 h01", "N0030^",
+          {illegal + "\n\"h\" (U+0068) at line 2, column 5: nothing was pasted."}),
+        R(Paste, 0, "N0030^", "G04\tX1", "N0030^",
+          {illegal + "\nU+0009 at line 1, column 4: nothing was pasted."}),
+        R(Drop, 0, "N0010^", " m30\n", "N0010 M30\r\n^"),
+        R(Drop, 0, "N0010^", " m30\n#1=2", "N0010^",
+          {illegal + "\n\"#\" (U+0023) at line 2, column 1: nothing was dropped."}),
+        R(Alt, 0, "N0010 M30^", "hq;g", "N0010 M30 G^", {illegal, illegal, illegal}),
+        R(Ctrl, 0, "%12\r\nN0010 G00^", "g\n", "%12\r\nN0010 G00\r\nN0020^"),
+        R(Meta, 1, "X1^", "=\r", "X1\r\n^", {illegal}),
+        // At the limit the control takes no more; the message is for a
+        // text loaded past it.
+        R(Keys, 0, nearlyFull + "1^", "2", nearlyFull + "1^"),
+        R(Paste, 0, nearlyFull.substr(5) + "^", "G01 X10", nearlyFull.substr(5) + "^"),
+        R(Keys, 1, nearlyFull + "12^", "3", nearlyFull + "12^", {full})};
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
         model = row.model;
@@ -96,13 +112,16 @@ TEST(NumberEdit, TextFollowsTheTypingRulesHoweverItArrives) {
             QCoreApplication::sendEvent(edit.viewport(), &enter);
             QDropEvent drop(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(edit.viewport(), &drop);
+            QCoreApplication::processEvents();  // a refusal is said after the drop
         } else if (row.how == Insert) {
             edit.insertPlainText(input);  // the program's own insert
         } else {
+            const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::AltModifier,
+                                                  Qt::ControlModifier, Qt::MetaModifier};
             for (const QChar ch : input) {
                 const auto k = QStringLiteral("\n\r\b").indexOf(ch);
-                if (k >= 0) QTest::keyClick(&edit, kKeys[k]);
-                if (k < 0) QTest::keyClicks(&edit, QString(ch));
+                if (k >= 0) QTest::keyClick(&edit, kKeys[k], mods[row.how]);
+                if (k < 0) QTest::keyClicks(&edit, QString(ch), mods[row.how]);
             }
         }
         const std::string text = EditorTextToBytes(edit.toPlainText());
@@ -111,6 +130,28 @@ TEST(NumberEdit, TextFollowsTheTypingRulesHoweverItArrives) {
         EXPECT_TRUE(shown == row.after) << shown.substr(0, 60);
         EXPECT_EQ(messages, row.shown);
     }
+}
+
+// A line cut from a loaded program and pasted back, with the editor's own
+// keys: the paste is refused whole, the clipboard keeps the line, and undo
+// brings it back.
+TEST(NumberEdit, ARefusedPasteChangesNothingAndUndoRestoresTheCut) {
+    CNumberEdit edit;
+    std::vector<std::string> messages;
+    edit.SetHooks({{}, {}, [&](const Message& m) { messages.push_back(m.text); }});
+    edit.show();
+    const std::string program = "N0000 G43 H01 (TOOL 1) #1=2\r\nN0010 M30";
+    edit.SetTextFromProgram(BytesToEditorText(program));
+    edit.moveCursor(QTextCursor::Start);
+    QTest::keyClick(&edit, Qt::Key_Down, Qt::ShiftModifier);
+    for (const Qt::Key key : {Qt::Key_X, Qt::Key_V})
+        QTest::keyClick(&edit, key, Qt::ControlModifier);
+    EXPECT_EQ(EditorBytes(edit), "N0010 M30");
+    EXPECT_EQ(messages, std::vector<std::string>{"您输入的是非法字符!\n\"H\" (U+0048) at line 1, "
+                                                 "column 11: nothing was pasted."});
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "N0000 G43 H01 (TOOL 1) #1=2\n");
+    QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(EditorBytes(edit), program);
 }
 
 TEST(TextCodec, ShowsGbkReadablyAndKeepsEveryByte) {

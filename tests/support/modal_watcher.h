@@ -26,6 +26,9 @@ class ModalWatcher : public QObject {
         timer_.start(5);
     }
     std::vector<SeenBox> seen;
+    // The buttons to press, in turn, on boxes that ask (have no OK button);
+    // with none left, such a box is rejected (No, Cancel).
+    std::vector<QMessageBox::StandardButton> answers;
 
   private:
     void Poll() {
@@ -42,6 +45,9 @@ class ModalWatcher : public QObject {
         seen.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon()});
         if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
             ok->click();
+        } else if (!answers.empty()) {
+            box->button(answers.front())->click();
+            answers.erase(answers.begin());
         } else {
             box->reject();
         }

@@ -10,9 +10,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTableView>
 #include <QTableWidget>
@@ -22,9 +24,11 @@
 #include "event_wait.h"
 #include "journal_view.h"
 #include "modal_watcher.h"
+#include "number_edit.h"
 #include "port_combo.h"
 #include "pty_pair.h"
 #include "qt_serial_comm.h"
+#include "qt_window_services.h"
 #include "scripted_comm.h"
 #include "sim_panel.h"
 #include "text_codec.h"
@@ -240,6 +244,133 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControl) {
     EXPECT_TRUE(testing::WaitFor([&] { return comm_->output.size() >= 20u; }));
 }
 
+// While a transfer runs, Escape, Enter outside the editor and the close box
+// ask before stopping it; stopped, it writes no more, its row says so, and
+// the window and the typed program stay. Closing asks while the operator's
+// own changes are not saved, sent or received, and only then.
+TEST_F(MainWindowTest, ClosingAsksBeforeItStopsATransferOrLosesTheOperatorsText) {
+    Open();
+    auto* editor = Get<CNumberEdit>(1000);
+    auto* model = Get<QComboBox>(1048);
+    const auto close = [&](std::vector<QMessageBox::StandardButton> answers, auto how) {
+        boxes_.seen.clear();
+        boxes_.answers = std::move(answers);
+        how();
+        std::vector<std::string> asked;
+        for (const auto& box : boxes_.seen)
+            asked.push_back(box.text);
+        return asked;
+    };
+    const auto escape = [&] { QTest::keyClick(model, Qt::Key_Escape); };
+    const auto enter = [&] { QTest::keyClick(model, Qt::Key_Return); };
+    const auto closeBox = [&] { window_->close(); };
+    const std::string stop = "A transfer is running. Stop it?";
+    editor->setFocus();
+    QTest::keyClicks(editor, "%12");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::mouseClick(Get<QPushButton>(1005), Qt::LeftButton);  // the controller never answers
+    auto* status = window_->findChild<QLabel*>("status");
+    EXPECT_TRUE(QRegularExpression("^Waiting for the controller to send the program: (60|59) s$")
+                    .match(status->text())
+                    .hasMatch())
+        << status->text().toStdString();
+    model->setFocus();
+    EXPECT_EQ(close({QMessageBox::No}, escape), std::vector{stop});
+    EXPECT_EQ(close({QMessageBox::No}, enter), std::vector{stop});
+    EXPECT_TRUE(window_->isVisible() && window_->Transfer().Busy());
+    EXPECT_EQ(close({QMessageBox::Yes}, closeBox), std::vector{stop});
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_FALSE(window_->Transfer().Busy());
+    for (int id = kTimerDc3; id <= kLastTimer; ++id)
+        EXPECT_FALSE(window_->Services().TimerActive(id)) << id;
+    EXPECT_EQ(status->text(), "");
+    EXPECT_EQ(EditorBytes(*editor), "%12\r\nN0000");
+    const auto rows = journal_->Rows({});
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_TRUE(rows[0].end);
+    EXPECT_EQ(
+        rows[0].start.direction + " " + QString::fromStdString(OutcomeText(rows[0].end->outcome)),
+        "receive stopped by the operator");
+
+    const std::string save =
+        "The editor holds changes that were not saved, sent or received. "
+        "Save them before closing?";
+    EXPECT_EQ(close({QMessageBox::Cancel}, escape), std::vector{save});
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(close({QMessageBox::Discard}, enter), std::vector{save});
+    EXPECT_FALSE(window_->isVisible());
+    // Sent, or loaded by the program: nothing to lose.
+    window_->show();
+    boxes_.seen.clear();
+    QTest::mouseClick(Get<QPushButton>(1004), Qt::LeftButton);
+    comm_->Deliver({0x12});
+    ASSERT_TRUE(testing::WaitFor([&] { return !boxes_.seen.empty(); }));
+    EXPECT_EQ(boxes_.seen[0].text, "Data transmission be finished!");
+    EXPECT_EQ(close({}, closeBox), std::vector<std::string>{});
+    EXPECT_FALSE(window_->isVisible());
+    window_->show();
+    QTest::keyClicks(editor, "g");
+    editor->SetTextFromProgram(QStringLiteral("%12\nN0000 M30"));
+    EXPECT_EQ(close({}, escape), std::vector<std::string>{});
+    EXPECT_FALSE(window_->isVisible());
+}
+
+// The editor, most of the window, offers on its own menu what the margin's
+// menu does, besides its own editing commands.
+TEST_F(MainWindowTest, TheEditorsMenuOffersVerifyAndTheJournal) {
+    Open();
+    QWidget* viewport = Get<QPlainTextEdit>(1000)->viewport();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, {10, 10},
+                            viewport->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(viewport, &click);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QStringList names;
+    for (const QAction* a : menu->actions())
+        names << a->objectName();
+    menu->close();
+    for (const char* name : {"edit-paste", "verifyAction", "journalAction"})
+        EXPECT_TRUE(names.contains(name)) << name << " not in " << names.join(' ').toStdString();
+}
+
+// With Setup open, no text is covered by a control above it or cut by the
+// window's edge; a device path shows its device's name, whole in the tool
+// tip and the list, however long.
+TEST_F(MainWindowTest, TextsShowWholeAndAPortPathShowsItsDevicesName) {
+    Open();
+    QTest::mouseClick(Get<QPushButton>(1047), Qt::LeftButton);
+    const QList<QWidget*> shown = window_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype k = 0; k < shown.size(); ++k) {
+        const auto* label = qobject_cast<QLabel*>(shown[k]);
+        if (!label || !label->isVisible()) continue;
+        const QRect text(label->pos(), QSize(label->sizeHint().width(), label->height()));
+        EXPECT_TRUE(window_->rect().contains(text)) << label->text().toStdString();
+        for (qsizetype above = k + 1; above < shown.size(); ++above) {
+            if (!shown[above]->isVisible() || shown[above]->isWindow()) continue;
+            EXPECT_FALSE(shown[above]->geometry().intersects(text))
+                << label->text().toStdString() << " under "
+                << shown[above]->objectName().toStdString();
+        }
+    }
+    auto* port = Get<PortComboBox>(1013);
+    auto* field = qobject_cast<PortPathEdit*>(port->lineEdit());
+    ASSERT_NE(field, nullptr);
+    const QString serial = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    for (const auto& [path, start, end] :
+         {std::tuple<QString, QString, QString>{"/dev/pts/3", "pts/3", "pts/3"},
+          {serial, "s", "rt0"}}) {
+        SCOPED_TRACE(path.toStdString());
+        port->setFocus();
+        Type(field, path.toUtf8().constData());
+        QTest::keyClick(field, Qt::Key_Return);
+        Get<QComboBox>(1048)->setFocus();
+        EXPECT_TRUE(field->Shown().startsWith(start) && field->Shown().endsWith(end))
+            << field->Shown().toStdString();
+        EXPECT_LE(field->fontMetrics().horizontalAdvance(field->Shown()), field->width());
+        EXPECT_EQ(port->toolTip(), path);
+    }
+}
+
 // A port refused at the start is said once, over a window that stays
 // usable. A device that goes away while chosen stays chosen, marked, through
 // the list dropping down; Send says it cannot open it.
@@ -355,6 +486,33 @@ TEST_F(MainWindowTest, ReceivesFromADeviceServerAndSaysWhereTheSettingsLive) {
     // It may have ended already, once the frame was out.
     EXPECT_TRUE(sim.state() == QProcess::NotRunning || sim.waitForFinished(5000));
     EXPECT_EQ(sim.exitCode(), 0);
+}
+
+// Qt's own options reach Qt, and the window program's own answers still
+// need no display.
+TEST(WindowProgram, PassesQtsOwnOptionsToQt) {
+    const std::tuple<QStringList, int, const char*, const char*> cases[] = {
+        {{"-platform", "offscreen", "--version"}, 0, "taplink 6.4.0", ""},
+        {{"-style=fusion", "-reverse", "--model", "xyz"}, 2, "", "taplink: unknown model \"xyz\""},
+        {{"-style", "fusion", "--model", "xyz"}, 2, "", "taplink: unknown model \"xyz\""},
+        {{"--model", "xyz"}, 2, "", "taplink: unknown model \"xyz\""},
+        {{"-platform", "nosuch"}, -1, "", "Could not find the Qt platform plugin \"nosuch\""},
+        {{"-display", ":7321", "--journal", "none"}, -1, "", "could not connect to display :7321"},
+    };
+    for (const auto& [args, code, out, err] : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TAPLINK_APP_PATH), args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, code);
+        EXPECT_TRUE(p.readAllStandardOutput().contains(out));
+        const QByteArray said = p.readAllStandardError();
+        EXPECT_TRUE(said.contains(err)) << said.toStdString();
+    }
 }
 
 }  // namespace
