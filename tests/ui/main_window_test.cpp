@@ -7,9 +7,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -19,11 +21,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "file_commands.h"
 #include "journal_view.h"
 #include "modal_watcher.h"
 #include "port_combo.h"
 #include "pty_pair.h"
 #include "qt_serial_comm.h"
+#include "qt_window_services.h"
 #include "scripted_comm.h"
 #include "sim_panel.h"
 #include "text_codec.h"
@@ -360,6 +364,53 @@ TEST_F(MainWindowTest, ReceivesFromADeviceServerAndSaysWhereTheSettingsLive) {
     // It may have ended already, once the frame was out.
     EXPECT_TRUE(sim.state() == QProcess::NotRunning || sim.waitForFinished(5000));
     EXPECT_EQ(sim.exitCode(), 0);
+}
+
+// The file dialogs as an operator types into them: Open offers every file and
+// takes a name as typed (PROG, not PROG.txt); Save replaces a file without a
+// question (a ladder document keeps its backup instead).
+TEST(FileDialogs, OpenTakesANameAsTypedAndSaveNeverAsks) {
+    QTemporaryDir dir;
+    for (const char* name : {"PROG", "old.txt"}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QtWindowServices services({}, nullptr);
+    const struct {
+        bool save;
+        const char* typed;
+    } cases[] = {{false, "PROG"}, {true, "old.txt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QStringList filters;
+        bool typed = false, asked = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->isVisible()) {
+                asked = true;
+                box->done(QMessageBox::Yes);
+            } else if (auto* files = qobject_cast<QFileDialog*>(modal);
+                       files && files->isVisible()) {
+                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                if (typed || !name) return files->reject();  // a native dialog cannot be typed into
+                filters = files->nameFilters();
+                files->setDirectory(dir.path());
+                QTest::keyClicks(name, c.typed);
+                QTest::keyClick(name, Qt::Key_Return);
+                typed = true;
+            }
+        });
+        poll.start(5);
+        const auto chosen =
+            services.AskFile({c.save, c.save ? kSaveFilterR40 : kOpenFilterR40, "txt"});
+        if (!typed) GTEST_SKIP() << "the platform's own file dialog cannot be typed into here";
+        EXPECT_EQ(chosen, dir.filePath(c.typed).toStdString());
+        EXPECT_FALSE(asked);
+        if (!c.save) {
+            EXPECT_EQ(filters.value(1), "所有文件(*)");
+        }
+    }
 }
 
 }  // namespace
