@@ -396,9 +396,13 @@ TEST(FileDialogs, OpenTakesANameAsTypedAndSaveNeverAsks) {
                 if (typed || !name) return files->reject();  // a native dialog cannot be typed into
                 filters = files->nameFilters();
                 files->setDirectory(dir.path());
-                QTest::keyClicks(name, c.typed);
-                QTest::keyClick(name, Qt::Key_Return);
                 typed = true;
+                // Typed from the event loop, not from this poll: a question
+                // the dialog asks must find the poll free to answer it.
+                QTimer::singleShot(0, name, [name, text = c.typed] {
+                    QTest::keyClicks(name, text);
+                    QTest::keyClick(name, Qt::Key_Return);
+                });
             }
         });
         poll.start(5);
