@@ -309,6 +309,7 @@ TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
         {"a full disk", {"hexdump", Path("img.hex")}, 1, "", "No space left on device", "/dev/full"},
         {"a journal to a full disk", {"journal"}, 1, "", "standard output: No space left on device", "/dev/full"},
         {"its rows to a full disk", {"journal", "--json"}, 1, "", "standard output: No space left on device", "/dev/full"},
+        {"its machines to a full disk", {"journal", "--machines"}, 1, "", "standard output: No space left on device", "/dev/full"},
         // Refused before a byte is read, or a byte goes on the line.
         {"a pipe", QStringList{"send", Path("pipe.txt")} + ptmx, 1, "", "it is a named pipe (FIFO), not a file"},
         {"a huge file", QStringList{"send", Path("huge.txt"), "--model", "r80"} + ptmx, 1, "", "8388609 bytes long"},
