@@ -1,8 +1,6 @@
 // taplink-cli: scripted transfers, conversions and memory image displays,
 // with the same checks, frames, timers and messages as the window.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,9 +11,12 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <variant>
+#include <vector>
 
 #include "console_services.h"
+#include "file_args.h"
 #include "file_commands.h"
 #include "file_io.h"
 #include "hex_display.h"
@@ -68,40 +69,67 @@ int Fail(const std::string& what, int code = kUsage) {
     return code;
 }
 
-// Standard output is a file like any other: a full disk or a closed pipe is
-// a failure, said once.
-bool WriteStdout(const char* data, std::size_t size) {
-    std::cout.flush();
-    if (std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0) return true;
-    Fail(std::string("cannot write to standard output: ") + std::strerror(errno));
-    return false;
-}
-
 bool WriteOutput(const QString& path, const std::string& bytes) {
     if (path.isEmpty() || path == QLatin1String("-"))
         return WriteStdout(bytes.data(), bytes.size());
-    if (const auto why = WriteFileBytes(path.toStdString(), bytes)) {
-        Fail(WriteFailedMessage(path.toStdString(), *why).text);
+    if (const auto why = WriteFileBytes(PathOf(path), bytes)) {
+        Fail(WriteFailedMessage(PathOf(path), *why).text);
         return false;
     }
     return true;
 }
 
-// A receive that ended without a whole document: what came goes next to
-// the output file, never over it, and the operator is told where.
-int KeepPartial(const QString& output, const std::string& received, int code) {
-    if (received.empty()) return code;
-    const std::string count = std::to_string(received.size()) + " byte(s)";
-    if (output.isEmpty() || output == QLatin1String("-")) {
-        std::cerr << "taplink-cli: the document is incomplete; " << count
-                  << " received were not written (use -o FILE to keep them in FILE.part)\n";
-        return code;
+// What came when it cannot go where it was asked to: kept in a file of its
+// own, which the message names, so that a received document is never lost.
+// The path, or empty.
+QString KeepElsewhere(const std::string& received, int model, bool whole) {
+    std::string why;
+    const std::string ext =
+        std::string(model == kModelMemory ? "hex" : "txt") + (whole ? "" : ".part");
+    const std::string kept = KeepReceived(received, ext, &why);
+    if (kept.empty()) {
+        Fail("the " + std::to_string(received.size()) +
+             " byte(s) received could not be kept: " + why);
+        return {};
     }
-    const QString part = output + QStringLiteral(".part");
-    if (!WriteOutput(part, received)) return code;
-    std::cerr << "taplink-cli: the document is incomplete; the " << count << " received are in "
-              << part.toStdString() << "\n";
-    return code;
+    std::cerr << "taplink-cli: the " << received.size() << " byte(s) received are kept in " << kept
+              << "\n";
+    return QFile::decodeName(QByteArray::fromStdString(kept));
+}
+
+// A receive that ended without a whole document: what came goes next to
+// the output file (FILE.part), never over it and never beside a device or
+// a pipe; else where KeepElsewhere puts it.
+QString KeepPartial(const QString& output, const std::string& received, int model) {
+    if (received.empty()) return {};
+    std::cerr << "taplink-cli: the document is incomplete\n";
+    struct stat st {};
+    const std::string path = PathOf(output);
+    const bool file = !output.isEmpty() && output != QLatin1String("-") &&
+                      (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode));
+    if (file) {
+        const std::string part = PartPath(path);
+        const auto why = WriteFileBytes(part, received);
+        if (!why) {
+            std::cerr << "taplink-cli: the " << received.size() << " byte(s) received are kept in "
+                      << part << "\n";
+            return QFile::decodeName(QByteArray::fromStdString(part));
+        }
+        Fail(WriteFailedMessage(part, *why).text);
+    }
+    return KeepElsewhere(received, model, false);
+}
+
+// A trace is written over nothing the command reads or writes: the names of
+// those files, the trace's clash, or empty.
+std::string TraceClash(const std::string& trace, const std::vector<std::string>& files) {
+    for (const std::string& f : files) {
+        if (SameFile(trace, f)) {
+            return "the trace " + trace + " would be written over " + f +
+                   ", which this command reads or writes: choose another file for the trace";
+        }
+    }
+    return {};
 }
 
 // The differing lines side by side, on standard output.
@@ -145,10 +173,9 @@ int RunTransfer(const TransferOptions& o) {
     Globals g;
     g.g_bySendProto = o.sendProto;
     g.g_byRecvProto = o.recvProto;
+    const std::string file = PathOf(o.file), output = PathOf(o.output);
     if (o.send) {
-        if (const auto failed = LoadDocumentFile(o.model, o.file.toStdString(), st)) {
-            return Fail(failed->text);
-        }
+        if (const auto failed = LoadDocumentFile(o.model, file, st)) return Fail(failed->text);
     }
     SentForm sent;
     if (o.verify) {
@@ -163,6 +190,24 @@ int RunTransfer(const TransferOptions& o) {
     const std::unique_ptr<Journal> journal = Journal::Open(o.journal, &journalError);
     if (!journal && !journalError.isEmpty()) {
         std::cerr << "taplink-cli: no journal: " << journalError.toStdString() << "\n";
+    }
+    std::shared_ptr<LineTrace> trace;
+    if (!o.trace.isEmpty()) {
+        const std::string path = PathOf(o.trace);
+        std::vector<std::string> files;
+        if (o.send) files = {file};
+        if (o.send && o.model == kModelR80 && LowerExtension(file) == "ld2")
+            files.push_back(file + ".txt");  // what a new-format ladder document reads
+        if (!o.send && !o.output.isEmpty() && o.output != QLatin1String("-"))
+            files = {output, PartPath(output)};
+        const QString where = journal ? journal->Describe() : QString();
+        if (where.startsWith(QLatin1String("SQLite "))) {
+            const std::string db = QFile::encodeName(where.mid(7)).toStdString();
+            files.insert(files.end(), {db, db + "-wal", db + "-shm", db + "-journal"});
+        }
+        if (const std::string clash = TraceClash(path, files); !clash.empty()) return Fail(clash);
+        trace = std::make_shared<LineTrace>(path);
+        if (!trace->ok()) return Fail("cannot write the trace " + path + ": " + trace->failure());
     }
     TransferRecorder recorder(journal.get(), [](const QString& why) {
         std::cerr << "taplink-cli: " << why.toStdString() << "\n";
@@ -180,9 +225,7 @@ int RunTransfer(const TransferOptions& o) {
     QtSerialComm serial([&o](int) { return o.port; });
     CMSComm* comm = &serial;
     std::unique_ptr<TracingComm> tracing;
-    if (!o.trace.isEmpty()) {
-        auto trace = std::make_shared<LineTrace>(o.trace.toStdString());
-        if (!trace->ok()) return Fail("cannot write the trace " + o.trace.toStdString());
+    if (trace) {
         tracing = std::make_unique<TracingComm>(serial, trace);
         comm = tracing.get();
     }
@@ -213,9 +256,12 @@ int RunTransfer(const TransferOptions& o) {
     win.speed = o.speed;
     win.unit = o.model == kModelR80 ? "blocks" : "bytes";
     win.document = st.m_strText;
+    // A receive's row ends once the document is where it is kept.
+    std::optional<Message> ending;
     win.onMessage = [&](const Message& m) {
         code = CodeFor(m);
-        recorder.OnMessage(m, moved());
+        if (o.send || !OutcomeForMessage(m)) return recorder.OnMessage(m, moved());
+        ending = m;
     };
     win.onTransferEnded = [&] { end(-1); };
     TransferHandlers h(TransferContext{*comm, win, st, g, o.link, [&o] { return o.model; }});
@@ -257,24 +303,33 @@ int RunTransfer(const TransferOptions& o) {
     guarded([&] { o.send ? h.OnSend() : h.OnReceive(); });
     if (!ended && h.Busy()) loop.exec();
     win.FinishProgressLine();
+    if (code < 0) code = kRefused;
+    if (!o.send) {
+        const Bytes form = ReceivedForm(o.model, st);
+        // A document received whole is the editor's text, even when empty;
+        // what a failed receive collected is kept as it came.
+        const std::string received =
+            o.model == kModelMemory || code == kDone || !st.m_strText.empty()
+                ? std::string(form.begin(), form.end())
+                : st.m_strRecvText;
+        QString kept = code == kDone ? o.output : QString();
+        if (code == kDone && !WriteOutput(o.output, received)) {
+            code = kUsage;
+            kept = KeepElsewhere(received, o.model, true);
+        } else if (code != kDone) {
+            kept = KeepPartial(o.output, received, o.model);
+        }
+        if (ending && recorder.Recording()) {
+            recorder.End(*OutcomeForMessage(*ending), ending->text, moved(),
+                         kept.isEmpty() || kept == QLatin1String("-")
+                             ? QString()
+                             : QFileInfo(kept).absoluteFilePath());
+        }
+    }
     if (recorder.Recording()) {
         recorder.End(Outcome::Interrupted, "The transfer ended without a result.", moved());
     }
-    if (code < 0) code = kRefused;
-    if (o.send) return code;
-
-    std::string received;
-    if (o.model == kModelMemory) {
-        Bytes image = st.m_memImage;
-        if (image.size() >= 3 && image[0] == 0x11) image.erase(image.begin(), image.begin() + 3);
-        received.assign(image.begin(), image.end());
-    } else {
-        // A document received whole is the editor's text, even when empty;
-        // what a failed receive collected is kept as it came.
-        received = code == kDone || !st.m_strText.empty() ? st.m_strText : st.m_strRecvText;
-    }
-    if (code == kDone) return WriteOutput(o.output, received) ? kDone : kUsage;
-    return KeepPartial(o.output, received, code);
+    return code;
 }
 
 void AddLineOptions(QCommandLineParser& p) {
@@ -396,14 +451,6 @@ int Receive(const QStringList& args) {
     return RunTransfer(o);
 }
 
-// Two names for one file (the same name, a link, another path to it).
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    return !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 int Convert(const QStringList& args) {
     QCommandLineParser p;
     p.setApplicationDescription(
@@ -417,10 +464,15 @@ int Convert(const QStringList& args) {
     p.addOption({"into", "The ladder document to write the PLC text into.", "DOC"});
     p.process(args);
     if (p.positionalArguments().size() != 1) return Fail("convert takes one FILE (see --help)");
-    const std::string in = p.positionalArguments().front().toStdString();
-    const std::string out = p.value(p.isSet("into") ? "into" : "output").toStdString();
+    const std::string in = PathOf(p.positionalArguments().front());
+    const std::string out = PathOf(p.value(p.isSet("into") ? "into" : "output"));
     if (SameFile(in, out)) {
         return Fail(in + " is both what is converted and where it goes: choose another file");
+    }
+    // Saving makes the backup anew: the older version would be gone.
+    if (p.isSet("into") && SameFile(in, LadderBackupPath(out))) {
+        return Fail(in + " is the backup of " + out +
+                    ", which the save writes anew: copy it to another name first");
     }
     const FileRead r = ReadFileBytes(in);
     if (!r.ok) return Fail(ReadFailedMessage(in, r.error).text);
@@ -445,43 +497,12 @@ int HexDump(const QStringList& args) {
     p.addPositionalArgument("IMAGE", "The memory image.");
     p.process(args);
     if (p.positionalArguments().size() != 1) return Fail("hexdump takes one IMAGE (see --help)");
-    const std::string in = p.positionalArguments().front().toStdString();
-    // A line at a time as the file is read: an image of any size takes no
-    // more memory than a chunk of it.
-    const int fd = ::open(in.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Fail(ReadFailedMessage(in, std::strerror(errno)).text);
-    std::vector<std::uint8_t> chunk(1 << 16);
-    std::size_t offset = 0, held = 0;
-    std::string lines;
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk.data() + held, chunk.size() - held);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const std::string why = std::strerror(errno);
-            ::close(fd);
-            return Fail(ReadFailedMessage(in, why).text);
-        }
-        held += static_cast<std::size_t>(n);
-        const bool end = n == 0;
-        std::size_t at = 0;
-        for (; at < held && (held - at >= 8 || end); at += 8) {
-            AppendHexLine(lines, chunk.data() + at, std::min<std::size_t>(8, held - at), offset);
-            offset += 8;
-        }
-        if (end && !lines.empty() && lines.back() != '\n') lines += "\r\n";
-        if (!WriteStdout(lines.data(), lines.size())) {
-            ::close(fd);
-            return kUsage;
-        }
-        lines.clear();
-        at = std::min(at, held);
-        std::copy(chunk.begin() + static_cast<long>(at), chunk.begin() + static_cast<long>(held),
-                  chunk.begin());
-        held -= at;
-        if (end) break;
-    }
-    ::close(fd);
-    return kDone;
+    const std::string in = PathOf(p.positionalArguments().front());
+    const FileRead r = ReadFileBytes(in, kMaxImageFile);
+    if (!r.ok) return Fail(ReadFailedMessage(in, r.error).text);
+    std::string lines = MemoryImageDisplay(Bytes(r.bytes.begin(), r.bytes.end()));
+    if (!lines.empty() && lines.back() != '\n') lines += "\r\n";
+    return WriteStdout(lines.data(), lines.size()) ? kDone : kUsage;
 }
 
 const char* kUsageText =
@@ -505,7 +526,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("taplink-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
-    QStringList args = QCoreApplication::arguments();
+    taplink::GuardStdout();
+    QStringList args = taplink::ArgumentsOf(argc, argv);
     if (args.size() < 2 || args[1] == QLatin1String("--help") || args[1] == QLatin1String("-h")) {
         std::cout << taplink::kUsageText;
         return args.size() < 2 ? taplink::kUsage : taplink::kDone;

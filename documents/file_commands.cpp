@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <variant>
 
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstring>
 
 #include "file_io.h"
 #include "hex_display.h"
@@ -24,16 +21,8 @@ const Message kLadderEmpty{"The ladder document holds no instructions: nothing t
 
 namespace {
 
-constexpr std::uint8_t kFrameStart = 0x11;
+// The protocol byte and the length in front of a received image.
 constexpr std::size_t kFrameHeader = 3;
-
-// A received image still carries its frame's head: the start byte and a
-// length that announces exactly the bytes after it. An image read from a
-// file may begin with the same byte; its bytes are all kept.
-bool IsReceivedFrame(const Bytes& image) {
-    return image.size() >= kFrameHeader && image[0] == kFrameStart &&
-           image[1] + 256u * image[2] == image.size() - kFrameHeader;
-}
 
 }  // namespace
 
@@ -83,22 +72,18 @@ std::optional<Message> LoadDocumentFile(int model, const std::string& chosen, Di
     std::string path = chosen;
     // A new-format ladder file is read through its text companion.
     if (model == kModelR80 && ext == "ld2") path += ".txt";
-    // An image that no frame can carry is refused before it is read.
-    struct stat info {};
-    if (model == kModelMemory && ::stat(path.c_str(), &info) == 0 &&
-        static_cast<std::uintmax_t>(info.st_size) > kMaxFrameLength) {
-        return msg::kMemoryFrameTooLong;
-    }
-    const FileRead r = ReadFileBytes(path);
+    // An image longer than a frame opens and saves; only Send refuses it.
+    const FileRead r =
+        ReadFileBytes(path, model == kModelMemory ? kMaxImageFile : kMaxDocumentFile);
     if (!r.ok) {
         // A document that is not there is the "not found" of the R80 model;
         // any other failure says why.
-        const bool missing = r.error == std::strerror(ENOENT);
-        return model == kModelR80 && missing ? msg::kPlcDocumentMissing
-                                             : ReadFailedMessage(path, r.error);
+        return model == kModelR80 && r.errorCode == ENOENT ? msg::kPlcDocumentMissing
+                                                           : ReadFailedMessage(path, r.error);
     }
     if (model == kModelMemory) {
         st.m_nDocKind = kDocNone;
+        st.m_bImageIsFrame = false;  // written back byte for byte
         st.m_memImage.assign(r.bytes.begin(), r.bytes.end());
         st.m_strText = MemoryImageDisplay(st.m_memImage);
         return std::nullopt;
@@ -158,16 +143,21 @@ bool FileCommands::SaveText(const std::string& path) {
 
 std::optional<SaveFailure> SaveLadderDocument(const std::string& path, const std::string& e) {
     const FileRead old = ReadFileBytes(path);
-    if (old.ok) {
-        // The backup comes first, whole, whatever the checks say after.
-        const std::string backup = LadderBackupPath(path);
-        if (const auto why = WriteFileBytes(backup, old.bytes)) {
-            return SaveFailure{WriteFailedMessage(backup, *why), true};
-        }
+    // A document that is not there yet is refused by the merge; one that
+    // cannot be read says why.
+    if (!old.ok && old.errorCode != ENOENT) {
+        return SaveFailure{ReadFailedMessage(path, old.error), true};
     }
     auto merged = MergeIntoLadder(old.ok ? old.bytes : std::string{}, e);
     if (const Message* refused = std::get_if<Message>(&merged)) {
         return SaveFailure{*refused, false};
+    }
+    // The backup is made only for a save that goes ahead: a refused one
+    // leaves the previous backup as it was. A backup that cannot be made
+    // stops the save.
+    const std::string backup = LadderBackupPath(path);
+    if (const auto why = WriteFileBytes(backup, old.bytes)) {
+        return SaveFailure{WriteFailedMessage(backup, *why), true};
     }
     if (const auto why = WriteFileBytes(path, std::get<std::string>(merged))) {
         return SaveFailure{WriteFailedMessage(path, *why), true};
@@ -176,13 +166,15 @@ std::optional<SaveFailure> SaveLadderDocument(const std::string& path, const std
 }
 
 bool FileCommands::SaveMemoryImage(const std::string& path) {
-    Bytes& image = st_.m_memImage;
-    if (image.empty()) {
+    // Only a frame from the controller carries a head that is not memory.
+    const Bytes& image = st_.m_memImage;
+    const std::size_t from =
+        st_.m_bImageIsFrame ? std::min(kFrameHeader, image.size()) : std::size_t{0};
+    if (image.size() == from) {
         Show(msg::kNoMemoryImage);
         return false;
     }
-    if (IsReceivedFrame(image)) image.erase(image.begin(), image.begin() + kFrameHeader);
-    if (const auto why = WriteFileBytes(path, std::string(image.begin(), image.end()))) {
+    if (const auto why = WriteFileBytes(path, std::string(image.begin() + from, image.end()))) {
         Show(WriteFailedMessage(path, *why));
         return false;
     }

@@ -10,12 +10,13 @@
 
 namespace taplink {
 
-// The filters, as the dialogs are asked for them.
-inline constexpr const char* kOpenFilterR40 = "G指令文件(*.txt)|*.txt||";
+// The filters, as the dialogs are asked for them. Open ends with every file:
+// a program called PROG, with no extension at all, opens as a text document.
+inline constexpr const char* kOpenFilterR40 = "G指令文件(*.txt)|*.txt|所有文件(*)|*||";
 inline constexpr const char* kOpenFilterR80 =
-    "G指令文件(*.txt)|*.txt|PLC文件(*.ldx)|*.ldx|新PLC文件(*.ld2)|*.ld2||";
+    "G指令文件(*.txt)|*.txt|PLC文件(*.ldx)|*.ldx|新PLC文件(*.ld2)|*.ld2|所有文件(*)|*||";
 inline constexpr const char* kOpenFilterMemory =
-    "二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp||";
+    "二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp|所有文件(*)|*||";
 inline constexpr const char* kSaveFilterR40 = "Text File(*.txt)|*.txt||";
 inline constexpr const char* kSaveFilterR80 = "G指令文件(*.txt)|*.txt|PLC文件(*.ldx)|*.ldx||";
 inline constexpr const char* kSaveFilterMemory =

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -16,6 +18,8 @@ namespace {
 
 constexpr char kTempMark[] = ".taplink-tmp-";
 constexpr std::size_t kTempSuffix = 6;
+// The temporary's name beyond the file's own: '.', the mark, the suffix.
+constexpr std::size_t kTempExtra = 1 + sizeof kTempMark - 1 + kTempSuffix;
 constexpr int kMaxLinks = 40;  // as the kernel's own limit, then ELOOP
 
 std::string Reason(int error = errno) {
@@ -41,6 +45,23 @@ std::pair<std::string, std::string> Split(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) return {"", path};
     return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+// The temporary's name without its random suffix: ".NAME.taplink-tmp-". A
+// NAME too long for that keeps as much of itself as fits with a hash of the
+// whole of it, so that two long names that begin alike still have temporaries
+// of their own. The cut never splits a UTF-8 character.
+std::string TempPrefix(const std::string& name) {
+    if (name.size() + kTempExtra <= NAME_MAX) return "." + name + kTempMark;
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const unsigned char c : name)
+        hash = (hash ^ c) * 1099511628211ull;
+    char mark[18];
+    std::snprintf(mark, sizeof mark, "~%016llx", static_cast<unsigned long long>(hash));
+    std::size_t keep = NAME_MAX - kTempExtra - (sizeof mark - 1);
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    return "." + name.substr(0, keep) + mark + kTempMark;
 }
 
 // The file that a save really replaces: the path with its symbolic links
@@ -108,6 +129,30 @@ int CreateTemp(const std::string& stem, mode_t mode, std::string* temp) {
     return -1;
 }
 
+// The careful writer's fallback, for a file whose folder takes no new name:
+// the space is claimed before the old contents are touched, so that a full
+// disk refuses the save with the file as it was.
+std::optional<std::string> OverwriteInPlace(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return Reason();
+    const auto fail = [fd] {
+        const std::string why = Reason();
+        ::close(fd);
+        return why;
+    };
+    const auto size = static_cast<off_t>(bytes.size());
+    if (size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS) {
+        return fail();
+    }
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, bytes) || ::ftruncate(fd, size) != 0 ||
+        ::fsync(fd) != 0) {
+        return fail();
+    }
+    if (::close(fd) != 0) return Reason();
+    return std::nullopt;
+}
+
 // A device or a pipe cannot be replaced by a rename: it takes the bytes as
 // they come.
 std::optional<std::string> WriteInPlace(const std::string& path, const std::string& bytes) {
@@ -124,24 +169,74 @@ std::optional<std::string> WriteInPlace(const std::string& path, const std::stri
 
 }  // namespace
 
-FileRead ReadFileBytes(const std::string& path) {
-    FileRead r;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        r.error = Reason();
-        return r;
+namespace {
+
+// What a file that is not a regular one is, for the reason of a refusal.
+const char* KindOf(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// Why a file cannot be read as a document, or nothing when it can.
+std::optional<std::string> Unreadable(const struct stat& st, std::size_t limit) {
+    if (S_ISDIR(st.st_mode)) return Reason(EISDIR);
+    if (!S_ISREG(st.st_mode)) return std::string("it is ") + KindOf(st.st_mode) + ", not a file";
+    if (static_cast<std::uintmax_t>(st.st_size) > limit) {
+        return "it is " + std::to_string(st.st_size) +
+               " bytes long, longer than any document can be (" + std::to_string(limit) +
+               " bytes at most)";
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+FileRead ReadFileBytes(const std::string& path, std::size_t limit) {
+    FileRead r;
+    const auto refuse = [&r](std::string why, int code) {
+        r.error = std::move(why);
+        r.errorCode = code;
+        return r;
+    };
+    // Looked at before it is opened: opening a device can do things.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return refuse(Reason(), errno);
+    if (auto why = Unreadable(st, limit)) return refuse(*why, S_ISDIR(st.st_mode) ? EISDIR : 0);
+    // Not blocking, and looked at again, in case a pipe took its place.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return refuse(Reason(), errno);
+    if (::fstat(fd, &st) != 0) {
+        const int code = errno;
+        ::close(fd);
+        return refuse(Reason(code), code);
+    }
+    if (auto why = Unreadable(st, limit)) {
+        ::close(fd);
+        return refuse(*why, 0);
+    }
+    r.bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            r.error = Reason();
+            const int code = errno;
             ::close(fd);
-            return r;
+            r.bytes.clear();
+            return refuse(Reason(code), code);
         }
         if (n == 0) break;
         r.bytes.append(buf, static_cast<std::size_t>(n));
+        // A file that grows while it is read.
+        if (r.bytes.size() > limit) {
+            ::close(fd);
+            st.st_size = static_cast<off_t>(r.bytes.size());
+            r.bytes.clear();
+            return refuse(*Unreadable(st, limit), 0);
+        }
     }
     ::close(fd);
     r.ok = true;
@@ -163,12 +258,14 @@ std::optional<std::string> WriteFileBytes(const std::string& path, const std::st
     }
 
     const auto [dir, name] = Split(t.path);
-    const std::string prefix = "." + name + kTempMark;
+    const std::string prefix = TempPrefix(name);
     RemoveStaleTemps(dir, prefix);
 
+    // A folder that takes no new name, holding a file that may be written.
+    const auto folderRefused = [&t] { return t.exists && (errno == EACCES || errno == EPERM); };
     std::string temp;
     const int fd = CreateTemp(dir + prefix, t.exists ? 0600 : 0666, &temp);
-    if (fd < 0) return Reason();
+    if (fd < 0) return folderRefused() ? OverwriteInPlace(t.path, bytes) : Reason();
     const auto fail = [&](bool open) {
         const std::string why = Reason();
         if (open) ::close(fd);
@@ -188,7 +285,13 @@ std::optional<std::string> WriteFileBytes(const std::string& path, const std::st
     }
     if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) return fail(true);
     if (::close(fd) != 0) return fail(false);
-    if (::rename(temp.c_str(), t.path.c_str()) != 0) return fail(false);
+    if (::rename(temp.c_str(), t.path.c_str()) != 0) {
+        // A sticky folder (/tmp) lets only the file's owner replace it.
+        const int code = errno;
+        ::unlink(temp.c_str());
+        errno = code;
+        return folderRefused() ? OverwriteInPlace(t.path, bytes) : Reason(code);
+    }
 
     // Makes the rename itself survive a power cut. The new contents are in
     // place whatever this says, so a failure here is not reported as a

@@ -45,6 +45,10 @@ constexpr std::size_t kMarkerSkip = kTotalStepsMarker.size() + 1;  // marker and
 constexpr std::size_t kStepField = 8;
 constexpr std::size_t kMnemonicWidth = 8;
 constexpr std::size_t kNumberWidth = 4;
+constexpr std::size_t kHeadDigits = 8;
+constexpr std::string_view kBackupMark = "_bak";
+constexpr std::size_t kNameMax =
+    255;  // bytes in a file name (NAME_MAX)  // the total of steps in a text document
 constexpr std::string_view kAddressLetters = "XYFGRCTAKLP";
 
 bool IsDigit(char c) {
@@ -123,7 +127,15 @@ std::variant<std::string, Message> LoadLadderSection(std::string_view text) {
     if (p1 == std::string_view::npos || p2 == std::string_view::npos || p2 < p1 + kMarkerSkip) {
         return msg::kLadderDamaged;
     }
-    return std::string(text.substr(p1 + kMarkerSkip, p2 - p1 - kMarkerSkip));
+    std::string section(text.substr(p1 + kMarkerSkip, p2 - p1 - kMarkerSkip));
+    // The ladder software writes the total without leading zeros; the text
+    // document has it in eight digits, as Save and Send want it back.
+    const std::size_t digits = section.find_first_of("\r\n");
+    if (digits != std::string::npos && digits > 0 && digits < kHeadDigits &&
+        std::all_of(section.begin(), section.begin() + static_cast<long>(digits), IsDigit)) {
+        section.insert(0, kHeadDigits - digits, '0');
+    }
+    return section;
 }
 
 std::string ConvertToLadderSection(std::string_view e, std::string o) {
@@ -212,11 +224,19 @@ std::variant<std::string, Message> MergeIntoLadder(std::string_view t, std::stri
 std::string LadderBackupPath(const std::string& path) {
     // The file name's own extension, never a ".ldx" among the folders.
     const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return path + "_bak";
-    }
-    return path.substr(0, dot) + "_bak" + path.substr(dot);
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < start) dot = path.size();
+    // A name too long for four more bytes gives up the end of its stem (never
+    // half a UTF-8 character), so that every document that can be saved has
+    // a backup.
+    std::size_t cut = dot;
+    const std::size_t extension = path.size() - dot;
+    while (cut > start && cut - start + kBackupMark.size() + extension > kNameMax)
+        --cut;
+    while (cut > start && (static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80)
+        --cut;
+    return path.substr(0, cut) + std::string(kBackupMark) + path.substr(dot);
 }
 
 bool IsLadderPath(const std::string& path) {

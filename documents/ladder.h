@@ -30,7 +30,10 @@ inline constexpr std::string_view kTotalStepsMarker = "TOTALSTEPS";
 inline constexpr std::string_view kSectionEndMarker = "END_PLC_ORGANIZATION";
 
 // The instruction section of a ladder document's text, or the message for a
-// damaged one (a marker missing, or the end marker before the section).
+// damaged one (a marker missing, or the end marker before the section). Its
+// first line, the total of steps, is given in eight digits as the PLC text
+// document has it (the ladder software writes it without leading zeros), so
+// that what Open shows can be saved and sent as it is.
 std::variant<std::string, Message> LoadLadderSection(std::string_view fileText);
 
 // The instruction section made from a PLC text document E (its first 14
@@ -46,7 +49,9 @@ std::string ConvertToLadderSection(std::string_view e, std::string head);
 std::variant<std::string, Message> MergeIntoLadder(std::string_view t, std::string_view e);
 
 // The backup's path: "_bak" before the file name's extension (main.LDX
-// gives main_bak.LDX), or after the whole path when the name has none.
+// gives main_bak.LDX), or after the whole path when the name has none. A
+// name within four bytes of the longest a file can have (255) loses the end
+// of its stem to make room.
 std::string LadderBackupPath(const std::string& path);
 
 // The extension of the file name (after its last '.'), in lower case; empty

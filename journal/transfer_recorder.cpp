@@ -16,10 +16,10 @@ std::optional<Outcome> OutcomeForMessage(const Message& m) {
     if (m == kNoResponse || m == kStoppedTaking) return Outcome::NoResponse;
     if (m == kWrongStart || m == kProcedureNumberWrong) return Outcome::WrongData;
     for (const Message* refused :
-         {&kEmptyDocument, &kProgramNumber, &kProgramFrameTooLong, &kR80DocumentNumber,
-          &kR80ProgramRange, &kR80TooLarge, &kR80LineAfterNumber, &kR80LadderTooShort,
-          &kR80LadderLineAfterNumber, &kR80HeadOfficeDigits, &kR80HeadOfficeLineEnd, &kMemoryEmpty,
-          &kMemoryFrameTooLong}) {
+         {&kEmptyDocument, &kLoneCarriageReturn, &kProgramNumber, &kProgramFrameTooLong,
+          &kR80DocumentNumber, &kR80ProgramRange, &kR80TooLarge, &kR80LineAfterNumber,
+          &kR80LadderTooShort, &kR80LadderLineAfterNumber, &kR80HeadOfficeDigits,
+          &kR80HeadOfficeLineEnd, &kMemoryEmpty, &kMemoryFrameTooLong}) {
         if (m == *refused) return Outcome::Refused;
     }
     return std::nullopt;

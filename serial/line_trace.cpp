@@ -1,6 +1,7 @@
 #include "line_trace.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,9 +19,22 @@ constexpr std::size_t kBytesPerLine = 16;
 
 LineTrace::LineTrace(const std::string& path)
     : path_(path),
-      fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
+      fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)),
       start_(std::chrono::steady_clock::now()) {
-    if (fd_ < 0) failure_ = std::strerror(errno);
+    if (fd_ < 0) {
+        failure_ = std::strerror(errno);
+        return;
+    }
+    // Emptied only once it is known to be a file that may be written: root
+    // could write over a file someone made read-only on purpose.
+    struct stat st {};
+    const bool readOnly = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
+    if (readOnly || (S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0)) {
+        failure_ = readOnly ? std::string(std::strerror(EACCES)) + " (the file is read-only)"
+                            : std::strerror(errno);
+        ::close(fd_);
+        fd_ = -1;
+    }
 }
 
 LineTrace::~LineTrace() {

@@ -27,6 +27,7 @@ namespace taplink {
 class LineTrace {
   public:
     // Opens (creates or empties) the trace file; ok() says whether it could.
+    // A file without any write permission bit is refused, even for root.
     explicit LineTrace(const std::string& path);
     ~LineTrace();
     LineTrace(const LineTrace&) = delete;

@@ -14,6 +14,7 @@ namespace taplink {
 namespace {
 
 constexpr int kMaxAttempts = 1000;
+constexpr qsizetype kLongestName = 255 - 4;  // NAME_MAX, less ".why"
 
 std::string SystemReason() {
     return std::strerror(errno);
@@ -60,11 +61,15 @@ std::string WriteHidden(const QString& hidden, const std::string& bytes) {
 OutboxPick PickOutboxDocument(const QString& outbox, const QDateTime& now) {
     OutboxPick pick;
     QDateTime oldest;
+    // Pipes, devices and broken links too: Send refuses them, with why, and
+    // they leave the outbox rather than sit there unseen.
     const QFileInfoList files =
-        QDir(outbox).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+        QDir(outbox).entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& f : files) {
         if (f.fileName().startsWith(QLatin1Char('.'))) continue;
-        const QDateTime modified = f.lastModified();
+        // A broken link has no time of its own: it has long settled.
+        const QDateTime modified =
+            f.exists() ? f.lastModified() : QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
         const qint64 age = modified.msecsTo(now);
         if (age < kSettleMs) {
             const qint64 wait = kSettleMs - std::max<qint64>(age, 0);
@@ -81,10 +86,16 @@ OutboxPick PickOutboxDocument(const QString& outbox, const QDateTime& now) {
 
 QString TimedName(const QString& stem, const QString& extension, const QDateTime& when,
                   int attempt) {
-    QString name = stem + QLatin1Char('_') + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (attempt > 1) name += QLatin1Char('-') + QString::number(attempt);
-    if (!extension.isEmpty()) name += QLatin1Char('.') + extension;
-    return name;
+    QString tail = QLatin1Char('_') + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (attempt > 1) tail += QLatin1Char('-') + QString::number(attempt);
+    if (!extension.isEmpty()) tail += QLatin1Char('.') + extension;
+    // A long name gives up the end of its stem (whole characters), leaving
+    // room for the ".why" beside a refused document.
+    QString cut = stem;
+    while (!cut.isEmpty() && QFile::encodeName(cut + tail).size() > kLongestName) {
+        cut.chop(cut.size() > 1 && cut.back().isLowSurrogate() ? 2 : 1);
+    }
+    return cut + tail;
 }
 
 Placed MoveInto(const QString& file, const QString& folder, const QDateTime& when) {
@@ -130,8 +141,11 @@ Placed WriteInto(const QString& folder, const QString& stem, const QString& exte
 
 std::string WriteWhole(const QString& path, const std::string& bytes) {
     const QFileInfo info(path);
-    const QString hidden =
-        info.absoluteDir().filePath(QLatin1Char('.') + info.fileName() + ".part");
+    // ".NAME.part", NAME cut (whole characters) to fit.
+    QString name = info.fileName();
+    while (name.size() > 1 && QFile::encodeName(name).size() > kLongestName - 2)
+        name.chop(name.back().isLowSurrogate() ? 2 : 1);
+    const QString hidden = info.absoluteDir().filePath(QLatin1Char('.') + name + ".part");
     if (std::string why = WriteHidden(hidden, bytes); !why.empty()) return why;
     if (::rename(QFile::encodeName(hidden).constData(), QFile::encodeName(path).constData()) != 0) {
         const std::string why = SystemReason();

@@ -19,11 +19,13 @@ struct OutboxPick {
     std::optional<qint64> settlesInMs;
 };
 // The oldest settled document (by modification time, then name) of the
-// outbox: regular files whose names do not start with '.'.
+// outbox: files whose names do not start with '.', pipes, devices and broken
+// links among them (Send refuses those, so that they leave the outbox).
 OutboxPick PickOutboxDocument(const QString& outbox, const QDateTime& now);
 
 // "NAME_YYYYMMDD-HHMMSS.EXT" in local time, with "-2", "-3", ... before the
-// extension for the second and later files of one second.
+// extension for the second and later files of one second. NAME is cut so
+// that the name, and a ".why" after it, fit in a file name.
 QString TimedName(const QString& stem, const QString& extension, const QDateTime& when,
                   int attempt);
 

@@ -21,6 +21,10 @@ enum Model : int { kModelR40 = 0, kModelR80 = 1, kModelMemory = 2 };
 struct DialogState {
     int m_nDocKind = kDocNone;
     Bytes m_memImage;
+    // m_memImage came from the controller as a frame, protocol byte and
+    // length in front: Save leaves those out. An image from a file or from
+    // the display is saved byte for byte.
+    bool m_bImageIsFrame = false;
     std::array<char, 4> m_szStepNo{'0', '0', '0', '0'};
     std::uint8_t m_bSendRestart = 0;
     int m_nSendPos = 0;

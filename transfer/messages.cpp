@@ -46,6 +46,10 @@ const Message kR80HeadOfficeLineEnd{
     "figures!",
     kNotice, MessageIcon::Exclamation};
 const Message kMemoryEmpty{"Can not send empty space document!", kNotice, MessageIcon::Exclamation};
+const Message kLoneCarriageReturn{
+    "A line ends in CR (carriage return) without LF (line feed): the controller takes lines "
+    "that end in CR LF, or in LF alone, which is sent as CR LF!",
+    kNotice, MessageIcon::Exclamation};
 const Message kMemoryFrameTooLong{
     "The memory image is too long for one frame: at most 65535 bytes can be sent!", kNotice,
     MessageIcon::Exclamation};

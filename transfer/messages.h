@@ -32,6 +32,7 @@ extern const Message kSerialBackendMissing;
 
 // Send checks.
 extern const Message kEmptyDocument;
+extern const Message kLoneCarriageReturn;
 extern const Message kProgramNumber;
 extern const Message kProgramFrameTooLong;
 extern const Message kR80DocumentNumber;

@@ -23,6 +23,21 @@ std::uint8_t At(std::string_view t, std::size_t i) {
     return static_cast<std::uint8_t>(t[i]);
 }
 
+// The text with its lines ending as the controller takes them: a bare LF,
+// as a file saved on Linux has, becomes CR LF. A CR without an LF after it
+// is a line end that no controller takes, said through loneCr.
+std::string CrLfLines(std::string_view t, bool* loneCr) {
+    std::string out;
+    out.reserve(t.size() + t.size() / 16);
+    *loneCr = false;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == kLf && (i == 0 || t[i - 1] != kCr)) out.push_back(kCr);
+        if (t[i] == kCr && (i + 1 == t.size() || t[i + 1] != kLf)) *loneCr = true;
+        out.push_back(t[i]);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::optional<Message> CheckTextNotEmpty(std::string_view text) {
@@ -30,8 +45,11 @@ std::optional<Message> CheckTextNotEmpty(std::string_view text) {
     return std::nullopt;
 }
 
-PreparedProgram PrepareProgram(std::string_view t) {
+PreparedProgram PrepareProgram(std::string_view text) {
     PreparedProgram out;
+    bool loneCr = false;
+    const std::string lines = CrLfLines(text, &loneCr);
+    const std::string_view t = lines;
     std::string& c = out.cleaned;
     c.reserve(t.size() + 2);
     const std::size_t n = t.size();
@@ -58,7 +76,9 @@ PreparedProgram PrepareProgram(std::string_view t) {
     }
     if (c.empty() || c.back() != kLf) c += "\r\n";
 
-    if (c.size() < 4 || c[0] != '%' || c[3] != kCr) {
+    if (loneCr) {
+        out.failure = msg::kLoneCarriageReturn;
+    } else if (c.size() < 4 || c[0] != '%' || c[3] != kCr) {
         out.failure = msg::kProgramNumber;
     } else if (c.size() + 2 > kMaxFrameLength) {
         out.failure = msg::kProgramFrameTooLong;
@@ -126,8 +146,13 @@ Bytes ImageOfNewLadder(std::string_view t, int* crs) {
 
 PreparedR80 PrepareR80Image(std::string_view text, int docKind) {
     PreparedR80 out;
-    out.normalisedText = std::string(text);
+    bool loneCr = false;
+    out.normalisedText = CrLfLines(text, &loneCr);
     std::string& t = out.normalisedText;
+    if (loneCr) {
+        out.failure = msg::kLoneCarriageReturn;
+        return out;
+    }
     if (t.size() <= 4 || t[0] != '%' || !IsDigit(At(t, 1)) || !IsDigit(At(t, 2)) ||
         !IsDigit(At(t, 3))) {
         out.failure = msg::kR80DocumentNumber;

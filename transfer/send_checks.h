@@ -1,7 +1,11 @@
 // The checks and preparation of the editor text before it is sent, per
-// model. Pure functions of their inputs: text is the editor's bytes (CR LF
-// line breaks), never converted. A failed check gives the message to show;
-// the caller shows it and leaves the state as the send requires.
+// model. Pure functions of their inputs: text is the editor's bytes, never
+// converted in place. Lines may end in CR LF or, as a file saved on Linux
+// has them, in LF alone: the prepared "R40/R60" program and "R80" image take
+// a bare LF as CR LF, so the controller gets CR LF either way. A CR without
+// an LF is refused (kLoneCarriageReturn), since it would cut or eat a line.
+// A failed check gives the message to show; the caller shows it and leaves
+// the state as the send requires.
 #pragma once
 
 #include <optional>

@@ -73,6 +73,7 @@ void TransferHandlers::SendFrameModel(int model) {
         return;
     }
     c_.st.m_memImage = ParseMemoryDisplay(c_.st.m_strText);
+    c_.st.m_bImageIsFrame = false;
     if (const auto failure = CheckMemoryImage(c_.st.m_memImage)) {
         c_.win.ShowMessage(*failure);
         c_.g.g_nPeerReady = 0;
@@ -211,6 +212,7 @@ void TransferHandlers::OnReceive() {
             Disable();
             c_.g.g_nRecvArmed = 1;
             c_.st.m_memImage.clear();
+            c_.st.m_bImageIsFrame = true;
             c_.win.SetProgressPos(0);
             c_.st.m_strText.clear();
             c_.win.TextToEditor(c_.st.m_strText);

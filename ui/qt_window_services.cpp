@@ -121,9 +121,15 @@ std::optional<std::string> QtWindowServices::AskFile(const FileDialog& dialog) {
     box.setAcceptMode(dialog.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(dialog.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     box.setNameFilter(DialogFilter(dialog.filter));
-    box.setDefaultSuffix(QString::fromStdString(dialog.defaultExtension));
+    // Save never asks before replacing a file: a ladder document keeps its
+    // backup instead. A name typed into Open is taken as typed (PROG is not
+    // PROG.txt).
+    if (dialog.save) {
+        box.setDefaultSuffix(QString::fromStdString(dialog.defaultExtension));
+        box.setOption(QFileDialog::DontConfirmOverwrite);
+    }
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return std::nullopt;
-    return box.selectedFiles().front().toStdString();
+    return QFile::encodeName(box.selectedFiles().front()).toStdString();
 }
 
 int QtWindowServices::AskSaveQuery() {

@@ -4,6 +4,8 @@
 // cases are proven on a virtual line (sim_transfer_test, r80_test); here one
 // transfer for each model, each transport and each failing end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +16,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <fstream>
+#include <iterator>
 #include <regex>
 
 #include "controller_sim.h"
@@ -70,6 +74,9 @@ Result RunProgram(const char* program, const QStringList& args, const QString& o
 
 class CliTest : public ::testing::Test {
   protected:
+    // What a command keeps for want of a better place goes into the test's
+    // folder, not the user's.
+    CliTest() { qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.path())); }
     // Starts the simulator; returns the port it serves.
     std::string StartSim(QStringList args) {
         args += {"--once", "--timeout", "30", "--trace", Path("sim.trace")};
@@ -128,6 +135,8 @@ struct TransferCase {
     QStringList simFault = {};  // what the controller, or its server, does wrong
     int code = 0;               // the exit code
     const char* error = "";     // in what the command says
+    QString output = "got";     // receive: where the document goes, in the test's folder
+    QString kept = "got.part";  // where a document that did not go there is kept
     bool terminal = false;      // standard error is a terminal: the progress bar
 };
 // Test names, not bytes, in listings.
@@ -154,13 +163,14 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
         port = c.via == Via::Ser2netRaw ? server->RawPort() : server->Rfc2217Port();
     }
 
+    const QString output = c.output.startsWith('/') ? c.output : Path(c.output);
     std::unique_ptr<testing::PtyPair> terminal;
     if (c.terminal) terminal = std::make_unique<testing::PtyPair>();
     QElapsedTimer took;
     took.start();
     const Result r = Cli(QStringList{c.send ? "send" : "receive", "--model", c.model, "--port",
                                      QString::fromStdString(port), "--trace", Path("cli.trace")} +
-                             (c.send ? QStringList{Path("doc")} : QStringList{"-o", Path("got")}),
+                             (c.send ? QStringList{Path("doc")} : QStringList{"-o", output}),
                          {}, terminal.get());
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
@@ -182,11 +192,19 @@ TEST_P(CliTransferTest, MovesTheDocumentAndTracesEveryByte) {
     const QStringList rows = Journal(true);
     ASSERT_EQ(rows.size(), 1);
     if (c.code != 0) {
-        EXPECT_TRUE(rows[0].startsWith(c.code == 6 ? "wrong data " : "no response "))
+        EXPECT_TRUE(rows[0].startsWith(c.code == 6   ? "wrong data "
+                                       : c.code == 4 ? "no response "
+                                                     : "done "))
             << rows[0].toStdString();
-        // What came is kept beside the output, never in it.
-        EXPECT_FALSE(QFileInfo::exists(Path("got")));
-        EXPECT_EQ(ReadAll(Path("got.part")), c.expected);
+        // What came is kept beside the output, or where the command says,
+        // never in the output, and never beside a device.
+        EXPECT_FALSE(QFileInfo(output).isFile());
+        EXPECT_EQ(QFileInfo::exists(output + ".part"), c.kept == c.output + ".part");
+        const auto at = r.err.find(" are kept in ");
+        ASSERT_NE(at, std::string::npos) << r.err;
+        const QString kept = QString::fromStdString(r.err.substr(at + 13)).trimmed();
+        EXPECT_TRUE(kept.startsWith(Path(c.kept))) << kept.toStdString();
+        EXPECT_EQ(ReadAll(kept), c.expected);
         return;
     }
     EXPECT_EQ(rows[0].section(' ', 0, -2).toStdString(),
@@ -213,12 +231,14 @@ const std::string kLong = "%123\r\n" + std::string(700, 'G') + "\r\n";
 // Every byte value, FF next to itself and to Telnet's command bytes.
 const std::string kEveryByte = Ramp(512, 255, -1) + "\xFF\xFF\xFA\x2C\xFF\xF0";
 const std::string kR40 = "%01\r\nN0000 G00 X10\r\nN0010 M30\r\n";
+const QString kLongest = QString(251, 'n') + ".txt";  // the longest name a file can have
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, CliTransferTest, ::testing::Values(
     TransferCase{"SendR40Pty", "r40", Via::Pty, true, "%01\r\nN0000 G00  X10 \r\n\r\nN0010 M30", kR40},
+    TransferCase{"SendR40WithLinuxLineEnds", "r40", Via::Pty, true, "%01\nN0000 G00 X10\nN0010 M30\n", kR40},
     TransferCase{"ReceiveMemoryPty", "memory", Via::Pty, false, kImage, kImage},
-    TransferCase{"SendMemoryOnATerminal", "memory", Via::Pty, true, kImage, kImage, {}, 0, "", true},
+    TransferCase{"SendMemoryOnATerminal", "memory", Via::Pty, true, kImage, kImage, {}, 0, "", "got", "got.part", true},
     TransferCase{"SendR80TcpThroughANak", "r80", Via::Tcp, true, kLong, kLong + "\r\n", {"--fault", "nak@2"}},
     // Each model both ways through a real device server.
     TransferCase{"SendR40Rfc2217", "r40", Via::Ser2netRfc2217, true, kR40, kR40},
@@ -235,7 +255,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliTransferTest, ::testing::Values(
     TransferCase{"ReceiveNonsense", "r40", Via::Pty, false, kLong, std::string("\x13\xC6\x02", 3) + kLong + "\r\n",
                  {"--fault", "wrong-start"}, 6, "Data transmission is wrong!"},
     TransferCase{"ReceiveFromSilence", "r80", Via::Tcp, false, kLong, "%123\r\n" + std::string(256, 'G'),
-                 {"--fault", "silence@2"}, 4, "The CNC nothing responds"}),
+                 {"--fault", "silence@2"}, 4, "The CNC nothing responds"},
+    TransferCase{"ReceiveFromSilenceIntoTheLongestName", "r80", Via::Tcp, false, kLong,
+                 "%123\r\n" + std::string(256, 'G'), {"--fault", "silence@2"}, 4, "", kLongest,
+                 QString(250, 'n') + ".part"},
+    // Never a /dev/null.part: kept where the message says.
+    TransferCase{"ReceiveFromSilenceIntoADevice", "r80", Via::Tcp, false, kLong,
+                 "%123\r\n" + std::string(256, 'G'), {"--fault", "silence@2"}, 4, "", "/dev/null",
+                 "taplink/kept/received_"},
+    TransferCase{"ReceiveIntoAMissingFolder", "r40", Via::Pty, false, kR40, kR40, {}, 1,
+                 "Cannot write the file", "none/got", "taplink/kept/received_"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -296,6 +325,12 @@ TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
     WriteAll(Path("img.hex"), "ABCDEFGHIJ");
     WriteAll(Path("empty.txt"), "");
     WriteAll(Path("prog.txt"), "%12\r\nN0000 M30\r\n");
+    WriteAll(Path("ro.trace"), "kept");
+    QFile::setPermissions(Path("ro.trace"), QFile::ReadOwner);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.txt")).constData(), 0644), 0);
+    WriteAll(Path("huge.txt"), "");
+    QFile::resize(Path("huge.txt"), (8 << 20) + 1);  // sparse
+    const QStringList ptmx{"--port", "/dev/ptmx"};
     // clang-format off
     struct Case { const char* name; QStringList args; int code; std::string out, err; QString outFile = {}; };
     const Case cases[] = {
@@ -306,7 +341,11 @@ TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
         {"no file to send", {"send", "--port", "/dev/null"}, 1, "", "send takes one FILE"},
         // /dev/ptmx opens as a fresh pseudo-terminal nobody answers on.
         {"nobody answering", {"receive", "--port", "/dev/ptmx"}, 3, "", "CNC opens received state not yet"},
-        {"a PLC program", {"convert", Path("main.ldx")}, 0, "%999\r\n2\r\n00000000END1    \r\n00000001END2    \r\n", ""},
+        {"a PLC program", {"convert", Path("main.ldx")}, 0, "%999\r\n00000002\r\n00000000END1    \r\n00000001END2    \r\n", ""},
+        // What convert gives, convert takes back; then the backup holds the old one.
+        {"a PLC text", {"convert", Path("main.ldx"), "-o", Path("main.txt")}, 0, "", ""},
+        {"written back", {"convert", Path("main.txt"), "--into", Path("main.ldx")}, 0, "", ""},
+        {"its own backup", {"convert", Path("main_bak.ldx"), "--into", Path("main.ldx")}, 1, "", "is the backup of"},
         // What the merge writes, and its backup, are in file_commands_test.
         {"an edit merged", {"convert", Path("edit.txt"), "--into", Path("main.ldx")}, 0, "", ""},
         {"a hex dump", {"hexdump", Path("img.hex")}, 0,
@@ -314,6 +353,17 @@ TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
         {"no backup", {"convert", Path("edit.txt"), "--into", Path("kept.ldx")}, 1, "", "Is a directory"},
         {"its own output", {"convert", Path("kept.ldx"), "-o", Path("kept.ldx")}, 1, "", "is both what is converted"},
         {"a full disk", {"hexdump", Path("img.hex")}, 1, "", "No space left on device", "/dev/full"},
+        {"a journal to a full disk", {"journal"}, 1, "", "standard output: No space left on device", "/dev/full"},
+        {"its rows to a full disk", {"journal", "--json"}, 1, "", "standard output: No space left on device", "/dev/full"},
+        {"its machines to a full disk", {"journal", "--machines"}, 1, "", "standard output: No space left on device", "/dev/full"},
+        // Refused before a byte is read, or a byte goes on the line.
+        {"a pipe", QStringList{"send", Path("pipe.txt")} + ptmx, 1, "", "it is a named pipe (FIFO), not a file"},
+        {"a huge file", QStringList{"send", Path("huge.txt"), "--model", "r80"} + ptmx, 1, "", "8388609 bytes long"},
+        {"an endless image", {"hexdump", "/dev/zero"}, 1, "", "it is a character device"},
+        {"a trace over the document", QStringList{"send", Path("prog.txt"), "--trace", Path("prog.txt")} + ptmx, 1, "", "would be written over"},
+        {"a trace over the output", QStringList{"receive", "-o", Path("img.hex"), "--trace", Path("img.hex")} + ptmx, 1, "", "would be written over"},
+        {"a trace over the journal", QStringList{"receive", "--trace", Path("journal.sqlite")} + ptmx, 1, "", "would be written over"},
+        {"a read-only trace", QStringList{"receive", "--trace", Path("ro.trace")} + ptmx, 1, "", "(the file is read-only)"},
         {"no journal server", {"journal", "--journal", "postgresql://taplink@/taplink?host=" + Path("no-server")}, 8, "",
          "Cannot open the journal PostgreSQL"},
     };
@@ -328,8 +378,29 @@ TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
     EXPECT_NE(ReadAll(Path("main.ldx")).find("TOTALSTEPS 3\r\n00000000LD      X0001"),
               std::string::npos);
     EXPECT_EQ(ReadAll(Path("kept.ldx")), plc);
+    EXPECT_EQ(ReadAll(Path("prog.txt")), "%12\r\nN0000 M30\r\n");
+    EXPECT_EQ(ReadAll(Path("img.hex")), "ABCDEFGHIJ");
+    EXPECT_EQ(ReadAll(Path("ro.trace")), "kept");
     // A row for each transfer that began, newest first; none for bad arguments.
     EXPECT_EQ(Journal(), (QStringList{"not ready", "port failure", "port failure", "refused"}));
+}
+
+// A name is taken byte for byte, UTF-8 or not (an ISO 8859-1 e acute here):
+// written, and read again.
+TEST_F(CliTest, NamesAreTakenByteForByte) {
+    WriteAll(Path("main.ldx"), "x TOTALSTEPS 2\r\n00000000END1\r\nEND_PLC_ORGANIZATION");
+    const Result r = RunProgram(
+        "/bin/sh",
+        {"-c",
+         R"(cd "$1" && n=$(printf 'lat\351.txt') && "$0" convert main.ldx -o "$n" && "$0" hexdump "$n")",
+         TAPLINK_CLI_PATH, dir_.path()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    const std::string name = dir_.path().toStdString() + "/lat\xE9.txt";
+    std::ifstream f(name, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(f), {}),
+              "%999\r\n00000002\r\n00000000END1\r\n");
+    ::unlink(name.c_str());  // a name Qt cannot list, so cannot remove
+    EXPECT_EQ(r.out.rfind("0000   25  39  39  39  0D  0A  30  30", 0), 0u) << r.out;
 }
 
 // Killed at any moment, a transfer leaves a started row that the next

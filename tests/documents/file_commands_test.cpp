@@ -4,14 +4,17 @@
 // files in a scratch folder.
 #include "file_commands.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -20,6 +23,7 @@
 #include "file_io.h"
 #include "ladder.h"
 #include "small_disk.h"
+#include "transfer_rig.h"
 
 namespace taplink {
 namespace {
@@ -78,22 +82,22 @@ TEST(LadderConversion, LinesAsTheLadderSoftwareWritesThem) {
 const std::string kLadderFile = "HEAD\x01 stuff\r\nTOTALSTEPS 3\r\n00000000LD      X0001\r\n" +
                                 std::string("END_PLC_ORGANIZATION\r\ntail\0bytes", 32);
 
-TEST(LadderDocument, TheSectionBetweenTheMarkersAndATextCheckedBeforeItReplacesIt) {
-    EXPECT_EQ(LoadLadderSection(kLadderFile), Result("3\r\n00000000LD      X0001\r\n"));
-    // Open and Save refuse a file without its section alike, never a crash.
-    const std::pair<const char*, const Message*> damaged[] = {
-        {"TOTALSTEPS 3\r\n", &msg::kNotALadderDocument},
-        {"END_PLC_ORGANIZATION", &msg::kNotALadderDocument},
-        {"END_PLC_ORGANIZATION TOTALSTEPS 1\r\n", &msg::kLadderDamaged},
-        {"TOTALSTEPSEND_PLC_ORGANIZATION", &msg::kLadderDamaged},
-    };
+TEST(LadderDocument, TheSectionBetweenTheMarkersWithEightDigitsOfSteps) {
+    EXPECT_EQ(LoadLadderSection(kLadderFile), Result("00000003\r\n00000000LD      X0001\r\n"));
+    for (const char* kept : {"123456789\r\n", "12a\r\n", "\r\n", "12"}) {
+        EXPECT_EQ(LoadLadderSection("TOTALSTEPS " + std::string(kept) + "END_PLC_ORGANIZATION"),
+                  Result(kept));
+    }
+    for (const char* damaged : {"TOTALSTEPS 3\r\n", "END_PLC_ORGANIZATION",
+                                "END_PLC_ORGANIZATION TOTALSTEPS 1\r\n", "TOTALSTEPSEND_PLC"}) {
+        EXPECT_EQ(LoadLadderSection(damaged), Result(msg::kLadderDamaged)) << damaged;
+    }
+}
+
+TEST(LadderDocument, SavingChecksTheTextThenReplacesOnlyTheSection) {
     // What a good text makes of the file is seen through Save, below.
     const std::string good =
         "%999\r\n00000123\r\n00000000LD X1\r\n00000001END1\r\n00000002END2\r\n";
-    for (const auto& [file, onSave] : damaged) {
-        EXPECT_EQ(LoadLadderSection(file), Result(msg::kLadderDamaged)) << file;
-        EXPECT_EQ(MergeIntoLadder(file, good), Result(*onSave)) << file;
-    }
     const std::pair<const char*, const Message*> refusals[] = {
         {"%123\r\n00000001\r\nEND1 END2", &msg::kPlcMustBegin999},
         {" %999\r\n00000001\r\nEND1 END2", &msg::kPlcMustBegin999},
@@ -106,10 +110,20 @@ TEST(LadderDocument, TheSectionBetweenTheMarkersAndATextCheckedBeforeItReplacesI
     for (const auto& [text, message] : refusals) {
         EXPECT_EQ(MergeIntoLadder(kLadderFile, text), Result(*message)) << text;
     }
+    // Files that Open calls damaged are refused on Save too, never a crash.
+    for (const char* damaged :
+         {"END_PLC_ORGANIZATION\r\nTOTALSTEPS", "TOTALSTEPSEND_PLC_ORGANIZATION"}) {
+        EXPECT_EQ(MergeIntoLadder(damaged, good), Result(msg::kLadderDamaged)) << damaged;
+    }
     // The backup is named from the file name's own extension.
     EXPECT_EQ(LadderBackupPath("plc.ldx.d/main.ldx"), "plc.ldx.d/main_bak.ldx");
     EXPECT_EQ(LadderBackupPath("MAIN.LDX"), "MAIN_bak.LDX");
     EXPECT_EQ(LadderBackupPath("a.b/main"), "a.b/main_bak");
+    // A name too long for "_bak" gives up the end of its stem, whole characters.
+    std::string e250;
+    for (int i = 0; i < 125; ++i)
+        e250 += "\xC3\xA9";
+    EXPECT_EQ(LadderBackupPath("d/" + e250 + ".ldx"), "d/" + e250.substr(0, 246) + "_bak.ldx");
 }
 
 // The window, its state and the file commands for one model.
@@ -157,7 +171,7 @@ TEST_F(FileCommandsTest, TextOpensAndSavesByteExactAndFailuresNameFileAndReason)
     EXPECT_TRUE(r.files.OnSaveFile());  // upper-case TXT is a text file too
     EXPECT_EQ(Read("copy.txt"), bytes);
     EXPECT_EQ(Read("PROG.TXT"), bytes);
-    EXPECT_EQ(Shown(r.win.fileDialogs[0]), "open txt G指令文件(*.txt)|*.txt||");
+    EXPECT_EQ(Shown(r.win.fileDialogs[0]), "open txt G指令文件(*.txt)|*.txt|所有文件(*)|*||");
     EXPECT_EQ(Shown(r.win.fileDialogs[1]), "save txt Text File(*.txt)|*.txt||");
 
     EXPECT_FALSE(r.files.OnSaveFile());
@@ -214,7 +228,7 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
         std::optional<Message> message{};  // none
     } const cases[] = {
         {"plc.ld2", kDocNewLadder, "%999\r\nLD X0001\r\nEND1\r\n"},
-        {"plc.ldx", kDocLadder, "%999\r\n2\r\n00000000END1\r\n00000001END2\r\n"},
+        {"plc.ldx", kDocLadder, "%999\r\n00000002\r\n00000000END1\r\n00000001END2\r\n"},
         {"prog.txt", kDocText, "%123\r\nG00\r\n"},
         {"other.ld2", kDocNone, "", msg::kPlcDocumentMissing},
         {"bad.ldx", kDocNone, "", msg::kLadderDamaged},
@@ -223,7 +237,7 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
          Message{"Cannot read the file " + Path("dir.ldx") + ".\nError: Is a directory", "TAPLINK",
                  MessageIcon::Stop}},
         // One rule for Open and Save: the extension, in any case.
-        {"PLC2.LDX", kDocLadder, "%999\r\n1\r\n00000000END1\r\n"},
+        {"PLC2.LDX", kDocLadder, "%999\r\n00000001\r\n00000000END1\r\n"},
         {"box", kDocText, "%123\r\n"},
     };
     for (const auto& c : cases) {
@@ -232,7 +246,8 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
         r.win.fileAnswers = {Path(c.file)};
         r.files.OnOpenFile();
         EXPECT_EQ(Shown(r.win.fileDialogs[0]),
-                  "open ldx G指令文件(*.txt)|*.txt|PLC文件(*.ldx)|*.ldx|新PLC文件(*.ld2)|*.ld2||");
+                  "open ldx G指令文件(*.txt)|*.txt|PLC文件(*.ldx)|*.ldx|新PLC文件(*.ld2)|*.ld2|"
+                  "所有文件(*)|*||");
         EXPECT_EQ(r.st.m_nDocKind, c.kind);
         EXPECT_EQ(r.win.editorText, c.editor);
         EXPECT_EQ(r.win.messages, c.message ? std::vector{*c.message} : std::vector<Message>{});
@@ -251,12 +266,12 @@ TEST_F(FileCommandsTest, SavingALadderDocumentKeepsABackupAndTheRestOfTheFile) {
     EXPECT_EQ(Read("MAIN_bak.LDX"), original);
     EXPECT_EQ(Read("MAIN.LDX"), saved);
 
-    // A refused save leaves the document alone, with its backup made.
+    // A refused save leaves the document and the previous backup alone.
     r.win.editorText = "%999\r\n0000002\r\nEND1 END2";
     EXPECT_FALSE(r.files.OnSaveFile());
     EXPECT_EQ(r.win.messages.back(), msg::kPlcHeadOfficeDigits);
     EXPECT_EQ(Read("MAIN.LDX"), saved);
-    EXPECT_EQ(Read("MAIN_bak.LDX"), saved);
+    EXPECT_EQ(Read("MAIN_bak.LDX"), original);
 
     // A document that is not there yet: refused, and no backup of nothing.
     EXPECT_FALSE(r.files.OnSaveFile());
@@ -270,36 +285,86 @@ TEST_F(FileCommandsTest, MemoryImagesOpenAsTheDisplayAndSaveAsBytes) {
     r.win.fileAnswers = {Write("img.hex", image), Path("out.tmp")};
     r.files.OnOpenFile();
     EXPECT_EQ(Shown(r.win.fileDialogs[0]),
-              "open hex 二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp||");
+              "open hex 二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp|所有文件(*)|*||");
     // Two full lines and a last one for bytes 16 to 19, so that all are sent.
     EXPECT_EQ(r.win.editorText.substr(110),
               "0010   51  52  53  54" + std::string(16, ' ') + " Q R S T");
     ASSERT_TRUE(r.files.OnSaveFile());
     EXPECT_EQ(Read("out.tmp"), image);
 
-    // A received image keeps its frame head in memory; the file does not.
-    // An image that only begins like a frame keeps every byte.
-    const std::pair<Bytes, std::string> images[] = {
-        {{0x11, 0x02, 0x00, 0x41, 0x42}, "AB"},
-        {{0x11, 0x05}, "\x11\x05"},
-        {{0x11, 0x00, 0x00, 0x41}, std::string("\x11\0\0A", 4)},
-    };
-    for (const auto& [bytes, file] : images) {
-        r.st.m_memImage = bytes;
-        r.win.fileAnswers = {Path("got.hex")};
-        ASSERT_TRUE(r.files.OnSaveFile());
-        EXPECT_EQ(Read("got.hex"), file);
+    // A file's bytes go back as they came, even those that look like a frame
+    // head; an image longer than a frame opens and saves (only Send refuses).
+    std::string big(70000, 'B');
+    big[65536] = 'C';
+    for (const std::string& bytes : {std::string("\x11\x05\0\x01\x02\x03\x04\x05", 8), big}) {
+        Rig again(kModelMemory);
+        again.win.fileAnswers = {Write("in.hex", bytes), Path("back.hex")};
+        again.files.OnOpenFile();
+        ASSERT_TRUE(again.files.OnSaveFile());
+        EXPECT_TRUE(Read("back.hex") == bytes);
+        EXPECT_TRUE(again.win.messages.empty());
+        // Offsets from 0x10000 on take five digits.
+        if (bytes == big) {
+            EXPECT_EQ(again.win.editorText.substr(8192 * 55, 56),
+                      "10000   43  42  42  42  42  42  42  42 C B B B B B B B\r\n");
+        }
     }
     r.win.fileAnswers = {Path("none.hex")};
-
     r.st.m_memImage.clear();
     EXPECT_FALSE(r.files.OnSaveFile());
     EXPECT_EQ(r.win.messages, std::vector{msg::kNoMemoryImage});
     EXPECT_FALSE(fs::exists(Path("none.hex")));
+}
 
-    // An image no frame can carry is refused before it is read whole.
-    Write("big.hex", std::string(65536, 'A'));
-    EXPECT_EQ(LoadDocumentFile(kModelMemory, Path("big.hex"), r.st), msg::kMemoryFrameTooLong);
+// Refused before a byte is read: a pipe would hold Open until someone
+// writes into it, /dev/zero never ends, and a huge file would be read whole.
+TEST_F(FileCommandsTest, OpenRefusesWhatCannotBeADocumentBeforeReadingIt) {
+    ASSERT_EQ(::mkfifo(Path("pipe.txt").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", Path("zero.txt"));
+    fs::resize_file(Write("huge.txt", ""), (8 << 20) + 1);  // sparse: nothing is written
+    fs::resize_file(Write("huge.hex", ""), (1 << 20) + 1);
+    fs::resize_file(Write("largest.hex", ""), 1 << 20);
+    const struct {
+        int model;
+        const char* file;
+        std::string why;  // "": opens
+    } cases[] = {
+        {kModelR40, "pipe.txt", "it is a named pipe (FIFO), not a file"},
+        {kModelR80, "zero.txt", "it is a character device, not a file"},
+        {kModelR80, "huge.txt",
+         "it is 8388609 bytes long, longer than any document can be (8388608 bytes at most)"},
+        {kModelMemory, "huge.hex",
+         "it is 1048577 bytes long, longer than any document can be (1048576 bytes at most)"},
+        {kModelMemory, "largest.hex", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        Rig r(c.model);
+        r.win.fileAnswers = {Path(c.file)};
+        r.files.OnOpenFile();
+        std::vector<Message> said;
+        if (!c.why.empty()) said.push_back(ReadFailedMessage(Path(c.file), c.why));
+        EXPECT_EQ(r.win.messages, said);
+        EXPECT_EQ(r.st.m_memImage.size(), c.why.empty() ? 1u << 20 : 0u);
+    }
+}
+
+// Only a frame from the controller loses its head (protocol byte and length,
+// whatever the byte is) when it is saved.
+TEST_F(FileCommandsTest, AReceivedImageIsSavedWithoutItsFrameHead) {
+    testing::TransferRig rig(kModelMemory);
+    rig.g.g_bySendProto = 0x21;
+    rig.h.OnReceive();
+    rig.Run("+5");
+    rig.comm.Deliver({0x21, 0x03, 0x00, 'x', 'y', 'z'});
+    rig.win.Advance(std::chrono::seconds{1});
+    ASSERT_EQ(rig.Texts(), std::vector<std::string>{msg::kTakingOverFinished.text});
+    FileCommands files(rig.win, rig.st, [] { return kModelMemory; });
+    rig.win.fileAnswers = {Path("got.hex"), Path("again.hex")};
+    ASSERT_TRUE(files.OnSaveFile());
+    ASSERT_TRUE(files.OnSaveFile());
+    EXPECT_EQ(Read("got.hex"), "xyz");
+    EXPECT_EQ(Read("again.hex"), "xyz");
 }
 
 // The folder's names, sorted: a temporary left behind shows here.
@@ -315,7 +380,8 @@ std::string Listing(const fs::path& dir) {
 
 struct Target {
     const char* name;
-    const char* arrange;   // "name:mode" an old file, "name>target" a symbolic link
+    const char* arrange;   // "name:mode" an old file, "name>target" a symbolic link,
+                           // "name=file" another name (a hard link) of a file
     const char* save;      // the name saved to
     const char* reason;    // "" for a save that succeeds
     const char* read;      // the file then read
@@ -330,9 +396,13 @@ TEST_P(FileIoTest, SavesOnlyWhatItShould) {
     const Target& t = GetParam();
     std::istringstream arrange(t.arrange);
     for (std::string w; arrange >> w;) {
-        const auto link = w.find('>'), colon = w.find(':');
+        const auto link = w.find('>'), colon = w.find(':'), twin = w.find('=');
         if (link != std::string::npos) {
             fs::create_symlink(w.substr(link + 1), dir_ / w.substr(0, link));
+            continue;
+        }
+        if (twin != std::string::npos) {
+            fs::create_hard_link(dir_ / w.substr(twin + 1), dir_ / w.substr(0, twin));
             continue;
         }
         std::ofstream(dir_ / w.substr(0, colon)) << "old";
@@ -349,6 +419,10 @@ TEST_P(FileIoTest, SavesOnlyWhatItShould) {
     EXPECT_EQ(Listing(dir_), t.after);
 }
 
+// The longest name a file can have, and one that is not UTF-8.
+const std::string kLongest = std::string(251, 'n') + ".txt", kLongestOld = kLongest + ":600";
+const std::string kLatin1 = "lat\xe9.txt";
+
 INSTANTIATE_TEST_SUITE_P(
     AwkwardTargets, FileIoTest,
     ::testing::Values(
@@ -363,7 +437,14 @@ INSTANTIATE_TEST_SUITE_P(
         Target{"StaleTempsOfThisFileOnly",
                "doc:600 .doc.taplink-tmp-Ab12Cd:600 .doc.taplink-tmp-000000:600 "
                ".docx.taplink-tmp-Ab12Cd:600",
-               "doc", "", "doc", "new", 0600, ".docx.taplink-tmp-Ab12Cd doc"}),
+               "doc", "", "doc", "new", 0600, ".docx.taplink-tmp-Ab12Cd doc"},
+        // The name saved to gets a new file; its other names keep the old.
+        Target{"HardLinkKeepsTheOld", "doc:644 twin=doc", "doc", "", "twin", "old", 0644,
+               "doc twin"},
+        Target{"LongestName", kLongestOld.c_str(), kLongest.c_str(), "", kLongest.c_str(), "new",
+               0600, kLongest.c_str()},
+        Target{"NameNotUtf8", "", kLatin1.c_str(), "", kLatin1.c_str(), "new", 0640,
+               kLatin1.c_str()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FileIoTest, KilledWriterLeavesOneWholeContents) {
@@ -383,12 +464,46 @@ TEST_F(FileIoTest, KilledWriterLeavesOneWholeContents) {
         ::usleep(delay(pick));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        const std::string now = ReadFileBytes(doc).bytes;
+        const std::string now = ReadFileBytes(doc, a.size()).bytes;
         EXPECT_TRUE(now == before || now == a || now == b) << "run " << run << ": " << now.size();
     }
     // The next save clears what a killed one left.
     ASSERT_EQ(WriteFileBytes(doc, before), std::nullopt);
     EXPECT_EQ(Listing(dir_), "doc");
+}
+
+// f's answer, run as nobody (65534) when the tests run as root, whose
+// permissions would hide what a folder refuses.
+int AsNobody(const std::function<int()>& f) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(99);
+        ::_exit(f());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The folder takes no new name, its file may be written: written in place,
+// so the file's other names see the new contents too.
+TEST_F(FileIoTest, AWritableFileInAReadOnlyFolderIsWrittenInPlace) {
+    Write("doc", "old");
+    fs::create_hard_link(Path("doc"), Path("twin"));
+    fs::permissions(Path("doc"), fs::perms(0666));
+    fs::permissions(dir_, fs::perms(0555));
+    EXPECT_EQ(AsNobody([&] {
+                  return WriteFileBytes(Path("doc"), "new")                           ? 1
+                         : WriteFileBytes(Path("made"), "new") != "Permission denied" ? 2
+                                                                                      : 0;
+              }),
+              0);
+    fs::permissions(dir_, fs::perms(0755));
+    EXPECT_EQ(Read("doc"), "new");
+    EXPECT_EQ(Read("twin"), "new");
+    EXPECT_EQ(Listing(dir_), "doc twin");
 }
 
 TEST(FileIoFullDisk, RefusedWithTheReasonAndTheOldFileWhole) {
@@ -400,6 +515,18 @@ TEST(FileIoFullDisk, RefusedWithTheReasonAndTheOldFileWhole) {
               "No space left on device");
     EXPECT_TRUE(ReadFileBytes(disk.Path("doc")).bytes == old);
     EXPECT_EQ(Listing(disk.dir), "doc");
+    // Written in place, the space is claimed before the old contents go.
+    fs::permissions(disk.Path("doc"), fs::perms(0666));
+    fs::permissions(disk.dir, fs::perms(0555));
+    EXPECT_EQ(AsNobody([&] {
+                  return WriteFileBytes(disk.Path("doc"), std::string(300 << 10, 'n')) ==
+                                 "No space left on device"
+                             ? 0
+                             : 1;
+              }),
+              0);
+    EXPECT_TRUE(ReadFileBytes(disk.Path("doc")).bytes == old);
+    fs::permissions(disk.dir, fs::perms(0755));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <deque>
+#include <fstream>
 
 #include "event_wait.h"
 #include "file_io.h"
@@ -111,8 +112,8 @@ class StationTest : public ::testing::Test {
         return t.elapsed();
     }
     std::string Log() { return ReadAll(Path("station.log")); }
-    QStringList Files(const QString& folder) const {
-        return QDir(Path(folder)).entryList(QDir::Files, QDir::Name);
+    QStringList Files(const QString& folder, const QString& filter = "*") const {
+        return QDir(Path(folder)).entryList({filter}, QDir::Files | QDir::System, QDir::Name);
     }
     std::unique_ptr<Journal> OpenJournal() {
         QString why;
@@ -177,7 +178,18 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
     Machine("saw", nonsense, "r40");
     Drop("lathe", "a.txt", kR40);
     Drop("lathe", "empty.txt", "");
-    Drop("grinder", "g.txt", kR40);
+    Drop("grinder", "g.txt", "%01\nN0000 G00 X10\nN0010 M30\n");  // saved on Linux: sent as CR LF
+    // Refused before they are read: a pipe, and a file longer than any
+    // document with the longest name a file can have.
+    const QString pipe = Path("lathe/out/pipe.txt"),
+                  huge = Path("lathe/out/" + QString(251, 'n') + ".txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    std::ofstream(huge.toStdString());
+    ASSERT_TRUE(QFile::resize(huge, (8 << 20) + 1));
+    for (const QString& f : {pipe, huge}) {
+        const timeval old[2] = {{::time(nullptr) - 5, 0}, {::time(nullptr) - 5, 0}};
+        ::utimes(QFile::encodeName(f).constData(), old);
+    }
     // A controller put into input says it is ready once: the document waits
     // in the outbox before the station presses anything.
     Drop("router", "r.txt", kR80);
@@ -185,9 +197,9 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
 
     ASSERT_TRUE(WaitUntil(
         [&] {
-            return Files("lathe/out/sent").size() == 1 && Files("grinder/out/sent").size() == 1 &&
-                   Files("router/out/sent").size() == 1 && Files("mill/in").size() >= 2 &&
-                   Files("press/in").size() >= 2 &&
+            return Files("lathe/out/sent").size() == 1 && Files("lathe/out/refused").size() == 6 &&
+                   Files("grinder/out/sent").size() == 1 && Files("router/out/sent").size() == 1 &&
+                   Files("mill/in").size() >= 2 && Files("press/in").size() >= 2 &&
                    Outcomes("saw", "receive").find("wrong data") != std::string::npos;
         },
         60s))
@@ -196,14 +208,20 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
     EXPECT_EQ(ReadAll(Path("r40b.held")), kR40);
     EXPECT_EQ(ReadAll(Path("r80.held")), kR80 + "\r\n");
     EXPECT_TRUE(QDir(Path("lathe/out")).entryList(QDir::Files).isEmpty());
-    // The refused document, with why.
+    // The refused documents, each with why; a long name cut to leave room.
     const QStringList refused = Files("lathe/out/refused");
-    ASSERT_EQ(refused.size(), 2) << refused.join(' ').toStdString();
-    EXPECT_TRUE(refused[0].startsWith("empty_") && refused[0].endsWith(".txt"));
-    EXPECT_EQ(refused[1], refused[0] + ".why");
-    EXPECT_NE(ReadAll(Path("lathe/out/refused/" + refused[1]))
-                  .find("Can not dispatch empty space document!"),
-              std::string::npos);
+    ASSERT_EQ(refused.size(), 6) << refused.join(' ').toStdString();
+    const std::pair<QString, std::string> why[] = {
+        {"empty_", "Can not dispatch empty space document!"},
+        {QString(231, 'n') + "_", "it is 8388609 bytes long, longer than any document can be"},
+        {"pipe_", "it is a named pipe (FIFO), not a file"}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(refused[2 * i].toStdString());
+        EXPECT_TRUE(refused[2 * i].startsWith(why[i].first) && refused[2 * i].endsWith(".txt"));
+        EXPECT_EQ(refused[2 * i + 1], refused[2 * i] + ".why");
+        EXPECT_NE(ReadAll(Path("lathe/out/refused/" + refused[2 * i + 1])).find(why[i].second),
+                  std::string::npos);
+    }
     // Received documents, whole, named by program number, none overwritten.
     for (const QString& f : Files("mill/in")) {
         EXPECT_TRUE(f.startsWith("123_")) << f.toStdString();
@@ -214,7 +232,7 @@ TEST_F(StationTest, ServesSixControllersAtOnce) {
         EXPECT_EQ(ReadAll(Path("press/in/" + f)), kImage);
     }
     // Every transfer in the journal under its machine's name.
-    EXPECT_EQ(Outcomes("lathe", "send"), "done, refused");
+    EXPECT_EQ(Outcomes("lathe", "send"), "done, refused, refused, refused");
     EXPECT_EQ(Outcomes("grinder", "send"), "done") << Log();
     EXPECT_LT(Terminate(), 2000) << Log();
     for (const char* m : {"lathe", "mill", "press", "grinder", "router", "saw"})

@@ -30,20 +30,23 @@ TEST(SendChecks, PrepareProgramCleansAndChecksTheProgramNumber) {
     struct Case {
         const char* name;
         std::string text, cleaned;
-        bool passes;
+        const Message* failure;  // nullptr: passes
     } const cases[] = {
-        {"ThreeCharactersAfterPercent", "%123\r\nN0000\r\n", "%123\r\nN0000\r\n", false},
-        {"TwoLetters", "%AB\r\nN0000\r\n", "%AB\r\nN0000\r\n", true},
-        {"SpacesBeforeThePercent", "  %12\r\n", " %12\r\n", false},
-        {"BareLineFeedsStay", "%12\nN0000\n", "%12\nN0000\n", false},
-        {"TrailingSpaceAtTheEnd", "%12\r\nN0000 ", "%12\r\nN0000\r\n", true},
-        {"NoCaseFoldingHighBytesKept", "%12\r\nn0 \xB2\xE2\r\n", "%12\r\nn0 \xB2\xE2\r\n", true},
+        {"ThreeCharactersAfterPercent", "%123\r\nN0000\r\n", "%123\r\nN0000\r\n",
+         &msg::kProgramNumber},
+        {"TwoLetters", "%AB\r\nN0000\r\n", "%AB\r\nN0000\r\n", nullptr},
+        {"SpacesBeforeThePercent", "  %12\r\n", " %12\r\n", &msg::kProgramNumber},
+        {"LinuxLineEndsGoAsCrLf", "%12\nN0000 \n\nN0010\r\n", "%12\r\nN0000\r\nN0010\r\n", nullptr},
+        {"LoneCarriageReturn", "%12\r\nN0000\rN0010", "%12\r\nN0000\rN0010\r\n",
+         &msg::kLoneCarriageReturn},
+        {"TrailingSpaceAtTheEnd", "%12\r\nN0000 ", "%12\r\nN0000\r\n", nullptr},
+        {"NoCaseFoldingHighBytesKept", "%12\r\nn0 \xB2\xE2\r\n", "%12\r\nn0 \xB2\xE2\r\n", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const PreparedProgram p = PrepareProgram(c.text);
         EXPECT_EQ(p.cleaned, c.cleaned);
-        EXPECT_EQ(p.failure, c.passes ? std::nullopt : std::optional(msg::kProgramNumber));
+        EXPECT_EQ(p.failure, c.failure ? std::optional(*c.failure) : std::nullopt);
     }
 }
 
@@ -88,7 +91,13 @@ TEST(SendChecks, PrepareR80BuildsTheImageOrRefuses) {
         {"NewFormatCountsItsInstructions", "%999\r\nLD X1\r\nOUT Y1\r\nEND1\r\n", kDocNewLadder,
          nullptr, "%999|00000003|LD X1|OUT Y1|END1||"},
         {"NewFormatLongFirstLine", "%9999\r\nLD X1\r\n", kDocNewLadder, &msg::kR80LineAfterNumber},
-        {"NewFormatCommasEatTheLineEnds", "%999,\n,\n", kDocNewLadder, &msg::kR80LineAfterNumber},
+        {"NewFormatCommasEatTheLineEnds", "%999,\r\n,\r\n", kDocNewLadder,
+         &msg::kR80LineAfterNumber},
+        {"LinuxLineEndsGoAsCrLf", "%001\nG00\n", kDocNone, nullptr, "%001|G00||",
+         "%001\r\nG00\r\n\r\n"},
+        {"LadderWithLinuxLineEnds", "%999\n00000002\n00000000LD      X0001\n", kDocLadder, nullptr,
+         "%999|00000002|LD      X0001|"},
+        {"LoneCarriageReturn", "%001\rG00\r\n", kDocNone, &msg::kLoneCarriageReturn},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -7,10 +7,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -22,6 +24,7 @@
 #include <QTest>
 
 #include "event_wait.h"
+#include "file_commands.h"
 #include "journal_view.h"
 #include "modal_watcher.h"
 #include "number_edit.h"
@@ -512,6 +515,57 @@ TEST(WindowProgram, PassesQtsOwnOptionsToQt) {
         EXPECT_TRUE(p.readAllStandardOutput().contains(out));
         const QByteArray said = p.readAllStandardError();
         EXPECT_TRUE(said.contains(err)) << said.toStdString();
+    }
+}
+
+// The file dialogs as an operator types into them: Open offers every file and
+// takes a name as typed (PROG, not PROG.txt); Save replaces a file without a
+// question (a ladder document keeps its backup instead).
+TEST(FileDialogs, OpenTakesANameAsTypedAndSaveNeverAsks) {
+    QTemporaryDir dir;
+    for (const char* name : {"PROG", "old.txt"}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QtWindowServices services({}, nullptr);
+    const struct {
+        bool save;
+        const char* typed;
+    } cases[] = {{false, "PROG"}, {true, "old.txt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QStringList filters;
+        bool typed = false, asked = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->isVisible()) {
+                asked = true;
+                box->done(QMessageBox::Yes);
+            } else if (auto* files = qobject_cast<QFileDialog*>(modal);
+                       files && files->isVisible()) {
+                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                if (typed || !name) return files->reject();  // a native dialog cannot be typed into
+                filters = files->nameFilters();
+                files->setDirectory(dir.path());
+                typed = true;
+                // Typed from the event loop, not from this poll: a question
+                // the dialog asks must find the poll free to answer it.
+                QTimer::singleShot(0, name, [name, text = c.typed] {
+                    QTest::keyClicks(name, text);
+                    QTest::keyClick(name, Qt::Key_Return);
+                });
+            }
+        });
+        poll.start(5);
+        const auto chosen =
+            services.AskFile({c.save, c.save ? kSaveFilterR40 : kOpenFilterR40, "txt"});
+        if (!typed) GTEST_SKIP() << "the platform's own file dialog cannot be typed into here";
+        EXPECT_EQ(chosen, dir.filePath(c.typed).toStdString());
+        EXPECT_FALSE(asked);
+        if (!c.save) {
+            EXPECT_EQ(filters.value(1), "所有文件(*)");
+        }
     }
 }
 
