@@ -55,9 +55,13 @@ struct Delivered {
     }
 };
 
-// A listening socket on a free loopback port; the port goes to *port.
-int ListenOnLoopback(int* port) {
+// A listening socket on a free loopback port; the port goes to *port. A
+// receive buffer given is the accepted connections' (a server that reads
+// little keeps little).
+int ListenOnLoopback(int* port, int receiveBuffer = 0) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -292,18 +296,10 @@ TEST_F(LineTest, BytesHeldBackAreCountedUntilTheyLeave) {
             data[i] = static_cast<std::uint8_t>(i * 7);
         // A device server whose receive window is small: what it does not
         // read stays with us.
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int small = 4096;
-        ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        ::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(listener, 1);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+        int tcpPort = 0;
+        const int listener = ListenOnLoopback(&tcpPort, 4096);
         const std::string port =
-            c.tcp ? "tcp://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) : pty_->SlavePath();
+            c.tcp ? "tcp://127.0.0.1:" + std::to_string(tcpPort) : pty_->SlavePath();
         QtSerialComm comm([&port](int) { return port; });
         ASSERT_EQ(SetUpError(comm, "9600,N,8,1", c.xoff ? 1 : 0), "");
         const int server = c.tcp ? ::accept(listener, nullptr, nullptr) : -1;
