@@ -117,7 +117,7 @@ bool NetworkPort::Connected() const {
 }
 
 bool NetworkPort::IsOpen() const {
-    return (Connected() || lastWords_) && !kept_;
+    return Connected() && !kept_;
 }
 
 bool NetworkPort::TakesSettings() const {
@@ -578,15 +578,6 @@ void NetworkPort::Discard() {
 void NetworkPort::OnSocketLost() {
     // During an access the access itself reports it.
     if (failureReported_ || blocking_) return;
-    // What the server sent before it hung up is the caller's: a controller's
-    // last frame may end just before the close.
-    Take();
-    if (!held_.empty() && onData && !kept_) {
-        lastWords_ = true;
-        onData();
-        lastWords_ = false;
-        if (failureReported_) return;
-    }
     const std::string reason = socket_.error() == QAbstractSocket::RemoteHostClosedError ||
                                        socket_.error() == QAbstractSocket::UnknownSocketError
                                    ? "the device server closed the connection"

@@ -136,8 +136,7 @@ class NetworkPort : public QObject {
     bool waitInLoop_ = false;
     bool connecting_ = false;  // data is not read before the connection is made
     bool aborted_ = false;
-    bool kept_ = false;       // closed for the caller, the connection kept (CloseSoon)
-    bool lastWords_ = false;  // gone, and what came before is being handed over
+    bool kept_ = false;  // closed for the caller, the connection kept (CloseSoon)
     int keptFlushMs_ = 0;
     QEventLoop* waiting_ = nullptr;  // the wait under way, in the event loop
 };
