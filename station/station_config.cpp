@@ -169,6 +169,42 @@ const Entry& Required(const Section& s, const QString& name, const QString& key)
     return *e;
 }
 
+// A setting the port's kind cannot take would fail every try, for ever, or
+// be silently something else: it is refused before anything starts.
+void RefuseWhatThePortCannotTake(const Section& s, const MachineConfig& m) {
+    const Entry* settings = s.Find(QStringLiteral("settings"));
+    const Entry* handshake = s.Find(QStringLiteral("handshake"));
+    const auto refuse = [&](const Entry* e, const QString& key, const QString& why) {
+        return Refusal{e->line, QStringLiteral("%1's %2 %3 cannot be set on %4: %5")
+                                    .arg(m.name, key, e->value, m.port, why)};
+    };
+    const std::string port = m.port.toStdString();
+    if (IsNetworkPort(port)) {
+        const QString why = QStringLiteral(
+            "a raw TCP device server keeps its own line settings; set them on the server, or give "
+            "the port as rfc2217://HOST:PORT for the station to set them");
+        if (settings) throw refuse(settings, QStringLiteral("settings"), why);
+        if (handshake) throw refuse(handshake, QStringLiteral("handshake"), why);
+        return;
+    }
+    const bool server = IsRfc2217Port(port);
+    const auto line = ParseSettingsText(m.link.g_strSettings);
+    if (settings && line && line->dataBits < 5) {
+        throw refuse(settings, QStringLiteral("settings"),
+                     server ? QStringLiteral("the COM port option has no setting for 4 data bits")
+                            : QStringLiteral("Linux serial ports take 5 to 8 data bits"));
+    }
+    // Linux has no 1.5 stop bits: Qt would quietly set one.
+    if (settings && line && !server && line->stopBits == StopBits::OneAndHalf) {
+        throw refuse(settings, QStringLiteral("settings"),
+                     QStringLiteral("Linux serial ports take 1 or 2 stop bits"));
+    }
+    if (handshake && server && m.link.g_nHandshaking == 3) {
+        throw refuse(handshake, QStringLiteral("handshake"),
+                     QStringLiteral("the COM port option cannot combine RTS/CTS with XON/XOFF"));
+    }
+}
+
 Read ReadMachine(const Section& s, const QDir& base) {
     Read r;
     MachineConfig& m = r.config;
@@ -221,6 +257,7 @@ Read ReadMachine(const Section& s, const QDir& base) {
                       "is none of " + kHandshakes.join(QStringLiteral(", ")));
         }
     }
+    RefuseWhatThePortCannotTake(s, m);
     for (const auto& [key, proto] : {std::pair{QStringLiteral("proto-send"), &m.sendProto},
                                      std::pair{QStringLiteral("proto-recv"), &m.recvProto}}) {
         if (const Entry* e = s.Find(key)) {

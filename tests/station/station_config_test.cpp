@@ -73,6 +73,19 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
          "lathe: the folder %1/plain/out cannot be created: Not a directory"},
         {"a folder that is a file", "[lathe]\nport = /dev/ttyS0\noutbox = plain\ninbox = in\n", 3,
          "lathe: the folder %1/plain cannot be created: Not a directory"},
+        // What a port's kind cannot take, refused rather than failing every try.
+        {"a raw server's settings", "[lathe]\nport = tcp://127.0.0.1:4001\nsettings = 9600,N,8,1\noutbox = o\ninbox = i\n", 3,
+         "lathe's settings 9600,N,8,1 cannot be set on tcp://127.0.0.1:4001: a raw TCP device server keeps its own line settings"},
+        {"a raw server's handshake", "[lathe]\nport = tcp://127.0.0.1:4001\noutbox = o\ninbox = i\nhandshake = none\n", 5,
+         "lathe's handshake none cannot be set on tcp://127.0.0.1:4001: a raw TCP device server keeps its own line settings"},
+        {"both handshakes at once through RFC 2217", "[lathe]\nport = rfc2217://127.0.0.1:4001\nhandshake = Both\noutbox = o\ninbox = i\n", 3,
+         "lathe's handshake Both cannot be set on rfc2217://127.0.0.1:4001: the COM port option cannot combine RTS/CTS with XON/XOFF"},
+        {"4 data bits through RFC 2217", "[lathe]\nport = rfc2217://127.0.0.1:4001\nsettings = 9600,N,4,1\noutbox = o\ninbox = i\n", 3,
+         "lathe's settings 9600,N,4,1 cannot be set on rfc2217://127.0.0.1:4001: the COM port option has no setting for 4 data bits"},
+        {"4 data bits on a device", "%Lsettings = 2400,E,4,2\n", 5,
+         "lathe's settings 2400,E,4,2 cannot be set on /dev/ttyS0: Linux serial ports take 5 to 8 data bits"},
+        {"1.5 stop bits on a device", "%Lsettings = 9600,N,5,1.5\n", 5,
+         "lathe's settings 9600,N,5,1.5 cannot be set on /dev/ttyS0: Linux serial ports take 1 or 2 stop bits"},
         // Folders are made only once everything else is right.
         {"a fault after a folder fault", "[mill]\nport = /dev/ttyS1\noutbox = plain/out\ninbox = in\n%Lspeed = 0\n", 9,
          "lathe's speed 0 is not 1 to 500"},
@@ -114,9 +127,9 @@ TEST(StationConfig, ReadsEveryMachineAndMakesItsFolders) {
 journal = "%1/j.sqlite"  ; quoted, so kept whole
 
 [lathe-1]   ; by the door
-port = tcp://127.0.0.1:4001
+port = rfc2217://127.0.0.1:4001
 model = R80
-settings = 4800,e,7,2
+settings = 4800,e,7,1.5
 handshake = XonXoff
 proto-send = 21
 proto-recv = 1f ; the old firmware's
@@ -128,6 +141,7 @@ inbox = "%1/lathe in"
   [ m2 ]
   name = Mill 2
   port = ttyS1
+  handshake = both
   outbox = %1/mill/./out/
   inbox = mill/../mill-in
 )")
@@ -146,9 +160,9 @@ inbox = "%1/lathe in"
             << '|' << m.line << '\n';
     }
     out.flush();
-    EXPECT_EQ(fields, QString("lathe-1|tcp://127.0.0.1:4001|1|4800,E,7,2|1|21|1f|250|%1/lathe/out|"
-                              "%1/lathe in|5\nMill 2|ttyS1|0|9600,N,8,1|0|11|12|1|%1/mill/out|"
-                              "%1/mill-in|17\n")
+    EXPECT_EQ(fields, QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|"
+                              "%1/lathe/out|%1/lathe in|5\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
+                              "%1/mill/out|%1/mill-in|17\n")
                           .arg(dir.path()));
     for (const MachineConfig& m : config.machines) {
         for (const QString& folder : {m.outbox, m.outbox + "/sent", m.outbox + "/refused", m.inbox})
