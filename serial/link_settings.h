@@ -19,6 +19,7 @@ struct LinkSettings {
     char g_chDataBits = '8';
     char g_chStopBits = '1';
     int g_nHandshaking = 0;
+    bool operator==(const LinkSettings&) const = default;
 };
 
 // List entries in the order the lists show them. The bit-rate list is sorted.

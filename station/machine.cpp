@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <map>
+#include <utility>
 
 #include "beats.h"
 #include "file_commands.h"
@@ -103,11 +104,12 @@ QString Folder(const QString& base, const char* sub) {
 }
 
 // What a received document is filed under: the program number its first
-// line starts with ("%01" files as "01"), else what it is.
+// line starts with, every digit of it ("%0123" files as "0123"), else what
+// it is.
 QString ReceivedStem(int model, const Bytes& document) {
     if (model == kModelMemory) return QStringLiteral("memory");
     QString digits;
-    for (std::size_t i = 1; i < document.size() && i <= 3 && document[0] == '%'; ++i) {
+    for (std::size_t i = 1; i < document.size() && document[0] == '%'; ++i) {
         if (document[i] < '0' || document[i] > '9') break;
         digits += QLatin1Char(static_cast<char>(document[i]));
     }
@@ -162,6 +164,7 @@ void Machine::Start() {
 }
 
 void Machine::NextIn(qint64 ms) {
+    if (retired_) return CheckRetired();
     if (!stopping_ && !halted_) next_.start(static_cast<int>(ms));
 }
 
@@ -209,6 +212,7 @@ void Machine::OnTimer(int id) {
 }
 
 void Machine::OnComm() {
+    if (direction_ != Direction::None) heard_ = true;
     if (depth_ == 0) return Guarded([&] { handlers_->OnCommEvent(); });
     if (commDeferred_) return;
     commDeferred_ = true;
@@ -231,6 +235,7 @@ void Machine::PressSend(const QString& path) {
         return FinishSend(Outcome::Refused, refused->text);
     }
     st_ = std::move(loaded);
+    heard_ = false;
     const SentForm form = ControllerForm(config_.model, st_.m_strText, st_.m_nDocKind);
     sentForm_ = form.bytes;
     const QByteArray bytes(reinterpret_cast<const char*>(sentForm_.data()),
@@ -253,6 +258,7 @@ void Machine::PressSend(const QString& path) {
 
 void Machine::PressReceive() {
     direction_ = Direction::Receive;
+    heard_ = false;
     ending_.reset();
     recorder_.Begin({config_.port, config_.model, QStringLiteral("receive"), {}, {}, config_.name});
     Guarded([&] { handlers_->OnReceive(); });
@@ -315,7 +321,8 @@ void Machine::FinishSend(Outcome outcome, const std::string& text) {
         if (moved.path.isEmpty()) {
             // Left where it is, it would be sent again and again.
             return Halt(QStringLiteral("%1 could not be moved out of the outbox (%2); this machine "
-                                       "stops until the station is restarted")
+                                       "stops until the config is reloaded or the station "
+                                       "restarted")
                             .arg(name, QString::fromStdString(moved.error)));
         }
         const QString to = QDir(config_.outbox).relativeFilePath(moved.path);
@@ -397,6 +404,35 @@ void Machine::Halt(const QString& why) {
     halted_ = true;
     Say(why);
     SetState(QStringLiteral("stopped"), why);
+    if (retired_) CheckRetired();
+}
+
+void Machine::Resume() {
+    if (!halted_ || stopping_) return;
+    halted_ = false;
+    Say(QStringLiteral("resumed"));
+    SetState(QStringLiteral("idle"));
+    NextIn(0);
+}
+
+void Machine::Retire(std::function<void()> idle) {
+    retired_ = std::move(idle);
+    next_.stop();
+    CheckRetired();
+}
+
+// Looked at from the event loop, once the machine's handlers have returned.
+// A transfer under way is left to end: its end comes back here through
+// NextIn or Halt.
+void Machine::CheckRetired() {
+    QTimer::singleShot(depth_ > 0 ? 10 : 0, this, [this] {
+        if (!retired_) return;
+        if (depth_ > 0) return CheckRetired();
+        const bool underWay =
+            direction_ != Direction::None && (heard_ || stateKind_ == QLatin1String("sending") ||
+                                              stateKind_ == QLatin1String("receiving"));
+        if (!underWay) std::exchange(retired_, {})();
+    });
 }
 
 bool Machine::AlreadySent(const QString& path, const QByteArray& sha) {

@@ -53,6 +53,17 @@ class Machine : public QObject {
     // station stops from inside a wait); call it again once they returned.
     // Whether it stopped.
     bool Stop(int flushMs);
+    // The station lets the machine go (taken out of the config, or changed):
+    // nothing new is pressed, and once no transfer is under way (a press
+    // whose controller has said nothing yet is none) idle is called, once,
+    // from the event loop and outside the machine's handlers, where Stop can
+    // follow at once.
+    void Retire(std::function<void()> idle);
+    // Stopped by a document that could not be moved out of its outbox.
+    bool Halted() const { return halted_; }
+    // Serving again, from that document on: the journal tells whether it
+    // was sent.
+    void Resume();
 
   private:
     enum class Direction { None, Send, Receive };
@@ -72,6 +83,7 @@ class Machine : public QObject {
     void FinishReceive(Outcome outcome, const std::string& text);
     void PortLost(const std::string& why);
     void Halt(const QString& why);
+    void CheckRetired();
     bool AlreadySent(const QString& path, const QByteArray& sha);
     void OnProgress(int position, int maximum);
     void SetState(const QString& kind, const QString& detail = {});
@@ -100,6 +112,8 @@ class Machine : public QObject {
     bool stopping_ = false;
     bool stopped_ = false;
     bool halted_ = false;
+    bool heard_ = false;  // the controller has said something since the press
+    std::function<void()> retired_;
     int retryMs_ = kFirstRetryMs;
     QDateTime lostSince_;  // when the port was lost; invalid while it works
     QString stateKind_;

@@ -135,8 +135,8 @@ void ReadLines(const QString& text, std::optional<Section>& station,
     }
 }
 
-// What a port is compared by: a device server's host and port, whichever its
-// protocol, or the device file that the serial control opens for the name.
+}  // namespace
+
 std::optional<QString> PortKey(const QString& port) {
     const std::string text = port.toStdString();
     if (IsNetworkPort(text) || IsRfc2217Port(text)) {
@@ -155,6 +155,14 @@ std::optional<QString> PortKey(const QString& port) {
     const QFileInfo file(path ? port : QStringLiteral("/dev/") + port);
     return file.exists() ? file.canonicalFilePath() : QDir::cleanPath(file.absoluteFilePath());
 }
+
+bool SameSettings(const MachineConfig& a, const MachineConfig& b) {
+    MachineConfig moved = b;
+    moved.line = a.line;
+    return a == moved;
+}
+
+namespace {
 
 QString FolderKey(const QString& folder) {
     const QString canonical = QFileInfo(folder).canonicalFilePath();

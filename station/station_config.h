@@ -18,6 +18,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -36,7 +37,17 @@ struct MachineConfig {
     QString outbox;  // absolute; it, its sent/ and refused/ exist
     QString inbox;   // absolute; exists
     int line = 0;    // the section's title line
+    bool operator==(const MachineConfig&) const = default;
 };
+
+// Whether a machine read again is served as before: every setting the same,
+// wherever in the file it is written.
+bool SameSettings(const MachineConfig& a, const MachineConfig& b);
+
+// What two ports are compared by: a device server's host and port,
+// whichever its protocol, or the device file a name opens. Nothing for a
+// device server's address that is not HOST:PORT.
+std::optional<QString> PortKey(const QString& port);
 
 struct StationConfig {
     QString journal;  // "" the default journal, "none", a file or postgresql://...

@@ -1,18 +1,21 @@
 // taplink-station: every machine of the config served from one event loop,
-// unattended, until SIGTERM or SIGINT.
+// unattended, until SIGTERM or SIGINT; SIGHUP reads the config again.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QStringList>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -29,8 +32,8 @@ constexpr int kStopBudgetMs = 1500;
 
 int g_signalPipe[2] = {-1, -1};
 
-void OnSignal(int) {
-    const char byte = 1;
+void OnSignal(int signal) {
+    const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
 }
 
@@ -39,9 +42,30 @@ void Print(std::FILE* to, const QString& line) {
     std::fflush(to);
 }
 
+// One line an event, with its time and whose it is: a message of several
+// lines is joined into one, so that every line of the log can be read (and
+// grepped) on its own.
 void Log(const QString& machine, const QString& text) {
-    Print(stdout, QStringLiteral("%1 %2: %3")
-                      .arg(QDateTime::currentDateTime().toString(Qt::ISODate), machine, text));
+    QStringList parts;
+    for (const QString& part : text.split(u'\n')) {
+        if (const QString trimmed = part.trimmed(); !trimmed.isEmpty()) parts << trimmed;
+    }
+    // The C library's clock: Qt's is gone by the time the last of Qt's own
+    // messages come, as the program exits.
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char time[32] = "";
+    if (::localtime_r(&now, &local)) std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local);
+    Print(stdout, QStringLiteral("%1 %2: %3").arg(QLatin1String(time), machine, parts.join(u' ')));
+}
+
+// What Qt itself says (a database driver, a socket notifier) goes into the
+// same log, with the category it comes under.
+void OnQtMessage(QtMsgType, const QMessageLogContext& context, const QString& text) {
+    const QString category = QString::fromLatin1(context.category ? context.category : "");
+    Log(QStringLiteral("station"), category.isEmpty() || category == QLatin1String("default")
+                                       ? text
+                                       : category + QStringLiteral(": ") + text);
 }
 
 int Refuse(const QString& why) {
@@ -49,18 +73,184 @@ int Refuse(const QString& why) {
     return 1;
 }
 
+// Two stations on one config would take documents from the same outboxes:
+// the config is held, by a lock the system drops with the process. The
+// descriptor held, or -1.
+int Hold(const QString& config) {
+    const int fd = ::open(QFile::encodeName(config).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
+}
+
+// The machines of the config, as it is read again: those added start, those
+// taken out stop, and those changed start again, each once its transfer
+// under way has ended; the others are not touched.
+class Station : public QObject {
+  public:
+    Station(Journal* journal, Beats& beats) : journal_(journal), beats_(beats) {}
+
+    void Serve(const std::vector<MachineConfig>& machines) {
+        for (const MachineConfig& m : machines)
+            served_.push_back({m, nullptr});
+        StartWaiting();
+    }
+
+    void Reload(const std::vector<MachineConfig>& machines) {
+        int added = 0, changed = 0, unchanged = 0, resumed = 0;
+        std::vector<Served> next;
+        for (const MachineConfig& m : machines) {
+            const auto old = std::find_if(served_.begin(), served_.end(),
+                                          [&](const Served& s) { return s.config.name == m.name; });
+            if (old == served_.end()) {
+                ++added;
+                next.push_back({m, nullptr});
+            } else if (!SameSettings(old->config, m)) {
+                ++changed;
+                Log(m.name, QStringLiteral("changed in the config: starts again once no transfer "
+                                           "is under way"));
+                Retire(std::move(*old));
+                next.push_back({m, nullptr});
+            } else {
+                ++unchanged;
+                if (old->machine && old->machine->Halted()) {
+                    ++resumed;
+                    old->machine->Resume();
+                }
+                next.push_back(std::move(*old));
+            }
+            if (old != served_.end()) served_.erase(old);
+        }
+        const int removed = static_cast<int>(served_.size());
+        for (Served& s : served_) {
+            Log(s.config.name,
+                QStringLiteral("taken out of the config: stops once no transfer is under way"));
+            Retire(std::move(s));
+        }
+        served_ = std::move(next);
+        Log(QStringLiteral("station"),
+            QStringLiteral("reloaded: %1 added, %2 removed, %3 changed, %4 unchanged%5")
+                .arg(added)
+                .arg(removed)
+                .arg(changed)
+                .arg(unchanged)
+                .arg(resumed ? QStringLiteral(" (%1 resumed)").arg(resumed) : QString()));
+        StartWaiting();
+    }
+
+    // Nothing starts any more, and waits on device servers end at once.
+    void BeginStop() {
+        stopping_ = true;
+        for (Served* s : All())
+            if (s->machine) s->machine->BeginStop();
+    }
+
+    // Every line closed within the budget; a machine whose handler is under
+    // way (the signal came inside its wait) is stopped once it has returned.
+    bool StopAll(const QElapsedTimer& spent) {
+        bool all = true;
+        for (Served* s : All()) {
+            if (!s->machine) continue;
+            const int budget =
+                static_cast<int>(std::max<qint64>(kStopBudgetMs - spent.elapsed(), 50));
+            if (StopMachine(*s, budget)) {
+                s->machine.reset();
+            } else {
+                all = false;
+            }
+        }
+        return all;
+    }
+
+  private:
+    struct Served {
+        MachineConfig config;
+        std::unique_ptr<Machine> machine;  // none until the one it replaces has stopped
+    };
+
+    // The one place a machine starts.
+    void StartMachine(Served& s) {
+        const MachineConfig& m = s.config;
+        Log(m.name, QStringLiteral("on %1, outbox %2, inbox %3").arg(m.port, m.outbox, m.inbox));
+        s.machine = std::make_unique<Machine>(m, journal_, beats_, Log);
+        s.machine->Start();
+    }
+
+    // The one place a machine stops: whether it did (not while one of its
+    // handlers runs).
+    bool StopMachine(Served& s, int budgetMs) { return s.machine->Stop(budgetMs); }
+
+    void Retire(Served s) {
+        if (!s.machine) return;
+        Machine* machine = s.machine.get();
+        leaving_.push_back(std::move(s));
+        machine->Retire([this, machine] {
+            const auto it = std::find_if(leaving_.begin(), leaving_.end(), [&](const Served& l) {
+                return l.machine.get() == machine;
+            });
+            if (it == leaving_.end() || stopping_ || !StopMachine(*it, kStopBudgetMs)) return;
+            Log(it->config.name, QStringLiteral("stopped"));
+            // Not destroyed from inside its own call.
+            QMetaObject::invokeMethod(
+                this,
+                [this, machine] {
+                    std::erase_if(leaving_,
+                                  [&](const Served& l) { return l.machine.get() == machine; });
+                    StartWaiting();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
+    // A machine starts once no machine that is stopping has its name, its
+    // port or one of its folders.
+    void StartWaiting() {
+        if (stopping_) return;
+        for (Served& s : served_) {
+            if (s.machine) continue;
+            const bool clashes = std::any_of(
+                leaving_.begin(), leaving_.end(),
+                [&](const Served& l) { return l.machine && Clash(l.config, s.config); });
+            if (!clashes) StartMachine(s);
+        }
+    }
+
+    static bool Clash(const MachineConfig& a, const MachineConfig& b) {
+        const QString folders[] = {b.outbox, b.inbox};
+        return a.name == b.name || PortKey(a.port) == PortKey(b.port) ||
+               std::find(std::begin(folders), std::end(folders), a.outbox) != std::end(folders) ||
+               std::find(std::begin(folders), std::end(folders), a.inbox) != std::end(folders);
+    }
+
+    std::vector<Served*> All() {
+        std::vector<Served*> all;
+        for (auto* list : {&served_, &leaving_})
+            for (Served& s : *list)
+                all.push_back(&s);
+        return all;
+    }
+
+    Journal* journal_;
+    Beats& beats_;
+    std::vector<Served> served_;   // as the config names them
+    std::vector<Served> leaving_;  // taken out or changed, until they have stopped
+    bool stopping_ = false;
+};
+
 }  // namespace
 }  // namespace taplink
 
 int main(int argc, char* argv[]) {
     using namespace taplink;
+    qInstallMessageHandler(OnQtMessage);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("taplink-station"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
     QCommandLineParser p;
     p.setApplicationDescription(
         "Serves every machine of the config from this PC: sends what each machine's outbox "
-        "holds when its controller asks, and keeps what each controller outputs in its inbox.");
+        "holds when its controller asks, and keeps what each controller outputs in its inbox. "
+        "SIGHUP reads the config again.");
     p.addHelpOption();
     p.addVersionOption();
     p.addOption({"config", "The station's config (Qt INI: a section per machine).", "FILE"});
@@ -71,24 +261,30 @@ int main(int argc, char* argv[]) {
                  "JOURNAL"});
     p.process(app);
     if (!p.isSet("config")) return Refuse(QStringLiteral("--config FILE is required"));
+    const QString path = p.value("config");
 
-    auto loaded = LoadStationConfig(p.value("config"));
+    auto loaded = LoadStationConfig(path);
     if (const auto* error = std::get_if<ConfigError>(&loaded)) return Refuse(error->Text());
-    StationConfig& config = std::get<StationConfig>(loaded);
+    const StationConfig& config = std::get<StationConfig>(loaded);
     if (p.isSet("check")) {
-        Print(
-            stdout,
-            QStringLiteral("%1: %2 machine(s)").arg(p.value("config")).arg(config.machines.size()));
+        Print(stdout, QStringLiteral("%1: %2 machine(s)").arg(path).arg(config.machines.size()));
         return 0;
     }
 
-    // Two stations on one config would take documents from the same
-    // outboxes: the config is held (a lock the system drops with the process).
-    const int held = ::open(QFile::encodeName(p.value("config")).constData(), O_RDONLY | O_CLOEXEC);
-    if (held < 0 || ::flock(held, LOCK_EX | LOCK_NB) != 0) {
-        return Refuse(QStringLiteral("%1 is served by another taplink-station already")
-                          .arg(p.value("config")));
+    int held = Hold(path);
+    if (held < 0) {
+        return Refuse(QStringLiteral("%1 is served by another taplink-station already").arg(path));
     }
+    // A signal from now on is taken in its turn, never the end of the process.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0) {
+        return Refuse(QStringLiteral("cannot watch for signals"));
+    }
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 
     // Nothing is sent without a journal that can say so afterwards.
     const QString where = p.isSet("journal") ? p.value("journal") : config.journal;
@@ -101,53 +297,71 @@ int main(int argc, char* argv[]) {
                                            .arg(journal->InterruptedAtOpen()));
     }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
-        return Refuse(QStringLiteral("cannot watch for signals"));
-    }
-    QSocketNotifier signalled(g_signalPipe[0], QSocketNotifier::Read);
     Beats beats;
-    std::vector<std::unique_ptr<Machine>> machines;
-    bool stopping = false;
-    // Every line closed within the budget; a machine whose handler is under
-    // way (the signal came inside its wait) is stopped once it has returned.
-    const auto stopAll = [&machines](const QElapsedTimer& spent) {
-        bool all = true;
-        for (auto& m : machines) {
-            all =
-                m->Stop(static_cast<int>(std::max<qint64>(kStopBudgetMs - spent.elapsed(), 50))) &&
-                all;
+    Station station(journal.get(), beats);
+    // The config read again: refused whole when it fails its checks, the
+    // running one kept. The journal is opened once, at the start.
+    const auto reload = [&] {
+        auto again = LoadStationConfig(path);
+        if (const auto* error = std::get_if<ConfigError>(&again)) {
+            return Log(QStringLiteral("station"),
+                       QStringLiteral("the config was not reloaded, the running one is kept: ") +
+                           error->Text());
         }
-        return all;
+        // An editor may have put a new file in its place: that one is held now.
+        struct stat before {
+        }, now{};
+        if (::fstat(held, &before) == 0 &&
+            (::stat(QFile::encodeName(path).constData(), &now) != 0 ||
+             now.st_ino != before.st_ino || now.st_dev != before.st_dev)) {
+            const int fd = Hold(path);
+            if (fd < 0) {
+                return Log(QStringLiteral("station"),
+                           QStringLiteral("the config was not reloaded, the running one is kept: "
+                                          "%1 is served by another taplink-station")
+                               .arg(path));
+            }
+            ::close(held);
+            held = fd;
+        }
+        const StationConfig& read = std::get<StationConfig>(again);
+        if (!p.isSet("journal") && read.journal != config.journal) {
+            Log(QStringLiteral("station"),
+                QStringLiteral("the journal changes only when the station starts again: "
+                               "transfers are still recorded in %1")
+                    .arg(journal ? journal->Describe() : QStringLiteral("no journal")));
+        }
+        station.Reload(read.machines);
     };
+
+    QSocketNotifier signalled(g_signalPipe[0], QSocketNotifier::Read);
+    bool stopping = false;
     QElapsedTimer spent;
     QObject::connect(&signalled, &QSocketNotifier::activated, &app, [&] {
-        signalled.setEnabled(false);
+        bool stop = false, hangUp = false;
+        char got[64];
+        for (ssize_t n; (n = ::read(g_signalPipe[0], got, sizeof got)) > 0;) {
+            for (ssize_t i = 0; i < n; ++i)
+                (got[i] == SIGHUP ? hangUp : stop) = true;
+        }
         if (stopping) return;
+        if (!stop) {
+            if (hangUp) reload();
+            return;
+        }
         stopping = true;
+        signalled.setEnabled(false);
         Log(QStringLiteral("station"), QStringLiteral("stopping"));
         spent.start();
-        for (auto& m : machines)
-            m->BeginStop();
-        stopAll(spent);
+        station.BeginStop();
+        station.StopAll(spent);
         QCoreApplication::exit(0);
     });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
 
-    for (MachineConfig& m : config.machines) {
-        Log(m.name, QStringLiteral("on %1, outbox %2, inbox %3").arg(m.port, m.outbox, m.inbox));
-        machines.push_back(std::make_unique<Machine>(std::move(m), journal.get(), beats, Log));
-    }
-    for (auto& m : machines)
-        m->Start();
+    station.Serve(config.machines);
     const int code = QCoreApplication::exec();
     if (!spent.isValid()) spent.start();
-    stopAll(spent);
-    machines.clear();
+    station.StopAll(spent);
     Log(QStringLiteral("station"), QStringLiteral("stopped"));
     return code;
 }

@@ -1,7 +1,8 @@
 // taplink-station as a shop runs it: several simulated controllers at once
 // on pseudo-terminals, raw TCP and RFC 2217 through ser2net; documents
 // dropped while it runs; killed at any moment and started again; a port that
-// goes and comes back; stopped with SIGTERM in the middle of a transfer.
+// goes and comes back; stopped with SIGTERM in the middle of a transfer;
+// its config changed and read again on SIGHUP.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -91,26 +93,40 @@ class StationTest : public ::testing::Test {
                            QFile::encodeName(Path(machine + "/out/" + name)).constData()),
                   0);
     }
-    void StartStation() {
+    void WriteConfig() {
         QFile f(Path("station.ini"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(config_.toUtf8());
-        f.close();
+    }
+    // With the journal of the config, or this test's. Qt says where it finds
+    // its plugins, in messages of several lines, as it would about a fault.
+    void StartStation(bool journalOfTheConfig = false) {
+        WriteConfig();
         station_.setProcessChannelMode(QProcess::MergedChannels);
         station_.setStandardOutputFile(Path("station.log"), QIODevice::Append);
-        station_.start(QStringLiteral(TAPLINK_STATION_PATH),
-                       {"--config", Path("station.ini"), "--journal", Path("journal.sqlite")});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_DEBUG_PLUGINS", "1");
+        station_.setProcessEnvironment(env);
+        QStringList args{"--config", Path("station.ini")};
+        if (!journalOfTheConfig) args << "--journal" << Path("journal.sqlite");
+        station_.start(QStringLiteral(TAPLINK_STATION_PATH), args);
         ASSERT_TRUE(station_.waitForStarted(5000));
     }
-    // SIGTERM; how long the station took to exit.
+    // SIGTERM; how long the station took to exit. Every line it wrote, its
+    // own and Qt's, is one event with its time and whose it is.
     qint64 Terminate() {
         QElapsedTimer t;
         t.start();
         station_.terminate();
         EXPECT_TRUE(station_.waitForFinished(5000));
         EXPECT_EQ(station_.exitCode(), 0) << Log();
-        return t.elapsed();
+        const qint64 took = t.elapsed();
+        static const QRegularExpression event(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d [^:\s][^:]*: \S)");
+        for (const QString& line : QString::fromStdString(Log()).split('\n', Qt::SkipEmptyParts))
+            EXPECT_TRUE(event.match(line).hasMatch()) << line.toStdString();
+        return took;
     }
+    void HangUp() { ASSERT_EQ(::kill(static_cast<pid_t>(station_.processId()), SIGHUP), 0); }
     std::string Log() { return ReadAll(Path("station.log")); }
     QStringList Files(const QString& folder, const QString& filter = "*") const {
         return QDir(Path(folder)).entryList({filter}, QDir::Files | QDir::System, QDir::Name);
@@ -384,6 +400,121 @@ TEST_F(StationTest, StoppedMidTransferRecordsItInterrupted) {
     EXPECT_EQ(Outcomes("press", "send"), "interrupted");
     EXPECT_EQ(Files("press/out"), QStringList{"big.hex"});
     EXPECT_EQ(State("press"), "stopped");
+}
+
+// The config read again on SIGHUP while two sends run: one that fails its
+// check is refused, the running one kept; then a machine taken out finishes
+// its send and stops, one left as it was goes on through its own, a changed
+// one starts again with its new inbox, an added one starts, and one stopped
+// by a document it could not move resumes and moves it, without sending it
+// again. The journal stays the one the station started with.
+TEST_F(StationTest, ReloadsItsConfigWithoutDisturbingATransfer) {
+    const std::string program0123 = "%0123\r\nN0000 G00 X10\r\nN0010 M30\r\n";
+    std::string slow = "%01\r\n";
+    for (int i = 0; i < 5; ++i)
+        slow += "N" + std::to_string(1000 + i) + " G01 X100 Y200\r\n";
+    const QString lathe = Sim({"--model", "r40", "--role", "input", "--out", Path("lathe.held")});
+    const QString mill = Sim({"--model", "r40", "--role", "input", "--out", Path("mill.held")});
+    const QString saw = Sim({"--model", "r40", "--role", "input", "--out", Path("saw.held")});
+    const QString press =
+        Sim({"--model", "r40", "--role", "output", "--file", Put("p0123", program0123)});
+    const QString drill =
+        Sim({"--model", "memory", "--role", "output", "--file", Put("image", kImage)});
+    for (const QString& p : {lathe, mill, saw, press, drill})
+        ASSERT_FALSE(p.isEmpty());
+    config_ = "[station]\njournal = " + Path("journal.sqlite") + "\n";
+    Machine("lathe", lathe, "r40", "speed = 60");
+    Machine("saw", saw, "r40", "speed = 60");
+    Machine("mill", mill, "r40", "speed = 60");
+    Machine("press", press, "r40");
+    const QString running = config_;
+    // Each controller says it is ready as the station first opens its line.
+    Drop("lathe", "a.txt", slow);
+    Drop("mill", "m.txt", slow);
+    Drop("saw", "s.txt", kR40);
+    StartStation(true);
+    // A document that cannot leave the outbox stops its machine.
+    ASSERT_TRUE(WaitUntil([&] { return QDir(Path("saw/out/sent")).exists(); }, 20s));
+    ASSERT_TRUE(QDir(Path("saw/out/sent")).removeRecursively());
+    Put("saw/out/sent", "");
+    ASSERT_TRUE(WaitUntil([&] { return State("saw").startsWith("stopped s.txt could not"); }, 20s))
+        << Log();
+    ASSERT_TRUE(State("lathe").startsWith("sending") && State("mill").startsWith("sending"))
+        << Log();
+
+    config_ = running + "[dup]\nport = " + lathe + "\noutbox = dup/out\ninbox = dup/in\n";
+    WriteConfig();
+    HangUp();
+    const std::string refused =
+        QStringLiteral(
+            "station: the config was not reloaded, the running one is kept: %1:%2: "
+            "dup's port %3 is lathe's port too")
+            .arg(Path("station.ini"))
+            .arg(running.count('\n') + 2)
+            .arg(lathe)
+            .toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return Log().find(refused) != std::string::npos; }, 10s)) << Log();
+
+    ASSERT_TRUE(QFile::remove(Path("saw/out/sent")));
+    config_ = "[station]\njournal = " + Path("other.sqlite") + "\n";
+    Machine("drill", drill, "memory");
+    Machine("mill", mill, "r40", "speed = 60");
+    Machine("saw", saw, "r40", "speed = 60");
+    config_ +=
+        "[press]\nport = " + press + "\nmodel = r40\noutbox = press/out\ninbox = press/in2\n";
+    WriteConfig();
+    ASSERT_TRUE(State("lathe").startsWith("sending") && State("mill").startsWith("sending"))
+        << "the sends ended before the config was read again";
+    HangUp();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Files("lathe/out/sent").size() == 1 && Files("mill/out/sent").size() == 1 &&
+                   Files("saw/out/sent").size() == 1 && !Files("press/in2").isEmpty() &&
+                   !Files("drill/in").isEmpty() &&
+                   Log().find("lathe: stopped") != std::string::npos;
+        },
+        30s))
+        << Log();
+    Terminate();
+    const std::string log = Log();
+    const auto at = [&](const std::string& text) {
+        const auto found = log.find(text);
+        EXPECT_NE(found, std::string::npos) << text;
+        return found;
+    };
+    const auto reloaded =
+        at("station: reloaded: 1 added, 1 removed, 1 changed, 2 unchanged (1 resumed)");
+    at("station: the journal changes only when the station starts again: transfers are still "
+       "recorded in SQLite " +
+       Path("journal.sqlite").toStdString());
+    EXPECT_LT(reloaded, at("lathe: a.txt sent"));
+    EXPECT_LT(at("lathe: a.txt sent"), at("lathe: stopped"));
+    EXPECT_LT(reloaded, at("mill: m.txt sent"));
+    EXPECT_LT(reloaded, at("saw: s.txt was sent before the station stopped; it is moved"));
+    EXPECT_LT(reloaded, at("drill: on "));
+    // Started once, and the changed one once more after the reload.
+    EXPECT_EQ(log.find("mill: on ", at("mill: on ") + 1), std::string::npos);
+    EXPECT_GT(log.find("press: on ", at("press: on ") + 1), reloaded);
+    EXPECT_EQ(ReadAll(Path("lathe.held")), slow);
+    EXPECT_EQ(ReadAll(Path("mill.held")), slow);
+    EXPECT_EQ(Outcomes("lathe", "send"), "done");
+    EXPECT_EQ(Outcomes("mill", "send"), "done");
+    EXPECT_EQ(Outcomes("saw", "send"), "done");
+    EXPECT_FALSE(QFile::exists(Path("other.sqlite")));
+    EXPECT_FALSE(QFile::exists(Path("dup")));
+    // Received programs are named by their whole number.
+    for (const QString folder : {"press/in", "press/in2"}) {
+        for (const QString& f : Files(folder)) {
+            EXPECT_TRUE(f.startsWith("0123_")) << f.toStdString();
+            EXPECT_EQ(ReadAll(Path(folder + "/" + f)), program0123);
+        }
+    }
+    // Qt's own messages, one line each.
+    const std::string qt = "station: qt.core.plugin.loader: Found metadata in lib ";
+    const auto plugin = log.find(qt);
+    ASSERT_NE(plugin, std::string::npos) << log;
+    EXPECT_NE(log.substr(plugin, log.find('\n', plugin) - plugin).find("\"className\": \""),
+              std::string::npos);
 }
 
 // A config that cannot be served starts nothing and says where it is wrong.
