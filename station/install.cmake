@@ -27,5 +27,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   "${CMAKE_CURRENT_LIST_DIR}/deb/prerm"
   "${CMAKE_CURRENT_LIST_DIR}/deb/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
-# postinst makes the user with adduser; dpkg-shlibdeps adds the libraries.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser")
+# postinst makes the user with adduser; dpkg-shlibdeps adds the libraries,
+# but not Qt's SQL drivers, which are plugins loaded by name: the station
+# does not start without its journal, SQLite by default, PostgreSQL when
+# several PCs share one.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
