@@ -166,6 +166,7 @@ class Station : public QObject {
     struct Served {
         MachineConfig config;
         std::unique_ptr<Machine> machine;  // none until the one it replaces has stopped
+        bool stopped = false;              // and to be destroyed
     };
 
     // The one place a machine starts.
@@ -176,9 +177,12 @@ class Station : public QObject {
         s.machine->Start();
     }
 
-    // The one place a machine stops: whether it did (not while one of its
-    // handlers runs).
-    bool StopMachine(Served& s, int budgetMs) { return s.machine->Stop(budgetMs); }
+    // The one place a machine stops, once: whether it has (not while one of
+    // its handlers runs).
+    bool StopMachine(Served& s, int budgetMs) {
+        if (!s.stopped) s.stopped = s.machine->Stop(budgetMs);
+        return s.stopped;
+    }
 
     void Retire(Served s) {
         if (!s.machine) return;
