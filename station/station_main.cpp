@@ -11,14 +11,19 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "beats.h"
 #include "journal.h"
 #include "machine.h"
+#include "presence.h"
 #include "station_config.h"
 
 namespace taplink {
@@ -108,6 +113,34 @@ int main(int argc, char* argv[]) {
     Beats beats;
     std::vector<std::unique_ptr<Machine>> machines;
     bool stopping = false;
+    // Each machine is served by one of the stations that share the journal.
+    Presence presence(journal.get(), config.name, config.heartbeatMs, Log);
+    if (!presence.Begin(&why)) return Refuse(why);
+    presence.Forget(config.machines);
+    // A machine starts once this station holds it (presence.Claim, or later
+    // onGranted, with its config here), and stops when another station has
+    // taken it over; one that leaves the config is presence.Release'd once
+    // it has stopped.
+    std::map<QString, MachineConfig> configs;
+    const auto startMachine = [&](const QString& name) {
+        if (stopping) return;
+        machines.push_back(std::make_unique<Machine>(configs.at(name), journal.get(), beats, Log));
+        machines.back()->Start();
+    };
+    std::function<void(const QString&)> stopMachine = [&](const QString& name) {
+        const auto it = std::find_if(machines.begin(), machines.end(),
+                                     [&](const auto& m) { return m->Name() == name; });
+        if (stopping || it == machines.end()) return;
+        (*it)->BeginStop();
+        if ((*it)->Stop(kStopBudgetMs)) {
+            machines.erase(it);
+            return;
+        }
+        // One of its handlers waits on its device server: once it returned.
+        QTimer::singleShot(10, &app, [&stopMachine, name] { stopMachine(name); });
+    };
+    presence.onGranted = startMachine;
+    presence.onLost = stopMachine;
     // Every line closed within the budget; a machine whose handler is under
     // way (the signal came inside its wait) is stopped once it has returned.
     const auto stopAll = [&machines](const QElapsedTimer& spent) {
@@ -138,16 +171,18 @@ int main(int argc, char* argv[]) {
     sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    for (MachineConfig& m : config.machines) {
+    for (const MachineConfig& m : config.machines) {
         Log(m.name, QStringLiteral("on %1, outbox %2, inbox %3").arg(m.port, m.outbox, m.inbox));
-        machines.push_back(std::make_unique<Machine>(std::move(m), journal.get(), beats, Log));
+        configs[m.name] = m;
     }
-    for (auto& m : machines)
-        m->Start();
+    for (const MachineConfig& m : config.machines) {
+        if (presence.Claim(m)) startMachine(m.name);
+    }
     const int code = QCoreApplication::exec();
     if (!spent.isValid()) spent.start();
     stopAll(spent);
     machines.clear();
+    presence.End();
     Log(QStringLiteral("station"), QStringLiteral("stopped"));
     return code;
 }
