@@ -285,12 +285,6 @@ TEST_P(JournalTest, AMachineIsServedByOneRunningStationAtATime) {
             if (s.name == "quiet") return !s.running;
         return false;
     }));
-    QStringList judged;
-    for (const StationRow& s : me->Stations())
-        judged << s.name + (s.running ? " runs" : " not");
-    EXPECT_EQ(judged.join(", ").toStdString(),
-              "elsewhere runs, gone here not, live here runs, me runs, quiet not, stopped not, "
-              "this name, another boot runs");
     for (const Other& o : others) {
         SCOPED_TRACE(o.name);
         // By name, then a machine of another name on its other machine's port.
@@ -310,18 +304,10 @@ TEST_P(JournalTest, AMachineIsServedByOneRunningStationAtATime) {
     EXPECT_EQ(me->HeldMachines().join(", "),
               "gone here, mine for gone here, mine for quiet, mine for stopped, new, quiet, "
               "stopped");
-    // Machines of a port taken over are served nowhere; states are written
-    // only for machines held.
-    std::map<QString, MachineState> rows;
-    for (const MachineState& m : me->Machines())
-        rows[m.name] = m;
-    EXPECT_EQ(rows["quiet-b"].station + "|" + rows["quiet-b"].state,
-              "|its port is served as mine for quiet by the station me");
-    EXPECT_EQ(rows["live here-b"].station, "live here");
+    // States are written only for machines held.
     EXPECT_TRUE(me->SetMachineState("new", "idle", {}));
     EXPECT_FALSE(me->SetMachineState("live here", "idle", {}));
     EXPECT_NE(me->LastError().indexOf("the station me does not hold it"), -1);
-    EXPECT_EQ(rows["live here"].state, "starting");
 
     // A name taken by a station that runs is refused; one whose station has
     // gone is taken, and its first process hears so at its next beat.
@@ -333,15 +319,6 @@ TEST_P(JournalTest, AMachineIsServedByOneRunningStationAtATime) {
     EXPECT_EQ(h.station.process.pid, ::getpid());
     EXPECT_EQ(me->Beat(&h), Claim::Granted);
 
-    // The rows of its machines no longer configured leave the table.
-    EXPECT_TRUE(me->ForgetMachines({"new", "quiet"}));
-    EXPECT_EQ(me->HeldMachines().join(", "), "new, quiet");
-    QStringList left;
-    for (const MachineState& m : me->Machines())
-        left << m.name;
-    EXPECT_EQ(left.join(", "),
-              "elsewhere, elsewhere-b, live here, live here-b, new, quiet, this name, another "
-              "boot, this name, another boot-b");
     ::kill(kids[0], SIGKILL);
     EXPECT_EQ(Wait(kids[0]), SIGKILL);
 }
@@ -568,17 +545,12 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
     std::ostringstream text, json;
     const QString at = seen.toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
     ASSERT_EQ(RunJournalListing({"journal", "--journal", path, "--machines"}, text, err), 0);
-    const QStringList lines = QString::fromStdString(text.str()).split('\n');
-    ASSERT_EQ(lines.size(), 5);
-    const QString stale = "station not running, last seen " + at;
-    const auto state = [&](const QString& text) { return text.leftJustified(stale.size() + 2); };
-    const QString expected[] = {
-        "Machine  Station  " + state("State") + "Since                Updated",
-        "Mill 1            " + state("alarm") + "2024-03-01 07:00:00  20",
-        "Mill 2   floor-2  " + state(stale) + at + "  20",
-        "Mill 3   floor-1  " + state("idle") + "2024-03-01 06:00:00  20"};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(lines[i].startsWith(expected[i])) << lines[i].toStdString();
+    // Since when: since it was last seen.
+    EXPECT_NE(
+        text.str().find(
+            ("\nMill 2   floor-2  station not running, last seen " + at + "  " + at).toStdString()),
+        std::string::npos)
+        << text.str();
     ASSERT_EQ(RunJournalListing({"journal", "--journal", path, "--machines", "--json"}, json, err),
               0);
     const QJsonArray machines =
