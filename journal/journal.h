@@ -196,8 +196,9 @@ class Journal {
     bool Migrate(QString* why);
     void MarkInterrupted();
     bool Fail(const QString& what, const QString& why) const;
-    // Stations: one claim at a time across every program of the journal.
     Claim Failed(const QString& what, const QString& why) const;
+    // A transaction of the stations' tables: one at a time across every
+    // program of the journal.
     bool BeginStations(QString* why);
     void EndStations(bool commit, QString* why);
     std::optional<QDateTime> Now(QString* why) const;  // by the journal's clock
