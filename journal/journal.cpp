@@ -24,6 +24,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "journal_sql.h"
+
 namespace taplink {
 
 const char* const kInterruptedMessage =
@@ -65,6 +67,16 @@ const std::vector<std::vector<const char*>> kMigrations = {
         "CREATE TABLE machines ("
         " name TEXT PRIMARY KEY, state TEXT NOT NULL, since TEXT, updated_at TEXT NOT NULL)",
     },
+    // Stations that share the journal, and which of them serves each machine
+    // (port_key: the port as the stations compare ports, see ClaimMachine).
+    {
+        "CREATE TABLE stations ("
+        " name TEXT PRIMARY KEY, host TEXT NOT NULL, boot_id TEXT NOT NULL,"
+        " pid BIGINT NOT NULL, process_start BIGINT NOT NULL, started_at TEXT NOT NULL,"
+        " beat_at TEXT NOT NULL, beat_ms BIGINT NOT NULL, stopped_at TEXT)",
+        "ALTER TABLE machines ADD COLUMN station TEXT NOT NULL DEFAULT ''",
+        "ALTER TABLE machines ADD COLUMN port_key TEXT NOT NULL DEFAULT ''",
+    },
 };
 
 // What the engines do differently; all else is the same SQL.
@@ -83,6 +95,10 @@ const Dialect kPostgreSQL{"QPSQL",
 const char* kColumns =
     "id, started_at, ended_at, port, model, direction, document_path, document_name, machine, "
     "trace_path, bytes, sha256, outcome, message, host, pid, process_start";
+
+}  // namespace
+
+namespace journal_sql {
 
 // Text sorts as time only when every stamp is UTC, with milliseconds, in the
 // same form; both engines then compare and order them alike.
@@ -122,6 +138,12 @@ bool Exec(const QSqlDatabase& db, const QString& sql, QString* why) {
     return false;
 }
 
+}  // namespace journal_sql
+
+using namespace journal_sql;
+
+namespace {
+
 // A process's state and start time from /proc; nullopt when it cannot be
 // read (gone, or hidden from us).
 struct ProcStat {
@@ -146,9 +168,9 @@ std::optional<ProcStat> ReadStat(qint64 pid) {
     return s;
 }
 
-enum class Liveness { Gone, Running, Unknown };
+}  // namespace
 
-Liveness Check(qint64 pid, qint64 start) {
+Liveness journal_sql::Check(qint64 pid, qint64 start) {
     if (pid <= 0) return Liveness::Unknown;
     if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return Liveness::Gone;
     const auto s = ReadStat(pid);
@@ -159,6 +181,8 @@ Liveness Check(qint64 pid, qint64 start) {
     if (s->state == 'Z' || s->state == 'X' || s->start != start) return Liveness::Gone;
     return Liveness::Running;
 }
+
+namespace {
 
 QString HostName() {
     return QSysInfo::machineHostName();
@@ -627,17 +651,30 @@ std::vector<JournalRow> Journal::Rows(const JournalFilter& f) const {
 
 bool Journal::SetMachineState(const QString& name, const QString& state, const QDateTime& since) {
     lastError_.clear();
+    const QString what = QStringLiteral("recording the state of %1").arg(name);
     QSqlQuery q(db_);
-    q.prepare(QStringLiteral(
-        "INSERT INTO machines (name, state, since, updated_at) VALUES (?, ?, ?, ?) "
-        "ON CONFLICT (name) DO UPDATE SET state = excluded.state, since = excluded.since, "
-        "updated_at = excluded.updated_at"));
-    q.addBindValue(Text(name));
+    // A station's machine may have been taken over by another station while
+    // this one was taken as not running: its state is the other's to say.
+    q.prepare(station_.isEmpty()
+                  ? QStringLiteral("INSERT INTO machines (name, state, since, updated_at) VALUES "
+                                   "(?, ?, ?, ?) ON CONFLICT (name) DO UPDATE SET state = "
+                                   "excluded.state, since = excluded.since, updated_at = "
+                                   "excluded.updated_at")
+                  : QStringLiteral("UPDATE machines SET state = ?, since = ?, updated_at = ? "
+                                   "WHERE name = ? AND station = ?"));
+    if (station_.isEmpty()) q.addBindValue(Text(name));
     q.addBindValue(Text(state));
     q.addBindValue(Stamp(since));
     q.addBindValue(Stamp({}));
+    if (!station_.isEmpty()) {
+        q.addBindValue(Text(name));
+        q.addBindValue(station_);
+    }
     QString why;
-    return Exec(q, &why) || Fail(QStringLiteral("recording the state of %1").arg(name), why);
+    if (!Exec(q, &why)) return Fail(what, why);
+    if (!station_.isEmpty() && q.numRowsAffected() != 1)
+        return Fail(what, QStringLiteral("the station %1 does not hold it").arg(station_));
+    return true;
 }
 
 std::vector<MachineState> Journal::Machines() const {
@@ -645,14 +682,14 @@ std::vector<MachineState> Journal::Machines() const {
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     std::vector<MachineState> machines;
-    if (!q.exec(
-            QStringLiteral("SELECT name, state, since, updated_at FROM machines ORDER BY name"))) {
+    if (!q.exec(QStringLiteral("SELECT name, state, since, updated_at, station FROM machines "
+                               "ORDER BY name"))) {
         Fail(QStringLiteral("listing machines"), Reason(q.lastError()));
         return machines;
     }
     while (q.next()) {
         machines.push_back({q.value(0).toString(), q.value(1).toString(), FromStamp(q.value(2)),
-                            FromStamp(q.value(3))});
+                            FromStamp(q.value(3)), q.value(4).toString()});
     }
     return machines;
 }

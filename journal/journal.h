@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,6 +86,37 @@ struct JournalFilter {
 struct MachineState {
     QString name, state;
     QDateTime since, updatedAt;  // UTC
+    QString station;             // the station that serves it; empty: none
+};
+
+// The boot of this host (/proc/sys/kernel/random/boot_id): a pid and start
+// time name one process only together with it, whatever the host is called.
+QString ThisBoot();
+
+// A station that writes to the journal, and when it last said it runs.
+struct StationRow {
+    QString name;
+    ProcessId process;
+    QString boot;                   // see ThisBoot
+    QDateTime startedAt, lastSeen;  // UTC, by the journal's clock
+    qint64 beatMs = 0;              // how often it says it runs
+    bool stopped = false;           // it stopped, and its machines are free
+    bool running = false;           // as judged when read, see StationRunning
+};
+// Whether a station runs: it has not stopped, it has said so within its
+// last three beats, and, on this host's boot, its process is still there.
+bool StationRunning(const StationRow& station, const QDateTime& journalNow);
+
+// What another station holds of what was asked for: the name it serves the
+// machine under, and the station.
+struct Holder {
+    QString machine;
+    StationRow station;
+};
+enum class Claim {
+    Granted,
+    Held,   // by a running station, in the Holder
+    Failed  // LastError says why
 };
 
 // What the program writes for a row its process left started.
@@ -121,8 +153,38 @@ class Journal {
     // Newest first; empty with LastError() set when the read failed.
     std::vector<JournalRow> Rows(const JournalFilter& filter) const;
 
+    // Once this journal serves a station (Join), a state is written only
+    // for a machine the station holds.
     bool SetMachineState(const QString& name, const QString& state, const QDateTime& since);
     std::vector<MachineState> Machines() const;  // by name
+
+    // Several stations share one journal, each machine served by one of
+    // them at a time. Join names the station this journal writes for;
+    // Held while another station that runs has the name.
+    Claim Join(const QString& station, qint64 beatMs, Holder* holder) {
+        return Join(station, beatMs, ThisProcess(), ThisBoot(), holder);
+    }
+    // The same on behalf of another process, of this host or another.
+    Claim Join(const QString& station, qint64 beatMs, const ProcessId& by, const QString& boot,
+               Holder* holder);
+    // The station runs on. Held when its name is another process's now (it
+    // was taken as not running, and another station took the name).
+    Claim Beat(Holder* holder);
+    // The station stops: every machine it held is free at once.
+    bool Leave();
+    // The machine, to be served by this station. Held while a station that
+    // runs serves one of the same name, or one whose portKey is the same.
+    // Granted in one transaction, so that of two stations asking at once
+    // one only has it; a machine of the same port held by a station that
+    // has gone is taken from it. The Holder on Granted: the station that
+    // held it before, if any.
+    Claim ClaimMachine(const QString& machine, const QString& portKey, Holder* holder);
+    // The machines this station holds, by name.
+    QStringList HeldMachines() const;
+    // Rows of this station's machines (and of no station's) not in keep
+    // leave the machine table.
+    bool ForgetMachines(const QStringList& keep);
+    std::vector<StationRow> Stations() const;  // by name
 
     // Why the last call failed; empty after one that succeeded.
     QString LastError() const { return lastError_; }
@@ -134,11 +196,25 @@ class Journal {
     bool Migrate(QString* why);
     void MarkInterrupted();
     bool Fail(const QString& what, const QString& why) const;
+    Claim Failed(const QString& what, const QString& why) const;
+    // A transaction of the stations' tables: one at a time across every
+    // program of the journal.
+    bool BeginStations(QString* why);
+    void EndStations(bool commit, QString* why);
+    std::optional<QDateTime> Now(QString* why) const;  // by the journal's clock
+    bool ReadStations(QSqlQuery& q, const QDateTime& now, std::vector<Holder>* into,
+                      QString* why) const;
+    // Binds the station's name and process after the rest, and runs q: false
+    // when it failed, or changed no row (q.numRowsAffected() is 0).
+    bool ForThisStation(QSqlQuery& q, QString* why);
 
     Engine engine_;
     QString connection_;
     QString description_;
     QSqlDatabase db_;
+    QString station_;  // see Join
+    ProcessId stationProcess_;
+    QString stationBoot_;
     int interruptedAtOpen_ = 0;
     mutable QString lastError_;
 };

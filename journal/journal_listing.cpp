@@ -26,7 +26,9 @@ const char* kUsageText =
     "  --machine NAME  transfers of this machine only\n"
     "  --limit N       the newest N transfers only\n"
     "  --json          one JSON array of objects with every column, times in UTC\n"
-    "  --machines      the machines and their states instead of the transfers\n";
+    "  --machines      the machines, the station serving each, and their states\n"
+    "                  instead of the transfers; a machine whose station is not running\n"
+    "                  says so, and when that station was last seen\n";
 
 std::optional<QDateTime> ParseSince(const QString& text) {
     if (text.size() == 10) {
@@ -172,21 +174,50 @@ void ListTransfers(const std::vector<JournalRow>& rows, bool json, std::ostream&
     PrintTable(out, table, right);
 }
 
-void ListMachines(const std::vector<MachineState>& machines, bool json, std::ostream& out) {
+// A machine whose station has stopped or gone shows so, not the last state
+// that station wrote, which nothing changes any more.
+void ListMachines(const std::vector<MachineState>& machines,
+                  const std::vector<StationRow>& stations, bool json, std::ostream& out) {
+    const auto stationOf = [&](const MachineState& m) -> const StationRow* {
+        for (const StationRow& s : stations)
+            if (s.name == m.station) return &s;
+        return nullptr;
+    };
     if (json) {
         JsonArray array(out);
         for (const MachineState& m : machines) {
-            array.Append(QJsonObject{{"name", m.name},
-                                     {"state", m.state},
-                                     {"since", JsonTime(m.since)},
-                                     {"updated_at", JsonTime(m.updatedAt)}});
+            const StationRow* s = stationOf(m);
+            const bool served = !m.station.isEmpty();
+            array.Append(QJsonObject{
+                {"name", m.name},
+                {"state", m.state},
+                {"since", JsonTime(m.since)},
+                {"updated_at", JsonTime(m.updatedAt)},
+                {"station", m.station},
+                {"station_host", s ? QJsonValue(s->process.host) : QJsonValue()},
+                {"station_running", served ? QJsonValue(s && s->running) : QJsonValue()},
+                {"station_last_seen", s ? JsonTime(s->lastSeen) : QJsonValue()}});
         }
         return;
     }
+    const bool named = std::any_of(machines.begin(), machines.end(),
+                                   [](const MachineState& m) { return !m.station.isEmpty(); });
     std::vector<QStringList> table{{"Machine", "State", "Since", "Updated"}};
-    for (const MachineState& m : machines)
-        table.push_back({m.name, m.state, Local(m.since), Local(m.updatedAt)});
-    PrintTable(out, table, {false, false, false, false});
+    if (named) table[0].insert(1, QStringLiteral("Station"));
+    for (const MachineState& m : machines) {
+        const StationRow* s = stationOf(m);
+        QStringList line{m.name, m.state, Local(m.since), Local(m.updatedAt)};
+        if (!m.station.isEmpty() && !(s && s->running)) {
+            line[1] = QStringLiteral("station not running");
+            if (s && s->lastSeen.isValid()) {
+                line[1] += QStringLiteral(", last seen ") + Local(s->lastSeen);
+                line[2] = Local(s->lastSeen);
+            }
+        }
+        if (named) line.insert(1, m.station);
+        table.push_back(std::move(line));
+    }
+    PrintTable(out, table, std::vector<bool>(table[0].size(), false));
 }
 
 }  // namespace
@@ -241,11 +272,13 @@ int RunJournalListing(const QStringList& args, std::ostream& out, std::ostream& 
     const bool json = p.isSet("json");
     if (p.isSet("machines")) {
         const auto machines = journal->Machines();
+        const auto stations =
+            journal->LastError().isEmpty() ? journal->Stations() : std::vector<StationRow>{};
         if (!journal->LastError().isEmpty()) {
             err << "taplink-cli journal: " << journal->LastError().toStdString() << "\n";
             return kNoJournal;
         }
-        ListMachines(machines, json, out);
+        ListMachines(machines, stations, json, out);
         return kListed;
     }
     const auto rows = journal->Rows(filter);

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QSysInfo>
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
@@ -24,7 +25,7 @@ namespace taplink {
 namespace {
 
 const QString kStation = QStringLiteral("station");
-const QStringList kStationKeys{QStringLiteral("journal")};
+const QStringList kStationKeys = QStringLiteral("journal name heartbeat").split(u' ');
 const QStringList kMachineKeys =
     QStringLiteral("name port model settings handshake proto-send proto-recv speed outbox inbox")
         .split(u' ');
@@ -63,7 +64,6 @@ struct Folder {
 // A machine as read, with what two machines are compared by.
 struct Read {
     MachineConfig config;
-    QString portKey;
     int portLine = 0;
     Folder outbox, inbox;
 };
@@ -234,7 +234,7 @@ Read ReadMachine(const Section& s, const QDir& base) {
                   QStringLiteral("is not %1://HOST:PORT with PORT 1 to 65535").arg(scheme));
     }
     m.port = port.value;
-    r.portKey = *portKey;
+    m.portKey = *portKey;
     r.portLine = port.line;
 
     if (const Entry* e = s.Find(QStringLiteral("model"))) {
@@ -298,7 +298,7 @@ void Compare(const Read& later, const Read& earlier) {
             l.line,
             QStringLiteral("%1 is the name of the machine at line %2 too").arg(l.name).arg(e.line)};
     }
-    if (&later != &earlier && later.portKey == earlier.portKey) {
+    if (&later != &earlier && l.portKey == e.portKey) {
         throw Refusal{later.portLine, QStringLiteral("%1's port %2 is %3's port too (line %4)")
                                           .arg(l.name, l.port, e.name)
                                           .arg(earlier.portLine)};
@@ -365,8 +365,26 @@ StationConfig Load(const QString& path) {
     std::vector<Section> sections;
     ReadLines(text, station, sections);
     StationConfig config;
+    config.name =
+        QSysInfo::machineHostName() + QLatin1Char(':') + QFileInfo(path).canonicalFilePath();
     if (station) {
         if (const Entry* e = station->Find(QStringLiteral("journal"))) config.journal = e->value;
+        if (const Entry* e = station->Find(QStringLiteral("name"))) {
+            if (e->value.isEmpty())
+                throw Refusal{e->line, QStringLiteral("the station's name is empty")};
+            config.name = e->value;
+        }
+        if (const Entry* e = station->Find(QStringLiteral("heartbeat"))) {
+            bool ok = false;
+            const double seconds = e->value.toDouble(&ok);
+            if (!ok || !(seconds >= 0.1 && seconds <= 600)) {
+                throw Refusal{e->line,
+                              QStringLiteral("the station's heartbeat %1 is not 0.1 to 600 "
+                                             "seconds")
+                                  .arg(e->value)};
+            }
+            config.heartbeatMs = static_cast<int>(seconds * 1000 + 0.5);
+        }
     }
     const QDir base = QFileInfo(path).absoluteDir();
     std::vector<Read> machines;

@@ -3,6 +3,8 @@
 //
 //   [station]              ; optional: what is shared by every machine
 //   journal = /var/lib/taplink/journal.sqlite
+//   name = floor-2         ; as other stations and the journal name it
+//   heartbeat = 10         ; seconds between its beats in the journal
 //
 //   [lathe-1]              ; a machine; the title is its name
 //   port = /dev/ttyUSB0    ; a device, tcp://HOST:PORT or rfc2217://HOST:PORT
@@ -27,9 +29,10 @@
 namespace taplink {
 
 struct MachineConfig {
-    QString name;   // the section's title, or its name key
-    QString port;   // as written
-    int model = 0;  // kModelR40, kModelR80, kModelMemory
+    QString name;     // the section's title, or its name key
+    QString port;     // as written
+    QString portKey;  // what two ports are compared by: the device file, or "server HOST:PORT"
+    int model = 0;    // kModelR40, kModelR80, kModelMemory
     LinkSettings link;
     std::uint8_t sendProto = 0x11;
     std::uint8_t recvProto = 0x12;
@@ -48,9 +51,14 @@ bool SameSettings(const MachineConfig& a, const MachineConfig& b);
 // whichever its protocol, or the device file a name opens. Nothing for a
 // device server's address that is not HOST:PORT.
 std::optional<QString> PortKey(const QString& port);
+// A station tells the others sharing its journal that it runs every
+// heartbeat; three unheard, it is taken as gone.
+inline constexpr int kDefaultHeartbeatMs = 10000;
 
 struct StationConfig {
     QString journal;  // "" the default journal, "none", a file or postgresql://...
+    QString name;     // "HOST:CONFIG" (the config's full path) unless named
+    int heartbeatMs = kDefaultHeartbeatMs;
     std::vector<MachineConfig> machines;
 };
 

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include "beats.h"
 #include "journal.h"
 #include "machine.h"
+#include "presence.h"
 #include "station_config.h"
 
 namespace taplink {
@@ -88,7 +90,11 @@ int Hold(const QString& config) {
 // under way has ended; the others are not touched.
 class Station : public QObject {
   public:
-    Station(Journal* journal, Beats& beats) : journal_(journal), beats_(beats) {}
+    Station(Journal* journal, Beats& beats, Presence& presence)
+        : journal_(journal), beats_(beats), presence_(presence) {
+        presence_.onGranted = [this](const QString&) { StartWaiting(); };
+        presence_.onLost = [this](const QString& name) { Lost(name); };
+    }
 
     void Serve(const std::vector<MachineConfig>& machines) {
         for (const MachineConfig& m : machines)
@@ -169,9 +175,10 @@ class Station : public QObject {
         bool stopped = false;              // and to be destroyed
     };
 
-    // The one place a machine starts.
+    // The one place a machine starts, once this station holds it.
     void StartMachine(Served& s) {
         const MachineConfig& m = s.config;
+        s.stopped = false;
         Log(m.name, QStringLiteral("on %1, outbox %2, inbox %3").arg(m.port, m.outbox, m.inbox));
         s.machine = std::make_unique<Machine>(m, journal_, beats_, Log);
         s.machine->Start();
@@ -194,6 +201,12 @@ class Station : public QObject {
             });
             if (it == leaving_.end() || stopping_ || !StopMachine(*it, kStopBudgetMs)) return;
             Log(it->config.name, QStringLiteral("stopped"));
+            // Taken out of the config: the other stations may have it.
+            const QString name = it->config.name;
+            if (std::none_of(served_.begin(), served_.end(),
+                             [&](const Served& s) { return s.config.name == name; })) {
+                presence_.Release(name);
+            }
             // Not destroyed from inside its own call.
             QMetaObject::invokeMethod(
                 this,
@@ -215,7 +228,22 @@ class Station : public QObject {
             const bool clashes = std::any_of(
                 leaving_.begin(), leaving_.end(),
                 [&](const Served& l) { return l.machine && Clash(l.config, s.config); });
-            if (!clashes) StartMachine(s);
+            if (!clashes && presence_.Claim(s.config)) StartMachine(s);
+        }
+    }
+
+    // Another station has taken the machine over: it stops here at once, and
+    // starts again once this station holds it again.
+    void Lost(const QString& name) {
+        for (Served& s : served_) {
+            if (s.config.name != name || !s.machine || stopping_) continue;
+            s.machine->BeginStop();
+            if (StopMachine(s, kStopBudgetMs)) {
+                s.machine.reset();
+            } else {
+                // One of its handlers waits on its device server: once it returned.
+                QTimer::singleShot(10, this, [this, name] { Lost(name); });
+            }
         }
     }
 
@@ -236,6 +264,7 @@ class Station : public QObject {
 
     Journal* journal_;
     Beats& beats_;
+    Presence& presence_;
     std::vector<Served> served_;   // as the config names them
     std::vector<Served> leaving_;  // taken out or changed, until they have stopped
     bool stopping_ = false;
@@ -302,7 +331,11 @@ int main(int argc, char* argv[]) {
     }
 
     Beats beats;
-    Station station(journal.get(), beats);
+    // Each machine is served by one of the stations that share the journal.
+    Presence presence(journal.get(), config.name, config.heartbeatMs, Log);
+    if (!presence.Begin(&why)) return Refuse(why);
+    presence.Forget(config.machines);
+    Station station(journal.get(), beats, presence);
     // The config read again: refused whole when it fails its checks, the
     // running one kept. The journal is opened once, at the start.
     const auto reload = [&] {
@@ -366,6 +399,7 @@ int main(int argc, char* argv[]) {
     const int code = QCoreApplication::exec();
     if (!spent.isValid()) spent.start();
     station.StopAll(spent);
+    presence.End();
     Log(QStringLiteral("station"), QStringLiteral("stopped"));
     return code;
 }

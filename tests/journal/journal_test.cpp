@@ -16,9 +16,11 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <thread>
 
+#include "event_wait.h"
 #include "journal.h"
 #include "journal_listing.h"
 #include "postgres_server.h"
@@ -237,6 +239,129 @@ TEST_P(JournalTest, AStartedRowIsInterruptedOnlyOnceItsProcessHasGone) {
     EXPECT_EQ(Wait(kids[0]) + Wait(kids[2]), 2 * SIGKILL);
 }
 
+// Stations of this host and of others holding machines, each running or
+// not; this one asks for machines by name and by port.
+TEST_P(JournalTest, AMachineIsServedByOneRunningStationAtATime) {
+    const pid_t kids[2] = {Child([] { return ::pause() == 0; }), Child([] { return true; })};
+    const ProcessId running = ProcessOnThisHost(kids[0]).value(), gone{running.host, kids[1], 1};
+    EXPECT_EQ(Wait(kids[1]), 0);
+    // clang-format off
+    struct Other { const char* name; ProcessId by; const char* boot; qint64 beatMs; bool leaves; bool running; };
+    const Other others[] = {
+        {"live here", running, "", 60000, false, true},
+        {"gone here", gone, "", 60000, false, false},
+        {"elsewhere", {"elsewhere", kids[1], 1}, "another boot", 60000, false, true},
+        // A host of the same name (a cloned PC): its pids say nothing here.
+        {"this name, another boot", gone, "another boot", 60000, false, true},
+        {"quiet", {"elsewhere", kids[1], 1}, "another boot", 1, false, false},
+        {"stopped", running, "", 60000, true, false},
+    };
+    // clang-format on
+    std::vector<std::unique_ptr<Journal>> stations;
+    for (const Other& o : others) {
+        SCOPED_TRACE(o.name);
+        stations.push_back(Open());
+        Journal& j = *stations.back();
+        Holder h;
+        ASSERT_EQ(j.Join(o.name, o.beatMs, o.by, *o.boot ? o.boot : ThisBoot(), &h), Claim::Granted)
+            << j.LastError().toStdString();
+        for (const char* suffix : {"", "-b"}) {
+            ASSERT_EQ(
+                j.ClaimMachine(o.name + QString(suffix), "port of " + QString(o.name) + suffix, &h),
+                Claim::Granted)
+                << j.LastError().toStdString();
+        }
+        if (o.leaves) {
+            EXPECT_TRUE(j.Leave());
+        }
+    }
+    auto me = Open();
+    ASSERT_TRUE(me);
+    Holder h;
+    ASSERT_EQ(me->Join("me", 60000, &h), Claim::Granted);
+    // Three beats unheard, by the journal's clock.
+    EXPECT_TRUE(testing::WaitFor([&] {
+        for (const StationRow& s : me->Stations())
+            if (s.name == "quiet") return !s.running;
+        return false;
+    }));
+    for (const Other& o : others) {
+        SCOPED_TRACE(o.name);
+        // By name, then a machine of another name on its other machine's port.
+        for (const auto& [machine, port] :
+             {std::pair{QString(o.name), QString("mine")},
+              std::pair{"mine for " + QString(o.name), "port of " + QString(o.name) + "-b"}}) {
+            Holder holder;
+            EXPECT_EQ(me->ClaimMachine(machine, port, &holder),
+                      o.running ? Claim::Held : Claim::Granted);
+            EXPECT_EQ(holder.station.name, o.name);
+            EXPECT_EQ(holder.machine, o.name + QString(machine == o.name ? "" : "-b"));
+        }
+    }
+    // Its own, again; and one nobody has.
+    EXPECT_EQ(me->ClaimMachine("gone here", "mine", &h), Claim::Granted);
+    EXPECT_EQ(me->ClaimMachine("new", "port of new", &h), Claim::Granted);
+    EXPECT_EQ(me->HeldMachines().join(", "),
+              "gone here, mine for gone here, mine for quiet, mine for stopped, new, quiet, "
+              "stopped");
+    // States are written only for machines held.
+    EXPECT_TRUE(me->SetMachineState("new", "idle", {}));
+    EXPECT_FALSE(me->SetMachineState("live here", "idle", {}));
+    EXPECT_NE(me->LastError().indexOf("the station me does not hold it"), -1);
+
+    // A name taken by a station that runs is refused; one whose station has
+    // gone is taken, and its first process hears so at its next beat.
+    auto again = Open();
+    EXPECT_EQ(again->Join("live here", 60000, &h), Claim::Held);
+    EXPECT_EQ(h.station.process.pid, kids[0]);
+    EXPECT_EQ(again->Join("gone here", 60000, &h), Claim::Granted);
+    EXPECT_EQ(stations[1]->Beat(&h), Claim::Held);
+    EXPECT_EQ(h.station.process.pid, ::getpid());
+    EXPECT_EQ(me->Beat(&h), Claim::Granted);
+
+    ::kill(kids[0], SIGKILL);
+    EXPECT_EQ(Wait(kids[0]), SIGKILL);
+}
+
+// Two stations asking for the same machines at once: each is granted to one.
+TEST_P(JournalTest, TwoStationsClaimingAtOnceGetEachMachineOnce) {
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    // Both on behalf of this program, so that neither is taken as gone when
+    // the other has finished first.
+    const ProcessId self = ThisProcess();
+    std::vector<pid_t> stations;
+    for (const char* name : {"a", "b"}) {
+        stations.push_back(Child([&] {
+            QString why;
+            auto j = Journal::Open(where_, &why);
+            Holder h;
+            if (!j || j->Join(name, 60000, self, ThisBoot(), &h) != Claim::Granted) return false;
+            std::ofstream granted(dir_.filePath(name).toStdString());
+            if (::close(gate[1]) != 0 || ::read(gate[0], gate, 1) != 0) return false;
+            for (int i = 0; i < 40; ++i) {
+                const Claim c = j->ClaimMachine(QString::number(i), QString::number(i), &h);
+                if (c == Claim::Failed) return false;
+                if (c == Claim::Granted) granted << i << "\n";
+            }
+            return true;
+        }));
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    for (const pid_t pid : stations)
+        EXPECT_EQ(Wait(pid), 0);
+    std::multiset<int> granted;
+    for (const char* name : {"a", "b"}) {
+        std::ifstream in(dir_.filePath(name).toStdString());
+        for (int i; in >> i;)
+            granted.insert(i);
+    }
+    EXPECT_EQ(granted.size(), 40u);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(granted.count(i), 1u) << i;
+}
+
 TEST_P(JournalTest, TwoProgramsWritingAtOnceLoseNoRow) {
     int gate[2];
     ASSERT_EQ(::pipe(gate), 0);
@@ -400,6 +525,55 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
               R"({"bytes":1234,"direction":"send","document_name":"O1","document_path":"/home/op/O1.txt","ended_at":"2024-03-01T08:00:02.500Z","id":1,"machine":"","message":"Program sent.\nsecond line",)"
               R"("model":"R40/R60","outcome":"done","port":"/dev/ttyS0","sha256":"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855","started_at":"2024-03-01T08:00:00.000Z","trace_path":"/tmp/t.trace"})");
     // clang-format on
+
+    // Machines of stations: one whose process has gone, one that runs.
+    const pid_t gone = Child([] { return true; });
+    EXPECT_EQ(Wait(gone), 0);
+    QString why;
+    auto dead = Journal::Open(path, &why), live = Journal::Open(path, &why);
+    Holder h;
+    ASSERT_EQ(dead->Join("floor-2", 60000, {"pc-2", gone, 1}, ThisBoot(), &h), Claim::Granted);
+    ASSERT_EQ(live->Join("floor-1", 60000, &h), Claim::Granted);
+    ASSERT_EQ(dead->ClaimMachine("Mill 2", "COM4", &h), Claim::Granted);
+    ASSERT_EQ(live->ClaimMachine("Mill 3", "COM5", &h), Claim::Granted);
+    live->SetMachineState("Mill 3", "idle", At("2024-03-01T06:00:00.000Z"));
+    dead->SetMachineState("Mill 2", "waiting for the controller to output",
+                          At("2024-03-01T06:00:00.000Z"));
+    QDateTime seen;
+    for (const StationRow& s : live->Stations())
+        if (s.name == "floor-2") seen = s.lastSeen;
+    std::ostringstream text, json;
+    const QString at = seen.toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
+    ASSERT_EQ(RunJournalListing({"journal", "--journal", path, "--machines"}, text, err), 0);
+    // Since when: since it was last seen.
+    EXPECT_NE(
+        text.str().find(
+            ("\nMill 2   floor-2  station not running, last seen " + at + "  " + at).toStdString()),
+        std::string::npos)
+        << text.str();
+    ASSERT_EQ(RunJournalListing({"journal", "--journal", path, "--machines", "--json"}, json, err),
+              0);
+    const QJsonArray machines =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json.str())).array();
+    ASSERT_EQ(machines.size(), 3);
+    QStringList stations;
+    for (const QJsonValue& m : machines) {
+        stations << QStringList{m["name"].toString(),
+                                m["state"].toString(),
+                                m["station"].toString(),
+                                m["station_host"].toString(),
+                                m["station_running"].toVariant().toString(),
+                                m["station_last_seen"].toString()}
+                        .join('|');
+    }
+    EXPECT_EQ(stations.join('\n').toStdString(),
+              QStringList({"Mill 1|alarm||||",
+                           "Mill 2|waiting for the controller to output|floor-2|pc-2|false|" +
+                               seen.toString(Qt::ISODateWithMs),
+                           "Mill 3|idle|floor-1|" + ThisProcess().host + "|true|" +
+                               machines[2]["station_last_seen"].toString()})
+                  .join('\n')
+                  .toStdString());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <ostream>
@@ -40,7 +41,9 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
         {"a key before any section", "port = /dev/ttyS0\n", 1, "port comes before any [section]"},
         {"a machine's unknown key", "[lathe]\nbaud = 9600\n", 2,
          "baud is not a key of [lathe]: the keys are name, port, model, settings, handshake, proto-send, proto-recv, speed, outbox, inbox"},
-        {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal"},
+        {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal, name, heartbeat"},
+        {"the station's name empty", "[station]\nname = ; later\n%L", 2, "the station's name is empty"},
+        {"a heartbeat", "[station]\nheartbeat = 0.05\n%L", 2, "the station's heartbeat 0.05 is not 0.1 to 600 seconds"},
         {"a key twice", "[lathe]\nport = /dev/ttyS0\n\nport = /dev/ttyS1\n", 4, "port is given twice in [lathe] (also at line 2)"},
         {"the station twice", "[station]\n; again\n[station]\n", 3, "[station] is given twice (also at line 1)"},
         {"a name twice", "%L[mill]\nname = lathe\nport = /dev/ttyS1\noutbox = m/o\ninbox = m/i\n", 5,
@@ -125,6 +128,7 @@ TEST(StationConfig, ReadsEveryMachineAndMakesItsFolders) {
     const QString text = QStringLiteral(R"(; the shop floor
 [station]
 journal = "%1/j.sqlite"  ; quoted, so kept whole
+heartbeat = 2.5
 
 [lathe-1]   ; by the door
 port = rfc2217://127.0.0.1:4001
@@ -151,6 +155,10 @@ inbox = "%1/lathe in"
         << std::get<ConfigError>(loaded).Text().toStdString();
     const StationConfig& config = std::get<StationConfig>(loaded);
     EXPECT_EQ(config.journal, dir.filePath("j.sqlite"));
+    // Named after its host and config unless it is given a name.
+    EXPECT_EQ(config.name, QSysInfo::machineHostName() + ":" +
+                               QFileInfo(dir.filePath("station.ini")).canonicalFilePath());
+    EXPECT_EQ(config.heartbeatMs, 2500);
     QString fields;  // every field of every machine, in order
     QTextStream out(&fields);
     for (const MachineConfig& m : config.machines) {
@@ -161,8 +169,8 @@ inbox = "%1/lathe in"
     }
     out.flush();
     EXPECT_EQ(fields, QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|"
-                              "%1/lathe/out|%1/lathe in|5\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
-                              "%1/mill/out|%1/mill-in|17\n")
+                              "%1/lathe/out|%1/lathe in|6\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
+                              "%1/mill/out|%1/mill-in|18\n")
                           .arg(dir.path()));
     for (const MachineConfig& m : config.machines) {
         for (const QString& folder : {m.outbox, m.outbox + "/sent", m.outbox + "/refused", m.inbox})
