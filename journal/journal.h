@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,7 +32,9 @@ enum class Outcome {
     VerifiedIdentical,
     VerifiedDifferent,
     Interrupted,
-    Stopped  // by the operator, in the window
+    Stopped,          // by the operator, in the window
+    NotFiled,         // received whole, kept in the journal until its folder takes it
+    EndedUnrecorded,  // its program ended it, but no result of it reached the journal
 };
 // The stable text of each outcome, as stored and printed ("not ready", ...).
 std::string OutcomeText(Outcome);
@@ -53,6 +56,7 @@ struct TransferEnd {
     qint64 bytes = 0;           // size of the document as sent or received
     QByteArray sha256;          // hex, of the same bytes (empty when there was no document)
     QString documentPath = {};  // where a received document was kept; empty: as begun
+    QByteArray document = {};   // the bytes themselves, kept by the journal (empty: none)
 };
 
 // Who writes a row: the host, the pid, and the process's start time in clock
@@ -81,6 +85,7 @@ struct JournalFilter {
     QString port = {};                    // empty: any
     QString machine = {};                 // empty: any
     int limit = 0;                        // 0 = all
+    std::optional<Outcome> outcome = {};  // rows of this outcome only
 };
 
 struct MachineState {
@@ -121,6 +126,21 @@ enum class Claim {
 
 // What the program writes for a row its process left started.
 extern const char* const kInterruptedMessage;
+// What an end written after its transfer, from memory or from this host's
+// kept ends, adds to its message.
+extern const char* const kRecordedLateNote;
+// The message of a row whose program left word that it ended, and nothing more.
+extern const char* const kEndedUnrecordedMessage;
+
+// The first wait before a lost journal is tried again, doubling up to the
+// longest: a restarted server is found within that, and one that stays away
+// costs a try (one connection attempt, off this thread) no more often.
+inline constexpr int kJournalFirstRetryMs = 1000;
+inline constexpr int kJournalLongestRetryMs = 10000;
+// The SQLite log is folded back into the file once it is larger than this,
+// and cut back to the smaller size when it starts over.
+inline constexpr qint64 kFoldLogAboveBytes = 2 << 20;
+inline constexpr qint64 kLogKeptBytes = 1 << 20;
 
 class Journal {
   public:
@@ -151,12 +171,34 @@ class Journal {
     // row is not started (already complete, or found interrupted).
     bool Complete(qint64 id, const TransferEnd& end);
     // Newest first; empty with LastError() set when the read failed.
-    std::vector<JournalRow> Rows(const JournalFilter& filter) const;
+    std::vector<JournalRow> Rows(const JournalFilter& filter);
+    // The bytes a row keeps; nullopt with LastError() set when there is no
+    // such row, it keeps none, or the read failed.
+    std::optional<QByteArray> Document(qint64 id);
+    // A row received "not filed", once its document is in its folder: done,
+    // kept at path, its message saying so.
+    bool Filed(qint64 id, const QString& path);
+    // Removes the rows (and their documents) that ended before the time;
+    // rows still started and documents not yet filed stay. How many went, or
+    // -1 with LastError() set.
+    int Prune(const QDateTime& endedBefore);
+
+    // An end that could not be written, kept in this host's data folder for
+    // this journal (the row's process being this one) until a program opens
+    // the journal again, which writes it with kRecordedLateNote. Should even
+    // its bytes not fit, the word that it ended is kept and the row becomes
+    // "ended, result not recorded", not interrupted. false when nothing could
+    // be kept.
+    bool KeepEnd(qint64 id, const TransferEnd& end);
+    // Forgets a kept end once it is written.
+    void ForgetKeptEnd(qint64 id);
+    // Ends kept by this host's programs that Open (or a return) wrote.
+    int KeptEndsWritten() const { return keptEndsWritten_; }
 
     // Once this journal serves a station (Join), a state is written only
     // for a machine the station holds.
     bool SetMachineState(const QString& name, const QString& state, const QDateTime& since);
-    std::vector<MachineState> Machines() const;  // by name
+    std::vector<MachineState> Machines();  // by name
 
     // Several stations share one journal, each machine served by one of
     // them at a time. Join names the station this journal writes for;
@@ -189,14 +231,31 @@ class Journal {
     // Why the last call failed; empty after one that succeeded.
     QString LastError() const { return lastError_; }
 
+    // A journal that has failed a write (a server gone, a full disk) is
+    // unavailable until one succeeds: its calls fail at once meanwhile,
+    // without touching the connection, and it is tried again after
+    // kJournalFirstRetryMs, then twice as long each time. Available() never
+    // waits: it says whether a write may be tried now (a lost server is
+    // tried off this thread, and reconnected once it answers).
+    bool Available();
+    // Tries a lost connection again now, waiting for it; for a program with
+    // nothing else to do meanwhile. Whether a write may be tried.
+    bool Reconnect();
+    // Since when, and why, while it is unavailable.
+    std::optional<std::pair<QDateTime, QString>> Unavailable() const;
+    // Told once when the journal becomes unavailable, once when it returns.
+    void SetOnNotice(std::function<void(const QString&)> notice) { notice_ = std::move(notice); }
+
   private:
     enum class Engine { SQLite, PostgreSQL };
+    struct Outage;
     Journal(Engine engine, QString connection, QString description);
     bool Prepare(QString* why);
     bool Migrate(QString* why);
     void MarkInterrupted();
     bool Fail(const QString& what, const QString& why) const;
-    Claim Failed(const QString& what, const QString& why) const;
+    Claim Failed(const QString& what, const QString& why);
+    bool FailedStations(const QString& what, const QString& why);
     // A transaction of the stations' tables: one at a time across every
     // program of the journal.
     bool BeginStations(QString* why);
@@ -207,6 +266,20 @@ class Journal {
     // Binds the station's name and process after the rest, and runs q: false
     // when it failed, or changed no row (q.numRowsAffected() is 0).
     bool ForThisStation(QSqlQuery& q, QString* why);
+    // A statement failed: whether the journal is now unavailable (said once).
+    bool Lost(const QString& why);
+    void Returned();
+    // While unavailable and not yet to be tried again: fails the call.
+    bool Held(const QString& what, bool write);
+    // The same for a reader that tries nothing: fails while a server is lost.
+    bool Away(const QString& what) const;
+    // After every write that went: a return, and the log's size.
+    void Wrote();
+    void Committed();
+    void Fold();
+    bool WriteEnd(qint64 id, const TransferEnd& end, const ProcessId* by, int* rows, QString* why);
+    int WriteKeptEnds();
+    QString KeptFolder() const;
 
     Engine engine_;
     QString connection_;
@@ -216,7 +289,12 @@ class Journal {
     ProcessId stationProcess_;
     QString stationBoot_;
     int interruptedAtOpen_ = 0;
+    int keptEndsWritten_ = 0;
     mutable QString lastError_;
+    std::unique_ptr<Outage> outage_;
+    std::function<void(const QString&)> notice_;
+    bool foldPosted_ = false;
+    std::unique_ptr<QObject> foldContext_;
 };
 
 // Hex SHA-256 of the bytes, for TransferEnd::sha256.

@@ -3,11 +3,16 @@
 #pragma once
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <algorithm>
+#include <future>
+
+#include "journal.h"
 
 namespace taplink::journal_sql {
 
@@ -29,3 +34,25 @@ enum class Liveness { Gone, Running, Unknown };
 Liveness Check(qint64 pid, qint64 start);
 
 }  // namespace taplink::journal_sql
+
+namespace taplink {
+
+// While the journal is unavailable: since when, why, and when it is tried again.
+struct Journal::Outage {
+    QDateTime since;
+    QString reason;
+    int waitMs = kJournalFirstRetryMs;
+    QElapsedTimer lastTry;
+    bool now = false;  // asked to try at once
+    // A new connection to the server, made off this thread: the reason it
+    // failed, empty once one was made.
+    std::future<QString> probe;
+
+    void Later() {
+        now = false;
+        lastTry.start();
+        waitMs = std::min(waitMs * 2, kJournalLongestRetryMs);
+    }
+};
+
+}  // namespace taplink

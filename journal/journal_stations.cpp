@@ -32,8 +32,14 @@ bool SameProcess(const StationRow& s, const ProcessId& p, const QString& boot) {
 
 }  // namespace
 
-Claim Journal::Failed(const QString& what, const QString& why) const {
-    Fail(what, why);
+bool Journal::FailedStations(const QString& what, const QString& why) {
+    // A server gone is said once and tried again, as for the transfers.
+    if (engine_ == Engine::PostgreSQL && !why.isEmpty()) Lost(why);
+    return Fail(what, why);
+}
+
+Claim Journal::Failed(const QString& what, const QString& why) {
+    FailedStations(what, why);
     return Claim::Failed;
 }
 
@@ -109,6 +115,7 @@ Claim Journal::Join(const QString& station, qint64 beatMs, const ProcessId& by, 
                     Holder* holder) {
     lastError_.clear();
     const QString what = QStringLiteral("registering the station %1").arg(station);
+    if (Held(what, true)) return Claim::Failed;
     QString why;
     if (!BeginStations(&why)) return Failed(what, why);
     const auto now = Now(&why);
@@ -159,6 +166,7 @@ bool Journal::ForThisStation(QSqlQuery& q, QString* why) {
 Claim Journal::Beat(Holder* holder) {
     lastError_.clear();
     const QString what = QStringLiteral("recording that the station %1 runs").arg(station_);
+    if (Held(what, true)) return Claim::Failed;
     QString why;
     const auto now = Now(&why);
     if (!now) return Failed(what, why);
@@ -183,9 +191,10 @@ Claim Journal::Beat(Holder* holder) {
 bool Journal::Leave() {
     lastError_.clear();
     const QString what = QStringLiteral("recording that the station %1 stopped").arg(station_);
+    if (Held(what, true)) return false;
     QString why;
     const auto now = Now(&why);
-    if (!now) return Fail(what, why);
+    if (!now) return FailedStations(what, why);
     QSqlQuery q(db_);
     q.prepare(
         QStringLiteral("UPDATE stations SET beat_at = ?, stopped_at = ? WHERE name = ? AND "
@@ -193,13 +202,15 @@ bool Journal::Leave() {
     q.addBindValue(Stamp(*now));
     q.addBindValue(Stamp(*now));
     if (ForThisStation(q, &why)) return true;
-    return Fail(what, why.isEmpty() ? QStringLiteral("its name is another station's now") : why);
+    if (!why.isEmpty()) return FailedStations(what, why);
+    return Fail(what, QStringLiteral("its name is another station's now"));
 }
 
 Claim Journal::ClaimMachine(const QString& machine, const QString& portKey, Holder* holder) {
     lastError_.clear();
     const QString what = QStringLiteral("claiming %1 for the station %2").arg(machine, station_);
     if (station_.isEmpty()) return Failed(what, QStringLiteral("no station joined"));
+    if (Held(what, true)) return Claim::Failed;
     QString why;
     if (!BeginStations(&why)) return Failed(what, why);
     const auto failed = [&] {
@@ -253,6 +264,7 @@ Claim Journal::ClaimMachine(const QString& machine, const QString& portKey, Hold
 
 QStringList Journal::HeldMachines() const {
     lastError_.clear();
+    if (Away(QStringLiteral("listing the machines of the station %1").arg(station_))) return {};
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT name FROM machines WHERE station = ? ORDER BY name"));
@@ -273,6 +285,7 @@ bool Journal::ForgetMachines(const QStringList& keep) {
     const QString what =
         QStringLiteral("removing machines the station %1 no longer has").arg(station_);
     if (station_.isEmpty()) return Fail(what, QStringLiteral("no station joined"));
+    if (Held(what, true)) return false;
     QStringList marks;
     for (qsizetype i = 0; i < keep.size(); ++i)
         marks << QStringLiteral("?");
@@ -284,11 +297,12 @@ bool Journal::ForgetMachines(const QStringList& keep) {
     for (const QString& name : keep)
         q.addBindValue(name);
     QString why;
-    return Exec(q, &why) || Fail(what, why);
+    return Exec(q, &why) || FailedStations(what, why);
 }
 
 std::vector<StationRow> Journal::Stations() const {
     lastError_.clear();
+    if (Away(QStringLiteral("listing stations"))) return {};
     QString why;
     std::vector<Holder> read;
     std::vector<StationRow> stations;

@@ -1,6 +1,8 @@
 #include "transfer_recorder.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 
 #include "dialog_state.h"
 
@@ -31,11 +33,15 @@ QString ModelName(int model) {
                                    : QStringLiteral("R40/R60");
 }
 
-TransferRecorder::TransferRecorder(Journal* journal, std::function<void(const QString&)> warn)
-    : journal_(journal), warn_(std::move(warn)) {}
+TransferRecorder::TransferRecorder(Journal* journal, std::function<void(const QString&)> warn,
+                                   std::chrono::milliseconds patience)
+    : journal_(journal), warn_(std::move(warn)), patience_(patience) {}
 
 void TransferRecorder::Begin(const Start& s) {
+    // A pending end not written by now is left to the ends kept on this host.
+    if (!RecordPending()) pending_.reset();
     id_ = 0;
+    row_ = 0;
     if (!journal_) return;
     TransferStart row;
     row.start = QDateTime::currentDateTimeUtc();
@@ -46,7 +52,7 @@ void TransferRecorder::Begin(const Start& s) {
     row.documentName = s.documentPath.isEmpty() ? QString() : QFileInfo(s.documentPath).fileName();
     row.machine = s.machine;
     row.tracePath = s.tracePath;
-    id_ = journal_->Begin(row);
+    row_ = id_ = journal_->Begin(row);
     if (id_ == 0 && !warned_ && warn_) {
         warned_ = true;
         warn_(QStringLiteral("The transfer journal (%1) could not be written; the transfer goes "
@@ -59,9 +65,9 @@ void TransferRecorder::OnMessage(const Message& m, const Bytes& document) {
     if (const auto outcome = OutcomeForMessage(m)) End(*outcome, m.text, document);
 }
 
-void TransferRecorder::End(Outcome outcome, const std::string& message, const Bytes& document,
+bool TransferRecorder::End(Outcome outcome, const std::string& message, const Bytes& document,
                            const QString& kept) {
-    if (id_ == 0) return;
+    if (id_ == 0) return true;
     TransferEnd end;
     end.end = QDateTime::currentDateTimeUtc();
     end.outcome = outcome;
@@ -71,13 +77,61 @@ void TransferRecorder::End(Outcome outcome, const std::string& message, const By
     end.bytes = bytes.size();
     if (!bytes.isEmpty()) end.sha256 = Sha256Hex(bytes);
     end.documentPath = kept;
-    const bool written = journal_->Complete(id_, end);
-    id_ = 0;
-    if (!written && !warned_ && warn_) {
+    end.document = bytes;
+    if (Write(end)) return true;
+    // The row stays as it is: a journal that refused this end for another
+    // reason (the row found interrupted meanwhile) would refuse it again.
+    if (!journal_->Unavailable()) return false;
+    pending_ = {row_, end};
+    const bool keptHere = journal_->KeepEnd(row_, end);
+    if (warn_) {
+        warn_(QStringLiteral("The transfer journal (%1) could not record the end of transfer %2 "
+                             "(%3)%4.\nError: %5")
+                  .arg(journal_->Describe())
+                  .arg(row_)
+                  .arg(QString::fromStdString(OutcomeText(outcome)),
+                       keptHere
+                           ? QStringLiteral("; it is kept on this computer and written to the "
+                                            "journal by the next TapLink program that opens it")
+                           : QString(),
+                       journal_->LastError()));
+    }
+    return false;
+}
+
+bool TransferRecorder::Write(const TransferEnd& end) {
+    const qint64 id = std::exchange(id_, 0);
+    bool written = journal_->Complete(id, end);
+    // A journal lost meanwhile is tried again, connecting anew, for a while.
+    QElapsedTimer waited;
+    waited.start();
+    while (!written && journal_->Unavailable() && waited.elapsed() < patience_.count()) {
+        QThread::msleep(250);
+        written = journal_->Reconnect() && journal_->Complete(id, end);
+    }
+    if (written) {
+        warned_ = false;
+        return true;
+    }
+    if (!warned_ && warn_ && !journal_->Unavailable()) {
         warned_ = true;
         warn_(QStringLiteral("The transfer journal (%1) could not be written.\nError: %2")
                   .arg(journal_->Describe(), journal_->LastError()));
     }
+    return false;
+}
+
+bool TransferRecorder::RecordPending() {
+    if (!pending_) return true;
+    if (!journal_->Available()) return false;
+    auto [id, late] = *pending_;
+    late.message += (late.message.isEmpty() ? QString() : QStringLiteral("\n")) +
+                    QLatin1String(kRecordedLateNote);
+    // Refused for good (the row found interrupted by then) is not tried again.
+    if (!journal_->Complete(id, late) && journal_->Unavailable()) return false;
+    journal_->ForgetKeptEnd(id);
+    pending_.reset();
+    return true;
 }
 
 }  // namespace taplink

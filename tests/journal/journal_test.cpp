@@ -7,10 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fstream>
 #include <functional>
@@ -24,6 +27,7 @@
 #include "journal.h"
 #include "journal_listing.h"
 #include "postgres_server.h"
+#include "small_disk.h"
 
 namespace taplink {
 namespace {
@@ -126,6 +130,8 @@ TEST_P(JournalTest, EveryOutcomeAndMachineStateRoundTrips) {
         {"O7", "2024-03-07T08:00:00.000Z", "/dev/ttyS0", "", Outcome::VerifiedDifferent, "verified different"},
         {"O8", "2024-03-08T16:00:00.000Z", "/dev/ttyS0", "", Outcome::Interrupted, "interrupted"},
         {"O9", "2024-03-09T17:00:00.000Z", "/dev/ttyS0", "", Outcome::Started, "started"},
+        {"O10", "2024-03-10T08:00:00.000Z", "COM3", "Mill 1", Outcome::NotFiled, "not filed"},
+        {"O11", "2024-03-11T08:00:00.000Z", "/dev/ttyS0", "", Outcome::EndedUnrecorded, "ended, result not recorded"},
     };
     // clang-format on
     auto j = Open();
@@ -161,13 +167,14 @@ TEST_P(JournalTest, EveryOutcomeAndMachineStateRoundTrips) {
     // clang-format off
     struct FilterCase { const char* name; JournalFilter filter; const char* docs; };
     const FilterCase filters[] = {
-        {"since one's start", {.since = At("2024-03-05T13:00:00.000Z")}, "O9 O8 O7 O6 O5"},
-        {"since a millisecond after", {.since = At("2024-03-01T09:30:00.126Z")}, "O9 O8 O7 O6 O5 O4 O3 O2"},
-        {"since, in another zone", {.since = At("2024-03-07T16:00:00.000+09:00")}, "O9 O8 O7"},
-        {"one port", {.port = "COM3"}, "O4 O3 O2"},
+        {"since one's start", {.since = At("2024-03-05T13:00:00.000Z")}, "O11 O10 O9 O8 O7 O6 O5"},
+        {"since a millisecond after", {.since = At("2024-03-01T09:30:00.126Z")}, "O11 O10 O9 O8 O7 O6 O5 O4 O3 O2"},
+        {"since, in another zone", {.since = At("2024-03-07T16:00:00.000+09:00")}, "O11 O10 O9 O8 O7"},
+        {"one port", {.port = "COM3"}, "O10 O4 O3 O2"},
         {"one machine", {.machine = "Mill 2"}, "O5 O4"},
         {"port and machine", {.port = "COM3", .machine = "Mill 2"}, "O4"},
-        {"the newest two", {.limit = 2}, "O9 O8"},
+        {"the newest two", {.limit = 2}, "O11 O10"},
+        {"one outcome", {.machine = "Mill 1", .outcome = Outcome::NotFiled}, "O10"},
         {"nothing matches", {.port = "COM1"}, ""},
     };
     // clang-format on
@@ -416,8 +423,208 @@ TEST_P(JournalTest, AKilledWriterLeavesOnlyWholeRows) {
     EXPECT_LE(interrupted, kills);
 }
 
+// Every document's bytes are kept, whatever they hold; a receive not filed is
+// filed later; old rows go with their documents, but never a started row nor
+// a document that is nowhere else.
+TEST_P(JournalTest, KeepsDocumentsFilesLateAndForgetsOldRows) {
+    auto j = Open();
+    ASSERT_TRUE(j);
+    const QByteArray binary("%\0\xff\r\n" + QByteArray(20000, 'G'), 20005);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // clang-format off
+    struct Row { const char* doc; qint64 ageDays; Outcome outcome; QByteArray bytes; bool pruned; };
+    const Row rows[] = {
+        {"old done", 400, Outcome::Done, "%01\r\nM30\r\n", true},
+        {"old, no document", 400, Outcome::NoResponse, {}, true},
+        {"old, not filed", 400, Outcome::NotFiled, binary, false},
+        {"old, still started", 400, Outcome::Started, {}, false},
+        {"recent", 300, Outcome::Done, binary, false},
+    };
+    // clang-format on
+    std::map<QString, qint64> ids;
+    for (const Row& r : rows) {
+        TransferStart s = Start(r.doc);
+        s.start = now.addDays(-r.ageDays);
+        ids[r.doc] = j->Begin(s);
+        if (r.outcome != Outcome::Started) {
+            ASSERT_TRUE(j->Complete(ids[r.doc], {s.start.addSecs(2),
+                                                 r.outcome,
+                                                 "m",
+                                                 r.bytes.size(),
+                                                 Sha256Hex(r.bytes),
+                                                 {},
+                                                 r.bytes}))
+                << j->LastError().toStdString();
+        }
+    }
+    EXPECT_EQ(j->Prune(now.addDays(-365)), 2);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.doc);
+        const auto kept = j->Document(ids[r.doc]);
+        EXPECT_EQ(kept.value_or("none"), r.pruned || r.bytes.isEmpty() ? "none" : r.bytes);
+        const QString why = r.pruned ? QStringLiteral("there is no transfer %1").arg(ids[r.doc])
+                            : r.bytes.isEmpty() ? QStringLiteral("it keeps no document")
+                                                : QString();
+        EXPECT_TRUE(why.isEmpty() ? j->LastError().isEmpty() : j->LastError().endsWith(why))
+            << j->LastError().toStdString();
+    }
+    const qint64 notFiled = ids["old, not filed"];
+    EXPECT_TRUE(j->Filed(notFiled, "/in/01_x.txt"));
+    EXPECT_FALSE(j->Filed(notFiled, "/in/01_x.txt"));  // once only
+    JournalRow filed;
+    for (JournalRow& r : j->Rows({.outcome = Outcome::Done}))
+        if (r.id == notFiled) filed = r;
+    ASSERT_TRUE(filed.end);
+    EXPECT_EQ(filed.start.documentPath + " " + filed.start.documentName + " " + filed.end->message,
+              "/in/01_x.txt 01_x.txt m\nFiled later, as /in/01_x.txt.");
+    // Filed, it is an old row like any other.
+    EXPECT_EQ(j->Prune(now.addDays(-365)), 1);
+}
+
+// A server stopped and started again, a disk that fills and empties: the
+// calls meanwhile fail at once and quietly, the loss and the return are each
+// said once, and the end of the transfer under way is written once it can be.
+TEST_P(JournalTest, AJournalThatCannotBeWrittenIsTriedAgainAndSaysSoOnce) {
+    std::unique_ptr<testing::SmallDisk> disk;
+    std::function<void()> lose, restore;
+    if (GetParam()) {
+        lose = [] { server_->Stop(); };
+        restore = [] { server_->Start(); };
+    } else {
+        disk = std::make_unique<testing::SmallDisk>("2M");
+        if (!disk->ok() && ::getuid() != 0) GTEST_SKIP() << disk->why;
+        ASSERT_TRUE(disk->ok()) << disk->why;
+        where_ = QString::fromStdString(disk->Path("journal.sqlite"));
+        const std::string filler = disk->Path("filler");
+        lose = [filler] {
+            std::ofstream f(filler);
+            const std::string block(4096, 'x');
+            while (f.write(block.data(), block.size()) && f.flush()) {
+            }
+        };
+        restore = [filler] { std::remove(filler.c_str()); };
+    }
+    auto j = Open();
+    ASSERT_TRUE(j);
+    QStringList notices;
+    j->SetOnNotice([&](const QString& n) { notices << n; });
+    const qint64 id = j->Begin(Start("O1"));
+    ASSERT_GT(id, 0);
+    const TransferEnd end{QDateTime::currentDateTimeUtc(), Outcome::Done, "Sent.", 40000, kSha, {},
+                          QByteArray(40000, 'G')};
+    lose();
+    EXPECT_FALSE(j->Complete(id, end));
+    const auto since = j->Unavailable();
+    ASSERT_TRUE(since);
+    static int warnings = 0;
+    const auto previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString&) { ++warnings; });
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_FALSE(j->SetMachineState("Mill 1", "idle", {}) || j->Available());
+    EXPECT_LT(t.elapsed(), 500);
+    EXPECT_TRUE(j->LastError().contains("it is unavailable since")) << j->LastError().toStdString();
+    restore();
+    t.restart();
+    EXPECT_TRUE(testing::WaitFor([&] { return j->Available(); },
+                                 std::chrono::milliseconds{kJournalLongestRetryMs + 3000}));
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, 0);
+    EXPECT_TRUE(j->Complete(id, end)) << j->LastError().toStdString();
+    EXPECT_EQ(j->Document(id).value_or(""), end.document);
+    EXPECT_FALSE(j->Unavailable());
+    ASSERT_EQ(notices.size(), 2) << notices.join('\n').toStdString();
+    EXPECT_TRUE(notices[0].startsWith("The journal " + j->Describe() + " cannot be written: "))
+        << notices[0].toStdString();
+    EXPECT_TRUE(notices[1].startsWith("The journal " + j->Describe() + " can be written again"))
+        << notices[1].toStdString();
+}
+
+// A program that could not record its transfers' ends leaves them on this
+// host: the next program of its user to open the journal writes them, as
+// late, over what another's found; an end whose bytes were lost still says
+// that the transfer ended.
+TEST_P(JournalTest, EndsKeptOnThisHostAreWrittenByTheNextProgramNeverInterrupted) {
+    const QString mine = dir_.filePath("mine"), others = dir_.filePath("others");
+    ::setenv("XDG_DATA_HOME", qPrintable(mine), 1);
+    const TransferEnd end{
+        At("2024-03-01T08:00:02.000Z"), Outcome::Done, "Sent.", 5, kSha, "/in/01.txt", "%01\r\n"};
+    const pid_t child = Child([&] {
+        QString why;
+        const auto j = Journal::Open(where_, &why);
+        if (!j) return false;
+        const qint64 kept = j->Begin(Start("kept")), lost = j->Begin(Start("lost"));
+        j->Begin(Start("nothing kept"));
+        return j->KeepEnd(kept, end) && j->KeepEnd(lost, end);
+    });
+    ASSERT_EQ(Wait(child), 0);
+    // Its bytes lost, the file that says it ended is left.
+    const QStringList kept =
+        QDir(mine + "/taplink/unrecorded")
+            .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+            .replaceInStrings(QRegularExpression("^"), mine + "/taplink/unrecorded/");
+    ASSERT_EQ(kept.size(), 1);
+    const QStringList ends = QDir(kept[0]).entryList({"*.end"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(ends.size(), 2);
+    ASSERT_TRUE(QFile::resize(kept[0] + "/" + ends[1], 0));
+
+    // clang-format off
+    struct Case { const char* who; const char* home; int written, interrupted; const char *kept, *lost, *nothing; };
+    const Case cases[] = {
+        {"another user's program", "others", 0, 3, "interrupted", "interrupted", "interrupted"},
+        {"the same user's", "mine", 2, 0, "done", "ended, result not recorded", "interrupted"},
+        {"and the next", "mine", 0, 0, "done", "ended, result not recorded", "interrupted"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.who);
+        ::setenv("XDG_DATA_HOME", qPrintable(c.home == std::string("mine") ? mine : others), 1);
+        auto j = Open();
+        ASSERT_TRUE(j);
+        EXPECT_EQ(j->KeptEndsWritten(), c.written);
+        EXPECT_EQ(j->InterruptedAtOpen(), c.interrupted);
+        // Newest first: begun in this order.
+        const auto rows = j->Rows({});
+        ASSERT_EQ(rows.size(), 3u);
+        for (const auto& [row, outcome] : {std::pair{2, c.kept}, {1, c.lost}, {0, c.nothing}}) {
+            const JournalRow& r = rows[static_cast<std::size_t>(row)];
+            EXPECT_EQ(r.end ? OutcomeText(r.end->outcome) : "started", outcome) << row;
+        }
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    auto j = Open();
+    const JournalRow late = j->Rows({}).at(2);
+    ASSERT_TRUE(late.end);
+    EXPECT_EQ(Fields(*late.end),
+              "2024-03-01T08:00:02.000Z|done|Sent.\n" + QString(kRecordedLateNote) + "|5|" + kSha);
+    EXPECT_EQ(late.start.documentPath, "/in/01.txt");
+    EXPECT_EQ(j->Document(late.id).value_or(""), "%01\r\n");
+    EXPECT_TRUE(QDir(kept[0]).entryList({"*.end"}, QDir::Files).isEmpty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, JournalTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "PostgreSQL" : "SQLite"; });
+
+// A program that stays up and writes on, as the station does, folds the
+// SQLite log back from its event loop: it stays small however much goes in.
+TEST(JournalLog, StaysSmallWhileAProgramWritesOn) {
+    QTemporaryDir dir;
+    QString why;
+    auto j = Journal::Open(dir.filePath("j.sqlite"), &why);
+    ASSERT_TRUE(j) << why.toStdString();
+    const QByteArray document(16 * 1024, 'G');
+    qint64 largest = 0;
+    // About 15 MB through the log.
+    for (int i = 0; i < 600; ++i) {
+        const qint64 id = j->Begin(Start("O1"));
+        ASSERT_TRUE(
+            j->Complete(id, {{}, Outcome::Done, "Sent.", document.size(), kSha, {}, document}));
+        QCoreApplication::processEvents();
+        largest = std::max(largest, QFileInfo(dir.filePath("j.sqlite-wal")).size());
+    }
+    EXPECT_LT(largest, 8 << 20);
+}
 
 TEST(JournalOpen, AJournalThatCannotBeOpenedSaysWhichAndWhyAtOnce) {
     QTemporaryDir dir;

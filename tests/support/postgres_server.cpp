@@ -34,10 +34,7 @@ PostgresServer::PostgresServer() {
     }
     try {
         Run("initdb -D data -U postgres -A trust -E UTF8 --locale=C --no-sync", true);
-        // Durability is the server's business, not the tests': no fsync.
-        Run("pg_ctl -D data -l server.log -w -t 30 -o \"-k " + dir_ +
-                " -c listen_addresses='' -c fsync=off\" start",
-            true);
+        Start();
     } catch (const std::exception&) {
         std::filesystem::remove_all(dir_, ec);
         throw;
@@ -46,12 +43,23 @@ PostgresServer::PostgresServer() {
 
 PostgresServer::~PostgresServer() {
     try {
-        Run("pg_ctl -D data -m fast -w stop", true);
+        Stop();
     } catch (const std::exception&) {
         // A server whose folder has gone ends itself.
     }
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
+}
+
+void PostgresServer::Start() {
+    // Durability is the server's business, not the tests': no fsync.
+    Run("pg_ctl -D data -l server.log -w -t 30 -o \"-k " + dir_ +
+            " -c listen_addresses='' -c fsync=off\" start",
+        true);
+}
+
+void PostgresServer::Stop() {
+    Run("pg_ctl -D data -m fast -w stop", true);
 }
 
 std::string PostgresServer::CreateDatabase() {

@@ -18,6 +18,10 @@ class PostgresServer {
 
     // Creates an empty database of a new name: postgresql://postgres@/NAME?host=DIR.
     std::string CreateDatabase();
+    // The server stopped as an operator stops it (pg_ctl stop -m fast: every
+    // connection cut), and started again; each returns once it is done.
+    void Stop();
+    void Start();
 
   private:
     // One of the server's programs, with its arguments; throws with its output.
