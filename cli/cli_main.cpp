@@ -511,13 +511,14 @@ const char* kUsageText =
     "  receive --port DEVICE [--model ...] [-o FILE] [line options]\n"
     "  verify FILE --port DEVICE [--model ...] [line options]\n"
     "  journal [--since DATE] [--port P] [--machine NAME] [--json] [--machines]\n"
+    "  journal --get ID -o FILE          journal --prune [--keep-days N]\n"
     "  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx\n"
     "  hexdump IMAGE\n"
     "taplink-cli COMMAND --help tells more; taplink-cli --version says the version.\n"
     "Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,\n"
     "4 no response or the line stopped taking data, 5 port failure, 6 wrong data from the\n"
     "controller, 7 the controller's copy differs (verify), 8 the journal cannot be opened or\n"
-    "read (journal).\n";
+    "read, or keeps no such document (journal).\n";
 
 }  // namespace
 }  // namespace taplink

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 #include <algorithm>
 #include <ctime>
 
@@ -16,6 +17,8 @@ enum ExitCode { kListed = 0, kUsage = 1, kNoJournal = 2 };
 const char* kUsageText =
     "usage: taplink-cli journal [--journal WHERE] [--since DATE] [--port PORT] [--machine NAME]\n"
     "                           [--limit N] [--json] [--machines]\n"
+    "       taplink-cli journal [--journal WHERE] --get ID -o FILE\n"
+    "       taplink-cli journal [--journal WHERE] --prune [--keep-days N]\n"
     "Lists the transfers in the journal, newest first: start (local time), duration, port,\n"
     "model, direction, outcome, bytes, document and message.\n"
     "  --journal WHERE the journal: a SQLite file, postgresql://USER@HOST[:PORT]/DB,\n"
@@ -28,7 +31,14 @@ const char* kUsageText =
     "  --json          one JSON array of objects with every column, times in UTC\n"
     "  --machines      the machines, the station serving each, and their states\n"
     "                  instead of the transfers; a machine whose station is not running\n"
-    "                  says so, and when that station was last seen\n";
+    "                  says so, and when that station was last seen\n"
+    "  --get ID        writes the document of transfer ID (the id of --json) to FILE, byte\n"
+    "                  for byte (-o - for standard output)\n"
+    "  --prune         removes the transfers that ended more than --keep-days N days ago\n"
+    "                  (default 365), with their documents; a received document not yet\n"
+    "                  filed stays\n";
+
+constexpr int kDefaultKeepDays = 365;
 
 std::optional<QDateTime> ParseSince(const QString& text) {
     if (text.size() == 10) {
@@ -233,6 +243,10 @@ int RunJournalListing(const QStringList& args, std::ostream& out, std::ostream& 
         {"limit", "The newest N only.", "N"},
         {"json", "As JSON."},
         {"machines", "The machines."},
+        {"get", "A transfer's document.", "ID"},
+        {{"o", "output"}, "Where it goes.", "FILE"},
+        {"prune", "Removes old transfers."},
+        {"keep-days", "How long transfers stay.", "N"},
     });
     auto usage = [&](const QString& why) {
         err << "taplink-cli journal: " << why.toStdString() << "\n" << kUsageText;
@@ -259,6 +273,19 @@ int RunJournalListing(const QStringList& args, std::ostream& out, std::ostream& 
     }
     filter.port = p.value("port");
     filter.machine = p.value("machine");
+    qint64 id = 0;
+    if (p.isSet("get")) {
+        bool ok = false;
+        id = p.value("get").toLongLong(&ok);
+        if (!ok || id < 1) return usage("--get takes a transfer's id, not " + p.value("get"));
+        if (!p.isSet("output")) return usage("--get needs -o FILE (- for standard output)");
+    }
+    int keepDays = kDefaultKeepDays;
+    if (p.isSet("keep-days")) {
+        bool ok = false;
+        keepDays = p.value("keep-days").toInt(&ok);
+        if (!ok || keepDays < 1) return usage("--keep-days takes a number of days from 1 on");
+    }
 
     QString why;
     const auto journal = Journal::Open(p.value("journal"), &why);
@@ -269,23 +296,47 @@ int RunJournalListing(const QStringList& args, std::ostream& out, std::ostream& 
             << "\n";
         return kNoJournal;
     }
+    const auto failed = [&] {
+        err << "taplink-cli journal: " << journal->LastError().toStdString() << "\n";
+        return kNoJournal;
+    };
+    if (id > 0) {
+        const auto bytes = journal->Document(id);
+        if (!bytes) return failed();
+        const QString to = p.value("output");
+        if (to == QLatin1String("-")) {
+            out.write(bytes->constData(), bytes->size());
+            return kListed;
+        }
+        // Whole or not at all, as every other file the programs write.
+        QSaveFile file(to);
+        if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() ||
+            !file.commit()) {
+            err << "taplink-cli journal: cannot write " << to.toStdString() << ": "
+                << file.errorString().toStdString() << "\n";
+            return kUsage;
+        }
+        return kListed;
+    }
+    if (p.isSet("prune")) {
+        const QDateTime before = QDateTime::currentDateTimeUtc().addDays(-keepDays);
+        const int removed = journal->Prune(before);
+        if (removed < 0) return failed();
+        out << removed << " transfer(s) ended before " << Local(before).toStdString()
+            << " removed from the journal " << journal->Describe().toStdString() << "\n";
+        return kListed;
+    }
     const bool json = p.isSet("json");
     if (p.isSet("machines")) {
         const auto machines = journal->Machines();
         const auto stations =
             journal->LastError().isEmpty() ? journal->Stations() : std::vector<StationRow>{};
-        if (!journal->LastError().isEmpty()) {
-            err << "taplink-cli journal: " << journal->LastError().toStdString() << "\n";
-            return kNoJournal;
-        }
+        if (!journal->LastError().isEmpty()) return failed();
         ListMachines(machines, stations, json, out);
         return kListed;
     }
     const auto rows = journal->Rows(filter);
-    if (!journal->LastError().isEmpty()) {
-        err << "taplink-cli journal: " << journal->LastError().toStdString() << "\n";
-        return kNoJournal;
-    }
+    if (!journal->LastError().isEmpty()) return failed();
     ListTransfers(rows, json, out);
     return kListed;
 }

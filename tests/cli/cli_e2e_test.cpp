@@ -366,6 +366,8 @@ TEST_F(CliTest, EachCommandAnswersWithItsExitCode) {
         {"a read-only trace", QStringList{"receive", "--trace", Path("ro.trace")} + ptmx, 1, "", "(the file is read-only)"},
         {"no journal server", {"journal", "--journal", "postgresql://taplink@/taplink?host=" + Path("no-server")}, 8, "",
          "Cannot open the journal PostgreSQL"},
+        {"no document kept", {"journal", "--get", "1", "-o", "-"}, 8, "", "transfer 1: it keeps no document"},
+        {"no such transfer", {"journal", "--get", "99", "-o", Path("o99")}, 8, "", "there is no transfer 99"},
     };
     // clang-format on
     for (const Case& c : cases) {

@@ -676,8 +676,13 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
     if (QString why; auto j = Journal::Open(path, &why)) {
         TransferStart s = Start("O1", "2024-03-01T08:00:00.000Z");
         s.model = "R40/R60";
-        j->Complete(j->Begin(s), {At("2024-03-01T08:00:02.500Z"), Outcome::Done,
-                                  "Program sent.\nsecond line", 1234, kSha});
+        j->Complete(j->Begin(s), {At("2024-03-01T08:00:02.500Z"),
+                                  Outcome::Done,
+                                  "Program sent.\nsecond line",
+                                  1234,
+                                  kSha,
+                                  {},
+                                  QByteArray("%01\r\n\0\xff", 7)});
         s = Start("O22", "2024-03-01T09:00:00.000Z", "COM3", "Mill 1");
         s.direction = "receive";
         j->Complete(j->Begin(s),
@@ -685,8 +690,28 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
         j->Begin(Start("O3", "2024-03-02T10:00:00.000Z"));
         j->SetMachineState("Mill 1", "alarm", At("2024-03-01T07:00:00.000Z"));
     }
+    {
+        std::ostringstream out, err;
+        ASSERT_EQ(RunJournalListing({"journal", "--journal", path, "--json", "--since",
+                                     "2024-03-01T08:00:00.000Z"},
+                                    out, err),
+                  0);
+        const QJsonArray rows =
+            QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).array();
+        ASSERT_EQ(rows.size(), 3);
+        EXPECT_TRUE(rows[0]["ended_at"].isNull() && rows[0]["bytes"].isNull());
+        QJsonObject o1 = rows[2].toObject();
+        EXPECT_EQ(o1.take("host"), ThisProcess().host);
+        EXPECT_EQ(o1.take("pid").toInteger(), ::getpid());
+        EXPECT_EQ(o1.take("process_start").toInteger(), ThisProcess().start);
+        // clang-format off
+    EXPECT_EQ(QJsonDocument(o1).toJson(QJsonDocument::Compact).toStdString(),
+              R"({"bytes":1234,"direction":"send","document_name":"O1","document_path":"/home/op/O1.txt","ended_at":"2024-03-01T08:00:02.500Z","id":1,"machine":"","message":"Program sent.\nsecond line",)"
+              R"("model":"R40/R60","outcome":"done","port":"/dev/ttyS0","sha256":"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855","started_at":"2024-03-01T08:00:00.000Z","trace_path":"/tmp/t.trace"})");
+        // clang-format on
+    }
     // clang-format off
-    struct Case { const char* name; QStringList args; int code; const char *out, *err; };
+    struct Case { const char* name; QStringList args; int code; std::string out; const char* err; };
     const Case cases[] = {
         {"every transfer", {}, 0, R"(Started                Duration  Machine  Port        Model    Direction  Outcome      Bytes  Document  Message
 2024-03-02 10:00:00                       /dev/ttyS0  R80      send       started             O3
@@ -705,6 +730,15 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
         {"a word too many", {"O1"}, 1, "", "unexpected O1"},
         {"no journal there", {"--journal", "/no/j"}, 2, "", "Cannot open the journal SQLite /no/j: the folder /no does not exist"},
         {"no journal kept", {"--journal", "none"}, 2, "", "no journal is kept"},
+        {"a document, byte for byte", {"--get", "1", "-o", "-"}, 0, {"%01\r\n\0\xff", 7}, ""},
+        {"a document to a file", {"--get", "1", "-o", dir.filePath("o1")}, 0, "", ""},
+        {"a transfer without its document", {"--get", "3", "-o", "-"}, 2, "", "reading the document of transfer 3: it keeps no document"},
+        {"no such transfer", {"--get", "9", "-o", "-"}, 2, "", "there is no transfer 9"},
+        {"a document to nowhere", {"--get", "1"}, 1, "", "--get needs -o FILE"},
+        {"a document where none can be written", {"--get", "1", "-o", dir.filePath("no/o1")}, 1, "", "cannot write"},
+        {"old transfers, none that old", {"--prune", "--keep-days", "36500"}, 0, "0 transfer(s) ended before 1", ""},
+        {"old transfers, those ended", {"--prune"}, 0, "2 transfer(s) ended before 20", ""},
+        {"and their documents", {"--get", "1", "-o", "-"}, 2, "", "there is no transfer 1"},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -712,26 +746,12 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
         std::ostringstream out, err;
         EXPECT_EQ(RunJournalListing(QStringList{"journal", "--journal", path} + c.args, out, err),
                   c.code);
-        EXPECT_EQ(out.str().substr(0, std::strlen(c.out)), c.out);
+        EXPECT_EQ(out.str().substr(0, c.out.size()), c.out);
         EXPECT_NE(err.str().find(c.err), std::string::npos) << err.str();
     }
-    std::ostringstream out, err;
-    ASSERT_EQ(RunJournalListing(
-                  {"journal", "--journal", path, "--json", "--since", "2024-03-01T08:00:00.000Z"},
-                  out, err),
-              0);
-    const QJsonArray rows = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).array();
-    ASSERT_EQ(rows.size(), 3);
-    EXPECT_TRUE(rows[0]["ended_at"].isNull() && rows[0]["bytes"].isNull());
-    QJsonObject o1 = rows[2].toObject();
-    EXPECT_EQ(o1.take("host"), ThisProcess().host);
-    EXPECT_EQ(o1.take("pid").toInteger(), ::getpid());
-    EXPECT_EQ(o1.take("process_start").toInteger(), ThisProcess().start);
-    // clang-format off
-    EXPECT_EQ(QJsonDocument(o1).toJson(QJsonDocument::Compact).toStdString(),
-              R"({"bytes":1234,"direction":"send","document_name":"O1","document_path":"/home/op/O1.txt","ended_at":"2024-03-01T08:00:02.500Z","id":1,"machine":"","message":"Program sent.\nsecond line",)"
-              R"("model":"R40/R60","outcome":"done","port":"/dev/ttyS0","sha256":"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855","started_at":"2024-03-01T08:00:00.000Z","trace_path":"/tmp/t.trace"})");
-    // clang-format on
+    QFile o1(dir.filePath("o1"));
+    EXPECT_TRUE(o1.open(QIODevice::ReadOnly));
+    EXPECT_EQ(o1.readAll(), QByteArray("%01\r\n\0\xff", 7));
 
     // Machines of stations: one whose process has gone, one that runs.
     const pid_t gone = Child([] { return true; });
@@ -749,7 +769,7 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
     QDateTime seen;
     for (const StationRow& s : live->Stations())
         if (s.name == "floor-2") seen = s.lastSeen;
-    std::ostringstream text, json;
+    std::ostringstream text, json, err;
     const QString at = seen.toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
     ASSERT_EQ(RunJournalListing({"journal", "--journal", path, "--machines"}, text, err), 0);
     // Since when: since it was last seen.
