@@ -24,6 +24,7 @@
 #include "event_wait.h"
 #include "file_io.h"
 #include "line_trace.h"
+#include "postgres_server.h"
 #include "pty_pair.h"
 #include "ser2net.h"
 
@@ -500,6 +501,64 @@ TEST_F(CliTest, ASendHeldByXoffFinishesOnlyOnceItsLastByteIsOut) {
     controller.OnBytes(got, 0ms);
     EXPECT_TRUE(controller.Taken()) << controller.Status();
     EXPECT_EQ(controller.Received(), Bytes(text.begin(), text.end()));
+}
+
+// PostgreSQL stopped while a send waits for the controller: the program
+// tries the end again for a few seconds, connecting anew, so that a server
+// back by then has it at once; one still away has it from the next program
+// to open the journal, as late, and never as interrupted.
+TEST_F(CliTest, ASendWhoseJournalStopsMeanwhileIsNeverInterrupted) {
+    std::unique_ptr<testing::PostgresServer> server;
+    try {
+        server = std::make_unique<testing::PostgresServer>();
+    } catch (const std::exception& e) {
+        if (::getuid() != 0) GTEST_SKIP() << e.what();
+        FAIL() << e.what();
+    }
+    const std::string text = "%01\r\nN0000 M30\r\n";
+    WriteAll(Path("doc"), text);
+    // clang-format off
+    struct Case { const char* name; bool backWithinItsTries; const char* said; QString message; };
+    const Case cases[] = {
+        {"back within its tries", true, "", "Data transmission be finished!"},
+        {"back after it ended", false, "could not record the end of transfer 1 (done); it is kept on this computer",
+         QStringLiteral("Data transmission be finished!\nRecorded late: the journal could not be written when the transfer ended.")},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString journal = QString::fromStdString(server->CreateDatabase());
+        testing::PtyPair line;
+        QProcess cli;
+        cli.start(QStringLiteral(TAPLINK_CLI_PATH),
+                  {"send", Path("doc"), "--port", QString::fromStdString(line.SlavePath()),
+                   "--journal", journal});
+        const auto rows = [&] {
+            const Result r = Cli({"journal", "--json", "--journal", journal});
+            return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
+        };
+        ASSERT_TRUE(testing::WaitFor([&] { return rows().size() == 1; }, 30s));
+        server->Stop();
+        Bytes got;
+        QElapsedTimer waited;
+        for (waited.start(); got.size() < text.size() + 5 && waited.elapsed() < 20000;) {
+            if (got.empty()) line.Write({0x12});
+            const Bytes part = line.Read(50ms, text.size() + 5 - got.size());
+            got.insert(got.end(), part.begin(), part.end());
+        }
+        ASSERT_EQ(got.size(), text.size() + 5);
+        if (c.backWithinItsTries) server->Start();
+        ASSERT_TRUE(cli.waitForFinished(20000));
+        if (!c.backWithinItsTries) server->Start();
+        EXPECT_EQ(cli.exitCode(), 0);
+        const std::string said = cli.readAllStandardError().toStdString();
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        const QJsonArray written = rows();
+        ASSERT_EQ(written.size(), 1);
+        EXPECT_EQ((written[0]["outcome"].toString() + "|" + written[0]["message"].toString())
+                      .toStdString(),
+                  ("done|" + c.message).toStdString());
+    }
 }
 
 // Every program answers --help and --version alike, on standard output and
