@@ -131,7 +131,10 @@ Machine::Machine(MachineConfig config, Journal* journal, Beats& beats, Log log, 
       config_(std::move(config)),
       journal_(journal),
       log_(std::move(log)),
-      recorder_(journal, [this](const QString& why) { Say(why); }),
+      // No wait for the journal inside a machine's step: the others would wait too.
+      recorder_(
+          journal, [this](const QString& why) { Say(Text(why.toStdString())); },
+          std::chrono::milliseconds{0}),
       comm_(std::make_unique<QtSerialComm>(
           [port = config_.port.toStdString()](int) { return port; })),
       services_(std::make_unique<MachineServices>(beats)) {
@@ -160,6 +163,12 @@ Machine::~Machine() = default;
 
 void Machine::Start() {
     SetState(QStringLiteral("idle"));
+    // What a stopped station kept in the journal for the inbox, filed first.
+    if (journal_) {
+        const auto rows = journal_->Rows({.machine = config_.name, .outcome = Outcome::NotFiled});
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+            unfiled_.emplace_back(row->id, QString());
+    }
     NextIn(0);
 }
 
@@ -173,6 +182,7 @@ void Machine::NextIn(qint64 ms) {
 void Machine::Next() {
     if (stopping_ || halted_ || direction_ != Direction::None) return;
     if (depth_ > 0) return NextIn(1);
+    if (JournalHeld()) return;
     const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
     if (!pick.path.isEmpty()) return PressSend(pick.path);
     // A document being copied in is waited for, rather than a Receive that
@@ -181,6 +191,7 @@ void Machine::Next() {
         SetState(QStringLiteral("idle"));
         return NextIn(*pick.settlesInMs + 10);
     }
+    if (InboxHeld()) return;
     PressReceive();
 }
 
@@ -227,8 +238,10 @@ void Machine::PressSend(const QString& path) {
     DialogState loaded = st_;
     if (const auto refused = LoadDocumentFile(config_.model, path.toStdString(), loaded)) {
         Say(QStringLiteral("%1: %2").arg(name, Text(refused->text)));
-        recorder_.Begin(
-            {config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name});
+        if (!BeginRow(
+                {config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name})) {
+            return;
+        }
         direction_ = Direction::Send;
         document_ = path;
         sentForm_.clear();
@@ -251,7 +264,8 @@ void Machine::PressSend(const QString& path) {
     }
     services_->document = st_.m_strText;
     ending_.reset();
-    recorder_.Begin({config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name});
+    if (!BeginRow({config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name}))
+        return;
     Guarded([&] { handlers_->OnSend(); });
     Pressed(QStringLiteral("to take %1").arg(name));
 }
@@ -260,7 +274,8 @@ void Machine::PressReceive() {
     direction_ = Direction::Receive;
     heard_ = false;
     ending_.reset();
-    recorder_.Begin({config_.port, config_.model, QStringLiteral("receive"), {}, {}, config_.name});
+    if (!BeginRow({config_.port, config_.model, QStringLiteral("receive"), {}, {}, config_.name}))
+        return;
     Guarded([&] { handlers_->OnReceive(); });
     Pressed(QStringLiteral("to output"));
 }
@@ -301,12 +316,27 @@ void Machine::Settle() {
 }
 
 void Machine::FinishSend(Outcome outcome, const std::string& text) {
-    const QString name = QFileInfo(document_).fileName();
     direction_ = Direction::None;
     retryMs_ = kFirstRetryMs;
     // The journal says "done" before the document leaves the outbox: a stop
-    // in between finds the row and moves it without sending it again.
+    // in between finds the row and moves it without sending it again. A
+    // journal that cannot take the end yet keeps the document where it is
+    // until it can (the end is kept on this host meanwhile, for the next
+    // start should the station stop first).
     if (!text.empty()) recorder_.End(outcome, text, sentForm_);
+    if (recorder_.Pending() && (outcome == Outcome::Done || outcome == Outcome::Refused)) {
+        Say(QStringLiteral("%1 %2; it stays in the outbox until the journal has recorded that")
+                .arg(QFileInfo(document_).fileName(), outcome == Outcome::Done
+                                                          ? QStringLiteral("sent")
+                                                          : QStringLiteral("refused")));
+        moveWhenRecorded_ = {outcome, text};
+        return NextIn(0);
+    }
+    MoveOut(outcome, text);
+}
+
+void Machine::MoveOut(Outcome outcome, const std::string& text) {
+    const QString name = QFileInfo(document_).fileName();
     if (outcome == Outcome::Done || outcome == Outcome::Refused) {
         const bool done = outcome == Outcome::Done;
         const QDateTime now = QDateTime::currentDateTime();
@@ -347,6 +377,7 @@ void Machine::FinishReceive(Outcome outcome, const std::string& text) {
     const Bytes received = ReceivedForm(config_.model, st_);
     QString kept;
     std::string message = text;
+    bool unfiled = false;
     // A document cut short is kept too, under a name that says so.
     if (outcome == Outcome::Done || (outcome == Outcome::NoResponse && !received.empty())) {
         const bool whole = outcome == Outcome::Done;
@@ -360,9 +391,21 @@ void Machine::FinishReceive(Outcome outcome, const std::string& text) {
         if (placed.path.isEmpty()) {
             message += "\nThe document could not be written to " + config_.inbox.toStdString() +
                        ": " + placed.error;
-            Say(QStringLiteral("the %1 byte(s) received could not be kept: %2")
+            // The journal keeps every document's bytes: a whole one is filed
+            // from there once the inbox takes it again.
+            unfiled = whole && journal_;
+            if (unfiled) {
+                outcome = Outcome::NotFiled;
+                message += ". The journal keeps it; the station files it once the inbox takes it.";
+                if (unfiled_.empty()) inboxLostSince_ = QDateTime::currentDateTimeUtc();
+                inboxWhy_ = QString::fromStdString(placed.error);
+            }
+            Say(QStringLiteral("the %1 byte(s) received could not be kept: %2%3")
                     .arg(received.size())
-                    .arg(QString::fromStdString(placed.error)));
+                    .arg(QString::fromStdString(placed.error),
+                         unfiled ? QStringLiteral("; the journal keeps them until the inbox "
+                                                  "takes them")
+                                 : QString()));
         } else {
             kept = placed.path;
             Say(QStringLiteral("received %1 byte(s), now %2")
@@ -372,8 +415,101 @@ void Machine::FinishReceive(Outcome outcome, const std::string& text) {
     }
     // The document is in the inbox before the journal says it came.
     recorder_.End(outcome, message, received, kept);
+    if (unfiled) {
+        unfiled_.emplace_back(recorder_.Row(), QString());
+        fileAtMs_ = QDateTime::currentMSecsSinceEpoch() + fileRetryMs_;
+    }
     SetState(QStringLiteral("idle"));
     NextIn(0);
+}
+
+bool Machine::BeginRow(const TransferRecorder::Start& start) {
+    recorder_.Begin(start);
+    if (!journal_ || recorder_.Recording()) return true;
+    // Nothing starts that the journal cannot record.
+    direction_ = Direction::None;
+    if (!JournalHeld()) {
+        SetState(QStringLiteral("journal unavailable"), journal_->LastError());
+        NextIn(kJournalLookMs);
+    }
+    return false;
+}
+
+// While the journal cannot be written no transfer starts; once it can, the
+// end it missed is written first, then the document of that send moved.
+bool Machine::JournalHeld() {
+    if (!journal_) return false;
+    const bool wasHeld = stateKind_ == QLatin1String("journal unavailable");
+    if (recorder_.RecordPending() && journal_->Available()) {
+        // The state it was in while that could not be said, for the record.
+        if (wasHeld) SetState(stateKind_, stateDetail_);
+        if (!moveWhenRecorded_) return false;
+        const auto [outcome, text] = *moveWhenRecorded_;
+        moveWhenRecorded_.reset();
+        MoveOut(outcome, text);
+        return true;
+    }
+    const auto outage = journal_->Unavailable();
+    const QString detail =
+        outage ? QStringLiteral("since %1: %2").arg(Local(outage->first), outage->second)
+               : journal_->LastError();
+    if (!wasHeld)
+        Say(QStringLiteral("journal unavailable %1; nothing starts until it can be "
+                           "written")
+                .arg(detail));
+    SetState(QStringLiteral("journal unavailable"), detail);
+    NextIn(kJournalLookMs);
+    return true;
+}
+
+// Received documents the inbox could not take are filed from the journal
+// before anything more is received; sends go on meanwhile.
+bool Machine::InboxHeld() {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    while (!unfiled_.empty() && now >= fileAtMs_) {
+        auto& [row, filedAs] = unfiled_.front();
+        if (filedAs.isEmpty()) {
+            const auto bytes = journal_->Document(row);
+            if (!bytes && journal_->Unavailable()) break;
+            if (!bytes) {
+                Say(QStringLiteral("the document of transfer %1 cannot be filed: %2")
+                        .arg(row)
+                        .arg(journal_->LastError()));
+                unfiled_.erase(unfiled_.begin());
+                continue;
+            }
+            const Bytes document(bytes->begin(), bytes->end());
+            const Placed placed = WriteInto(
+                config_.inbox, ReceivedStem(config_.model, document),
+                config_.model == kModelMemory ? QStringLiteral("hex") : QStringLiteral("txt"),
+                bytes->toStdString(), QDateTime::currentDateTime());
+            if (placed.path.isEmpty()) {
+                inboxWhy_ = QString::fromStdString(placed.error);
+                fileAtMs_ = now + fileRetryMs_;
+                fileRetryMs_ = std::min(fileRetryMs_ * 2, kLongestRetryMs);
+                break;
+            }
+            filedAs = placed.path;
+            Say(QStringLiteral("the %1 byte(s) received in transfer %2 are filed from the "
+                               "journal, now %3")
+                    .arg(bytes->size())
+                    .arg(row)
+                    .arg(QDir(config_.inbox).relativeFilePath(filedAs)));
+        }
+        // Told once the journal can take it; until then the file waits here.
+        if (!journal_->Filed(row, filedAs) && journal_->Unavailable()) break;
+        unfiled_.erase(unfiled_.begin());
+    }
+    if (unfiled_.empty()) {
+        fileRetryMs_ = kFirstRetryMs;
+        return false;
+    }
+    SetState(QStringLiteral("inbox unavailable"),
+             QStringLiteral("since %1: %2 (%3 document(s) kept in the journal)")
+                 .arg(Local(inboxLostSince_), inboxWhy_)
+                 .arg(unfiled_.size()));
+    NextIn(std::clamp<qint64>(fileAtMs_ - now, 10, kJournalLookMs));
+    return true;
 }
 
 void Machine::PortLost(const std::string& why) {
@@ -465,6 +601,7 @@ void Machine::OnProgress(int position, int maximum) {
 }
 
 void Machine::SetState(const QString& kind, const QString& detail) {
+    stateDetail_ = detail;
     if (kind == QLatin1String("port lost")) {
         stateSince_ = lostSince_;
     } else if (kind != stateKind_ || !stateSince_.isValid()) {
@@ -474,7 +611,9 @@ void Machine::SetState(const QString& kind, const QString& detail) {
     stateWrittenMs_ = QDateTime::currentMSecsSinceEpoch();
     if (journal_) {
         const QString state = detail.isEmpty() ? kind : kind + QLatin1Char(' ') + detail;
-        if (!journal_->SetMachineState(config_.name, state, stateSince_)) {
+        // A journal that cannot be written has said so once already.
+        if (!journal_->SetMachineState(config_.name, state, stateSince_) &&
+            !journal_->Unavailable()) {
             Say(QStringLiteral("the machine's state could not be written to the journal: %1")
                     .arg(journal_->LastError()));
         }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "dialog_state.h"
 #include "journal.h"
@@ -31,6 +32,9 @@ inline constexpr int kFirstRetryMs = 1000;
 inline constexpr int kLongestRetryMs = 60000;
 // Progress reaches the journal's machine table at most this often.
 inline constexpr qint64 kStateEveryMs = 1000;
+// While the journal cannot be written, a machine looks this often whether it
+// can again (the journal itself tries with back-off).
+inline constexpr int kJournalLookMs = 1000;
 
 class Machine : public QObject {
     Q_OBJECT
@@ -80,7 +84,11 @@ class Machine : public QObject {
     void PostSettle();
     void Settle();
     void FinishSend(Outcome outcome, const std::string& text);
+    void MoveOut(Outcome outcome, const std::string& text);
     void FinishReceive(Outcome outcome, const std::string& text);
+    bool BeginRow(const TransferRecorder::Start& start);
+    bool JournalHeld();
+    bool InboxHeld();
     void PortLost(const std::string& why);
     void Halt(const QString& why);
     void CheckRetired();
@@ -117,8 +125,19 @@ class Machine : public QObject {
     int retryMs_ = kFirstRetryMs;
     QDateTime lostSince_;  // when the port was lost; invalid while it works
     QString stateKind_;
+    QString stateDetail_;
     QDateTime stateSince_;
     qint64 stateWrittenMs_ = 0;
+    // A send whose end the journal has yet to take: the document is moved
+    // out of the outbox once it has.
+    std::optional<std::pair<Outcome, std::string>> moveWhenRecorded_;
+    // Received documents the inbox could not take, by row, oldest first;
+    // with where one went when the journal has yet to be told.
+    std::vector<std::pair<qint64, QString>> unfiled_;
+    QDateTime inboxLostSince_;
+    QString inboxWhy_;
+    int fileRetryMs_ = kFirstRetryMs;
+    qint64 fileAtMs_ = 0;
 };
 
 }  // namespace taplink

@@ -25,7 +25,7 @@ namespace taplink {
 namespace {
 
 const QString kStation = QStringLiteral("station");
-const QStringList kStationKeys = QStringLiteral("journal name heartbeat").split(u' ');
+const QStringList kStationKeys = QStringLiteral("journal name heartbeat keep-days").split(u' ');
 const QStringList kMachineKeys =
     QStringLiteral("name port model settings handshake proto-send proto-recv speed outbox inbox")
         .split(u' ');
@@ -384,6 +384,15 @@ StationConfig Load(const QString& path) {
                                   .arg(e->value)};
             }
             config.heartbeatMs = static_cast<int>(seconds * 1000 + 0.5);
+        }
+        if (const Entry* e = station->Find(QStringLiteral("keep-days"))) {
+            bool ok = false;
+            config.keepDays = e->value.toInt(&ok);
+            if (!ok || config.keepDays < 1) {
+                throw Refusal{
+                    e->line,
+                    QStringLiteral("keep-days %1 is not a number of days from 1 on").arg(e->value)};
+            }
         }
     }
     const QDir base = QFileInfo(path).absoluteDir();

@@ -5,6 +5,7 @@
 //   journal = /var/lib/taplink/journal.sqlite
 //   name = floor-2         ; as other stations and the journal name it
 //   heartbeat = 10         ; seconds between its beats in the journal
+//   keep-days = 365        ; transfers ended longer ago leave the journal
 //
 //   [lathe-1]              ; a machine; the title is its name
 //   port = /dev/ttyUSB0    ; a device, tcp://HOST:PORT or rfc2217://HOST:PORT
@@ -55,10 +56,13 @@ std::optional<QString> PortKey(const QString& port);
 // heartbeat; three unheard, it is taken as gone.
 inline constexpr int kDefaultHeartbeatMs = 10000;
 
+inline constexpr int kDefaultKeepDays = 365;
+
 struct StationConfig {
     QString journal;  // "" the default journal, "none", a file or postgresql://...
     QString name;     // "HOST:CONFIG" (the config's full path) unless named
     int heartbeatMs = kDefaultHeartbeatMs;
+    int keepDays = kDefaultKeepDays;
     std::vector<MachineConfig> machines;
 };
 

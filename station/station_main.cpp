@@ -31,6 +31,8 @@ namespace {
 
 // Stopping takes at most this long, the last bytes of every line included.
 constexpr int kStopBudgetMs = 1500;
+// Transfers older than the config's keep-days leave the journal this often.
+constexpr int kPruneEveryMs = 24 * 60 * 60 * 1000;
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -324,11 +326,40 @@ int main(int argc, char* argv[]) {
     QString why;
     std::unique_ptr<Journal> journal = Journal::Open(where, &why);
     if (!journal && !why.isEmpty()) return Refuse(QStringLiteral("no journal: ") + why);
+    if (journal && journal->KeptEndsWritten() > 0) {
+        Log(QStringLiteral("station"),
+            QStringLiteral("%1 transfer end(s) that could not be recorded when they ended "
+                           "written now")
+                .arg(journal->KeptEndsWritten()));
+    }
     if (journal && journal->InterruptedAtOpen() > 0) {
         Log(QStringLiteral("station"), QStringLiteral("%1 transfer(s) left by a stopped station "
                                                       "marked interrupted")
                                            .arg(journal->InterruptedAtOpen()));
     }
+    if (journal) {
+        journal->SetOnNotice([](const QString& text) { Log(QStringLiteral("station"), text); });
+    }
+    // At start and once a day: rows ended more than keep-days ago go.
+    QTimer prune;
+    int keepDays = config.keepDays;
+    const auto pruneOld = [&journal, &keepDays] {
+        const int days = keepDays;
+        if (!journal || !journal->Available()) return;
+        const int removed = journal->Prune(QDateTime::currentDateTimeUtc().addDays(-days));
+        if (removed > 0) {
+            Log(QStringLiteral("station"),
+                QStringLiteral("%1 transfer(s) ended more than %2 day(s) ago removed from the "
+                               "journal")
+                    .arg(removed)
+                    .arg(days));
+        } else if (removed < 0) {
+            Log(QStringLiteral("station"), journal->LastError());
+        }
+    };
+    QObject::connect(&prune, &QTimer::timeout, pruneOld);
+    prune.start(kPruneEveryMs);
+    pruneOld();
 
     Beats beats;
     // Each machine is served by one of the stations that share the journal.
@@ -369,6 +400,7 @@ int main(int argc, char* argv[]) {
                     .arg(journal ? journal->Describe() : QStringLiteral("no journal")));
         }
         station.Reload(read.machines);
+        keepDays = read.keepDays;
     };
 
     QSocketNotifier signalled(g_signalPipe[0], QSocketNotifier::Read);

@@ -41,9 +41,10 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
         {"a key before any section", "port = /dev/ttyS0\n", 1, "port comes before any [section]"},
         {"a machine's unknown key", "[lathe]\nbaud = 9600\n", 2,
          "baud is not a key of [lathe]: the keys are name, port, model, settings, handshake, proto-send, proto-recv, speed, outbox, inbox"},
-        {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal, name, heartbeat"},
+        {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal, name, heartbeat, keep-days"},
         {"the station's name empty", "[station]\nname = ; later\n%L", 2, "the station's name is empty"},
         {"a heartbeat", "[station]\nheartbeat = 0.05\n%L", 2, "the station's heartbeat 0.05 is not 0.1 to 600 seconds"},
+        {"keep no days", "[station]\nkeep-days = 0\n", 2, "keep-days 0 is not a number of days from 1 on"},
         {"a key twice", "[lathe]\nport = /dev/ttyS0\n\nport = /dev/ttyS1\n", 4, "port is given twice in [lathe] (also at line 2)"},
         {"the station twice", "[station]\n; again\n[station]\n", 3, "[station] is given twice (also at line 1)"},
         {"a name twice", "%L[mill]\nname = lathe\nport = /dev/ttyS1\noutbox = m/o\ninbox = m/i\n", 5,
@@ -129,6 +130,7 @@ TEST(StationConfig, ReadsEveryMachineAndMakesItsFolders) {
 [station]
 journal = "%1/j.sqlite"  ; quoted, so kept whole
 heartbeat = 2.5
+keep-days = 730
 
 [lathe-1]   ; by the door
 port = rfc2217://127.0.0.1:4001
@@ -159,6 +161,7 @@ inbox = "%1/lathe in"
     EXPECT_EQ(config.name, QSysInfo::machineHostName() + ":" +
                                QFileInfo(dir.filePath("station.ini")).canonicalFilePath());
     EXPECT_EQ(config.heartbeatMs, 2500);
+    EXPECT_EQ(config.keepDays, 730);
     QString fields;  // every field of every machine, in order
     QTextStream out(&fields);
     for (const MachineConfig& m : config.machines) {
@@ -169,8 +172,8 @@ inbox = "%1/lathe in"
     }
     out.flush();
     EXPECT_EQ(fields, QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|"
-                              "%1/lathe/out|%1/lathe in|6\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
-                              "%1/mill/out|%1/mill-in|18\n")
+                              "%1/lathe/out|%1/lathe in|7\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
+                              "%1/mill/out|%1/mill-in|19\n")
                           .arg(dir.path()));
     for (const MachineConfig& m : config.machines) {
         for (const QString& folder : {m.outbox, m.outbox + "/sent", m.outbox + "/refused", m.inbox})

@@ -28,7 +28,9 @@
 #include "file_io.h"
 #include "journal.h"
 #include "line_trace.h"
+#include "postgres_server.h"
 #include "ser2net.h"
+#include "small_disk.h"
 
 namespace taplink {
 namespace {
@@ -106,9 +108,11 @@ class StationTest : public ::testing::Test {
         station_.setStandardOutputFile(Path("station.log"), QIODevice::Append);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_DEBUG_PLUGINS", "1");
+        // What it keeps on this host, in the test's folder.
+        env.insert("XDG_DATA_HOME", dir_.path());
         station_.setProcessEnvironment(env);
         QStringList args{"--config", Path("station.ini")};
-        if (!journalOfTheConfig) args << "--journal" << Path("journal.sqlite");
+        if (!journalOfTheConfig) args << "--journal" << journal_;
         station_.start(QStringLiteral(TAPLINK_STATION_PATH), args);
         ASSERT_TRUE(station_.waitForStarted(5000));
     }
@@ -128,12 +132,19 @@ class StationTest : public ::testing::Test {
     }
     void HangUp() { ASSERT_EQ(::kill(static_cast<pid_t>(station_.processId()), SIGHUP), 0); }
     std::string Log() { return ReadAll(Path("station.log")); }
+    std::size_t Said(const std::string& text) {
+        const std::string log = Log();
+        std::size_t times = 0;
+        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            ++times;
+        return times;
+    }
     QStringList Files(const QString& folder, const QString& filter = "*") const {
         return QDir(Path(folder)).entryList({filter}, QDir::Files | QDir::System, QDir::Name);
     }
     std::unique_ptr<Journal> OpenJournal() {
         QString why;
-        auto journal = Journal::Open(Path("journal.sqlite"), &why);
+        auto journal = Journal::Open(journal_, &why);
         EXPECT_TRUE(journal) << why.toStdString();
         return journal;
     }
@@ -166,6 +177,7 @@ class StationTest : public ::testing::Test {
     std::deque<QProcess> sims_;
     QProcess station_;
     QString config_;
+    QString journal_ = Path("journal.sqlite");
 };
 
 // Six controllers, each with its own model, transport and manner, served at
@@ -599,6 +611,12 @@ TEST_F(StationTest, ADocumentRecordedAsSentIsMovedNotSentAgain) {
         Drop("lathe", "again.txt", again);
         QThread::msleep(20);
         record("kept.txt", kR40);  // sent, and the station stopped before moving it
+        // Ended more than the default 365 days ago: gone at the start.
+        const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-366);
+        journal->Complete(
+            journal->Begin(
+                {old, lathe, "R40/R60", "send", Path("lathe/out/o.txt"), "o.txt", "lathe", {}}),
+            {old.addSecs(1), Outcome::Done, "Data transmission be finished!", 0, {}});
     }
     StartStation();
     ASSERT_TRUE(WaitUntil([&] { return Files("lathe/out").isEmpty(); }, 20s)) << Log();
@@ -616,6 +634,108 @@ TEST_F(StationTest, ADocumentRecordedAsSentIsMovedNotSentAgain) {
     EXPECT_EQ(controller.find("X10"), std::string::npos);
     EXPECT_EQ(Outcomes("lathe", "send"), "done, done, done");
     EXPECT_NE(Log().find("kept.txt was sent before the station stopped"), std::string::npos);
+    EXPECT_EQ(Said("station: 1 transfer(s) ended more than 365 day(s) ago removed"), 1u) << Log();
+}
+
+// PostgreSQL stopped under a running station and started again a while
+// later: the send under way finishes, and its document leaves the outbox
+// only once the journal has its end; nothing starts meanwhile; the loss and
+// the return are said once each, and nothing else about it.
+TEST_F(StationTest, AJournalServerStoppedAndStartedAgainLosesNoRow) {
+    std::unique_ptr<testing::PostgresServer> server;
+    try {
+        server = std::make_unique<testing::PostgresServer>();
+    } catch (const std::exception& e) {
+        if (::getuid() != 0) GTEST_SKIP() << e.what();
+        FAIL() << e.what();
+    }
+    journal_ = QString::fromStdString(server->CreateDatabase());
+    const QString lathe = Sim({"--model", "r40", "--role", "input", "--out", Path("held")});
+    ASSERT_FALSE(lathe.isEmpty());
+    Machine("lathe", lathe, "r40", "speed = 100");  // 0.1 s a byte
+    const std::string second = "%02\r\nM30\r\n";
+    Drop("lathe", "a.txt", kR40);
+    StartStation();
+    ASSERT_TRUE(WaitUntil([&] { return State("lathe").startsWith("sending"); }, 20s)) << Log();
+    server->Stop();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Said(
+                       "lathe: a.txt sent; it stays in the outbox until the journal has "
+                       "recorded that") == 1 &&
+                   Said("lathe: journal unavailable since") == 1;
+        },
+        20s))
+        << Log();
+    Drop("lathe", "b.txt", second);
+    EXPECT_EQ(Files("lathe/out"), (QStringList{"a.txt", "b.txt"}));
+    EXPECT_TRUE(Files("lathe/out/sent").isEmpty());
+    const QDateTime back = QDateTime::currentDateTimeUtc();
+    server->Start();
+    ASSERT_TRUE(WaitUntil([&] { return Files("lathe/out/sent").size() == 2; }, 40s)) << Log();
+    Terminate();
+    // Oldest first: a.txt, begun before the loss; all else only after the return.
+    auto rows = Rows("lathe");
+    std::reverse(rows.begin(), rows.end());
+    ASSERT_GE(rows.size(), 2u) << Log();
+    EXPECT_EQ(rows[0].start.documentName + " " + OutcomeText(rows[0].end->outcome).c_str() + " " +
+                  rows[0].end->message,
+              QString("a.txt done Data transmission be finished!\n") + kRecordedLateNote);
+    EXPECT_EQ(rows[1].start.documentName, "b.txt");
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        EXPECT_GE(rows[i].start.start, back) << rows[i].id;
+    EXPECT_EQ(Said("cannot be written"), 1u) << Log();
+    EXPECT_EQ(Said("can be written again"), 1u) << Log();
+    EXPECT_EQ(Said("database not open"), 0u) << Log();
+}
+
+// The inbox on a full disk: the document received is kept by the journal,
+// "not filed", and the machine says that its inbox is unavailable and
+// receives nothing more; once the disk has room it files the document from
+// the journal, and the row says where.
+TEST_F(StationTest, ADocumentTheInboxCannotTakeIsKeptAndFiledLater) {
+    testing::SmallDisk disk("64k");
+    if (!disk.ok() && ::getuid() != 0) GTEST_SKIP() << disk.why;
+    ASSERT_TRUE(disk.ok()) << disk.why;
+    const std::string filler = disk.Path("filler");
+    {
+        std::ofstream f(filler);
+        const std::string block(1024, 'x');
+        while (f.write(block.data(), block.size()) && f.flush()) {
+        }
+    }
+    const QString mill = Sim({"--model", "r80", "--role", "output", "--file", Put("r80", kR80)});
+    ASSERT_FALSE(mill.isEmpty());
+    const QString inbox = QString::fromStdString(disk.Path("in"));
+    config_ = QStringLiteral("[mill]\nport = %1\nmodel = r80\noutbox = out\ninbox = %2\n")
+                  .arg(mill, inbox);
+    StartStation();
+    ASSERT_TRUE(WaitUntil([&] { return State("mill").startsWith("inbox unavailable since"); }, 30s))
+        << Log();
+    EXPECT_TRUE(
+        State("mill").endsWith("No space left on device (1 document(s) kept in the journal)"))
+        << State("mill").toStdString();
+    auto rows = Rows("mill");
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_TRUE(rows[0].end);
+    EXPECT_EQ(rows[0].end->outcome, Outcome::NotFiled);
+    EXPECT_TRUE(rows[0].end->message.contains("No space left on device. The journal keeps it"))
+        << rows[0].end->message.toStdString();
+    EXPECT_EQ(OpenJournal()->Document(rows[0].id).value_or(""), QByteArray::fromStdString(kR80));
+
+    std::remove(filler.c_str());
+    ASSERT_TRUE(WaitUntil([&] { return !QDir(inbox).isEmpty(); }, 30s)) << Log();
+    const QStringList filed = QDir(inbox).entryList(QDir::Files);
+    ASSERT_FALSE(filed.isEmpty());
+    EXPECT_TRUE(filed[0].startsWith("123_")) << filed[0].toStdString();
+    EXPECT_EQ(ReadAll(inbox + "/" + filed[0]), kR80);
+    ASSERT_TRUE(WaitUntil([&] { return !State("mill").startsWith("inbox"); }, 10s)) << Log();
+    Terminate();
+    rows = Rows("mill");
+    const JournalRow& first = rows.back();
+    EXPECT_EQ(first.end->outcome, Outcome::Done);
+    EXPECT_EQ(first.start.documentPath, inbox + "/" + filed[0]);
+    EXPECT_TRUE(first.end->message.endsWith("Filed later, as " + inbox + "/" + filed[0] + "."));
 }
 
 }  // namespace
