@@ -163,12 +163,6 @@ Machine::~Machine() = default;
 
 void Machine::Start() {
     SetState(QStringLiteral("idle"));
-    // What a stopped station kept in the journal for the inbox, filed first.
-    if (journal_) {
-        const auto rows = journal_->Rows({.machine = config_.name, .outcome = Outcome::NotFiled});
-        for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-            unfiled_.emplace_back(row->id, QString());
-    }
     NextIn(0);
 }
 
@@ -465,6 +459,20 @@ bool Machine::JournalHeld() {
 // Received documents the inbox could not take are filed from the journal
 // before anything more is received; sends go on meanwhile.
 bool Machine::InboxHeld() {
+    // What the journal kept for this inbox before this machine started (a
+    // stopped station's), read once the journal can be read.
+    if (journal_ && !unfiledRead_) {
+        const auto rows = journal_->Rows({.machine = config_.name, .outcome = Outcome::NotFiled});
+        unfiledRead_ = journal_->LastError().isEmpty();
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+            if (std::none_of(unfiled_.begin(), unfiled_.end(),
+                             [&](const auto& u) { return u.first == row->id; })) {
+                unfiled_.emplace_back(row->id, QString());
+            }
+        }
+        if (!unfiled_.empty() && !inboxLostSince_.isValid())
+            inboxLostSince_ = QDateTime::currentDateTimeUtc();
+    }
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     while (!unfiled_.empty() && now >= fileAtMs_) {
         auto& [row, filedAs] = unfiled_.front();

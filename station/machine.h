@@ -134,6 +134,7 @@ class Machine : public QObject {
     // Received documents the inbox could not take, by row, oldest first;
     // with where one went when the journal has yet to be told.
     std::vector<std::pair<qint64, QString>> unfiled_;
+    bool unfiledRead_ = false;  // those a stopped station left
     QDateTime inboxLostSince_;
     QString inboxWhy_;
     int fileRetryMs_ = kFirstRetryMs;

@@ -691,51 +691,60 @@ TEST_F(StationTest, AJournalServerStoppedAndStartedAgainLosesNoRow) {
 
 // The inbox on a full disk: the document received is kept by the journal,
 // "not filed", and the machine says that its inbox is unavailable and
-// receives nothing more; once the disk has room it files the document from
-// the journal, and the row says where.
+// receives nothing more; once the disk has room the document is filed from
+// the journal, by the station that received it or by the next one, and its
+// row says where.
 TEST_F(StationTest, ADocumentTheInboxCannotTakeIsKeptAndFiledLater) {
     testing::SmallDisk disk("64k");
     if (!disk.ok() && ::getuid() != 0) GTEST_SKIP() << disk.why;
     ASSERT_TRUE(disk.ok()) << disk.why;
     const std::string filler = disk.Path("filler");
-    {
-        std::ofstream f(filler);
-        const std::string block(1024, 'x');
-        while (f.write(block.data(), block.size()) && f.flush()) {
-        }
-    }
     const QString mill = Sim({"--model", "r80", "--role", "output", "--file", Put("r80", kR80)});
     ASSERT_FALSE(mill.isEmpty());
     const QString inbox = QString::fromStdString(disk.Path("in"));
     config_ = QStringLiteral("[mill]\nport = %1\nmodel = r80\noutbox = out\ninbox = %2\n")
                   .arg(mill, inbox);
-    StartStation();
-    ASSERT_TRUE(WaitUntil([&] { return State("mill").startsWith("inbox unavailable since"); }, 30s))
-        << Log();
-    EXPECT_TRUE(
-        State("mill").endsWith("No space left on device (1 document(s) kept in the journal)"))
-        << State("mill").toStdString();
-    auto rows = Rows("mill");
-    ASSERT_EQ(rows.size(), 1u);
-    ASSERT_TRUE(rows[0].end);
-    EXPECT_EQ(rows[0].end->outcome, Outcome::NotFiled);
-    EXPECT_TRUE(rows[0].end->message.contains("No space left on device. The journal keeps it"))
-        << rows[0].end->message.toStdString();
-    EXPECT_EQ(OpenJournal()->Document(rows[0].id).value_or(""), QByteArray::fromStdString(kR80));
-
-    std::remove(filler.c_str());
-    ASSERT_TRUE(WaitUntil([&] { return !QDir(inbox).isEmpty(); }, 30s)) << Log();
-    const QStringList filed = QDir(inbox).entryList(QDir::Files);
-    ASSERT_FALSE(filed.isEmpty());
-    EXPECT_TRUE(filed[0].startsWith("123_")) << filed[0].toStdString();
-    EXPECT_EQ(ReadAll(inbox + "/" + filed[0]), kR80);
-    ASSERT_TRUE(WaitUntil([&] { return !State("mill").startsWith("inbox"); }, 10s)) << Log();
-    Terminate();
-    rows = Rows("mill");
-    const JournalRow& first = rows.back();
-    EXPECT_EQ(first.end->outcome, Outcome::Done);
-    EXPECT_EQ(first.start.documentPath, inbox + "/" + filed[0]);
-    EXPECT_TRUE(first.end->message.endsWith("Filed later, as " + inbox + "/" + filed[0] + "."));
+    for (const bool restarted : {false, true}) {
+        SCOPED_TRACE(restarted ? "filed by the next station" : "filed while it runs");
+        QDir(inbox).removeRecursively();
+        QDir().mkpath(inbox);
+        {
+            std::ofstream f(filler);
+            const std::string block(1024, 'x');
+            while (f.write(block.data(), block.size()) && f.flush()) {
+            }
+        }
+        StartStation();
+        ASSERT_TRUE(
+            WaitUntil([&] { return State("mill").startsWith("inbox unavailable since"); }, 30s))
+            << Log();
+        EXPECT_TRUE(
+            State("mill").endsWith("No space left on device (1 document(s) kept in the journal)"))
+            << State("mill").toStdString();
+        const auto unfiled = OpenJournal()->Rows({.outcome = Outcome::NotFiled});
+        ASSERT_EQ(unfiled.size(), 1u);
+        EXPECT_TRUE(unfiled[0].end->message.contains("No space left on device. The journal keeps"))
+            << unfiled[0].end->message.toStdString();
+        EXPECT_EQ(OpenJournal()->Document(unfiled[0].id).value_or(""),
+                  QByteArray::fromStdString(kR80));
+        if (restarted) Terminate();
+        std::remove(filler.c_str());
+        if (restarted) StartStation();
+        ASSERT_TRUE(WaitUntil([&] { return !QDir(inbox).isEmpty(); }, 30s)) << Log();
+        const QStringList filed = QDir(inbox).entryList(QDir::Files);
+        ASSERT_FALSE(filed.isEmpty());
+        EXPECT_TRUE(filed[0].startsWith("123_")) << filed[0].toStdString();
+        EXPECT_EQ(ReadAll(inbox + "/" + filed[0]), kR80);
+        ASSERT_TRUE(WaitUntil([&] { return !State("mill").startsWith("inbox"); }, 10s)) << Log();
+        Terminate();
+        JournalRow row;
+        for (const JournalRow& r : Rows("mill"))
+            if (r.id == unfiled[0].id) row = r;
+        ASSERT_TRUE(row.end);
+        EXPECT_EQ(row.end->outcome, Outcome::Done);
+        EXPECT_EQ(row.start.documentPath, inbox + "/" + filed[0]);
+        EXPECT_TRUE(row.end->message.endsWith("Filed later, as " + inbox + "/" + filed[0] + "."));
+    }
 }
 
 }  // namespace
