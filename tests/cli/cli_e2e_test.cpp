@@ -508,13 +508,8 @@ TEST_F(CliTest, ASendHeldByXoffFinishesOnlyOnceItsLastByteIsOut) {
 // back by then has it at once; one still away has it from the next program
 // to open the journal, as late, and never as interrupted.
 TEST_F(CliTest, ASendWhoseJournalStopsMeanwhileIsNeverInterrupted) {
-    std::unique_ptr<testing::PostgresServer> server;
-    try {
-        server = std::make_unique<testing::PostgresServer>();
-    } catch (const std::exception& e) {
-        if (::getuid() != 0) GTEST_SKIP() << e.what();
-        FAIL() << e.what();
-    }
+    testing::PostgresServer* server = nullptr;
+    TAPLINK_SHARED_POSTGRES(server);
     const std::string text = "%01\r\nN0000 M30\r\n";
     WriteAll(Path("doc"), text);
     // clang-format off

@@ -88,19 +88,10 @@ bool WriteTransfers(const QString& where, const QString& prefix, int count) {
 // The parameter: PostgreSQL, or else SQLite.
 class JournalTest : public ::testing::TestWithParam<bool> {
   protected:
-    // The server starts at the first test that wants it, stops after the last.
-    static void TearDownTestSuite() { server_.reset(); }
     void SetUp() override {
         where_ = dir_.filePath("journal.sqlite");
         if (!GetParam()) return;
-        if (!server_ && failure_.empty()) try {
-                server_ = std::make_unique<testing::PostgresServer>();
-            } catch (const std::exception& e) {
-                failure_ = e.what();
-            }
-        // CI runs as root and must have the server; elsewhere it may not start.
-        if (!server_ && ::getuid() != 0) GTEST_SKIP() << "no PostgreSQL server: " << failure_;
-        ASSERT_TRUE(server_) << failure_;
+        TAPLINK_SHARED_POSTGRES(server_);
         where_ = QString::fromStdString(server_->CreateDatabase());
     }
     std::unique_ptr<Journal> Open() {
@@ -109,8 +100,7 @@ class JournalTest : public ::testing::TestWithParam<bool> {
         EXPECT_TRUE(j) << why.toStdString();
         return j;
     }
-    static inline std::unique_ptr<testing::PostgresServer> server_;
-    static inline std::string failure_;
+    testing::PostgresServer* server_ = nullptr;
     QTemporaryDir dir_;
     QString where_;
 };
@@ -488,8 +478,8 @@ TEST_P(JournalTest, AJournalThatCannotBeWrittenIsTriedAgainAndSaysSoOnce) {
     std::unique_ptr<testing::SmallDisk> disk;
     std::function<void()> lose, restore;
     if (GetParam()) {
-        lose = [] { server_->Stop(); };
-        restore = [] { server_->Start(); };
+        lose = [this] { server_->Stop(); };
+        restore = [this] { server_->Start(); };
     } else {
         disk = std::make_unique<testing::SmallDisk>("2M");
         if (!disk->ok() && ::getuid() != 0) GTEST_SKIP() << disk->why;

@@ -30,16 +30,8 @@ const std::string kR80 = "%123\r\n" + std::string(300, 'G') + "\r\n";
 
 class StationsTest : public ::testing::Test {
   protected:
-    static void TearDownTestSuite() { server_.reset(); }
     void SetUp() override {
-        if (!server_ && failure_.empty()) try {
-                server_ = std::make_unique<testing::PostgresServer>();
-            } catch (const std::exception& e) {
-                failure_ = e.what();
-            }
-        // CI runs as root and must have the server; elsewhere it may not start.
-        if (!server_ && ::getuid() != 0) GTEST_SKIP() << "no PostgreSQL server: " << failure_;
-        ASSERT_TRUE(server_) << failure_;
+        TAPLINK_SHARED_POSTGRES(server_);
         journal_ = QString::fromStdString(server_->CreateDatabase());
         ASSERT_TRUE(WriteFileBytes(Path("r80").toStdString(), kR80) == std::nullopt);
     }
@@ -113,8 +105,7 @@ class StationsTest : public ::testing::Test {
         return testing::WaitFor([&] { return QThread::msleep(50), done(); }, within);
     }
 
-    static inline std::unique_ptr<testing::PostgresServer> server_;
-    static inline std::string failure_;
+    testing::PostgresServer* server_ = nullptr;
     QTemporaryDir dir_;
     QString journal_;
     std::deque<QProcess> sims_, stations_;

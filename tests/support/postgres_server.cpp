@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -78,6 +79,20 @@ void PostgresServer::Run(const std::string& command, bool asServerUser) {
     log << std::ifstream(dir_ + "/commands.log").rdbuf()
         << std::ifstream(dir_ + "/server.log").rdbuf();
     throw std::runtime_error(command + " failed:\n" + log.str());
+}
+
+PostgresServer* SharedPostgresServer(std::string* why) {
+    static std::string failure;
+    static const std::unique_ptr<PostgresServer> server = []() -> std::unique_ptr<PostgresServer> {
+        try {
+            return std::make_unique<PostgresServer>();
+        } catch (const std::exception& e) {
+            failure = e.what();
+            return nullptr;
+        }
+    }();
+    *why = failure;
+    return server.get();
 }
 
 }  // namespace taplink::testing

@@ -5,6 +5,14 @@
 
 #include <string>
 
+// In a test or its SetUp: the program's one server as `var`, skipped where
+// it cannot start, but not as root: CI runs as root and must have it.
+#define TAPLINK_SHARED_POSTGRES(var)                                                   \
+    std::string var##Why;                                                              \
+    var = ::taplink::testing::SharedPostgresServer(&var##Why);                         \
+    if (!var && ::getuid() != 0) GTEST_SKIP() << "no PostgreSQL server: " << var##Why; \
+    ASSERT_TRUE(var) << var##Why
+
 namespace taplink::testing {
 
 class PostgresServer {
@@ -30,5 +38,9 @@ class PostgresServer {
     std::string bin_, dir_;
     int databases_ = 0;
 };
+
+// Started at the first call, stopped as the program ends; null, with why,
+// when it cannot start (and at every later call, at once).
+PostgresServer* SharedPostgresServer(std::string* why);
 
 }  // namespace taplink::testing
