@@ -6,6 +6,7 @@ namespace taplink {
 
 void Beats::Join(const void* owner, int id, int periodMs, Fire fire) {
     Leave(owner, id);
+    periodMs = std::max(periodMs, kCadenceMs);
     if (!clock_.isValid()) clock_.start();
     Beat& beat = beats_[periodMs];
     if (!beat.timer) {

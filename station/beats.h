@@ -1,9 +1,8 @@
 // Repeating timers shared by every machine of the station. Idle machines
-// each repeat a request byte every few milliseconds; with a timer each, 32
-// of them wake the station thousands of times a second, with one beat a
-// period they wake it 200 times. A repeat joining a beat fires first one
-// whole period after it joined or later (up to two), never sooner, and
-// then with the beat.
+// each repeat a request byte; with a timer each, 32 of them wake the station
+// thousands of times a second, with one beat a period a few dozen times. A
+// repeat joining a beat fires first one whole period after it joined or
+// later (up to two), never sooner, and then with the beat.
 #pragma once
 
 #include <QElapsedTimer>
@@ -15,10 +14,20 @@
 
 namespace taplink {
 
+// No repeat of the station's is shorter than this. The handlers ask for a
+// request byte (and an answer, and a look at a ready flag) every 5 ms or
+// less, as the original program did; on its platform such a timer fired at
+// the system's timer granularity, 10 ms at best and 15.6 ms (64 ticks a
+// second) as a rule, and that cadence is what controllers were written
+// against. 16 ms is that rule to the millisecond: a third of the writes of
+// 5 ms, and a controller put into output is answered within 16 ms.
+inline constexpr int kCadenceMs = 16;
+
 class Beats : public QObject {
   public:
     using Fire = std::function<void()>;
-    // Starts (or restarts) the repeat of owner's timer id every periodMs.
+    // Starts (or restarts) the repeat of owner's timer id every periodMs, or
+    // every kCadenceMs when that is longer.
     void Join(const void* owner, int id, int periodMs, Fire fire);
     // Stopping a repeat that does not run does nothing.
     void Leave(const void* owner, int id);

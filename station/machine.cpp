@@ -1,8 +1,10 @@
 #include "machine.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <map>
 #include <utility>
@@ -10,6 +12,7 @@
 #include "beats.h"
 #include "file_commands.h"
 #include "folders.h"
+#include "frames.h"
 #include "qt_serial_comm.h"
 #include "qt_timers.h"
 #include "transfer_handlers.h"
@@ -17,6 +20,37 @@
 #include "window_services.h"
 
 namespace taplink {
+
+// The serial control of a machine: the first bytes of a Receive are looked
+// at before the handlers take them, which they then do as if they had just
+// come.
+class MachineComm : public QtSerialComm {
+  public:
+    using QtSerialComm::QtSerialComm;
+    const Bytes& Look() {
+        const Bytes more = QtSerialComm::GetInput();
+        held_.insert(held_.end(), more.begin(), more.end());
+        return held_;
+    }
+    Bytes GetInput() override {
+        Bytes in = std::exchange(held_, {});
+        const Bytes more = QtSerialComm::GetInput();
+        in.insert(in.end(), more.begin(), more.end());
+        return in;
+    }
+    // What was held goes with what the port drops.
+    void SetInBufferCount(short count) override {
+        if (count == 0) held_.clear();
+        QtSerialComm::SetInBufferCount(count);
+    }
+    void SetPortOpen(bool open) override {
+        held_.clear();
+        QtSerialComm::SetPortOpen(open);
+    }
+
+  private:
+    Bytes held_;
+};
 
 // The window of a machine nobody sits at: timers on the station's event loop,
 // messages to the log and the journal, the document in memory.
@@ -130,13 +164,14 @@ Machine::Machine(MachineConfig config, Journal* journal, Beats& beats, Log log, 
     : QObject(parent),
       config_(std::move(config)),
       journal_(journal),
+      beats_(beats),
       log_(std::move(log)),
       // No wait for the journal inside a machine's step: the others would wait too.
       recorder_(
           journal, [this](const QString& why) { Say(Text(why.toStdString())); },
           std::chrono::milliseconds{0}),
-      comm_(std::make_unique<QtSerialComm>(
-          [port = config_.port.toStdString()](int) { return port; })),
+      comm_(
+          std::make_unique<MachineComm>([port = config_.port.toStdString()](int) { return port; })),
       services_(std::make_unique<MachineServices>(beats)) {
     g_.g_bySendProto = config_.sendProto;
     g_.g_byRecvProto = config_.recvProto;
@@ -145,7 +180,8 @@ Machine::Machine(MachineConfig config, Journal* journal, Beats& beats, Log log, 
         *comm_, *services_, st_, g_, config_.link, [m = config_.model] { return m; }});
     services_->onTimer = [this](int id) { OnTimer(id); };
     services_->onMessage = [this](const Message& m) {
-        Say(Text(m.text));
+        // A listening Receive that times out is pressed again, unsaid.
+        if (!Listening()) Say(Text(m.text));
         if (const auto outcome = OutcomeForMessage(m)) ending_ = {*outcome, m.text};
     };
     services_->onEnded = [this] { PostSettle(); };
@@ -159,7 +195,9 @@ Machine::Machine(MachineConfig config, Journal* journal, Beats& beats, Log log, 
     connect(&next_, &QTimer::timeout, this, &Machine::Next);
 }
 
-Machine::~Machine() = default;
+Machine::~Machine() {
+    beats_.LeaveAll(this);
+}
 
 void Machine::Start() {
     SetState(QStringLiteral("idle"));
@@ -176,6 +214,9 @@ void Machine::NextIn(qint64 ms) {
 void Machine::Next() {
     if (stopping_ || halted_ || direction_ != Direction::None) return;
     if (depth_ > 0) return NextIn(1);
+    // A controller that has just taken or given a document may still be
+    // busy with it: the line is left alone for a while.
+    if (!rest_.hasExpired()) return NextIn(rest_.remainingTime());
     if (JournalHeld()) return;
     const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
     if (!pick.path.isEmpty()) return PressSend(pick.path);
@@ -217,8 +258,14 @@ void Machine::OnTimer(int id) {
 }
 
 void Machine::OnComm() {
-    if (direction_ != Direction::None) heard_ = true;
-    if (depth_ == 0) return Guarded([&] { handlers_->OnCommEvent(); });
+    if (depth_ == 0) {
+        return Guarded([&] {
+            if (Listening() && !Heard()) return;
+            // A send is under way once its controller has answered.
+            if (direction_ == Direction::Send) heard_ = true;
+            handlers_->OnCommEvent();
+        });
+    }
     if (commDeferred_) return;
     commDeferred_ = true;
     QTimer::singleShot(1, this, [this] {
@@ -261,27 +308,94 @@ void Machine::PressSend(const QString& path) {
     if (!BeginRow({config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name}))
         return;
     Guarded([&] { handlers_->OnSend(); });
-    Pressed(QStringLiteral("to take %1").arg(name));
+    Pressed(QStringLiteral("waiting for the controller"), QStringLiteral("to take %1").arg(name));
 }
 
+// The journal's row waits for the controller's first byte.
 void Machine::PressReceive() {
     direction_ = Direction::Receive;
     heard_ = false;
     ending_.reset();
-    if (!BeginRow({config_.port, config_.model, QStringLiteral("receive"), {}, {}, config_.name}))
-        return;
     Guarded([&] { handlers_->OnReceive(); });
-    Pressed(QStringLiteral("to output"));
+    if (!Listening()) return;
+    beats_.Join(this, 0, kOutboxLookMs, [this] { LookIntoOutbox(); });
+    Pressed(QStringLiteral("listening"), QStringLiteral("for the controller to output"));
+}
+
+// The first bytes of a Receive: the ready of a document that waits, which
+// ends the Receive, or the start of a transfer. Whether the handlers are to
+// have them.
+bool Machine::Heard() {
+    if (comm_->GetCommEvent() != kComEvReceive) return true;  // no sign of the controller
+    const Bytes& in = comm_->Look();
+    if (in.empty()) return false;
+    // "R40/R60" and "Memory" say ready with the receive protocol byte, which
+    // no frame starts with; "R80" with DC3 DC3, which no header block starts
+    // with (its second byte, the high byte of a sum of eight bytes, is
+    // below 8).
+    const bool r80 = config_.model == kModelR80;
+    const bool ready =
+        r80 ? in.size() >= 2 && in[0] == kDc3 && in[1] == kDc3 : in[0] == g_.g_byRecvProto;
+    const bool halfReady = r80 && in.size() == 1 && in[0] == kDc3;
+    if ((ready || halfReady) && DocumentWaits()) {
+        if (halfReady) return false;  // held until the pair is whole
+        // The handlers, no longer receiving, take it as a Send's ready.
+        EndListening();
+        handlers_->OnCommEvent();
+        NextIn(0);
+        return false;
+    }
+    heard_ = true;
+    beats_.Leave(this, 0);
+    recorder_.Begin({config_.port, config_.model, QStringLiteral("receive"), {}, {}, config_.name});
+    SetState(QStringLiteral("receiving"));
+    return true;
+}
+
+bool Machine::DocumentWaits() const {
+    // Names alone first: an empty outbox (its sent/ and refused/ aside)
+    // costs one read of the folder.
+    DIR* dir = ::opendir(QFile::encodeName(config_.outbox).constData());
+    if (!dir) return false;
+    bool named = false;
+    while (const dirent* e = ::readdir(dir)) {
+        if (e->d_name[0] != '.' && e->d_type != DT_DIR) {
+            named = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    if (!named) return false;
+    const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
+    return !pick.path.isEmpty() || pick.settlesInMs;
+}
+
+// A folder is looked at rather than watched: the outbox may be a network
+// share, whose changes made elsewhere the system does not report.
+void Machine::LookIntoOutbox() {
+    if (!Listening()) return beats_.Leave(this, 0);
+    // Not from inside one of this machine's handlers: the next look will do.
+    if (depth_ > 0 || !DocumentWaits()) return;
+    EndListening();
+    NextIn(0);
+}
+
+// The end of a Receive that heard nothing: no row, no log line.
+void Machine::EndListening() {
+    beats_.Leave(this, 0);
+    direction_ = Direction::None;
+    ending_.reset();
+    handlers_->EndAfterFailure();
 }
 
 // After a press: the port works (a lost one is back), and the controller is
 // waited for, unless the press has ended already.
-void Machine::Pressed(const QString& waitingFor) {
+void Machine::Pressed(const QString& kind, const QString& detail) {
     if (direction_ == Direction::None) return;
     lostSince_ = QDateTime();
     if (!handlers_->Busy()) return PostSettle();
     if (stateKind_ != QLatin1String("sending") && stateKind_ != QLatin1String("receiving"))
-        SetState(QStringLiteral("waiting for the controller"), waitingFor);
+        SetState(kind, detail);
 }
 
 // The transfer controls came back: the press is over once the handler that
@@ -299,6 +413,15 @@ void Machine::Settle() {
         return;
     }
     if (direction_ == Direction::None || handlers_->Busy()) return;
+    if (Listening()) {
+        // Timed out without a byte: pressed again at once, unrecorded.
+        beats_.Leave(this, 0);
+        direction_ = Direction::None;
+        ending_.reset();
+        return NextIn(0);
+    }
+    // Whatever its end, a transfer is followed by the machine's rest.
+    rest_.setRemainingTime(config_.restMs);
     const auto [outcome, text] = ending_.value_or(
         std::pair{Outcome::Interrupted, std::string("The transfer ended without a result.")});
     ending_.reset();
@@ -642,6 +765,7 @@ bool Machine::Stop(int flushMs) {
     if (stopped_) return true;
     if (depth_ > 0) return false;
     stopped_ = true;
+    if (Listening()) EndListening();
     if (direction_ != Direction::None) {
         const bool sending = direction_ == Direction::Send;
         handlers_->EndAfterFailure();

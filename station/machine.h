@@ -1,12 +1,19 @@
 // One machine of the station: the operator at its window. While its outbox
 // holds a document it presses Send for the oldest and waits for the
 // controller, again after every time-out; otherwise it presses Receive and
-// waits, again after every time-out. The presses run the same transfer
-// handlers as the window and the command line, over the machine's own
-// serial control and window services, on the station's one event loop.
+// listens, again after every time-out. After every transfer it rests before
+// it presses again. The presses run the same transfer handlers as the window
+// and the command line, over the machine's own serial control and window
+// services, on the station's one event loop.
+//
+// A Receive that has heard nothing from the controller is no transfer yet:
+// it has no journal row and leaves no log line, a document put into the
+// outbox ends it at once, and a ready signal that comes while a document
+// waits is the ready of that document's Send.
 #pragma once
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -21,7 +28,7 @@
 
 namespace taplink {
 
-class QtSerialComm;
+class MachineComm;
 class TransferHandlers;
 class MachineServices;
 class Beats;
@@ -35,6 +42,10 @@ inline constexpr qint64 kStateEveryMs = 1000;
 // While the journal cannot be written, a machine looks this often whether it
 // can again (the journal itself tries with back-off).
 inline constexpr int kJournalLookMs = 1000;
+// How often a listening machine looks into its outbox: a document put there
+// ends the Receive within a second (two looks at most after the press), and
+// is sent once it has settled (folders.h).
+inline constexpr int kOutboxLookMs = 500;
 
 class Machine : public QObject {
     Q_OBJECT
@@ -80,7 +91,12 @@ class Machine : public QObject {
     void Guarded(F&& f);
     void OnTimer(int id);
     void OnComm();
-    void Pressed(const QString& waitingFor);
+    bool Heard();
+    bool Listening() const { return direction_ == Direction::Receive && !heard_; }
+    bool DocumentWaits() const;
+    void LookIntoOutbox();
+    void EndListening();
+    void Pressed(const QString& kind, const QString& detail);
     void PostSettle();
     void Settle();
     void FinishSend(Outcome outcome, const std::string& text);
@@ -99,16 +115,19 @@ class Machine : public QObject {
 
     MachineConfig config_;
     Journal* journal_;
+    Beats& beats_;
     Log log_;
     TransferRecorder recorder_;
     DialogState st_;
     Globals g_;
-    std::unique_ptr<QtSerialComm> comm_;
+    std::unique_ptr<MachineComm> comm_;
     std::unique_ptr<MachineServices> services_;
     std::unique_ptr<TransferHandlers> handlers_;
     QTimer next_;
 
     Direction direction_ = Direction::None;  // of the press that runs
+    bool heard_ = false;                     // a Receive's controller has sent a byte: a transfer
+    QDeadlineTimer rest_;                    // no press before it expires
     QString document_;                       // the document a send takes
     Bytes sentForm_;
     std::optional<std::pair<Outcome, std::string>> ending_;
@@ -120,7 +139,6 @@ class Machine : public QObject {
     bool stopping_ = false;
     bool stopped_ = false;
     bool halted_ = false;
-    bool heard_ = false;  // the controller has said something since the press
     std::function<void()> retired_;
     int retryMs_ = kFirstRetryMs;
     QDateTime lostSince_;  // when the port was lost; invalid while it works

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -27,11 +28,14 @@ namespace {
 const QString kStation = QStringLiteral("station");
 const QStringList kStationKeys = QStringLiteral("journal name heartbeat keep-days").split(u' ');
 const QStringList kMachineKeys =
-    QStringLiteral("name port model settings handshake proto-send proto-recv speed outbox inbox")
+    QStringLiteral(
+        "name port model settings handshake proto-send proto-recv speed rest outbox inbox")
         .split(u' ');
 // In the order of the Model values.
 const QStringList kModels = QStringLiteral("r40 r80 memory").split(u' ');
 const QStringList kHandshakes = QStringLiteral("none xonxoff rtscts both").split(u' ');
+// A longer rest would keep a machine from its controller more than it spares it.
+constexpr int kLongestRestS = 600;
 
 // Thrown inside the loader only: the first fault ends the reading, and
 // LoadStationConfig turns it into the ConfigError.
@@ -279,6 +283,16 @@ Read ReadMachine(const Section& s, const QDir& base) {
         m.speed = e->value.toInt(&ok);
         if (!ok || m.speed < 1 || m.speed > 500)
             throw bad(e, QStringLiteral("speed"), QStringLiteral("is not 1 to 500"));
+    }
+    if (const Entry* e = s.Find(QStringLiteral("rest"))) {
+        bool ok = false;
+        const double seconds = e->value.toDouble(&ok);
+        if (!ok || !(seconds >= 0 && seconds <= kLongestRestS)) {
+            throw bad(e, QStringLiteral("rest"),
+                      QStringLiteral("is not a number of seconds from 0 to %1, as 2.5")
+                          .arg(kLongestRestS));
+        }
+        m.restMs = static_cast<int>(std::lround(seconds * 1000));
     }
     const Entry& outbox = Required(s, m.name, QStringLiteral("outbox"));
     const Entry& inbox = Required(s, m.name, QStringLiteral("inbox"));

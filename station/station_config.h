@@ -15,6 +15,7 @@
 //   proto-send = 11
 //   proto-recv = 12
 //   speed = 1              ; 1 to 500
+//   rest = 3               ; seconds after a transfer before the next press
 //   outbox = lathe-1/out   ; relative to the config's folder
 //   inbox = lathe-1/in
 #pragma once
@@ -38,6 +39,8 @@ struct MachineConfig {
     std::uint8_t sendProto = 0x11;
     std::uint8_t recvProto = 0x12;
     int speed = 1;
+    // After every transfer, nothing is pressed for this long.
+    int restMs = 3000;
     QString outbox;  // absolute; it, its sent/ and refused/ exist
     QString inbox;   // absolute; exists
     int line = 0;    // the section's title line

@@ -40,7 +40,7 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
         {"an empty title", "[ ]\n", 1, "a machine's title is empty"},
         {"a key before any section", "port = /dev/ttyS0\n", 1, "port comes before any [section]"},
         {"a machine's unknown key", "[lathe]\nbaud = 9600\n", 2,
-         "baud is not a key of [lathe]: the keys are name, port, model, settings, handshake, proto-send, proto-recv, speed, outbox, inbox"},
+         "baud is not a key of [lathe]: the keys are name, port, model, settings, handshake, proto-send, proto-recv, speed, rest, outbox, inbox"},
         {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal, name, heartbeat, keep-days"},
         {"the station's name empty", "[station]\nname = ; later\n%L", 2, "the station's name is empty"},
         {"a heartbeat", "[station]\nheartbeat = 0.05\n%L", 2, "the station's heartbeat 0.05 is not 0.1 to 600 seconds"},
@@ -59,6 +59,10 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
         {"a handshake", "%Lhandshake = rts\n", 5, "lathe's handshake rts is none of none, xonxoff, rtscts, both"},
         {"a protocol byte", "%Lproto-recv = x2\n", 5, "lathe's proto-recv x2 is not two hexadecimal digits, as 11"},
         {"a speed", "%Lspeed = 501\n", 5, "lathe's speed 501 is not 1 to 500"},
+        {"a rest below 0", "%Lrest = -0.5\n", 5, "lathe's rest -0.5 is not a number of seconds from 0 to 600, as 2.5"},
+        {"a rest with its unit", "%Lrest = 3s\n", 5, "lathe's rest 3s is not a number of seconds"},
+        {"a rest with a decimal comma", "%Lrest = 2,5\n", 5, "lathe's rest 2,5 is not a number of seconds"},
+        {"a rest too long", "%Lrest = 600.5\n", 5, "lathe's rest 600.5 is not a number of seconds"},
         {"a server's port", "[lathe]\nport = tcp://127.0.0.1:65536\n", 2,
          "lathe's port tcp://127.0.0.1:65536 is not tcp://HOST:PORT with PORT 1 to 65535"},
         {"a server with no port", "[lathe]\nport = rfc2217://127.0.0.1\n", 2, "rfc2217://127.0.0.1 is not rfc2217://HOST:PORT"},
@@ -140,6 +144,7 @@ handshake = XonXoff
 proto-send = 21
 proto-recv = 1f ; the old firmware's
 speed = 250
+rest = 0.25
 outbox = lathe/out
 inbox = "%1/lathe in"
 
@@ -167,13 +172,13 @@ inbox = "%1/lathe in"
     for (const MachineConfig& m : config.machines) {
         out << m.name << '|' << m.port << '|' << m.model << '|' << m.link.g_strSettings.c_str()
             << '|' << m.link.g_nHandshaking << '|' << Qt::hex << int(m.sendProto) << '|'
-            << int(m.recvProto) << Qt::dec << '|' << m.speed << '|' << m.outbox << '|' << m.inbox
-            << '|' << m.line << '\n';
+            << int(m.recvProto) << Qt::dec << '|' << m.speed << '|' << m.restMs << '|' << m.outbox
+            << '|' << m.inbox << '|' << m.line << '\n';
     }
     out.flush();
-    EXPECT_EQ(fields, QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|"
-                              "%1/lathe/out|%1/lathe in|7\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
-                              "%1/mill/out|%1/mill-in|19\n")
+    EXPECT_EQ(fields, QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|250|"
+                              "%1/lathe/out|%1/lathe in|7\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|3000|"
+                              "%1/mill/out|%1/mill-in|20\n")
                           .arg(dir.path()));
     for (const MachineConfig& m : config.machines) {
         for (const QString& folder : {m.outbox, m.outbox + "/sent", m.outbox + "/refused", m.inbox})
