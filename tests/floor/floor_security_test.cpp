@@ -12,7 +12,9 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpSocket>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTemporaryDir>
 
 #include "journal.h"
@@ -76,7 +78,7 @@ class FloorTest : public ::testing::Test {
     // Starts the floor and waits for it to say where it listens.
     void Start() {
         floor_.start(TAPLINK_FLOOR_PATH, {"--config", dir_.filePath("station.ini")});
-        static const QRegularExpression serving("on http://127\\.0\\.0\\.1:(\\d+)/");
+        static const QRegularExpression serving("on https?://127\\.0\\.0\\.1:(\\d+)/");
         QByteArray said;
         for (QDeadlineTimer deadline(30000); !deadline.hasExpired() && port_ == 0;) {
             if (!floor_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) break;
@@ -96,10 +98,19 @@ class FloorTest : public ::testing::Test {
                    "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
     }
     Response Raw(const QByteArray& request) {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port_);
+        QSslSocket s;
         Response r;
-        if (!s.waitForConnected(10000)) return r;
+        if (tls_) {
+            // The floor's own certificate is the only one trusted.
+            QSslConfiguration c = s.sslConfiguration();
+            c.setCaCertificates(QSslCertificate::fromPath(dir_.filePath("floor.crt")));
+            s.setSslConfiguration(c);
+            s.connectToHostEncrypted("127.0.0.1", port_);
+            if (!s.waitForEncrypted(10000)) return r;
+        } else {
+            s.connectToHost(QHostAddress::LocalHost, port_);
+            if (!s.waitForConnected(10000)) return r;
+        }
         s.write(request);
         QByteArray got;
         for (QDeadlineTimer deadline(10000); !deadline.hasExpired();) {
@@ -141,6 +152,7 @@ class FloorTest : public ::testing::Test {
     QTemporaryDir dir_;
     QProcess floor_;
     quint16 port_ = 0;
+    bool tls_ = false;
     QByteArray cookie_, csrf_;
 };
 
@@ -236,6 +248,30 @@ TEST_F(FloorTest, TheUsersFileHoldsHashesOnlyForItsOwner) {
     EXPECT_FALSE(text.contains("horse"));
     EXPECT_TRUE(QRegularExpression("\nann viewer \\$argon2id\\$[^\n]+\n$").match(text).hasMatch())
         << text.constData();
+}
+
+TEST_F(FloorTest, OverTlsTheSessionCookieIsForTlsOnly) {
+    QProcess openssl;
+    openssl.setWorkingDirectory(dir_.path());
+    openssl.start("openssl",
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                   "-keyout", "floor.key", "-out", "floor.crt", "-days", "1", "-subj",
+                   "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+    ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0)
+        << openssl.readAllStandardError().constData();
+    Write("station.ini",
+          QStringLiteral("[station]\njournal = %1\n[floor]\nlisten = 127.0.0.1:0\n"
+                         "tls-cert = floor.crt\ntls-key = floor.key\n[lathe]\nport = "
+                         "/dev/ttyS0\noutbox = o\ninbox = i\n")
+              .arg(dir_.filePath("j.sqlite")));
+    AddUser("ann", "viewer", "right horse");
+    Start();
+    tls_ = true;
+    const Response r = Login("ann", "right horse");
+    EXPECT_EQ(r.status, 200);
+    EXPECT_TRUE(r.headers.value("set-cookie").endsWith("; Secure"))
+        << r.headers.value("set-cookie").constData();
+    EXPECT_EQ(Http("GET", "/api/machines").status, 200);
 }
 
 TEST_F(FloorTest, RefusesToStartRatherThanServeBeyondThisHostUnprotected) {
