@@ -6,6 +6,11 @@
 if(TARGET taplink-station)
   install(TARGETS taplink-station RUNTIME DESTINATION bin)
 endif()
+# taplink-floor reads the same config; dpkg-shlibdeps finds its HTTP server
+# and libsodium libraries.
+if(TARGET taplink-floor)
+  install(TARGETS taplink-floor RUNTIME DESTINATION bin)
+endif()
 
 # Relative to the prefix: /usr/lib/systemd/system in the package.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/taplink-station.service DESTINATION lib/systemd/system)

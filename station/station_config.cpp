@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QHostAddress>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QSysInfo>
@@ -27,6 +28,9 @@ namespace {
 
 const QString kStation = QStringLiteral("station");
 const QStringList kStationKeys = QStringLiteral("journal name heartbeat keep-days").split(u' ');
+const QString kFloor = QStringLiteral("floor");
+const QStringList kFloorKeys =
+    QStringLiteral("listen users tls-cert tls-key plain-http").split(u' ');
 const QStringList kMachineKeys =
     QStringLiteral(
         "name port model settings handshake proto-send proto-recv speed rest outbox inbox")
@@ -91,7 +95,7 @@ QString ValueOf(const QString& written, int line) {
     return text.mid(1, close - 1);
 }
 
-void ReadLines(const QString& text, std::optional<Section>& station,
+void ReadLines(const QString& text, std::optional<Section>& station, std::optional<Section>& floor,
                std::vector<Section>& machines) {
     Section* current = nullptr;
     const QStringList lines = text.split(u'\n');
@@ -106,11 +110,16 @@ void ReadLines(const QString& text, std::optional<Section>& station,
                 throw Refusal{line, QStringLiteral("%1 is not a [section] title").arg(trimmed)};
             const QString title = trimmed.mid(1, close - 1).trimmed();
             if (title.isEmpty()) throw Refusal{line, QStringLiteral("a machine's title is empty")};
-            if (title == kStation && station) {
-                throw Refusal{line, QStringLiteral("[station] is given twice (also at line %1)")
-                                        .arg(station->line)};
+            for (const auto& [name, once] : {std::pair{&kStation, &station}, {&kFloor, &floor}}) {
+                if (title == *name && *once) {
+                    throw Refusal{line, QStringLiteral("[%1] is given twice (also at line %2)")
+                                            .arg(title)
+                                            .arg((*once)->line)};
+                }
             }
-            current = &(title == kStation ? station.emplace() : machines.emplace_back());
+            current = &(title == kStation ? station.emplace()
+                        : title == kFloor ? floor.emplace()
+                                          : machines.emplace_back());
             *current = Section{title, line, {}};
             continue;
         }
@@ -124,7 +133,9 @@ void ReadLines(const QString& text, std::optional<Section>& station,
         if (!current) {
             throw Refusal{line, QStringLiteral("%1 comes before any [section]").arg(key)};
         }
-        const QStringList& known = station && current == &*station ? kStationKeys : kMachineKeys;
+        const QStringList& known = station && current == &*station ? kStationKeys
+                                   : floor && current == &*floor   ? kFloorKeys
+                                                                   : kMachineKeys;
         if (!known.contains(key)) {
             throw Refusal{line, QStringLiteral("%1 is not a key of [%2]: the keys are %3")
                                     .arg(key, current->title, known.join(QStringLiteral(", ")))};
@@ -366,6 +377,60 @@ void MakeFolders(const Read& r) {
     }
 }
 
+// The address is taken as written (an IP address, or localhost): a host name
+// would be looked up at every start, and could come to mean another address.
+FloorConfig ReadFloor(const std::optional<Section>& s, const QDir& base, const QString& path) {
+    FloorConfig f;
+    f.file = path;
+    f.users = base.absoluteFilePath(QStringLiteral("floor-users"));
+    if (!s) return f;
+    if (const Entry* e = s->Find(QStringLiteral("listen"))) {
+        const qsizetype colon = e->value.lastIndexOf(u':');
+        QString host = e->value.left(colon);
+        if (host.startsWith(u'[') && host.endsWith(u']')) host = host.mid(1, host.size() - 2);
+        bool ok = false;
+        const uint port = e->value.mid(colon + 1).toUInt(&ok);
+        if (host == QStringLiteral("localhost")) host = QStringLiteral("127.0.0.1");
+        if (colon < 0 || !ok || port > 65535 || QHostAddress(host).isNull()) {
+            throw Refusal{e->line, QStringLiteral("the floor's listen %1 is not ADDRESS:PORT, as "
+                                                  "127.0.0.1:8080 or [::1]:8080")
+                                       .arg(e->value)};
+        }
+        f.host = host;
+        f.port = static_cast<quint16>(port);
+        f.listenLine = e->line;
+    }
+    const auto file = [&](const QString& key, QString* into) {
+        if (const Entry* e = s->Find(key)) {
+            if (e->value.isEmpty())
+                throw Refusal{e->line, QStringLiteral("the floor's %1 is empty").arg(key)};
+            *into = QDir::cleanPath(base.absoluteFilePath(e->value));
+        }
+    };
+    file(QStringLiteral("users"), &f.users);
+    file(QStringLiteral("tls-cert"), &f.tlsCert);
+    file(QStringLiteral("tls-key"), &f.tlsKey);
+    if (f.tlsCert.isEmpty() != f.tlsKey.isEmpty()) {
+        const Entry* given =
+            s->Find(f.tlsCert.isEmpty() ? QStringLiteral("tls-key") : QStringLiteral("tls-cert"));
+        throw Refusal{given->line,
+                      QStringLiteral("the floor's tls-cert and tls-key go together: %1 alone "
+                                     "cannot serve HTTPS")
+                          .arg(f.tlsCert.isEmpty() ? QStringLiteral("a key")
+                                                   : QStringLiteral("a certificate"))};
+    }
+    if (const Entry* e = s->Find(QStringLiteral("plain-http"))) {
+        const QString v = e->value.toLower();
+        if (v != QStringLiteral("yes") && v != QStringLiteral("no")) {
+            throw Refusal{
+                e->line,
+                QStringLiteral("the floor's plain-http %1 is not yes or no").arg(e->value)};
+        }
+        f.plainHttp = v == QStringLiteral("yes");
+    }
+    return f;
+}
+
 StationConfig Load(const QString& path) {
     QFile file(path);
     QString text;
@@ -375,9 +440,9 @@ StationConfig Load(const QString& path) {
     }
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
 
-    std::optional<Section> station;
+    std::optional<Section> station, floor;
     std::vector<Section> sections;
-    ReadLines(text, station, sections);
+    ReadLines(text, station, floor, sections);
     StationConfig config;
     config.name =
         QSysInfo::machineHostName() + QLatin1Char(':') + QFileInfo(path).canonicalFilePath();
@@ -410,6 +475,7 @@ StationConfig Load(const QString& path) {
         }
     }
     const QDir base = QFileInfo(path).absoluteDir();
+    config.floor = ReadFloor(floor, base, path);
     std::vector<Read> machines;
     for (const Section& s : sections) {
         Read r = ReadMachine(s, base);

@@ -7,6 +7,13 @@
 //   heartbeat = 10         ; seconds between its beats in the journal
 //   keep-days = 365        ; transfers ended longer ago leave the journal
 //
+//   [floor]                ; optional: taplink-floor's web page over the journal
+//   listen = 127.0.0.1:8080  ; ADDRESS:PORT; port 0 takes any free one
+//   users = floor-users    ; relative to the config's folder
+//   tls-cert = floor.crt   ; both or neither: HTTPS
+//   tls-key = floor.key
+//   plain-http = no        ; yes lets it serve HTTP on an address beyond this host
+//
 //   [lathe-1]              ; a machine; the title is its name
 //   port = /dev/ttyUSB0    ; a device, tcp://HOST:PORT or rfc2217://HOST:PORT
 //   model = r40            ; r40 (R40/R60), r80 or memory
@@ -21,6 +28,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <cstdint>
 #include <optional>
 #include <variant>
@@ -61,12 +69,26 @@ inline constexpr int kDefaultHeartbeatMs = 10000;
 
 inline constexpr int kDefaultKeepDays = 365;
 
+inline constexpr quint16 kDefaultFloorPort = 8080;
+
+// taplink-floor's part; the station itself reads no further than checking it.
+struct FloorConfig {
+    QString host = QStringLiteral("127.0.0.1");  // an address, as written
+    quint16 port = kDefaultFloorPort;
+    QString users;            // absolute; "floor-users" beside the config unless given
+    QString tlsCert, tlsKey;  // absolute, or both empty
+    bool plainHttp = false;
+    int listenLine = 0;  // 0 when listen is not written
+    QString file;        // the config, for messages about it
+};
+
 struct StationConfig {
     QString journal;  // "" the default journal, "none", a file or postgresql://...
     QString name;     // "HOST:CONFIG" (the config's full path) unless named
     int heartbeatMs = kDefaultHeartbeatMs;
     int keepDays = kDefaultKeepDays;
     std::vector<MachineConfig> machines;
+    FloorConfig floor;
 };
 
 struct ConfigError {

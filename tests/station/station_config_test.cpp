@@ -44,6 +44,15 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
         {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal, name, heartbeat, keep-days"},
         {"the station's name empty", "[station]\nname = ; later\n%L", 2, "the station's name is empty"},
         {"a heartbeat", "[station]\nheartbeat = 0.05\n%L", 2, "the station's heartbeat 0.05 is not 0.1 to 600 seconds"},
+        {"the floor's unknown key", "[floor]\nport = 8080\n", 2, "port is not a key of [floor]: the keys are listen, users, tls-cert, tls-key, plain-http"},
+        {"the floor twice", "[floor]\n[floor]\n", 2, "[floor] is given twice (also at line 1)"},
+        {"a floor port", "[floor]\nlisten = 127.0.0.1:65536\n", 2, "the floor's listen 127.0.0.1:65536 is not ADDRESS:PORT"},
+        {"a floor without a port", "[floor]\nlisten = 127.0.0.1\n", 2, "the floor's listen 127.0.0.1 is not ADDRESS:PORT"},
+        {"a floor host name", "[floor]\nlisten = shop-pc:8080\n", 2, "the floor's listen shop-pc:8080 is not ADDRESS:PORT"},
+        {"a certificate without its key", "[floor]\nlisten = 0.0.0.0:443\ntls-cert = f.crt\n", 3, "tls-cert and tls-key go together: a certificate alone"},
+        {"a key without its certificate", "[floor]\ntls-key = f.key\n", 2, "tls-cert and tls-key go together: a key alone"},
+        {"plain HTTP neither yes nor no", "[floor]\nplain-http = 1\n", 2, "the floor's plain-http 1 is not yes or no"},
+        {"an empty users", "[floor]\nusers =\n", 2, "the floor's users is empty"},
         {"keep no days", "[station]\nkeep-days = 0\n", 2, "keep-days 0 is not a number of days from 1 on"},
         {"a key twice", "[lathe]\nport = /dev/ttyS0\n\nport = /dev/ttyS1\n", 4, "port is given twice in [lathe] (also at line 2)"},
         {"the station twice", "[station]\n; again\n[station]\n", 3, "[station] is given twice (also at line 1)"},
@@ -136,6 +145,12 @@ journal = "%1/j.sqlite"  ; quoted, so kept whole
 heartbeat = 2.5
 keep-days = 730
 
+[floor]
+listen = [::1]:0
+tls-cert = tls/floor.crt
+tls-key = "%1/floor.key"
+plain-http = Yes
+
 [lathe-1]   ; by the door
 port = rfc2217://127.0.0.1:4001
 model = R80
@@ -167,6 +182,12 @@ inbox = "%1/lathe in"
                                QFileInfo(dir.filePath("station.ini")).canonicalFilePath());
     EXPECT_EQ(config.heartbeatMs, 2500);
     EXPECT_EQ(config.keepDays, 730);
+    const FloorConfig& f = config.floor;
+    EXPECT_EQ(QStringList({f.host, QString::number(f.port), f.users, f.tlsCert, f.tlsKey,
+                           QString::number(f.plainHttp), QString::number(f.listenLine)}),
+              QString("::1|0|%1/floor-users|%1/tls/floor.crt|%1/floor.key|1|8")
+                  .arg(dir.path())
+                  .split('|'));
     QString fields;  // every field of every machine, in order
     QTextStream out(&fields);
     for (const MachineConfig& m : config.machines) {
@@ -176,10 +197,11 @@ inbox = "%1/lathe in"
             << '|' << m.inbox << '|' << m.line << '\n';
     }
     out.flush();
-    EXPECT_EQ(fields, QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|250|"
-                              "%1/lathe/out|%1/lathe in|7\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|3000|"
-                              "%1/mill/out|%1/mill-in|20\n")
-                          .arg(dir.path()));
+    EXPECT_EQ(fields,
+              QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|250|"
+                      "%1/lathe/out|%1/lathe in|13\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|3000|"
+                      "%1/mill/out|%1/mill-in|26\n")
+                  .arg(dir.path()));
     for (const MachineConfig& m : config.machines) {
         for (const QString& folder : {m.outbox, m.outbox + "/sent", m.outbox + "/refused", m.inbox})
             EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();

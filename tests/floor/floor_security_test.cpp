@@ -1,0 +1,306 @@
+// taplink-floor over real HTTP on 127.0.0.1, the program started by the test
+// on a SQLite journal the test wrote: what it answers without a session,
+// with one, without the CSRF token, to a guesser and to an oversized body,
+// with the security headers on every answer; and the listening it refuses.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QTemporaryDir>
+
+#include "journal.h"
+
+namespace taplink {
+namespace {
+
+struct Response {
+    int status = 0;
+    QMap<QByteArray, QByteArray> headers;  // names in lower case
+    QByteArray body;
+};
+
+// Every answer, whoever made it (the router, the body guard), carries these.
+void ExpectGuarded(const Response& r) {
+    EXPECT_EQ(r.headers.value("x-content-type-options"), "nosniff");
+    const QByteArray csp = r.headers.value("content-security-policy");
+    EXPECT_TRUE(csp.contains("frame-ancestors 'none'")) << csp.constData();
+    EXPECT_TRUE(csp.contains("script-src 'self'")) << csp.constData();
+    EXPECT_FALSE(csp.contains("unsafe-inline")) << csp.constData();
+}
+
+class FloorTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const QString journal = dir_.filePath("j.sqlite");
+        Write("station.ini", QStringLiteral("[station]\njournal = %1\n[floor]\nlisten = "
+                                            "127.0.0.1:0\n[lathe]\nport = /dev/ttyS0\noutbox = "
+                                            "o\ninbox = i\n")
+                                 .arg(journal));
+        QString why;
+        const auto j = Journal::Open(journal, &why);
+        ASSERT_TRUE(j) << why.toStdString();
+        for (const char* name : {"O1000.nc", "O2000.nc"}) {
+            const qint64 id =
+                j->Begin({{}, "/dev/ttyS0", "R40/R60", "send", "", name, "lathe", ""});
+            ASSERT_TRUE(j->Complete(id, {{}, Outcome::Done, "sent", 3, "abc"}));
+        }
+        ASSERT_TRUE(j->SetMachineState("lathe", "waiting", QDateTime::currentDateTimeUtc()));
+    }
+    ~FloorTest() override {
+        floor_.kill();
+        floor_.waitForFinished(5000);
+    }
+    void Write(const QString& name, const QString& text) {
+        QFile f(dir_.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+    }
+    // taplink-floor's exit code, what it said on standard error, and on
+    // standard output.
+    std::tuple<int, QString, QString> Once(const QStringList& args, const QByteArray& input = {}) {
+        QProcess p;
+        p.start(TAPLINK_FLOOR_PATH, QStringList{"--config", dir_.filePath("station.ini")} + args);
+        p.write(input);
+        p.closeWriteChannel();
+        if (!p.waitForFinished(30000)) return {-1, "did not end", ""};
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError()),
+                QString::fromLocal8Bit(p.readAllStandardOutput())};
+    }
+    // Starts the floor and waits for it to say where it listens.
+    void Start() {
+        floor_.start(TAPLINK_FLOOR_PATH, {"--config", dir_.filePath("station.ini")});
+        static const QRegularExpression serving("on https?://127\\.0\\.0\\.1:(\\d+)/");
+        QByteArray said;
+        for (QDeadlineTimer deadline(30000); !deadline.hasExpired() && port_ == 0;) {
+            if (!floor_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) break;
+            said += floor_.readAllStandardOutput();
+            const auto m = serving.match(QString::fromLocal8Bit(said));
+            if (m.hasMatch()) port_ = m.captured(1).toUShort();
+        }
+        ASSERT_NE(port_, 0) << said.constData() << floor_.readAllStandardError().constData();
+    }
+    // One request on its own connection; the session's cookie and CSRF
+    // token go with it when asked.
+    Response Http(const QByteArray& method, const QByteArray& path, const QByteArray& body = {},
+                  QByteArray extra = {}, bool cookie = true, bool csrf = true) {
+        if (cookie && !cookie_.isEmpty()) extra += "Cookie: " + cookie_ + "\r\n";
+        if (csrf && !csrf_.isEmpty()) extra += "X-CSRF-Token: " + csrf_ + "\r\n";
+        return Raw(method + ' ' + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extra +
+                   "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    }
+    Response Raw(const QByteArray& request) {
+        QSslSocket s;
+        Response r;
+        if (tls_) {
+            // The floor's own certificate is the only one trusted.
+            QSslConfiguration c = s.sslConfiguration();
+            c.setCaCertificates(QSslCertificate::fromPath(dir_.filePath("floor.crt")));
+            s.setSslConfiguration(c);
+            s.connectToHostEncrypted("127.0.0.1", port_);
+            if (!s.waitForEncrypted(10000)) return r;
+        } else {
+            s.connectToHost(QHostAddress::LocalHost, port_);
+            if (!s.waitForConnected(10000)) return r;
+        }
+        s.write(request);
+        QByteArray got;
+        for (QDeadlineTimer deadline(10000); !deadline.hasExpired();) {
+            const qsizetype end = got.indexOf("\r\n\r\n");
+            if (end >= 0) {
+                for (const QByteArray& line : got.left(end).split('\n').mid(1)) {
+                    const qsizetype colon = line.indexOf(':');
+                    r.headers.insert(line.left(colon).trimmed().toLower(),
+                                     line.mid(colon + 1).trimmed());
+                }
+                const qsizetype length = r.headers.value("content-length").toLongLong();
+                if (got.size() >= end + 4 + length) {
+                    r.status = got.mid(9, 3).toInt();
+                    r.body = got.mid(end + 4, length);
+                    break;
+                }
+            }
+            if (!s.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) break;
+            got += s.readAll();
+        }
+        ExpectGuarded(r);
+        return r;
+    }
+    Response Login(const QByteArray& user, const QByteArray& password) {
+        Response r = Http("POST", "/api/login",
+                          "{\"user\":\"" + user + "\",\"password\":\"" + password + "\"}",
+                          "Content-Type: application/json\r\n", false, false);
+        if (r.status == 200) {
+            cookie_ = r.headers.value("set-cookie").split(';').first();
+            csrf_ = QJsonDocument::fromJson(r.body).object().value("csrf").toString().toLatin1();
+        }
+        return r;
+    }
+    void AddUser(const QString& name, const QString& role, const QByteArray& password) {
+        const auto [code, err, out] = Once({"--add-user", name, "--role", role}, password + "\n");
+        ASSERT_EQ(code, 0) << err.toStdString();
+    }
+
+    QTemporaryDir dir_;
+    QProcess floor_;
+    quint16 port_ = 0;
+    bool tls_ = false;
+    QByteArray cookie_, csrf_;
+};
+
+TEST_F(FloorTest, WithoutASessionEveryRouteIs401) {
+    AddUser("ann", "viewer", "right horse");
+    Start();
+    // clang-format off
+    const std::pair<const char*, const char*> routes[] = {
+        {"GET", "/api/machines"}, {"GET", "/api/transfers?limit=5"}, {"POST", "/api/logout"},
+        {"GET", "/api/transfers/1/document"}, {"GET", "/api/machines/lathe/inbox"},
+        {"GET", "/api/machines/lathe/inbox/O1000.nc"}, {"POST", "/api/machines/lathe/outbox?name=O1.nc"},
+        {"GET", "/api/events"}, {"GET", "/api/nothing"}, {"DELETE", "/api/machines"}};
+    // clang-format on
+    for (const auto& [method, path] : routes) {
+        SCOPED_TRACE(std::string(method) + " " + path);
+        EXPECT_EQ(Http(method, path).status, 401);
+        // A made-up token is no session either.
+        EXPECT_EQ(Http(method, path, {}, "Cookie: floor_session=bm90IGEgdG9rZW4\r\n").status, 401);
+    }
+}
+
+TEST_F(FloorTest, ASessionReadsTheJournalAndChangesNothingWithoutItsCsrfToken) {
+    AddUser("ann", "viewer", "right horse");
+    Start();
+    // clang-format off
+    struct Step { const char* name; std::function<Response()> request; int status; const char* body; };
+    const Step steps[] = {
+        {"a wrong password", [&] { return Login("ann", "wrong horse"); }, 401, "wrong user name or password"},
+        {"an unknown user", [&] { return Login("bob", "right horse"); }, 401, "wrong user name or password"},
+        {"a login not in JSON", [&] { return Http("POST", "/api/login", "user=ann", "Content-Type: application/x-www-form-urlencoded\r\n"); }, 415, "JSON"},
+        {"a login without its password", [&] { return Http("POST", "/api/login", "{\"user\":\"ann\"}", "Content-Type: application/json\r\n"); }, 400, "password"},
+        {"the right password", [&] { return Login("ann", "right horse"); }, 200, "\"role\":\"viewer\""},
+        {"the machines", [&] { return Http("GET", "/api/machines"); }, 200, "{\"name\":\"lathe\",\"running\":false,\"since\":"},
+        {"the newest transfer", [&] { return Http("GET", "/api/transfers?machine=lathe&outcome=done&limit=1"); }, 200, "\"document\":\"O2000.nc\""},
+        {"a filter that is not one", [&] { return Http("GET", "/api/transfers?path=/etc"); }, 400, "not a filter"},
+        {"a limit too high", [&] { return Http("GET", "/api/transfers?limit=1001"); }, 400, "not 1 to 1000"},
+        {"a time without its zone", [&] { return Http("GET", "/api/transfers?since=2026-12-01T06:00:00"); }, 400, "with its zone"},
+        {"a logout without the token", [&] { return Http("POST", "/api/logout", {}, {}, true, false); }, 403, "X-CSRF-Token"},
+        {"a logout with another token", [&] { return Http("POST", "/api/logout", {}, "X-CSRF-Token: " + QByteArray(43, 'A') + "\r\n", true, false); }, 403, "X-CSRF-Token"},
+        {"a GET where a POST goes", [&] { return Http("GET", "/api/logout"); }, 405, "POST"},
+        {"a logout", [&] { return Http("POST", "/api/logout"); }, 200, "logged_out"},
+        {"the machines after it", [&] { return Http("GET", "/api/machines"); }, 401, "log in first"},
+    };
+    // clang-format on
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        const Response r = s.request();
+        EXPECT_EQ(r.status, s.status);
+        EXPECT_TRUE(r.body.contains(s.body)) << r.body.constData();
+        if (std::string(s.name) == "the right password") {
+            const QByteArray cookie = r.headers.value("set-cookie");
+            EXPECT_TRUE(cookie.contains("; HttpOnly") && cookie.contains("; SameSite=Strict"))
+                << cookie.constData();
+            EXPECT_GE(csrf_.size(), 43);
+        }
+    }
+}
+
+TEST_F(FloorTest, TheSixthWrongPasswordWaitsAndSoDoesTheRightOne) {
+    AddUser("ann", "operator", "right horse");
+    Start();
+    for (int i = 1; i <= 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Login("ann", "guess").status, 401);
+    }
+    for (const char* password : {"guess", "right horse"}) {
+        SCOPED_TRACE(password);
+        const Response r = Login("ann", password);
+        EXPECT_EQ(r.status, 429);
+        EXPECT_EQ(r.headers.value("retry-after").toInt(), 60);
+    }
+}
+
+TEST_F(FloorTest, ABodyOverTheBoundIsRefusedAtItsHead) {
+    Start();
+    // Only the head is sent: the answer cannot wait for the body.
+    const Response r =
+        Raw("POST /api/login HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+            "application/json\r\nContent-Length: 65537\r\n\r\n");
+    EXPECT_EQ(r.status, 413);
+    EXPECT_EQ(Raw("POST /api/login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n").status, 411);
+}
+
+TEST_F(FloorTest, TheUsersFileHoldsHashesOnlyForItsOwner) {
+    AddUser("ann", "admin", "right horse");
+    AddUser("ann", "viewer", "new horse");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(dir_.filePath("floor-users")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    QFile f(dir_.filePath("floor-users"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    EXPECT_FALSE(text.contains("horse"));
+    EXPECT_TRUE(QRegularExpression("\nann viewer \\$argon2id\\$[^\n]+\n$").match(text).hasMatch())
+        << text.constData();
+}
+
+TEST_F(FloorTest, OverTlsTheSessionCookieIsForTlsOnly) {
+    QProcess openssl;
+    openssl.setWorkingDirectory(dir_.path());
+    openssl.start("openssl",
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                   "-keyout", "floor.key", "-out", "floor.crt", "-days", "1", "-subj",
+                   "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+    ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0)
+        << openssl.readAllStandardError().constData();
+    Write("station.ini",
+          QStringLiteral("[station]\njournal = %1\n[floor]\nlisten = 127.0.0.1:0\n"
+                         "tls-cert = floor.crt\ntls-key = floor.key\n[lathe]\nport = "
+                         "/dev/ttyS0\noutbox = o\ninbox = i\n")
+              .arg(dir_.filePath("j.sqlite")));
+    AddUser("ann", "viewer", "right horse");
+    Start();
+    tls_ = true;
+    const Response r = Login("ann", "right horse");
+    EXPECT_EQ(r.status, 200);
+    EXPECT_TRUE(r.headers.value("set-cookie").endsWith("; Secure"))
+        << r.headers.value("set-cookie").constData();
+    EXPECT_EQ(Http("GET", "/api/machines").status, 200);
+}
+
+TEST_F(FloorTest, RefusesToStartRatherThanServeBeyondThisHostUnprotected) {
+    // clang-format off
+    struct Case { const char *name, *floor, *said; };
+    const Case cases[] = {
+        {"every address, plain", "listen = 0.0.0.0:0\n", "station.ini:5: the floor's listen 0.0.0.0 is beyond this host: give tls-cert and tls-key"},
+        {"IPv6's every address, plain", "listen = [::]:0\nplain-http = no\n", "station.ini:5: the floor's listen :: is beyond this host"},
+        {"a certificate that is not there", "tls-cert = none.crt\ntls-key = none.key\n", "none.crt: no PEM certificate can be read there"},
+        {"a bad role", nullptr, "--role chief is none of viewer, operator, admin"},
+        {"a bad user name", nullptr, "../x cannot be a user's name"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write("station.ini", QStringLiteral("[station]\njournal = %1\n\n[floor]\n%2[lathe]\nport = "
+                                            "/dev/ttyS0\noutbox = o\ninbox = i\n")
+                                 .arg(dir_.filePath("j.sqlite"), c.floor ? c.floor : ""));
+        const QStringList args =
+            c.floor
+                ? QStringList{}
+                : QStringList{"--add-user", std::string(c.name) == "a bad role" ? "ann" : "../x",
+                              "--role", std::string(c.name) == "a bad role" ? "chief" : "admin"};
+        const auto [code, err, out] = Once(args, "pw\n");
+        EXPECT_EQ(code, 1);
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_FALSE(out.contains("serving")) << out.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace taplink
