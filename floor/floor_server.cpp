@@ -268,7 +268,9 @@ Reply FloorServer::TransfersReply(const QHttpServerRequest& request) {
     JournalFilter filter;
     filter.limit = kDefaultRows;
     QStringList seen;
-    for (const auto& [key, value] : request.query().queryItems(QUrl::FullyDecoded)) {
+    for (const auto& item : request.query().queryItems(QUrl::FullyDecoded)) {
+        const QString& key = item.first;
+        const QString& value = item.second;
         const auto bad = [&](const QString& what) {
             return Error(Status::BadRequest, QStringLiteral("%1=%2: %3").arg(key, value, what));
         };
