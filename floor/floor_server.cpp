@@ -170,6 +170,7 @@ Reply FloorServer::Answer(const QHttpServerRequest& request) {
         return only(Method::Get, [&] { return MachinesReply(); });
     if (path == QStringLiteral("/api/transfers"))
         return only(Method::Get, [&] { return TransfersReply(request); });
+    if (auto reply = DocumentRoute(request, *session)) return *reply;
     return Error(Status::NotFound, QStringLiteral("%1 is not here").arg(path));
 }
 
@@ -201,6 +202,9 @@ Reply FloorServer::Login(const QHttpServerRequest& request) {
     if (wait > 0) {
         Log(QStringLiteral("login of %1 from %2 refused: too many wrong passwords")
                 .arg(named ? name : QStringLiteral("(a bad name)"), from));
+        Record(QStringLiteral("login"), nullptr, {}, Outcome::Refused,
+               QStringLiteral("%1 from %2: too many wrong passwords")
+                   .arg(named ? name : QStringLiteral("(a bad name)"), from));
         Reply r = Error(
             Status::TooManyRequests,
             QStringLiteral("too many wrong passwords: try again in %1 s").arg((wait + 999) / 1000));
@@ -221,6 +225,9 @@ Reply FloorServer::Login(const QHttpServerRequest& request) {
         if (byName != byAddress) throttle_.Failed(byAddress, NowMs());
         Log(QStringLiteral("login of %1 from %2 refused: wrong name or password")
                 .arg(named ? name : QStringLiteral("(a bad name)"), from));
+        Record(QStringLiteral("login"), nullptr, {}, Outcome::Refused,
+               QStringLiteral("%1 from %2: wrong name or password")
+                   .arg(named ? name : QStringLiteral("(a bad name)"), from));
         return Error(Status::Unauthorized, QStringLiteral("wrong user name or password"));
     }
     throttle_.Succeeded(byName);
@@ -228,6 +235,9 @@ Reply FloorServer::Login(const QHttpServerRequest& request) {
     QByteArray csrf;
     const QByteArray token = sessions_.Open(user->name, user->role, NowMs(), &csrf);
     Log(QStringLiteral("%1 (%2) logged in from %3").arg(user->name, RoleText(user->role), from));
+    Record(
+        QStringLiteral("login"), nullptr, {}, Outcome::Done,
+        QStringLiteral("%1 (%2) from %3: logged in").arg(user->name, RoleText(user->role), from));
     Reply r = Json(QJsonObject{
         {"csrf", QString::fromLatin1(csrf)}, {"user", user->name}, {"role", RoleText(user->role)}});
     r.headers.append(std::pair<QByteArray, QByteArray>("Set-Cookie", SessionCookie(token, false)));

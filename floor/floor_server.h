@@ -14,13 +14,12 @@
 #include <functional>
 
 #include "guard.h"
+#include "journal.h"
 #include "station_config.h"
 
 class QTcpSocket;
 
 namespace taplink {
-
-class Journal;
 
 // The most rows one listing of the transfers gives, and how many unless asked.
 inline constexpr int kMostRows = 1000;
@@ -54,6 +53,18 @@ class FloorServer : public QAbstractHttpServer {
     Reply Logout(const QHttpServerRequest& request, const QByteArray& token);
     Reply MachinesReply();
     Reply TransfersReply(const QHttpServerRequest& request);
+    // /api/machines/NAME/... and /api/transfers/ID/document (floor_documents.cpp);
+    // nothing when the path is neither.
+    std::optional<Reply> DocumentRoute(const QHttpServerRequest& request, const Session& session);
+    Reply UploadReply(const QHttpServerRequest& request, const Session& session,
+                      const MachineConfig& machine);
+    Reply RemoveReply(const QHttpServerRequest& request, const Session& session,
+                      const MachineConfig& machine, const QString& name);
+    Reply TransferDocument(const QString& id);
+    // A row of the journal for what a user did: direction "upload", "remove"
+    // or "login", the user named in its message.
+    void Record(const QString& direction, const MachineConfig* machine, const QString& document,
+                Outcome outcome, const QString& message, const QByteArray& bytes = {});
     QByteArray SessionCookie(const QByteArray& token, bool end) const;
     qint64 NowMs() const { return clock_.elapsed(); }
     void Log(const QString& line) const;

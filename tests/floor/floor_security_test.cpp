@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -164,7 +165,8 @@ TEST_F(FloorTest, WithoutASessionEveryRouteIs401) {
         {"GET", "/api/machines"}, {"GET", "/api/transfers?limit=5"}, {"POST", "/api/logout"},
         {"GET", "/api/transfers/1/document"}, {"GET", "/api/machines/lathe/inbox"},
         {"GET", "/api/machines/lathe/inbox/O1000.nc"}, {"POST", "/api/machines/lathe/outbox?name=O1.nc"},
-        {"GET", "/api/events"}, {"GET", "/api/nothing"}, {"DELETE", "/api/machines"}};
+        {"GET", "/api/events"}, {"GET", "/api/nothing"}, {"DELETE", "/api/machines"},
+        {"GET", "/api/machines/lathe/outbox"}, {"DELETE", "/api/machines/lathe/outbox/O1.nc"}};
     // clang-format on
     for (const auto& [method, path] : routes) {
         SCOPED_TRACE(std::string(method) + " " + path);
@@ -208,6 +210,93 @@ TEST_F(FloorTest, ASessionReadsTheJournalAndChangesNothingWithoutItsCsrfToken) {
                 << cookie.constData();
             EXPECT_GE(csrf_.size(), 43);
         }
+    }
+}
+
+TEST_F(FloorTest, EachRoleReachesTheDocumentsItMayAndNothingBeyondTheFolders) {
+    for (const char* role : {"viewer", "operator", "admin"})
+        AddUser(role, role, "right horse");
+    QString why;
+    const auto j = Journal::Open(dir_.filePath("j.sqlite"), &why);
+    ASSERT_TRUE(j) << why.toStdString();
+    const qint64 kept =
+        j->Begin({{}, "/dev/ttyS0", "R40/R60", "receive", "", "O9.nc", "lathe", ""});
+    ASSERT_TRUE(j->Complete(kept, {{}, Outcome::Done, "received", 3, "x", {}, "%9\n"}));
+    Start();
+    // A document with every byte value, a waiting one, and a link out of the inbox.
+    QByteArray every;
+    for (int b = 0; b < 256; ++b)
+        every += char(b);
+    QFile inbox(dir_.filePath("i/O7.nc"));
+    ASSERT_TRUE(inbox.open(QIODevice::WriteOnly) && inbox.write(every) == 256 && inbox.flush());
+    Write("o/old.nc", "%12\n");
+    ASSERT_TRUE(QFile::link(dir_.filePath("station.ini"), dir_.filePath("i/leak.nc")));
+    QMap<QByteArray, std::pair<QByteArray, QByteArray>> sessions;
+    for (const char* role : {"viewer", "operator", "admin"}) {
+        ASSERT_EQ(Login(role, "right horse").status, 200);
+        sessions[role] = {cookie_, csrf_};
+    }
+    EXPECT_EQ(Login("operator", "wrong horse").status, 401);
+    const QByteArray up = "/api/machines/lathe/outbox?name=";
+    const QByteArray one = "/api/machines/lathe/outbox/", in = "/api/machines/lathe/inbox/";
+    // clang-format off
+    struct Step { const char* who; const char* method; QByteArray path; QByteArray body; bool csrf; int status; QByteArray says; int waiting; };
+    const Step steps[] = {
+        {"viewer", "POST", up + "O1.nc", "%12\nG01 X1\n", true, 403, "an upload takes an operator's role: viewer is a viewer", 1},
+        {"operator", "POST", up + "O1.nc", "%12\nG01 X1\n", false, 403, "X-CSRF-Token", 1},
+        {"operator", "POST", up + "..%2Fx", "%12\n", true, 400, "no document's name", 1},
+        {"operator", "POST", up + "a%2Fb", "%12\n", true, 400, "no document's name", 1},
+        {"operator", "POST", up + ".hidden", "%12\n", true, 400, "no document's name", 1},
+        {"operator", "POST", up + "a%01b", "%12\n", true, 400, "no document's name", 1},
+        {"operator", "POST", up + QByteArray(300, 'a'), "%12\n", true, 400, "no document's name", 1},
+        {"operator", "POST", "/api/machines/mill/outbox?name=O1.nc", "%12\n", true, 404, "no machine is called mill", 1},
+        {"operator", "POST", up + "O2.nc", "G01 X1\n", true, 422, "procedure number", 1},
+        {"operator", "POST", up + "O1.nc", "%12\nG01 X1\n", true, 201, "{\"name\":\"O1_", 2},
+        {"viewer", "GET", "/api/machines/lathe/outbox", {}, true, 200, "\"name\":\"old.nc\",\"size\":4", 2},
+        {"operator", "DELETE", one + "old.nc", {}, true, 403, "removing a document takes an admin's role", 2},
+        {"admin", "DELETE", one + "old.nc", {}, false, 403, "X-CSRF-Token", 2},
+        {"admin", "DELETE", one + "..%2Fstation.ini", {}, true, 400, "no document's name", 2},
+        {"admin", "DELETE", one + "old.nc", {}, true, 200, "{\"removed\":\"old.nc\"}", 1},
+        {"admin", "DELETE", one + "old.nc", {}, true, 404, "not waiting", 1},
+        {"viewer", "GET", "/api/machines/lathe/inbox", {}, true, 200, "\"name\":\"O7.nc\",\"size\":256}]", 1},
+        {"viewer", "GET", in + "O7.nc", {}, true, 200, every, 1},
+        {"viewer", "GET", in + "leak.nc", {}, true, 404, "not in lathe's inbox", 1},
+        {"viewer", "GET", in + "..%2Fstation.ini", {}, true, 400, "no document's name", 1},
+        {"viewer", "GET", in + "%2E%2E", {}, true, 400, "no document's name", 1},
+        {"viewer", "GET", "/api/transfers/" + QByteArray::number(kept) + "/document", {}, true, 200, "%9\n", 1},
+        {"viewer", "GET", "/api/transfers/1/document", {}, true, 404, "keeps no document", 1},
+    };
+    // clang-format on
+    for (const Step& s : steps) {
+        SCOPED_TRACE(std::string(s.who) + " " + s.method + " " + s.path.toStdString());
+        std::tie(cookie_, csrf_) = sessions[s.who];
+        const Response r = Http(s.method, s.path, s.body, {}, true, s.csrf);
+        EXPECT_EQ(r.status, s.status);
+        // A document comes byte for byte, as an attachment; all else is JSON.
+        if (r.headers.value("content-type") == "application/octet-stream") {
+            EXPECT_EQ(r.body, s.says);
+            EXPECT_TRUE(r.headers.value("content-disposition").startsWith("attachment;"));
+        } else {
+            EXPECT_TRUE(r.body.contains(s.says)) << r.body.constData();
+        }
+        const auto waiting = QDir(dir_.filePath("o")).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(waiting.size(), s.waiting) << waiting.join(' ').toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir_.filePath("x")));
+    // Who did what, in the journal: newest first.
+    const QStringList done = {"remove done: removed by admin", "upload done: uploaded by operator",
+                              "upload refused: uploaded by operator: CNC Procedure must add",
+                              "login refused: operator from 127.0.0.1: wrong name or password",
+                              "login done: admin (admin) from 127.0.0.1: logged in"};
+    const auto rows = j->Rows({{}, {}, {}, static_cast<int>(done.size()), {}});
+    ASSERT_EQ(static_cast<qsizetype>(rows.size()), done.size());
+    for (qsizetype i = 0; i < done.size(); ++i) {
+        const auto& r = rows[i];
+        const QString row =
+            r.start.direction + ' ' +
+            QString::fromStdString(OutcomeText(r.end ? r.end->outcome : Outcome::Started)) + ": " +
+            (r.end ? r.end->message : QString());
+        EXPECT_TRUE(row.startsWith(done[i])) << row.toStdString();
     }
 }
 
