@@ -117,12 +117,14 @@ Placed MoveInto(const QString& file, const QString& folder, const QDateTime& whe
 }
 
 Placed WriteInto(const QString& folder, const QString& stem, const QString& extension,
-                 const std::string& bytes, const QDateTime& when) {
+                 const std::string& bytes, const QDateTime& when, bool asNamed) {
     const QString hidden = QDir(folder).filePath(QStringLiteral(".%1.part").arg(stem));
     if (std::string why = WriteHidden(hidden, bytes); !why.empty()) return {{}, why};
     const QByteArray from = QFile::encodeName(hidden);
-    for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
-        const QString to = QDir(folder).filePath(TimedName(stem, extension, when, attempt));
+    for (int attempt = asNamed ? 0 : 1; attempt <= kMaxAttempts; ++attempt) {
+        const QString to = QDir(folder).filePath(
+            attempt == 0 ? (extension.isEmpty() ? stem : stem + QLatin1Char('.') + extension)
+                         : TimedName(stem, extension, when, attempt));
         // A link fails rather than replace a file; the hidden name goes after.
         if (::link(from.constData(), QFile::encodeName(to).constData()) == 0) {
             ::unlink(from.constData());

@@ -36,10 +36,11 @@ struct Placed {
     std::string error;
 };
 Placed MoveInto(const QString& file, const QString& folder, const QDateTime& when);
-// Writes a new file into folder under the timed name of stem and extension:
+// Writes a new file into folder under the timed name of stem and extension
+// (asNamed: under "STEM.EXTENSION" itself while no file has that name):
 // whole (written under a hidden name, synced, then linked in) or not at all.
 Placed WriteInto(const QString& folder, const QString& stem, const QString& extension,
-                 const std::string& bytes, const QDateTime& when);
+                 const std::string& bytes, const QDateTime& when, bool asNamed = false);
 // Writes path whole (a hidden temporary file renamed over it).
 std::string WriteWhole(const QString& path, const std::string& bytes);
 

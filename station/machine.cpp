@@ -15,6 +15,7 @@
 #include "frames.h"
 #include "qt_serial_comm.h"
 #include "qt_timers.h"
+#include "request.h"
 #include "transfer_handlers.h"
 #include "verify.h"
 #include "window_services.h"
@@ -218,6 +219,10 @@ void Machine::Next() {
     // busy with it: the line is left alone for a while.
     if (!rest_.hasExpired()) return NextIn(rest_.remainingTime());
     if (JournalHeld()) return;
+    // The controller that asked goes into input for what it asked for; the
+    // copy was written whole, and needs no settling.
+    std::erase_if(requested_, [](const auto& r) { return !QFileInfo::exists(r.second); });
+    if (!requested_.empty()) return PressSend(requested_.front().second);
     const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
     if (!pick.path.isEmpty()) return PressSend(pick.path);
     // A document being copied in is waited for, rather than a Receive that
@@ -308,6 +313,12 @@ void Machine::PressSend(const QString& path) {
     if (!BeginRow({config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name}))
         return;
     Guarded([&] { handlers_->OnSend(); });
+    requestNote_.clear();
+    if (const auto asked = RequestedBy(path)) {
+        return Pressed(
+            QStringLiteral("request"),
+            QStringLiteral("for %1: waiting for the controller to take %2").arg(*asked).arg(name));
+    }
     Pressed(QStringLiteral("waiting for the controller"), QStringLiteral("to take %1").arg(name));
 }
 
@@ -319,7 +330,9 @@ void Machine::PressReceive() {
     Guarded([&] { handlers_->OnReceive(); });
     if (!Listening()) return;
     beats_.Join(this, 0, kOutboxLookMs, [this] { LookIntoOutbox(); });
-    Pressed(QStringLiteral("listening"), QStringLiteral("for the controller to output"));
+    Pressed(QStringLiteral("listening"),
+            QStringLiteral("for the controller to output") +
+                (requestNote_.isEmpty() ? QString() : QStringLiteral("; last ") + requestNote_));
 }
 
 // The first bytes of a Receive: the ready of a document that waits, which
@@ -346,6 +359,7 @@ bool Machine::Heard() {
         return false;
     }
     heard_ = true;
+    requestNote_.clear();
     beats_.Leave(this, 0);
     recorder_.Begin({config_.port, config_.model, QStringLiteral("receive"), {}, {}, config_.name});
     SetState(QStringLiteral("receiving"));
@@ -455,6 +469,7 @@ void Machine::FinishSend(Outcome outcome, const std::string& text) {
 void Machine::MoveOut(Outcome outcome, const std::string& text) {
     const QString name = QFileInfo(document_).fileName();
     if (outcome == Outcome::Done || outcome == Outcome::Refused) {
+        std::erase_if(requested_, [&](const auto& r) { return r.second == document_; });
         const bool done = outcome == Outcome::Done;
         const QDateTime now = QDateTime::currentDateTime();
         const Placed moved =
@@ -492,6 +507,12 @@ void Machine::FinishReceive(Outcome outcome, const std::string& text) {
     direction_ = Direction::None;
     retryMs_ = kFirstRetryMs;
     const Bytes received = ReceivedForm(config_.model, st_);
+    if (outcome == Outcome::Done && config_.request &&
+        ProgramNumber(std::string_view(reinterpret_cast<const char*>(received.data()),
+                                       received.size())) == config_.request) {
+        return FinishRequest(text, received,
+                             QStringLiteral("request-") + ReceivedStem(config_.model, received));
+    }
     QString kept;
     std::string message = text;
     bool unfiled = false;

@@ -102,6 +102,11 @@ class Machine : public QObject {
     void FinishSend(Outcome outcome, const std::string& text);
     void MoveOut(Outcome outcome, const std::string& text);
     void FinishReceive(Outcome outcome, const std::string& text);
+    // A received request: answered from the library, or kept with why not.
+    void FinishRequest(const std::string& text, const Bytes& request, const QString& stem);
+    QString PlaceRequested(int number, const QString& from, QString& why);
+    // The program a document of the outbox was placed for, if it was.
+    std::optional<int> RequestedBy(const QString& path) const;
     bool BeginRow(const TransferRecorder::Start& start);
     bool JournalHeld();
     bool InboxHeld();
@@ -157,6 +162,10 @@ class Machine : public QObject {
     QString inboxWhy_;
     int fileRetryMs_ = kFirstRetryMs;
     qint64 fileAtMs_ = 0;
+    // Programs placed into the outbox for requests, by program number, in
+    // the order asked: they go before the other documents that wait.
+    std::vector<std::pair<int, QString>> requested_;
+    QString requestNote_;  // why the last request was not answered, until the next transfer
 };
 
 }  // namespace taplink

@@ -33,7 +33,8 @@ const QStringList kFloorKeys =
     QStringLiteral("listen users tls-cert tls-key plain-http").split(u' ');
 const QStringList kMachineKeys =
     QStringLiteral(
-        "name port model settings handshake proto-send proto-recv speed rest outbox inbox")
+        "name port model settings handshake proto-send proto-recv speed rest outbox inbox library "
+        "request request-word")
         .split(u' ');
 // In the order of the Model values.
 const QStringList kModels = QStringLiteral("r40 r80 memory").split(u' ');
@@ -228,6 +229,54 @@ void RefuseWhatThePortCannotTake(const Section& s, const MachineConfig& m) {
     }
 }
 
+// The library is only read: machines may share it, and it may be any of
+// their folders' neighbours.
+template <typename Bad>
+void ReadRequest(const Section& s, MachineConfig& m, const QDir& base, const Bad& bad) {
+    const Entry* library = s.Find(QStringLiteral("library"));
+    const Entry* request = s.Find(QStringLiteral("request"));
+    const Entry* word = s.Find(QStringLiteral("request-word"));
+    if (library) {
+        if (library->value.isEmpty())
+            throw Refusal{library->line, QStringLiteral("%1's library is empty").arg(m.name)};
+        m.library = QDir::cleanPath(base.absoluteFilePath(library->value));
+        // Not there yet is no fault (a share mounted later); a file is.
+        if (QFileInfo::exists(m.library) && !QFileInfo(m.library).isDir())
+            throw bad(library, QStringLiteral("library"), QStringLiteral("is not a folder"));
+    }
+    if (request) {
+        if (!library) {
+            throw Refusal{
+                request->line,
+                QStringLiteral("%1 has a request but no library to answer it from").arg(m.name)};
+        }
+        if (m.model == kModelMemory) {
+            throw bad(request, QStringLiteral("request"),
+                      QStringLiteral("cannot be: a memory image has no program number"));
+        }
+        // The numbers a program of the model can have: "%NN", "%NNN" up to 254.
+        const int most = m.model == kModelR80 ? 254 : 99;
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+        const int number = request->value.toInt();
+        if (!digits.match(request->value).hasMatch() || number > most) {
+            throw bad(request, QStringLiteral("request"),
+                      QStringLiteral("is not a program number from 0 to %1").arg(most));
+        }
+        m.request = number;
+    }
+    if (word) {
+        // What a controller's operator can type as an address; N numbers
+        // the block itself.
+        static const QString letters = QStringLiteral("GSMTFXUIPDLZWEKRYABCOVJ");
+        const QString letter = word->value.toUpper();
+        if (letter.size() != 1 || !letters.contains(letter)) {
+            throw bad(word, QStringLiteral("request-word"),
+                      QStringLiteral("is not one address letter other than N (%1)").arg(letters));
+        }
+        m.requestWord = letter[0].toLatin1();
+    }
+}
+
 Read ReadMachine(const Section& s, const QDir& base) {
     Read r;
     MachineConfig& m = r.config;
@@ -311,6 +360,7 @@ Read ReadMachine(const Section& s, const QDir& base) {
     m.inbox = QDir::cleanPath(base.absoluteFilePath(inbox.value));
     r.outbox = {m.name, QStringLiteral("outbox"), m.outbox, FolderKey(m.outbox), outbox.line};
     r.inbox = {m.name, QStringLiteral("inbox"), m.inbox, FolderKey(m.inbox), inbox.line};
+    ReadRequest(s, m, base, bad);
     return r;
 }
 
@@ -483,6 +533,19 @@ StationConfig Load(const QString& path) {
         for (const Read& earlier : machines)
             Compare(r, earlier);
         machines.push_back(std::move(r));
+    }
+    // What the station writes would land in the library, or be sent from it.
+    for (const Read& r : machines) {
+        if (r.config.library.isEmpty()) continue;
+        const QString key = FolderKey(r.config.library);
+        for (const Read& other : machines) {
+            for (const Folder* f : {&other.outbox, &other.inbox}) {
+                if (f->key != key) continue;
+                throw Refusal{f->line, QStringLiteral("%1's %2 %3 is %4's library too: the "
+                                                      "library is never written to")
+                                           .arg(f->machine, f->kind, f->path, r.config.name)};
+            }
+        }
     }
     if (machines.empty()) {
         throw Refusal{0, QStringLiteral("no machine is configured: each is a [NAME] section with "

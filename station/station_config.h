@@ -25,6 +25,9 @@
 //   rest = 3               ; seconds after a transfer before the next press
 //   outbox = lathe-1/out   ; relative to the config's folder
 //   inbox = lathe-1/in
+//   library = programs     ; where requested programs are found; never changed
+//   request = 98           ; a document of this program number is a request
+//   request-word = P       ; the address whose number names the wanted program
 #pragma once
 
 #include <QString>
@@ -51,7 +54,12 @@ struct MachineConfig {
     int restMs = 3000;
     QString outbox;  // absolute; it, its sent/ and refused/ exist
     QString inbox;   // absolute; exists
-    int line = 0;    // the section's title line
+    // A received document whose program number is `request` asks for the
+    // library's program of the number after `requestWord` in its first block.
+    QString library;  // absolute; empty: no requests are answered
+    std::optional<int> request;
+    char requestWord = 'P';
+    int line = 0;  // the section's title line
     bool operator==(const MachineConfig&) const = default;
 };
 

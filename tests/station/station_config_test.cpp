@@ -40,7 +40,7 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
         {"an empty title", "[ ]\n", 1, "a machine's title is empty"},
         {"a key before any section", "port = /dev/ttyS0\n", 1, "port comes before any [section]"},
         {"a machine's unknown key", "[lathe]\nbaud = 9600\n", 2,
-         "baud is not a key of [lathe]: the keys are name, port, model, settings, handshake, proto-send, proto-recv, speed, rest, outbox, inbox"},
+         "baud is not a key of [lathe]: the keys are name, port, model, settings, handshake, proto-send, proto-recv, speed, rest, outbox, inbox, library, request, request-word"},
         {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal, name, heartbeat, keep-days"},
         {"the station's name empty", "[station]\nname = ; later\n%L", 2, "the station's name is empty"},
         {"a heartbeat", "[station]\nheartbeat = 0.05\n%L", 2, "the station's heartbeat 0.05 is not 0.1 to 600 seconds"},
@@ -90,6 +90,18 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
          "lathe: the folder %1/plain/out cannot be created: Not a directory"},
         {"a folder that is a file", "[lathe]\nport = /dev/ttyS0\noutbox = plain\ninbox = in\n", 3,
          "lathe: the folder %1/plain cannot be created: Not a directory"},
+        // Requests: a number the model's programs can have, a library to answer from.
+        {"a request without a library", "%Lrequest = 98\n", 5, "lathe has a request but no library to answer it from"},
+        {"an empty library", "%Llibrary =\n", 5, "lathe's library is empty"},
+        {"a library that is a file", "%Llibrary = plain\n", 5, "lathe's library plain is not a folder"},
+        {"a library that is an inbox", "%Llibrary = lathe/in\n", 4, "lathe's inbox %1/lathe/in is lathe's library too"},
+        {"a request of three digits on an R40", "%Llibrary = lib\nrequest = 100\n", 6, "lathe's request 100 is not a program number from 0 to 99"},
+        {"a request beyond an R80's programs", "%Lmodel = r80\nlibrary = lib\nrequest = 255\n", 7, "lathe's request 255 is not a program number from 0 to 254"},
+        {"a request that is no number", "%Llibrary = lib\nrequest = %98\n", 6, "lathe's request %98 is not a program number"},
+        {"a request of a memory", "%Lmodel = memory\nlibrary = lib\nrequest = 98\n", 7, "lathe's request 98 cannot be: a memory image has no program number"},
+        {"a request word the editor refuses", "%Lrequest-word = H\n", 5, "lathe's request-word H is not one address letter other than N"},
+        {"the block number as request word", "%Lrequest-word = N\n", 5, "lathe's request-word N is not one address letter"},
+        {"two letters as request word", "%Lrequest-word = PL\n", 5, "lathe's request-word PL is not one address letter"},
         // What a port's kind cannot take, refused rather than failing every try.
         {"a raw server's settings", "[lathe]\nport = tcp://127.0.0.1:4001\nsettings = 9600,N,8,1\noutbox = o\ninbox = i\n", 3,
          "lathe's settings 9600,N,8,1 cannot be set on tcp://127.0.0.1:4001: a raw TCP device server keeps its own line settings"},
@@ -170,6 +182,9 @@ inbox = "%1/lathe in"
   handshake = both
   outbox = %1/mill/./out/
   inbox = mill/../mill-in
+  library = programs
+  request = 7
+  request-word = l
 )")
                              .replace("%1", dir.path());
     const auto loaded = Load(dir, text);
@@ -194,13 +209,14 @@ inbox = "%1/lathe in"
         out << m.name << '|' << m.port << '|' << m.model << '|' << m.link.g_strSettings.c_str()
             << '|' << m.link.g_nHandshaking << '|' << Qt::hex << int(m.sendProto) << '|'
             << int(m.recvProto) << Qt::dec << '|' << m.speed << '|' << m.restMs << '|' << m.outbox
-            << '|' << m.inbox << '|' << m.line << '\n';
+            << '|' << m.inbox << '|' << m.line << '|' << m.library << '|' << m.request.value_or(-1)
+            << '|' << m.requestWord << '\n';
     }
     out.flush();
     EXPECT_EQ(fields,
               QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|250|"
-                      "%1/lathe/out|%1/lathe in|13\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|3000|"
-                      "%1/mill/out|%1/mill-in|26\n")
+                      "%1/lathe/out|%1/lathe in|13||-1|P\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
+                      "3000|%1/mill/out|%1/mill-in|26|%1/programs|7|L\n")
                   .arg(dir.path()));
     for (const MachineConfig& m : config.machines) {
         for (const QString& folder : {m.outbox, m.outbox + "/sent", m.outbox + "/refused", m.inbox})
