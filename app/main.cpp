@@ -9,12 +9,16 @@
 #include <memory>
 
 #include "journal.h"
+#include "language.h"
 #include "line_trace.h"
 #include "main_window.h"
+#include "message_text.h"
 #include "messages.h"
 #include "qt_serial_comm.h"
 
 namespace {
+
+using taplink::Programs;
 
 // The option's value to a model list position, or -1.
 int ModelFromOption(const QString& value) {
@@ -90,62 +94,69 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Moves part programs, PLC documents and memory images between this "
-                       "computer and a QRN series CNC controller over a serial line.\n"
-                       "Qt's own options (-platform, -style, -display, ...) are passed to Qt."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption portOption(
-        QStringLiteral("port"),
-        QStringLiteral("Put DEVICE (such as /dev/ttyUSB0, a pseudo-terminal, tcp://HOST:PORT or "
-                       "rfc2217://HOST:PORT for a serial device server, or simulator) first in the "
-                       "port list and open it (default: the first serial device, or simulator "
-                       "when there is none)."),
-        QStringLiteral("DEVICE"));
-    const QCommandLineOption modelOption(
-        QStringLiteral("model"),
-        QStringLiteral("Preselect the model: r40, r80 or memory (default: r40)."),
-        QStringLiteral("MODEL"));
-    const QCommandLineOption traceOption(
-        QStringLiteral("trace"),
-        QStringLiteral("Write every byte in and out, with times, to FILE."),
-        QStringLiteral("FILE"));
-    parser.addOption(portOption);
-    parser.addOption(modelOption);
-    parser.addOption(traceOption);
-    const QCommandLineOption journalOption(
-        QStringLiteral("journal"),
-        QStringLiteral("Record every transfer in JOURNAL: a SQLite file, "
-                       "postgresql://USER@HOST/DB, or none (default: the journal in the user's "
-                       "data folder)."),
-        QStringLiteral("JOURNAL"));
-    parser.addOption(journalOption);
     bool displayChosen = false;
     taplink::StartOptions options;
     {
         // --help, --version and a wrong option answer before any window
         // exists, display or not: a console application reads the arguments
-        // first, leaving Qt's own to the window's application.
+        // first, leaving Qt's own to the window's application. The language
+        // comes first, so that the help is in it.
         QCoreApplication console(argc, argv);
-        parser.process(WithoutQtOptions(console.arguments(), &displayChosen));
-        if (parser.isSet(modelOption)) {
-            options.model = ModelFromOption(parser.value(modelOption));
+        QStringList args = WithoutQtOptions(console.arguments(), &displayChosen);
+        QString why;
+        if (const auto chosen = taplink::TakeLanguageArgument(args, &why); chosen && !*chosen) {
+            std::fprintf(stderr, "taplink: %s\n", qPrintable(why));
+            return 2;
+        }
+        parser.setApplicationDescription(
+            Programs::tr("Moves part programs, PLC documents and memory images between this "
+                         "computer and a QRN series CNC controller over a serial line.\n"
+                         "Qt's own options (-platform, -style, -display, ...) are passed to Qt."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOption(
+            {QStringLiteral("port"),
+             Programs::tr("Put DEVICE (such as /dev/ttyUSB0, a pseudo-terminal, "
+                          "tcp://HOST:PORT or rfc2217://HOST:PORT for a serial device server, "
+                          "or simulator) first in the port list and open it (default: the "
+                          "first serial device, or simulator when there is none)."),
+             QStringLiteral("DEVICE")});
+        parser.addOption({QStringLiteral("model"),
+                          Programs::tr("Preselect the model: r40, r80 or memory (default: r40)."),
+                          QStringLiteral("MODEL")});
+        parser.addOption({QStringLiteral("trace"),
+                          Programs::tr("Write every byte in and out, with times, to FILE."),
+                          QStringLiteral("FILE")});
+        parser.addOption(
+            {QStringLiteral("journal"),
+             Programs::tr("Record every transfer in JOURNAL: a SQLite file, "
+                          "postgresql://USER@HOST/DB, or none (default: the journal in the "
+                          "user's data folder)."),
+             QStringLiteral("JOURNAL")});
+        parser.addOption(taplink::LanguageOption());
+        parser.process(args);
+        if (parser.isSet(QStringLiteral("model"))) {
+            options.model = ModelFromOption(parser.value(QStringLiteral("model")));
             if (options.model < 0) {
-                std::fprintf(stderr, "taplink: unknown model \"%s\" (use r40, r80 or memory)\n",
-                             qPrintable(parser.value(modelOption)));
+                std::fprintf(
+                    stderr, "taplink: %s\n",
+                    qPrintable(Programs::tr("unknown model \"%1\" (use r40, r80 or memory)")
+                                   .arg(parser.value(QStringLiteral("model")))));
                 return 2;
             }
         }
     }
     if (!displayChosen && !HaveDisplay()) {
-        std::fprintf(stderr,
-                     "taplink: no display to open the window on (set DISPLAY, or use taplink-cli "
-                     "for transfers without one)\n");
+        std::fprintf(
+            stderr, "taplink: %s\n",
+            qPrintable(Programs::tr("no display to open the window on (set DISPLAY, or use "
+                                    "taplink-cli for transfers without one)")));
         return 1;
     }
     QApplication app(argc, argv);
-    options.port = parser.value(portOption);
+    // The catalogue went with the console application.
+    taplink::InstallLanguage(taplink::InstalledLanguage());
+    options.port = parser.value(QStringLiteral("port"));
 
     // The serial backend must exist before the window opens.
     taplink::CCncCommDlg* window = nullptr;
@@ -155,17 +166,19 @@ int main(int argc, char* argv[]) {
             [&window](int n) { return window ? window->DeviceForPort(n) : std::string{}; });
     } catch (const std::exception&) {
         const auto m = taplink::msg::kSerialBackendMissing;
-        QMessageBox::critical(nullptr, QString::fromStdString(m.caption),
-                              QString::fromStdString(m.text));
+        QMessageBox::critical(nullptr, taplink::TranslatedCaption(m), taplink::TranslatedText(m));
         return 0;
     }
 
     std::unique_ptr<taplink::CMSComm> control = std::move(comm);
+    const QString traceOption = QStringLiteral("trace");
     if (parser.isSet(traceOption)) {
         auto trace = std::make_shared<taplink::LineTrace>(parser.value(traceOption).toStdString());
         if (!trace->ok()) {
-            std::fprintf(stderr, "taplink: cannot write the trace %s\n",
-                         qPrintable(parser.value(traceOption)));
+            std::fprintf(
+                stderr, "taplink: %s\n",
+                qPrintable(
+                    Programs::tr("cannot write the trace %1").arg(parser.value(traceOption))));
             return 2;
         }
         // A trace that cannot go on is said once, from the event loop; the
@@ -179,7 +192,7 @@ int main(int argc, char* argv[]) {
                         window,
                         QString::fromLatin1(taplink::kAppName.data(),
                                             static_cast<qsizetype>(taplink::kAppName.size())),
-                        QStringLiteral("The trace %1 stopped.\nError: %2")
+                        Programs::tr("The trace %1 stopped.\nError: %2")
                             .arg(path, QString::fromStdString(why)));
                 },
                 Qt::QueuedConnection);
@@ -189,7 +202,7 @@ int main(int argc, char* argv[]) {
     // The journal: a transfer goes on without one, and the operator is told.
     QString journalError;
     const std::unique_ptr<taplink::Journal> journal =
-        taplink::Journal::Open(parser.value(journalOption), &journalError);
+        taplink::Journal::Open(parser.value(QStringLiteral("journal")), &journalError);
     options.journal = journal.get();
     if (parser.isSet(traceOption)) {
         options.tracePath = QFileInfo(parser.value(traceOption)).absoluteFilePath();
@@ -201,7 +214,7 @@ int main(int argc, char* argv[]) {
         QMessageBox::warning(&dialog,
                              QString::fromLatin1(taplink::kAppName.data(),
                                                  static_cast<qsizetype>(taplink::kAppName.size())),
-                             QStringLiteral("Transfers are not recorded: %1").arg(journalError));
+                             Programs::tr("Transfers are not recorded: %1").arg(journalError));
     }
     dialog.exec();
     window = nullptr;

@@ -22,6 +22,7 @@
 #include "hex_display.h"
 #include "journal_listing.h"
 #include "ladder.h"
+#include "language.h"
 #include "line_trace.h"
 #include "protocol_field.h"
 #include "qt_serial_comm.h"
@@ -514,6 +515,7 @@ const char* kUsageText =
     "  journal --get ID -o FILE          journal --prune [--keep-days N]\n"
     "  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx\n"
     "  hexdump IMAGE\n"
+    "--language original|en|zh_CN|system, with any command, chooses the language of the texts.\n"
     "taplink-cli COMMAND --help tells more; taplink-cli --version says the version.\n"
     "Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,\n"
     "4 no response or the line stopped taking data, 5 port failure, 6 wrong data from the\n"
@@ -529,6 +531,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
     taplink::GuardStdout();
     QStringList args = taplink::ArgumentsOf(argc, argv);
+    QString why;
+    if (const auto chosen = taplink::TakeLanguageArgument(args, &why); chosen && !*chosen) {
+        std::cerr << "taplink-cli: " << why.toStdString() << "\n";
+        return taplink::kUsage;
+    }
     if (args.size() < 2 || args[1] == QLatin1String("--help") || args[1] == QLatin1String("-h")) {
         std::cout << taplink::kUsageText;
         return args.size() < 2 ? taplink::kUsage : taplink::kDone;

@@ -16,6 +16,7 @@
 
 #include "floor_server.h"
 #include "journal.h"
+#include "language.h"
 #include "station_config.h"
 #include "users.h"
 
@@ -106,6 +107,10 @@ int Run(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("taplink-floor"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
+    QStringList args = QCoreApplication::arguments();
+    QString languageWhy;
+    if (const auto chosen = TakeLanguageArgument(args, &languageWhy); chosen && !*chosen)
+        return Refuse(languageWhy);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Serves the station's machines and journal on a web page and a JSON API, as the\n"
@@ -120,7 +125,8 @@ int Run(int argc, char** argv) {
                       QStringLiteral("NAME")});
     parser.addOption({QStringLiteral("role"), QStringLiteral("viewer, operator or admin."),
                       QStringLiteral("ROLE")});
-    parser.process(app);
+    parser.addOption(LanguageOption());
+    parser.process(args);
     if (!parser.isSet(QStringLiteral("config")))
         return Refuse(QStringLiteral("give --config FILE"));
     if (!StartSodium()) return Refuse(QStringLiteral("libsodium cannot start"));

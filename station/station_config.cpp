@@ -27,7 +27,8 @@ namespace taplink {
 namespace {
 
 const QString kStation = QStringLiteral("station");
-const QStringList kStationKeys = QStringLiteral("journal name heartbeat keep-days").split(u' ');
+const QStringList kStationKeys =
+    QStringLiteral("journal name heartbeat keep-days language").split(u' ');
 const QString kFloor = QStringLiteral("floor");
 const QStringList kFloorKeys =
     QStringLiteral("listen users tls-cert tls-key plain-http").split(u' ');
@@ -513,6 +514,10 @@ StationConfig Load(const QString& path) {
                                   .arg(e->value)};
             }
             config.heartbeatMs = static_cast<int>(seconds * 1000 + 0.5);
+        }
+        if (const Entry* e = station->Find(QStringLiteral("language"))) {
+            config.language = LanguageFromName(e->value);
+            if (!config.language) throw Refusal{e->line, UnknownLanguageText(e->value)};
         }
         if (const Entry* e = station->Find(QStringLiteral("keep-days"))) {
             bool ok = false;

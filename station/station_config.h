@@ -37,6 +37,7 @@
 #include <variant>
 #include <vector>
 
+#include "language.h"
 #include "link_settings.h"
 
 namespace taplink {
@@ -95,6 +96,7 @@ struct StationConfig {
     QString name;     // "HOST:CONFIG" (the config's full path) unless named
     int heartbeatMs = kDefaultHeartbeatMs;
     int keepDays = kDefaultKeepDays;
+    std::optional<Language> language;  // nothing: the command line's, or the original texts
     std::vector<MachineConfig> machines;
     FloorConfig floor;
 };

@@ -22,6 +22,7 @@
 
 #include "beats.h"
 #include "journal.h"
+#include "language.h"
 #include "machine.h"
 #include "presence.h"
 #include "station_config.h"
@@ -281,6 +282,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("taplink-station"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
+    QStringList args = QCoreApplication::arguments();
+    QString why;
+    const auto chosen = TakeLanguageArgument(args, &why);
+    if (chosen && !*chosen) return Refuse(why);
     QCommandLineParser p;
     p.setApplicationDescription(
         "Serves every machine of the config from this PC: sends what each machine's outbox "
@@ -294,13 +299,16 @@ int main(int argc, char* argv[]) {
                  "Where transfers and machine states are recorded, instead of the config's "
                  "journal: a SQLite file, postgresql://USER@HOST/DB, or none.",
                  "JOURNAL"});
-    p.process(app);
+    p.addOption(LanguageOption());
+    p.process(args);
     if (!p.isSet("config")) return Refuse(QStringLiteral("--config FILE is required"));
     const QString path = p.value("config");
 
     auto loaded = LoadStationConfig(path);
     if (const auto* error = std::get_if<ConfigError>(&loaded)) return Refuse(error->Text());
     const StationConfig& config = std::get<StationConfig>(loaded);
+    // --language wins over the config's.
+    if (!chosen && config.language) InstallLanguage(*config.language);
     if (p.isSet("check")) {
         Print(stdout, QStringLiteral("%1: %2 machine(s)").arg(path).arg(config.machines.size()));
         return 0;
@@ -323,7 +331,6 @@ int main(int argc, char* argv[]) {
 
     // Nothing is sent without a journal that can say so afterwards.
     const QString where = p.isSet("journal") ? p.value("journal") : config.journal;
-    QString why;
     std::unique_ptr<Journal> journal = Journal::Open(where, &why);
     if (!journal && !why.isEmpty()) return Refuse(QStringLiteral("no journal: ") + why);
     if (journal && journal->KeptEndsWritten() > 0) {
@@ -399,6 +406,7 @@ int main(int argc, char* argv[]) {
                                "transfers are still recorded in %1")
                     .arg(journal ? journal->Describe() : QStringLiteral("no journal")));
         }
+        if (!chosen) InstallLanguage(read.language.value_or(Language::Original));
         station.Reload(read.machines);
         keepDays = read.keepDays;
     };

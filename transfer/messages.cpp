@@ -1,10 +1,40 @@
 #include "messages.h"
 
+namespace taplink {
+
+std::string FillPattern(std::string_view pattern, const std::vector<std::string>& args) {
+    std::string text;
+    text.reserve(pattern.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
+            const auto n = static_cast<std::size_t>(pattern[i + 1] - '1');
+            if (n < args.size()) {
+                text += args[n];
+                ++i;
+                continue;
+            }
+        }
+        text += c;
+    }
+    return text;
+}
+
+Message Composed(std::string pattern, std::vector<std::string> args, std::string caption,
+                 MessageIcon icon) {
+    Message m{FillPattern(pattern, args), std::move(caption), icon, {}, {}};
+    m.pattern = std::move(pattern);
+    m.args = std::move(args);
+    return m;
+}
+
+}  // namespace taplink
+
 namespace taplink::msg {
 namespace {
 
 const std::string kApp(kAppName);
-const std::string kNotice = "Notice!";
+const std::string kNotice = TAPLINK_TEXT("Messages", "Notice!");
 
 }  // namespace
 

@@ -4,6 +4,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "translatable.h"
 
 namespace taplink {
 
@@ -17,13 +20,30 @@ inline constexpr std::string_view kMainWindowCaption =
 
 enum class MessageIcon { None, Exclamation, Stop };
 
+// The texts are the system's own; the catalogues look them up by the context
+// "Messages" (text and caption alike). A text made from a pattern and values
+// keeps both, so that a translation can place the values where its language
+// wants them.
 struct Message {
     std::string text;
     std::string caption;
     MessageIcon icon = MessageIcon::None;
+    std::string pattern = {};            // with %1, %2, ...; empty: the text is its own pattern
+    std::vector<std::string> args = {};  // the values of %1, %2, ...
 
-    friend bool operator==(const Message&, const Message&) = default;
+    // What the operator reads: the pattern is how it was made.
+    friend bool operator==(const Message& a, const Message& b) {
+        return a.text == b.text && a.caption == b.caption && a.icon == b.icon;
+    }
 };
+
+// pattern with each %1 to %9 replaced by its value, in one pass (a value
+// that holds "%2" stays as it is); a % before anything else stays.
+std::string FillPattern(std::string_view pattern, const std::vector<std::string>& args);
+
+// A message whose text is pattern filled with args.
+Message Composed(std::string pattern, std::vector<std::string> args, std::string caption,
+                 MessageIcon icon);
 
 namespace msg {
 

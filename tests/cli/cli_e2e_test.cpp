@@ -578,6 +578,14 @@ TEST(EveryProgram, AnswersHelpAndVersionAlike) {
                     << r.out;
             }
         }
+        if (name == "taplink-sim") continue;
+        // A language is one of the catalogues', or the program says which.
+        SCOPED_TRACE(name + " --language");
+        const Result bad = RunProgram(path, {"--language", "zh", "--help"});
+        EXPECT_NE(bad.code, 0);
+        EXPECT_NE(bad.err.find("unknown language \"zh\" (use original, en, zh_CN or system)"),
+                  std::string::npos)
+            << bad.err;
     }
     // A command's help gives every default, whatever the wrapping.
     const std::string help = std::regex_replace(

@@ -41,7 +41,7 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
         {"a key before any section", "port = /dev/ttyS0\n", 1, "port comes before any [section]"},
         {"a machine's unknown key", "[lathe]\nbaud = 9600\n", 2,
          "baud is not a key of [lathe]: the keys are name, port, model, settings, handshake, proto-send, proto-recv, speed, rest, outbox, inbox, library, request, request-word"},
-        {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal, name, heartbeat, keep-days"},
+        {"the station's unknown key", "[station]\nport = /dev/ttyS0\n", 2, "port is not a key of [station]: the keys are journal, name, heartbeat, keep-days, language"},
         {"the station's name empty", "[station]\nname = ; later\n%L", 2, "the station's name is empty"},
         {"a heartbeat", "[station]\nheartbeat = 0.05\n%L", 2, "the station's heartbeat 0.05 is not 0.1 to 600 seconds"},
         {"the floor's unknown key", "[floor]\nport = 8080\n", 2, "port is not a key of [floor]: the keys are listen, users, tls-cert, tls-key, plain-http"},
@@ -54,6 +54,7 @@ TEST(StationConfig, RefusesAFaultySayingWhereAndWhyAndMakesNoFolder) {
         {"plain HTTP neither yes nor no", "[floor]\nplain-http = 1\n", 2, "the floor's plain-http 1 is not yes or no"},
         {"an empty users", "[floor]\nusers =\n", 2, "the floor's users is empty"},
         {"keep no days", "[station]\nkeep-days = 0\n", 2, "keep-days 0 is not a number of days from 1 on"},
+        {"a language", "[station]\nlanguage = zh\n", 2, "unknown language \"zh\" (use original, en, zh_CN or system)"},
         {"a key twice", "[lathe]\nport = /dev/ttyS0\n\nport = /dev/ttyS1\n", 4, "port is given twice in [lathe] (also at line 2)"},
         {"the station twice", "[station]\n; again\n[station]\n", 3, "[station] is given twice (also at line 1)"},
         {"a name twice", "%L[mill]\nname = lathe\nport = /dev/ttyS1\noutbox = m/o\ninbox = m/i\n", 5,
@@ -156,6 +157,7 @@ TEST(StationConfig, ReadsEveryMachineAndMakesItsFolders) {
 journal = "%1/j.sqlite"  ; quoted, so kept whole
 heartbeat = 2.5
 keep-days = 730
+language = zh_CN
 
 [floor]
 listen = [::1]:0
@@ -197,10 +199,11 @@ inbox = "%1/lathe in"
                                QFileInfo(dir.filePath("station.ini")).canonicalFilePath());
     EXPECT_EQ(config.heartbeatMs, 2500);
     EXPECT_EQ(config.keepDays, 730);
+    EXPECT_EQ(config.language, Language::Chinese);
     const FloorConfig& f = config.floor;
     EXPECT_EQ(QStringList({f.host, QString::number(f.port), f.users, f.tlsCert, f.tlsKey,
                            QString::number(f.plainHttp), QString::number(f.listenLine)}),
-              QString("::1|0|%1/floor-users|%1/tls/floor.crt|%1/floor.key|1|8")
+              QString("::1|0|%1/floor-users|%1/tls/floor.crt|%1/floor.key|1|9")
                   .arg(dir.path())
                   .split('|'));
     QString fields;  // every field of every machine, in order
@@ -215,8 +218,8 @@ inbox = "%1/lathe in"
     out.flush();
     EXPECT_EQ(fields,
               QString("lathe-1|rfc2217://127.0.0.1:4001|1|4800,E,7,1.5|1|21|1f|250|250|"
-                      "%1/lathe/out|%1/lathe in|13||-1|P\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
-                      "3000|%1/mill/out|%1/mill-in|26|%1/programs|7|L\n")
+                      "%1/lathe/out|%1/lathe in|14||-1|P\nMill 2|ttyS1|0|9600,N,8,1|3|11|12|1|"
+                      "3000|%1/mill/out|%1/mill-in|27|%1/programs|7|L\n")
                   .arg(dir.path()));
     for (const MachineConfig& m : config.machines) {
         for (const QString& folder : {m.outbox, m.outbox + "/sent", m.outbox + "/refused", m.inbox})

@@ -1,0 +1,28 @@
+#include "message_text.h"
+
+#include <QCoreApplication>
+
+namespace taplink {
+
+QString TranslatedCoreText(const std::string& text) {
+    return QCoreApplication::translate("Messages", text.c_str());
+}
+
+QString TranslatedText(const Message& message) {
+    if (message.pattern.empty()) return TranslatedCoreText(message.text);
+    // A value is translated when it is one of the core's texts (a reason
+    // such as "the port is not open"); paths and the system's reasons are
+    // not in the catalogues and stay as they are.
+    std::vector<std::string> args;
+    args.reserve(message.args.size());
+    for (const std::string& arg : message.args)
+        args.push_back(TranslatedCoreText(arg).toStdString());
+    return QString::fromStdString(
+        FillPattern(TranslatedCoreText(message.pattern).toStdString(), args));
+}
+
+QString TranslatedCaption(const Message& message) {
+    return TranslatedCoreText(message.caption);
+}
+
+}  // namespace taplink

@@ -1,0 +1,19 @@
+// A message of the standard-library core in the language installed: the
+// text and caption looked up in the catalogues (context "Messages"), a
+// pattern's values placed into its translation. With no catalogue installed
+// they are the message's own, byte for byte.
+#pragma once
+
+#include <QString>
+
+#include "messages.h"
+
+namespace taplink {
+
+QString TranslatedText(const Message& message);
+QString TranslatedCaption(const Message& message);
+
+// One text of the core, as TranslatedText does for a message's.
+QString TranslatedCoreText(const std::string& text);
+
+}  // namespace taplink
