@@ -7,6 +7,8 @@
 #include <cmath>
 #include <string>
 
+#include "message_text.h"
+
 namespace taplink {
 namespace {
 
@@ -54,7 +56,7 @@ std::chrono::nanoseconds ConsoleServices::Clock() {
 
 int ConsoleServices::ShowMessage(const Message& message) {
     FinishProgressLine();
-    std::fprintf(out_, "%s\n", message.text.c_str());
+    std::fprintf(out_, "%s\n", TranslatedText(message).toUtf8().constData());
     std::fflush(out_);
     if (onMessage) onMessage(message);
     return 1;

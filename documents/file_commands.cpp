@@ -13,10 +13,12 @@
 namespace taplink {
 
 namespace msg {
-const Message kNoMemoryImage{"Binary system document does not exists , has no way to preserve!",
-                             std::string(kAppName), MessageIcon::None};
-const Message kLadderEmpty{"The ladder document holds no instructions: nothing to show.",
-                           std::string(kAppName), MessageIcon::None};
+const Message kNoMemoryImage{
+    TAPLINK_TEXT("Messages", "Binary system document does not exists , has no way to preserve!"),
+    std::string(kAppName), MessageIcon::None};
+const Message kLadderEmpty{
+    TAPLINK_TEXT("Messages", "The ladder document holds no instructions: nothing to show."),
+    std::string(kAppName), MessageIcon::None};
 }  // namespace msg
 
 namespace {
@@ -27,13 +29,13 @@ constexpr std::size_t kFrameHeader = 3;
 }  // namespace
 
 Message ReadFailedMessage(const std::string& path, const std::string& why) {
-    return {"Cannot read the file " + path + ".\nError: " + why, std::string(kAppName),
-            MessageIcon::Stop};
+    return Composed(TAPLINK_TEXT("Messages", "Cannot read the file %1.\nError: %2"), {path, why},
+                    std::string(kAppName), MessageIcon::Stop);
 }
 
 Message WriteFailedMessage(const std::string& path, const std::string& why) {
-    return {"Cannot write the file " + path + ".\nError: " + why, std::string(kAppName),
-            MessageIcon::Stop};
+    return Composed(TAPLINK_TEXT("Messages", "Cannot write the file %1.\nError: %2"), {path, why},
+                    std::string(kAppName), MessageIcon::Stop);
 }
 
 std::string MemoryImageDisplay(const Bytes& image) {

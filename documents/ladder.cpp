@@ -10,33 +10,45 @@ const std::string kApp(kAppName);
 }  // namespace
 
 const Message kPlcDocumentMissing{
-    "Do not discover the PLC document,Examine that the document is entire or not please!",
-    "Notice!", MessageIcon::Exclamation};
-const Message kLadderDamaged{"Document content damages!", "Warning!", MessageIcon::Stop};
+    TAPLINK_TEXT(
+        "Messages",
+        "Do not discover the PLC document,Examine that the document is entire or not please!"),
+    TAPLINK_TEXT("Messages", "Notice!"), MessageIcon::Exclamation};
+const Message kLadderDamaged{TAPLINK_TEXT("Messages", "Document content damages!"),
+                             TAPLINK_TEXT("Messages", "Warning!"), MessageIcon::Stop};
 const Message kNotALadderDocument{
-    "This document is not identification a ldx of correct PLC ladder diagram software "
-    "document,Have no way to cover!",
+    TAPLINK_TEXT("Messages",
+                 "This document is not identification a ldx of correct PLC ladder diagram software "
+                 "document,Have no way to cover!"),
     kApp, MessageIcon::None};
-const Message kPlcMustBegin999{
-    "The PLC document must begin from the document number,And the document number must be %999!",
-    kApp, MessageIcon::None};
+const Message kPlcMustBegin999{TAPLINK_TEXT("Messages",
+                                            "The PLC document must begin from the document "
+                                            "number,And the document number must be %999!"),
+                               kApp, MessageIcon::None};
 const Message kPlcNeedsEnd1End2{
-    "Ask the document storing to be short of necessary END1 of standard PLC document or END2 "
-    "instruction,The wrong document has no way to cover!",
+    TAPLINK_TEXT(
+        "Messages",
+        "Ask the document storing to be short of necessary END1 of standard PLC document or END2 "
+        "instruction,The wrong document has no way to cover!"),
     kApp, MessageIcon::None};
 const Message kPlcLayoutWrong{
-    "The file layout waiting for memory is wrong,Memory has no way to carry out!", kApp,
-    MessageIcon::None};
-const Message kPlcLineEndAfterNumber{
-    "Carriage return starts data of the head office number queen be obliged to!", kApp,
-    MessageIcon::None};
-const Message kPlcHeadOfficeDigits{
-    "The 2nd row of data are PLC document head office numbers,It must be 8 figures,Insufficient "
-    "can have 0 added in at the head!",
+    TAPLINK_TEXT("Messages",
+                 "The file layout waiting for memory is wrong,Memory has no way to carry out!"),
     kApp, MessageIcon::None};
+const Message kPlcLineEndAfterNumber{
+    TAPLINK_TEXT("Messages",
+                 "Carriage return starts data of the head office number queen be obliged to!"),
+    kApp, MessageIcon::None};
+const Message kPlcHeadOfficeDigits{TAPLINK_TEXT("Messages",
+                                                "The 2nd row of data are PLC document head office "
+                                                "numbers,It must be 8 figures,Insufficient "
+                                                "can have 0 added in at the head!"),
+                                   kApp, MessageIcon::None};
 const Message kPlcHeadOfficeZero{
-    "The head office number is 00000000: the PLC document has no steps, nothing was written!", kApp,
-    MessageIcon::None};
+    TAPLINK_TEXT(
+        "Messages",
+        "The head office number is 00000000: the PLC document has no steps, nothing was written!"),
+    kApp, MessageIcon::None};
 }  // namespace msg
 
 namespace {

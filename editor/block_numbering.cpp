@@ -6,17 +6,22 @@ namespace taplink {
 
 namespace msg {
 namespace {
-const std::string kWarning = "警告!";
+const std::string kWarning = TAPLINK_TEXT("Messages", "警告!");
 }  // namespace
 
-const Message kIllegalCharacter{"您输入的是非法字符!", std::string(kAppName), MessageIcon::None};
-const Message kLineNumberWrong{"此行行号有错误!", kWarning, MessageIcon::Stop};
-const Message kFileNumberWrong{"文件号有错误!", kWarning, MessageIcon::Stop};
-const Message kNextLineNumberWrong{"下面一行的行号有错误!", std::string(kAppName),
-                                   MessageIcon::None};
-const Message kBlockNumberFull{"行号已到N9999，不能再编号!", kWarning, MessageIcon::Stop};
-const Message kTooManyCharacters{"“请填入不多于" + std::to_string(kEditorTextLimit) + "个的字符。”",
-                                 std::string(kAppName), MessageIcon::Exclamation};
+const Message kIllegalCharacter{TAPLINK_TEXT("Messages", "您输入的是非法字符!"),
+                                std::string(kAppName), MessageIcon::None};
+const Message kLineNumberWrong{TAPLINK_TEXT("Messages", "此行行号有错误!"), kWarning,
+                               MessageIcon::Stop};
+const Message kFileNumberWrong{TAPLINK_TEXT("Messages", "文件号有错误!"), kWarning,
+                               MessageIcon::Stop};
+const Message kNextLineNumberWrong{TAPLINK_TEXT("Messages", "下面一行的行号有错误!"),
+                                   std::string(kAppName), MessageIcon::None};
+const Message kBlockNumberFull{TAPLINK_TEXT("Messages", "行号已到N9999，不能再编号!"), kWarning,
+                               MessageIcon::Stop};
+const Message kTooManyCharacters =
+    Composed(TAPLINK_TEXT("Messages", "“请填入不多于%1个的字符。”"),
+             {std::to_string(kEditorTextLimit)}, std::string(kAppName), MessageIcon::Exclamation);
 }  // namespace msg
 
 namespace {

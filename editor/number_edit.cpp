@@ -74,21 +74,24 @@ PastedText Pasted(const QString& source) {
     return out;
 }
 
-// The refusal of a whole text, naming the character that refused it.
-Message Refusal(const RefusedCharacter& r, const char* what) {
+// The refusal of a whole text, naming the character that refused it: the
+// refusal of a typed character, and where the text refused.
+Message Refusal(const RefusedCharacter& r, bool pasted) {
     const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(r.c), 4, 16, QChar('0'));
     const QString name =
         QChar::isPrint(r.c)
             ? QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&r.c, 1), code.toUpper())
             : code.toUpper();
-    Message m = msg::kIllegalCharacter;
-    m.text += QStringLiteral("\n%1 at line %2, column %3: nothing was %4.")
-                  .arg(name)
-                  .arg(r.line)
-                  .arg(r.column)
-                  .arg(QLatin1String(what))
-                  .toStdString();
-    return m;
+    const char* pattern =
+        pasted
+            ? QT_TRANSLATE_NOOP(
+                  "Messages", "您输入的是非法字符!\n%1 at line %2, column %3: nothing was pasted.")
+            : QT_TRANSLATE_NOOP("Messages",
+                                "您输入的是非法字符!\n%1 at line %2, column %3: nothing was "
+                                "dropped.");
+    const Message& typed = msg::kIllegalCharacter;
+    return Composed(pattern, {name.toStdString(), std::to_string(r.line), std::to_string(r.column)},
+                    typed.caption, typed.icon);
 }
 
 }  // namespace
@@ -165,7 +168,7 @@ void CNumberEdit::insertFromMimeData(const QMimeData* source) {
     if (!source->hasText()) return;
     const PastedText pasted = Pasted(source->text());
     if (pasted.refused) {
-        Show(Refusal(*pasted.refused, "pasted"));
+        Show(Refusal(*pasted.refused, true));
         return;
     }
     if (pasted.text.isEmpty() || !Fits(EditorByteCount(pasted.text))) return;
@@ -189,7 +192,7 @@ void CNumberEdit::dropEvent(QDropEvent* event) {
     // Said once the drag is over: its source may still be waiting for the
     // answer.
     QMetaObject::invokeMethod(
-        this, [this, m = Refusal(*refused, "dropped")] { Show(m); }, Qt::QueuedConnection);
+        this, [this, m = Refusal(*refused, false)] { Show(m); }, Qt::QueuedConnection);
 }
 
 std::optional<std::string> CNumberEdit::Typed(const std::u32string& keys) {

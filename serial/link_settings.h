@@ -23,15 +23,22 @@ struct LinkSettings {
 };
 
 // List entries in the order the lists show them. The bit-rate list is sorted.
+// The window shows the texts through the catalogues (context "LinkSettings").
 inline constexpr std::array<std::string_view, 3> kBitRateEntries{"2400", "4800", "9600"};
-inline constexpr std::array<std::string_view, 5> kParityEntries{"Even", "Odd", "Grade", "Blank",
-                                                                "Null"};
+inline constexpr std::array<std::string_view, 5> kParityEntries{
+    TAPLINK_TEXT("LinkSettings", "Even"), TAPLINK_TEXT("LinkSettings", "Odd"),
+    TAPLINK_TEXT("LinkSettings", "Grade"), TAPLINK_TEXT("LinkSettings", "Blank"),
+    TAPLINK_TEXT("LinkSettings", "Null")};
 inline constexpr std::array<char, 5> kParityLetters{'E', 'O', 'M', 'S', 'N'};
-inline constexpr std::array<std::string_view, 5> kDataBitsEntries{"4bit", "5bit", "6bit", "7bit",
-                                                                  "8bit"};
-inline constexpr std::array<std::string_view, 2> kStopBitsEntries{"1bit", "2bit"};
-inline constexpr std::array<std::string_view, 4> kHandshakeEntries{"Null", "XON/XOFF", "RTS/CTS",
-                                                                   "X&TS"};
+inline constexpr std::array<std::string_view, 5> kDataBitsEntries{
+    TAPLINK_TEXT("LinkSettings", "4bit"), TAPLINK_TEXT("LinkSettings", "5bit"),
+    TAPLINK_TEXT("LinkSettings", "6bit"), TAPLINK_TEXT("LinkSettings", "7bit"),
+    TAPLINK_TEXT("LinkSettings", "8bit")};
+inline constexpr std::array<std::string_view, 2> kStopBitsEntries{
+    TAPLINK_TEXT("LinkSettings", "1bit"), TAPLINK_TEXT("LinkSettings", "2bit")};
+inline constexpr std::array<std::string_view, 4> kHandshakeEntries{
+    TAPLINK_TEXT("LinkSettings", "Null"), TAPLINK_TEXT("LinkSettings", "XON/XOFF"),
+    TAPLINK_TEXT("LinkSettings", "RTS/CTS"), TAPLINK_TEXT("LinkSettings", "X&TS")};
 
 // Selections that go with the start-up values.
 inline constexpr int kInitialBitRatePos = 2;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "translatable.h"
+
 namespace taplink {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -21,12 +23,20 @@ using Bytes = std::vector<std::uint8_t>;
 class CommError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
+    CommError(const std::string& pattern, std::vector<std::string> args)
+        : std::runtime_error(FillPattern(pattern, args)), pattern(pattern), args(std::move(args)) {}
+
+    // How what() was made, for a translation; empty for a text of its own.
+    std::string pattern;
+    std::vector<std::string> args;
 };
 
 // The one form of a refused access: what was tried, on which port, and why.
+// The operation and the reason are looked up in the catalogues as well.
 [[noreturn]] inline void ThrowPortError(const std::string& operation, const std::string& port,
                                         const std::string& reason) {
-    throw CommError("Failed to " + operation + " port " + port + ".\nError: " + reason);
+    throw CommError(TAPLINK_TEXT("Messages", "Failed to %1 port %2.\nError: %3"),
+                    {operation, port, reason});
 }
 
 // A port given as tcp://HOST:PORT is a serial device server (raw TCP, or
@@ -34,9 +44,10 @@ class CommError : public std::runtime_error {
 inline bool IsNetworkPort(const std::string& device) {
     return device.rfind("tcp://", 0) == 0;
 }
-inline constexpr const char* kNetworkPortNote =
+inline constexpr const char* kNetworkPortNote = TAPLINK_TEXT(
+    "Messages",
     "Bit rate, parity, data bits, stop bits and handshaking are set on the serial device server "
-    "for a tcp:// port; the values chosen here are not sent to it.";
+    "for a tcp:// port; the values chosen here are not sent to it.");
 
 // A port given as rfc2217://HOST:PORT is a device server that takes the line
 // settings through the Telnet COM port option, as a local port takes them.

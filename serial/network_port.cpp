@@ -130,7 +130,7 @@ void NetworkPort::Fail(const std::string& operation, const std::string& reason) 
 
 void NetworkPort::Refuse(const std::string& reason) {
     socket_.abort();
-    Fail("open", reason);
+    Fail(TAPLINK_TEXT("Messages", "open"), reason);
 }
 
 void NetworkPort::Open(const std::string& device) {
@@ -147,8 +147,9 @@ void NetworkPort::Open(const std::string& device) {
     telnet_ = IsRfc2217Port(device);
     const QUrl url(QString::fromStdString(device));
     if (!url.isValid() || url.host().isEmpty() || url.port() <= 0 || !url.path().isEmpty()) {
-        Fail("open", telnet_ ? "a device server is given as rfc2217://HOST:PORT"
-                             : "a device server is given as tcp://HOST:PORT");
+        Fail(TAPLINK_TEXT("Messages", "open"),
+             telnet_ ? TAPLINK_TEXT("Messages", "a device server is given as rfc2217://HOST:PORT")
+                     : TAPLINK_TEXT("Messages", "a device server is given as tcp://HOST:PORT"));
     }
     failureReported_ = true;  // until open, errors are the opening's own
     socket_.abort();
@@ -168,7 +169,7 @@ void NetworkPort::Open(const std::string& device) {
                                                  std::to_string(kConnectTimeoutMs / 1000) + " s"
                                            : socket_.errorString().toStdString();
         socket_.abort();
-        Fail("open", why);
+        Fail(TAPLINK_TEXT("Messages", "open"), why);
     }
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (telnet_) {
@@ -183,7 +184,7 @@ void NetworkPort::Open(const std::string& device) {
             case Wait::Lost:
                 Refuse("the device server closed the connection during the Telnet negotiation" +
                        Said(held_));
-            case Wait::Abandoned: Refuse("the program is stopping");
+            case Wait::Abandoned: Refuse(TAPLINK_TEXT("Messages", "the program is stopping"));
             case Wait::TimedOut:
                 Refuse("the device server did not finish the Telnet negotiation within " +
                        std::to_string(kNegotiationTimeoutMs / 1000) +
@@ -308,7 +309,8 @@ void NetworkPort::Write(const Bytes& bytes) {
 }
 
 void NetworkPort::WriteWire(const Bytes& wire) {
-    if (!TryWrite(wire)) Fail("write all data to", socket_.errorString().toStdString());
+    if (!TryWrite(wire))
+        Fail(TAPLINK_TEXT("Messages", "write all data to"), socket_.errorString().toStdString());
 }
 
 bool NetworkPort::TryWrite(const Bytes& wire) {
@@ -510,7 +512,7 @@ void NetworkPort::Set(ComPort command, const Bytes& value, const std::string& op
             Close(0);
             Fail(operation, "the device server closed the connection" + said);
         }
-        case Wait::Abandoned: Fail(operation, "the program is stopping");
+        case Wait::Abandoned: Fail(operation, TAPLINK_TEXT("Messages", "the program is stopping"));
         case Wait::TimedOut:
             Fail(operation, "the device server did not answer within " +
                                 std::to_string(kAnswerTimeoutMs / 1000) + " s");
@@ -541,14 +543,17 @@ void NetworkPort::ApplySettings(const std::string& settings) {
 void NetworkPort::ApplyHandshaking(long value) {
     if (!TakesSettings()) return;
     if (value == 3) {
-        Fail("set the handshaking of", "the COM port option cannot combine RTS/CTS with XON/XOFF");
+        Fail(TAPLINK_TEXT("Messages", "set the handshaking of"),
+             TAPLINK_TEXT("Messages", "the COM port option cannot combine RTS/CTS with XON/XOFF"));
     }
     // 0 none, 1 XON/XOFF, 2 RTS/CTS map onto the option's 1, 2 and 3.
     Set(ComPort::SetControl, {static_cast<std::uint8_t>(value + 1)}, "set the handshaking of");
 }
 
 void NetworkPort::DropInput() {
-    if (!IsOpen()) Fail("empty the input buffer of", "the port is not open");
+    if (!IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "empty the input buffer of"),
+             TAPLINK_TEXT("Messages", "the port is not open"));
     if (TakesSettings()) {
         held_.clear();
         Set(ComPort::PurgeData, {1}, "empty the input buffer of");
@@ -557,7 +562,8 @@ void NetworkPort::DropInput() {
     Discard();
     if (!Connected()) {
         Close(0);
-        Fail("empty the input buffer of", "the device server closed the connection");
+        Fail(TAPLINK_TEXT("Messages", "empty the input buffer of"),
+             TAPLINK_TEXT("Messages", "the device server closed the connection"));
     }
 }
 

@@ -92,7 +92,9 @@ void QtSerialComm::Fail(const std::string& operation, const QString& reason) {
 }
 
 void QtSerialComm::SetCommPort(short port) {
-    if (IsOpen()) Fail("change the port number of", "the port is already open");
+    if (IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "change the port number of"),
+             TAPLINK_TEXT("Messages", "the port is already open"));
     if (port < 1) {
         throw CommError("Invalid port number " + std::to_string(port) + ".");
     }
@@ -116,12 +118,16 @@ void QtSerialComm::SetHandshaking(long value) {
 }
 
 void QtSerialComm::SetInBufferSize(short size) {
-    if (IsOpen()) Fail("resize the input buffer of", "the port is already open");
+    if (IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "resize the input buffer of"),
+             TAPLINK_TEXT("Messages", "the port is already open"));
     inBufferSize_ = size;
 }
 
 void QtSerialComm::SetInBufferCount(short count) {
-    if (!IsOpen()) Fail("empty the input buffer of", "the port is not open");
+    if (!IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "empty the input buffer of"),
+             TAPLINK_TEXT("Messages", "the port is not open"));
     if (count != 0) return;
     if (network_) {
         net_.DropInput();
@@ -137,7 +143,9 @@ void QtSerialComm::SetInputLen(short len) {
 
 void QtSerialComm::SetOutBufferSize(short /*size*/) {
     // QSerialPort's write buffer grows as needed; nothing to limit here.
-    if (IsOpen()) Fail("resize the output buffer of", "the port is already open");
+    if (IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "resize the output buffer of"),
+             TAPLINK_TEXT("Messages", "the port is already open"));
 }
 
 bool QtSerialComm::GetPortOpen() {
@@ -151,12 +159,15 @@ void QtSerialComm::SetPortOpen(bool open) {
         if (network_) net_.CloseSoon(kFlushTimeoutMs);
         return;
     }
-    if (IsOpen()) Fail("open", "the port is already open");
+    if (IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "open"),
+             TAPLINK_TEXT("Messages", "the port is already open"));
     device_ = resolver_ ? resolver_(commPort_) : std::string{};
     if (device_.empty()) {
-        throw CommError("Failed to open port " + std::to_string(commPort_) +
-                        ".\nError: no serial device is present at that position of the port "
-                        "list");
+        ThrowPortError(TAPLINK_TEXT("Messages", "open"), std::to_string(commPort_),
+                       TAPLINK_TEXT("Messages",
+                                    "no serial device is present at that position of the port "
+                                    "list"));
     }
     network_ = IsNetworkPort(device_) || IsRfc2217Port(device_);
     // A connection kept from before goes when the port changes.
@@ -173,7 +184,8 @@ void QtSerialComm::SetPortOpen(bool open) {
     }
     port_.setPortName(QString::fromStdString(device_));
     port_.setReadBufferSize(inBufferSize_);
-    if (!port_.open(QIODevice::ReadWrite)) Fail("open", port_.errorString());
+    if (!port_.open(QIODevice::ReadWrite))
+        Fail(TAPLINK_TEXT("Messages", "open"), port_.errorString());
     failureReported_ = false;
     try {
         ApplyLine(settings_);
@@ -251,7 +263,8 @@ void QtSerialComm::ApplyHandshaking() {
     const auto flow = handshaking_ == 1   ? QSerialPort::SoftwareControl
                       : handshaking_ >= 2 ? QSerialPort::HardwareControl
                                           : QSerialPort::NoFlowControl;
-    if (!port_.setFlowControl(flow)) Fail("set the handshaking of", port_.errorString());
+    if (!port_.setFlowControl(flow))
+        Fail(TAPLINK_TEXT("Messages", "set the handshaking of"), port_.errorString());
     if (handshaking_ != 1 && handshaking_ != 3) return;
 #ifdef Q_OS_UNIX
     // QSerialPort has no combined mode: add XON/XOFF to RTS/CTS ourselves.
@@ -260,22 +273,27 @@ void QtSerialComm::ApplyHandshaking() {
     // would be sent to again while it cannot take it.
     termios tio{};
     if (::tcgetattr(port_.handle(), &tio) != 0) {
-        Fail("set the handshaking of", QString::fromLocal8Bit(strerror(errno)));
+        Fail(TAPLINK_TEXT("Messages", "set the handshaking of"),
+             QString::fromLocal8Bit(strerror(errno)));
     }
     tio.c_iflag |= IXON | IXOFF;
     tio.c_iflag &= ~static_cast<tcflag_t>(IXANY);
     if (::tcsetattr(port_.handle(), TCSANOW, &tio) != 0) {
-        Fail("set the handshaking of", QString::fromLocal8Bit(strerror(errno)));
+        Fail(TAPLINK_TEXT("Messages", "set the handshaking of"),
+             QString::fromLocal8Bit(strerror(errno)));
     }
 #else
     if (handshaking_ == 3) {
-        Fail("set the handshaking of", "RTS/CTS together with XON/XOFF is not supported here");
+        Fail(TAPLINK_TEXT("Messages", "set the handshaking of"),
+             TAPLINK_TEXT("Messages", "RTS/CTS together with XON/XOFF is not supported here"));
     }
 #endif
 }
 
 void QtSerialComm::SetOutput(const Bytes& bytes) {
-    if (!IsOpen()) Fail("write to", "the port is not open");
+    if (!IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "write to"),
+             TAPLINK_TEXT("Messages", "the port is not open"));
     if (network_) {
         net_.Write(bytes);
         return;
@@ -299,21 +317,25 @@ void QtSerialComm::SetOutput(const Bytes& bytes) {
     }
 #endif
     const qint64 written = port_.write(data, size);
-    if (written != size) Fail("write all data to", port_.errorString());
+    if (written != size) Fail(TAPLINK_TEXT("Messages", "write all data to"), port_.errorString());
     // Hand the bytes to the system now rather than at the next turn of the
     // event loop: a paced byte's time on the line is the time it was written.
     port_.flush();
 }
 
 Bytes QtSerialComm::GetInput() {
-    if (!IsOpen()) Fail("read from", "the port is not open");
+    if (!IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "read from"),
+             TAPLINK_TEXT("Messages", "the port is not open"));
     if (network_) return net_.Read(static_cast<std::size_t>(inputLen_));
     const QByteArray data = inputLen_ > 0 ? port_.read(inputLen_) : port_.readAll();
     return Bytes(data.begin(), data.end());
 }
 
 long QtSerialComm::GetOutBufferCount() {
-    if (!IsOpen()) Fail("read the output queue of", "the port is not open");
+    if (!IsOpen())
+        Fail(TAPLINK_TEXT("Messages", "read the output queue of"),
+             TAPLINK_TEXT("Messages", "the port is not open"));
     if (network_) return net_.Unsent();
     long queued = static_cast<long>(port_.bytesToWrite());
 #ifdef Q_OS_UNIX
@@ -321,7 +343,8 @@ long QtSerialComm::GetOutBufferCount() {
     // everything a far end holds back with XOFF or CTS.
     int driver = 0;
     if (::ioctl(static_cast<int>(port_.handle()), TIOCOUTQ, &driver) != 0) {
-        Fail("read the output queue of", QString::fromLocal8Bit(strerror(errno)));
+        Fail(TAPLINK_TEXT("Messages", "read the output queue of"),
+             QString::fromLocal8Bit(strerror(errno)));
     }
     queued += driver;
 #endif

@@ -16,7 +16,7 @@ inline constexpr std::string_view kAppName = "TAPLINK";
 
 // The window's title.
 inline constexpr std::string_view kMainWindowCaption =
-    "QRNR40/R60/R80 Series CNC Communications Software V6.4";
+    TAPLINK_TEXT("taplink::CCncCommDlg", "QRNR40/R60/R80 Series CNC Communications Software V6.4");
 
 enum class MessageIcon { None, Exclamation, Stop };
 
@@ -36,10 +36,6 @@ struct Message {
         return a.text == b.text && a.caption == b.caption && a.icon == b.icon;
     }
 };
-
-// pattern with each %1 to %9 replaced by its value, in one pass (a value
-// that holds "%2" stays as it is); a % before anything else stays.
-std::string FillPattern(std::string_view pattern, const std::vector<std::string>& args);
 
 // A message whose text is pattern filled with args.
 Message Composed(std::string pattern, std::vector<std::string> args, std::string caption,

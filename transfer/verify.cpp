@@ -10,6 +10,7 @@ namespace taplink {
 namespace {
 
 const std::string kApp(kAppName);
+const std::string kNone = "(none)";
 
 std::vector<std::string> Lines(const Bytes& text) {
     std::vector<std::string> lines{std::string{}};
@@ -25,7 +26,7 @@ std::vector<std::string> Lines(const Bytes& text) {
 }
 
 std::string HexLine(const Bytes& image, std::size_t offset) {
-    if (offset >= image.size()) return "(none)";
+    if (offset >= image.size()) return kNone;
     std::string line;
     AppendHexLine(line, image.data() + offset, std::min<std::size_t>(8, image.size() - offset),
                   offset);
@@ -65,7 +66,7 @@ VerifyResult CompareText(const Bytes& sent, const Bytes& held) {
         if (s && h && *s == *h) continue;
         ++differing;
         if (r.differences.size() < kMaxShownDifferences) {
-            r.differences.push_back({i + 1, s ? *s : "(none)", h ? *h : "(none)"});
+            r.differences.push_back({i + 1, s ? *s : kNone, h ? *h : kNone});
         }
     }
     if (differing == 0) {
@@ -74,11 +75,17 @@ VerifyResult CompareText(const Bytes& sent, const Bytes& held) {
         differing = 1;
     }
     const auto& first = r.differences.front();
-    r.message = {"The controller's copy differs from what was sent, first at line " +
-                     std::to_string(first.number) + " (" +
-                     Plural(differing, "line differs", "lines differ") +
-                     "):\nsent:       " + first.sent + "\ncontroller: " + first.held,
-                 kApp, MessageIcon::Exclamation};
+    r.message =
+        Composed(differing == 1 ? TAPLINK_TEXT("Messages",
+                                               "The controller's copy differs from what was sent, "
+                                               "first at line %1 (%2 line differs):\nsent:       "
+                                               "%3\ncontroller: %4")
+                                : TAPLINK_TEXT("Messages",
+                                               "The controller's copy differs from what was sent, "
+                                               "first at line %1 (%2 lines differ):\nsent:       "
+                                               "%3\ncontroller: %4"),
+                 {std::to_string(first.number), std::to_string(differing), first.sent, first.held},
+                 kApp, MessageIcon::Exclamation);
     return r;
 }
 
@@ -177,9 +184,14 @@ Bytes ControllerCopy(int model, const Bytes& received) {
 VerifyResult CompareWithController(int model, const Bytes& sent, const Bytes& held) {
     if (sent == held) {
         return {true,
-                {"Verified: the controller holds exactly what was sent (" +
-                     Plural(sent.size(), "byte", "bytes") + ").",
-                 kApp, MessageIcon::None},
+                Composed(sent.size() == 1
+                             ? TAPLINK_TEXT("Messages",
+                                            "Verified: the controller holds exactly what was "
+                                            "sent (%1 byte).")
+                             : TAPLINK_TEXT("Messages",
+                                            "Verified: the controller holds exactly what was "
+                                            "sent (%1 bytes)."),
+                         {std::to_string(sent.size())}, kApp, MessageIcon::None),
                 {}};
     }
     return model == kModelMemory ? CompareImage(sent, held) : CompareText(sent, held);

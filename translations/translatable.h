@@ -4,4 +4,33 @@
 // The one that shows the text looks it up by the same context.
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #define TAPLINK_TEXT(context, text) text
+
+namespace taplink {
+
+// pattern with each %1 to %9 replaced by its value, in one pass (a value
+// that holds "%2" stays as it is); a % before anything else stays. Texts
+// made this way keep pattern and values, for a translation to place them.
+inline std::string FillPattern(std::string_view pattern, const std::vector<std::string>& args) {
+    std::string text;
+    text.reserve(pattern.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
+            const auto n = static_cast<std::size_t>(pattern[i + 1] - '1');
+            if (n < args.size()) {
+                text += args[n];
+                ++i;
+                continue;
+            }
+        }
+        text += c;
+    }
+    return text;
+}
+
+}  // namespace taplink

@@ -10,13 +10,12 @@
 namespace taplink {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setFont(DialogFont());
     const DialogUnits du(font());
     setFixedSize(du.X(209), du.Y(159));
 
-    auto* group =
-        new QGroupBox(QStringLiteral("QRN R40/R60/R80Series CNC Communications Software"), this);
+    auto* group = new QGroupBox(tr("QRN R40/R60/R80Series CNC Communications Software"), this);
     group->setGeometry(du.Rect(0, 4, 209, 129));
     // The template's places, widened where the font on this machine is wider
     // than the one the dialog units were drawn for: no text is cut.
@@ -30,13 +29,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     };
     auto* version = new QLabel(QStringLiteral("(Ver 6.4)"), this);
     fitted(version, du.Rect(3, 13, 37, 8), false);
-    auto* notice =
-        new QLabel(QStringLiteral("TapLink moves part programs, PLC documents and memory images "
-                                  "between this computer and QRN series CNC controllers over a "
-                                  "serial line.\n\n"
-                                  "Free software: use, copy and change it freely. "
-                                  "No warranty of any kind."),
-                   this);
+    auto* notice = new QLabel(tr("TapLink moves part programs, PLC documents and memory images "
+                                 "between this computer and QRN series CNC controllers over a "
+                                 "serial line.\n\n"
+                                 "Free software: use, copy and change it freely. "
+                                 "No warranty of any kind."),
+                              this);
     notice->setGeometry(du.Rect(8, 30, 195, 80));
     notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     notice->setWordWrap(true);
@@ -47,7 +45,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     fitted(date, dateRect, true);
     date->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setGeometry(du.Rect(79, 140, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

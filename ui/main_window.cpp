@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include "block_numbering.h"
 #include "dialog_units.h"
 #include "journal_view.h"
+#include "message_text.h"
 #include "messages.h"
 #include "number_edit.h"
 #include "port_combo.h"
@@ -68,21 +70,19 @@ constexpr int kAdvancedIds[] = {1023, 1024, 1032, 1033, 1035, 1037, 1040, 1042,
 constexpr int kSpeedMin = 1;
 constexpr int kSpeedMax = 500;
 
-QComboBox* MakeList(QWidget* parent, std::initializer_list<std::string_view> entries) {
+// The entries are literals, looked up in the catalogues as they stand.
+template <typename Entries>
+QComboBox* MakeList(QWidget* parent, const Entries& entries) {
     auto* list = new QComboBox(parent);
-    for (const auto entry : entries) {
-        list->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
-    }
+    for (const std::string_view entry : entries)
+        list->addItem(QCoreApplication::translate("LinkSettings", entry.data()));
     return list;
 }
 
-template <std::size_t N>
-QComboBox* MakeList(QWidget* parent, const std::array<std::string_view, N>& entries) {
-    auto* list = new QComboBox(parent);
-    for (const auto entry : entries) {
-        list->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
-    }
-    return list;
+// A refusal of the serial control, in the language installed.
+Message PortMessage(const CommError& e) {
+    if (e.pattern.empty()) return {e.what(), std::string(kAppName), MessageIcon::Stop};
+    return Composed(e.pattern, e.args, std::string(kAppName), MessageIcon::Stop);
 }
 
 }  // namespace
@@ -98,8 +98,7 @@ CCncCommDlg::CCncCommDlg(std::unique_ptr<CMSComm> comm, const StartOptions& opti
                   {why.toStdString(), std::string(kAppName), MessageIcon::Exclamation});
           });
       }) {
-    setWindowTitle(QString::fromUtf8(kMainWindowCaption.data(),
-                                     static_cast<qsizetype>(kMainWindowCaption.size())));
+    setWindowTitle(tr(kMainWindowCaption.data()));
     setWindowIcon(QIcon(QStringLiteral(":/taplink.png")));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -142,13 +141,13 @@ CCncCommDlg::~CCncCommDlg() {
 }
 
 void CCncCommDlg::BuildControls() {
-    const auto label = [this](int id, const char* text) {
-        auto* l = new QLabel(QString::fromUtf8(text), this);
+    const auto label = [this](int id, const QString& text) {
+        auto* l = new QLabel(text, this);
         controls_[id] = l;
         return l;
     };
-    const auto button = [this](int id, const char* text) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
+    const auto button = [this](int id, const QString& text) {
+        auto* b = new QPushButton(text, this);
         controls_[id] = b;
         return b;
     };
@@ -159,14 +158,14 @@ void CCncCommDlg::BuildControls() {
                         [this] { return m_cbModel->currentIndex(); },
                         [this](const Message& m) { services_->ShowMessage(m); }});
     controls_[1000] = m_edText;
-    btnOpen_ = button(1001, "Open File(&F)");
-    btnSave_ = button(1002, "Save File(&S)");
-    btnSend_ = button(1004, "Send   (&T)");
-    btnReceive_ = button(1005, "Receive(&R)");
-    label(1006, "Bit Rate：");
+    btnOpen_ = button(1001, tr("Open File(&F)"));
+    btnSave_ = button(1002, tr("Save File(&S)"));
+    btnSend_ = button(1004, tr("Send   (&T)"));
+    btnReceive_ = button(1005, tr("Receive(&R)"));
+    label(1006, tr("Bit Rate："));
     m_cbBitRate = MakeList(this, kBitRateEntries);
     controls_[1007] = m_cbBitRate;
-    label(1012, "Choose Port：");
+    label(1012, tr("Choose Port："));
     m_cbPort = new PortComboBox(this);
     controls_[1013] = m_cbPort;
     m_pgProgress = new QProgressBar(this);
@@ -174,39 +173,40 @@ void CCncCommDlg::BuildControls() {
     m_pgProgress->setValue(0);
     m_pgProgress->setTextVisible(false);
     controls_[1014] = m_pgProgress;
-    label(1015, "Schedule：");
+    label(1015, tr("Schedule："));
     m_slSpeed = new QSlider(Qt::Horizontal, this);
     m_slSpeed->setTickPosition(QSlider::TicksAbove);
     m_slSpeed->setTickInterval(25);
     controls_[1016] = m_slSpeed;
-    label(1017, "Speed：");
-    label(1018, "10%");
-    label(1019, "100%");
-    label(1020, "50%");
-    label(1023, "Checkout：");
+    label(1017, tr("Speed："));
+    label(1018, QStringLiteral("10%"));
+    label(1019, QStringLiteral("100%"));
+    label(1020, QStringLiteral("50%"));
+    label(1023, tr("Checkout："));
     m_cbParity = MakeList(this, kParityEntries);
     controls_[1031] = m_cbParity;
-    label(1024, "Data Number：");
+    label(1024, tr("Data Number："));
     m_cbDataBits = MakeList(this, kDataBitsEntries);
     controls_[1032] = m_cbDataBits;
-    label(1033, "Stop Number：");
+    label(1033, tr("Stop Number："));
     m_cbStopBits = MakeList(this, kStopBitsEntries);
     controls_[1034] = m_cbStopBits;
-    label(1035, "Hsrdware ：");
+    label(1035, tr("Hsrdware ："));
     m_cbHandshake = MakeList(this, kHandshakeEntries);
     controls_[1036] = m_cbHandshake;
-    label(1037, "Protocol：");
-    label(1040, "Send：");
+    label(1037, tr("Protocol："));
+    label(1040, tr("Send："));
     m_edSendProto = new QLineEdit(this);
     controls_[1041] = m_edSendProto;
-    label(1042, "(16)");
-    label(1043, "Receive：");
+    label(1042, QStringLiteral("(16)"));
+    label(1043, tr("Receive："));
     m_edRecvProto = new QLineEdit(this);
     controls_[1045] = m_edRecvProto;
-    label(1044, "(16)");
-    btnAbout_ = button(1046, "About(&A)");
-    btnSetup_ = button(1047, "Setup");
-    m_cbModel = MakeList(this, {"R40/R60", "R80", "Memory"});
+    label(1044, QStringLiteral("(16)"));
+    btnAbout_ = button(1046, tr("About(&A)"));
+    btnSetup_ = button(1047, tr("Setup"));
+    m_cbModel = new QComboBox(this);
+    m_cbModel->addItems({QStringLiteral("R40/R60"), QStringLiteral("R80"), tr("Memory")});
     controls_[1048] = m_cbModel;
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
@@ -221,18 +221,18 @@ void CCncCommDlg::BuildControls() {
 
     // The platform's system menu is the window manager's; offer its About
     // entry on the window's own context menu instead.
-    auto* about = new QAction(QStringLiteral("关于 TAPLINK(&A)..."), this);
+    auto* about = new QAction(tr("关于 TAPLINK(&A)..."), this);
     connect(about, &QAction::triggered, this, &CCncCommDlg::OnAbout);
     addAction(about);
     // After a send: does the controller hold it? On the same menu, and on
     // a key, so that the window's layout stays as it is.
-    auto* verify = new QAction(QStringLiteral("Verify with the controller's copy(&V)..."), this);
+    auto* verify = new QAction(tr("Verify with the controller's copy(&V)..."), this);
     verify->setObjectName(QStringLiteral("verifyAction"));
     verify->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
     verify->setShortcutContext(Qt::WindowShortcut);
     connect(verify, &QAction::triggered, this, [this] { Guarded([this] { OnVerify(); }); });
     addAction(verify);
-    auto* journal = new QAction(QStringLiteral("Transfer journal(&J)..."), this);
+    auto* journal = new QAction(tr("Transfer journal(&J)..."), this);
     journal->setObjectName(QStringLiteral("journalAction"));
     journal->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J));
     journal->setShortcutContext(Qt::WindowShortcut);
@@ -394,7 +394,10 @@ std::string CCncCommDlg::DeviceForPort(int n) {
     simulator_->show();
     std::string why;
     const std::string path = simulator_->SlavePath(&why);
-    if (path.empty()) throw CommError("Failed to open the simulator.\nError: " + why);
+    if (path.empty()) {
+        throw CommError(TAPLINK_TEXT("Messages", "Failed to open the simulator.\nError: %1"),
+                        {why});
+    }
     return path;
 }
 
@@ -410,14 +413,14 @@ void CCncCommDlg::Guarded(Handler&& handler) {
     } catch (const CommError& e) {
         if (!verify_ && transfer_->TakeFrameAtLineLoss()) return;
         recorder_.End(Outcome::PortFailure, e.what(), Moved());
-        services_->ShowMessage({e.what(), std::string(kAppName), MessageIcon::Stop});
+        services_->ShowMessage(PortMessage(e));
         // A transfer cannot go on without its port: end it, window usable.
         EndAfterFailure();
     } catch (const std::exception& e) {
         // Nothing a command meets may end the window: it is said, and the
         // window stays usable.
-        services_->ShowMessage({std::string("The command failed: ") + e.what(),
-                                std::string(kAppName), MessageIcon::Stop});
+        services_->ShowMessage(Composed(TAPLINK_TEXT("Messages", "The command failed: %1"),
+                                        {e.what()}, std::string(kAppName), MessageIcon::Stop));
         EndAfterFailure();
     }
 }
@@ -443,8 +446,9 @@ Bytes CCncCommDlg::Moved() const {
 void CCncCommDlg::OnJournal() {
     if (!options_.journal) {
         services_->ShowMessage(
-            {"No transfer journal is kept: the program was started with "
-             "--journal none, or the journal could not be opened.",
+            {TAPLINK_TEXT("Messages",
+                          "No transfer journal is kept: the program was started with "
+                          "--journal none, or the journal could not be opened."),
              std::string(kAppName), MessageIcon::None});
         return;
     }
@@ -498,7 +502,7 @@ void CCncCommDlg::OnSetup() {
     const bool show = advanced_.front()->isHidden();
     for (QWidget* w : advanced_)
         w->setVisible(show);
-    btnSetup_->setText(QStringLiteral("Setup"));
+    btnSetup_->setText(tr("Setup"));
 }
 
 void CCncCommDlg::OnEditorChanged() {
@@ -536,11 +540,10 @@ bool CCncCommDlg::TransferRunning() const {
 bool CCncCommDlg::MayClose() {
     const QString caption = QString::fromLatin1(kAppName.data(), kAppName.size());
     if (TransferRunning()) {
-        QMessageBox ask(QMessageBox::Question, caption,
-                        QStringLiteral("A transfer is running. Stop it?"),
+        QMessageBox ask(QMessageBox::Question, caption, tr("A transfer is running. Stop it?"),
                         QMessageBox::Yes | QMessageBox::No, this);
-        ask.button(QMessageBox::Yes)->setText(QStringLiteral("Stop the transfer"));
-        ask.button(QMessageBox::No)->setText(QStringLiteral("Go on"));
+        ask.button(QMessageBox::Yes)->setText(tr("Stop the transfer"));
+        ask.button(QMessageBox::No)->setText(tr("Go on"));
         ask.setInformativeText(WaitingText());
         ask.setDefaultButton(QMessageBox::No);
         if (ask.exec() == QMessageBox::Yes) StopTransfer();
@@ -548,8 +551,8 @@ bool CCncCommDlg::MayClose() {
     }
     if (!m_edText->document()->isModified()) return true;
     QMessageBox ask(QMessageBox::Question, caption,
-                    QStringLiteral("The editor holds changes that were not saved, sent or "
-                                   "received. Save them before closing?"),
+                    tr("The editor holds changes that were not saved, sent or "
+                       "received. Save them before closing?"),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     ask.setDefaultButton(QMessageBox::Save);
     switch (ask.exec()) {
@@ -576,24 +579,34 @@ QString CCncCommDlg::WaitingText() const {
     if (!TransferRunning()) return {};
     const int model = m_cbModel->currentIndex();
     const bool send = recordingSend_ && !ActiveVerify();
-    const QString what = model == kModelMemory ? QStringLiteral("memory image")
-                         : model == kModelR80  ? QStringLiteral("document")
-                                               : QStringLiteral("program");
-    QString awaited;
+    // Whole sentences, so that each language words them its own way.
     std::optional<std::chrono::milliseconds> left = services_->Remaining(kTimerNotReady);
+    const char* waiting = nullptr;
     if (left) {
-        awaited =
-            (send ? QStringLiteral("to take the %1") : QStringLiteral("to send the %1")).arg(what);
+        waiting =
+            send ? (model == kModelMemory ? QT_TR_NOOP("Waiting for the controller to take the "
+                                                       "memory image: %1 s")
+                    : model == kModelR80
+                        ? QT_TR_NOOP("Waiting for the controller to take the document: %1 s")
+                        : QT_TR_NOOP("Waiting for the controller to take the program: %1 s"))
+                 : nullptr;
     } else if ((left = services_->Remaining(kTimerNoResponse))) {
         // An answer between blocks comes at once: said only once it is late.
         const auto period = services_->Period(kTimerNoResponse);
         if (period <= kBlockAnswerTimeout && period - *left < std::chrono::seconds{1}) return {};
-        awaited = send ? QStringLiteral("to answer") : QStringLiteral("to send the %1").arg(what);
+        if (send) waiting = QT_TR_NOOP("Waiting for the controller to answer: %1 s");
     } else {
         return {};
     }
+    if (!waiting) {
+        waiting = model == kModelMemory
+                      ? QT_TR_NOOP("Waiting for the controller to send the memory image: %1 s")
+                  : model == kModelR80
+                      ? QT_TR_NOOP("Waiting for the controller to send the document: %1 s")
+                      : QT_TR_NOOP("Waiting for the controller to send the program: %1 s");
+    }
     const auto seconds = (left->count() + 999) / 1000;
-    return QStringLiteral("Waiting for the controller %1: %2 s").arg(awaited).arg(seconds);
+    return tr(waiting).arg(seconds);
 }
 
 void CCncCommDlg::ShowWaiting() {
@@ -615,11 +628,10 @@ void CCncCommDlg::OnProtoFieldEdited(QLineEdit* field, std::string& member, std:
     } else {
         // Keep the last byte and say so where the operator is looking.
         field->setStyleSheet(QStringLiteral("QLineEdit { color: #b00000; background: #ffe8e8; }"));
-        field->setToolTip(
-            QStringLiteral("Not taken: the field must begin with two hexadecimal digits. "
-                           "The protocol byte stays %1 (hex).")
-                .arg(byte, 2, 16, QChar('0'))
-                .toUpper());
+        field->setToolTip(tr("Not taken: the field must begin with two hexadecimal digits. "
+                             "The protocol byte stays %1 (hex).")
+                              .arg(byte, 2, 16, QChar('0'))
+                              .toUpper());
     }
 }
 
@@ -644,7 +656,7 @@ void CCncCommDlg::OnPortChosen(int pos) {
     // lists, and once in a message, rather than letting them look applied.
     const std::string device = m_cbPort->DeviceAt(pos);
     const bool network = IsNetworkPort(device);
-    const QString note = network ? QString::fromUtf8(kNetworkPortNote) : QString();
+    const QString note = network ? TranslatedCoreText(kNetworkPortNote) : QString();
     for (const int id : {1007, 1031, 1032, 1034, 1036})
         controls_.at(id)->setToolTip(note);
     // The whole path, which a narrow field may show shortened.
@@ -653,7 +665,7 @@ void CCncCommDlg::OnPortChosen(int pos) {
     if (!network || notedServers_.contains(path)) return;
     notedServers_ << path;
     QTimer::singleShot(0, this, [this, note] {
-        services_->ShowMessage({note.toStdString(), std::string(kAppName), MessageIcon::None});
+        services_->ShowMessage({kNetworkPortNote, std::string(kAppName), MessageIcon::None});
     });
 }
 

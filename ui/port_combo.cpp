@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 // Added to the name of a chosen device that is no longer there.
-constexpr const char* kMissingMark = " (missing)";
+constexpr const char* kMissingMark = QT_TRANSLATE_NOOP("taplink::PortComboBox", " (missing)");
 
 QList<SerialDevice> SystemPorts() {
     QList<SerialDevice> devices;
@@ -85,7 +85,7 @@ void PortComboBox::Refresh() {
 #else
     const QString simulator = QString::fromLatin1(kSimulatorDevice);
     for (const QString& path : explicitPorts_) {
-        addItem(path == simulator ? QString::fromLatin1(kSimulatorEntry) : path, path);
+        addItem(path == simulator ? tr(kSimulatorEntry) : path, path);
     }
     auto ports = lister_();
     // Without a serial device the simulator comes first, so that a new
@@ -98,18 +98,18 @@ void PortComboBox::Refresh() {
         !current.isEmpty() && current != simulator && !explicitPorts_.contains(current) &&
         std::none_of(ports.begin(), ports.end(), [&](const auto& d) { return d.path == current; });
     if (gone) {
-        const QString mark = QString::fromLatin1(kMissingMark);
+        const QString mark = tr(kMissingMark);
         ports.append({currentName.endsWith(mark) ? currentName : currentName + mark, current});
     }
     std::sort(ports.begin(), ports.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
-    if (simulatorFirst) addItem(QString::fromLatin1(kSimulatorEntry), simulator);
+    if (simulatorFirst) addItem(tr(kSimulatorEntry), simulator);
     for (const auto& device : ports) {
         if (explicitPorts_.contains(device.path)) continue;
         addItem(device.name, device.path);
     }
     if (!simulatorFirst && !explicitPorts_.contains(simulator)) {
-        addItem(QString::fromLatin1(kSimulatorEntry), simulator);
+        addItem(tr(kSimulatorEntry), simulator);
     }
 #endif
     int keep = current.isEmpty() ? -1 : findData(current, kPathRole);
@@ -147,7 +147,7 @@ void PortComboBox::TakeTypedPath() {
         setCurrentIndex(currentIndex());
         return;
     }
-    if (typed.compare(QString::fromLatin1(kSimulatorEntry), Qt::CaseInsensitive) == 0) {
+    if (typed.compare(tr(kSimulatorEntry), Qt::CaseInsensitive) == 0) {
         setCurrentIndex(findData(QString::fromLatin1(kSimulatorDevice), kPathRole));
         return;
     }

@@ -15,7 +15,8 @@ namespace taplink {
 
 // The list entry of the built-in simulator: its text, and the device the
 // window resolves to the simulator's pseudo-terminal.
-inline constexpr const char* kSimulatorEntry = "Simulator";
+inline constexpr const char* kSimulatorEntry =
+    QT_TRANSLATE_NOOP("taplink::PortComboBox", "Simulator");
 inline constexpr const char* kSimulatorDevice = "simulator";
 
 // A serial device of the machine: the name the list shows, and its path.

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QSlider>
+#include "message_text.h"
 #include "number_edit.h"
 #include "save_query_dialog.h"
 
@@ -53,8 +54,8 @@ std::chrono::milliseconds QtWindowServices::Period(int id) const {
 int QtWindowServices::ShowMessage(const Message& message) {
     if (onShow) onShow(message);
     QMessageBox box(w_.owner);
-    box.setWindowTitle(QString::fromStdString(message.caption));
-    box.setText(QString::fromStdString(message.text));
+    box.setWindowTitle(TranslatedCaption(message));
+    box.setText(TranslatedText(message));
     switch (message.icon) {
         case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
         case MessageIcon::Stop: box.setIcon(QMessageBox::Critical); break;

@@ -36,25 +36,24 @@ std::string DisplayOf(const Bytes& image) {
 }  // namespace
 
 SimulatorPanel::SimulatorPanel(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QStringLiteral("Controller simulator"));
+    setWindowTitle(tr("Controller simulator"));
     setObjectName(QStringLiteral("simulatorPanel"));
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     model_ = new QComboBox(this);
-    model_->addItems({QStringLiteral("R40/R60"), QStringLiteral("R80"), QStringLiteral("Memory")});
-    input_ = new QPushButton(QStringLiteral("input"), this);
-    output_ = new QPushButton(QStringLiteral("output"), this);
-    input_->setToolTip(QStringLiteral("The controller takes a document: press Send in TapLink"));
-    output_->setToolTip(
-        QStringLiteral("The controller sends what it holds: press Receive in TapLink"));
-    row->addWidget(new QLabel(QStringLiteral("Controller:"), this));
+    model_->addItems({QStringLiteral("R40/R60"), QStringLiteral("R80"), tr("Memory")});
+    input_ = new QPushButton(tr("input"), this);
+    output_ = new QPushButton(tr("output"), this);
+    input_->setToolTip(tr("The controller takes a document: press Send in TapLink"));
+    output_->setToolTip(tr("The controller sends what it holds: press Receive in TapLink"));
+    row->addWidget(new QLabel(tr("Controller:"), this));
     row->addWidget(model_);
     row->addWidget(input_);
     row->addWidget(output_);
     layout->addLayout(row);
-    status_ = new QLabel(QStringLiteral("idle"), this);
+    status_ = new QLabel(tr("idle"), this);
     layout->addWidget(status_);
-    layout->addWidget(new QLabel(QStringLiteral("What the controller holds:"), this));
+    layout->addWidget(new QLabel(tr("What the controller holds:"), this));
     held_ = new QPlainTextEdit(this);
     held_->setLineWrapMode(QPlainTextEdit::NoWrap);
     held_->setFont(EditorFont());
@@ -88,7 +87,7 @@ std::string SimulatorPanel::SlavePath(std::string* why) {
     writeNotifier_ = new QSocketNotifier(master_, QSocketNotifier::Write, this);
     writeNotifier_->setEnabled(false);
     connect(writeNotifier_, &QSocketNotifier::activated, this, &SimulatorPanel::OnWritable);
-    log_->appendPlainText(QStringLiteral("TapLink's end: %1").arg(QString::fromStdString(slave_)));
+    log_->appendPlainText(tr("TapLink's end: %1").arg(QString::fromStdString(slave_)));
     return slave_;
 }
 
@@ -149,7 +148,7 @@ void SimulatorPanel::Queue(const sim::Writes& writes) {
             case sim::LineEvent::None: break;
             case sim::LineEvent::ModemLines:
                 log_->appendPlainText(
-                    QStringLiteral("modem-line change (a pseudo-terminal has no modem lines)"));
+                    tr("modem-line change (a pseudo-terminal has no modem lines)"));
                 continue;
         }
         if (delayMs == 0) {

@@ -7,21 +7,22 @@
 #include <QVBoxLayout>
 
 #include "dialog_units.h"
+#include "message_text.h"
 
 namespace taplink {
 
 VerifyView::VerifyView(const VerifyResult& result, bool image, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Differences from the controller's copy"));
+    setWindowTitle(tr("Differences from the controller's copy"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
-    auto* summary = new QLabel(QString::fromStdString(result.message.text), this);
+    auto* summary = new QLabel(TranslatedText(result.message), this);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(summary);
 
     auto* table = new QTableWidget(static_cast<int>(result.differences.size()), 3, this);
     table->setObjectName(QStringLiteral("differences"));
-    table->setHorizontalHeaderLabels({image ? QStringLiteral("Offset") : QStringLiteral("Line"),
-                                      QStringLiteral("Sent"), QStringLiteral("Controller")});
+    table->setHorizontalHeaderLabels(
+        {image ? tr("Offset") : tr("Line"), tr("Sent"), tr("Controller")});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setFont(EditorFont());
