@@ -98,11 +98,29 @@ const Message kProgramSent{TAPLINK_TEXT("Messages", "Data transmission be finish
                            MessageIcon::Exclamation};
 const Message kMemorySent{TAPLINK_TEXT("Messages", "Data transmission be finished!"), kApp,
                           MessageIcon::None};
-const Message kNotReady{TAPLINK_TEXT("Messages",
-                                     "CNC opens received state not yet or transmission line has "
-                                     "not finished meeting,Examine that "
-                                     "please!"),
-                        kApp, MessageIcon::None};
+constexpr std::string_view kNotReadyText = TAPLINK_TEXT(
+    "Messages",
+    "CNC opens received state not yet or transmission line has not finished meeting,Examine that "
+    "please!");
+const Message kNotReady{std::string(kNotReadyText), kApp, MessageIcon::None};
+
+Message NotReady(bool receiving, long long seconds) {
+    constexpr TextVariant kReceiving = TAPLINK_TEXT_VARIANT(
+        "Messages",
+        "CNC opens received state not yet or transmission line has not finished meeting,Examine "
+        "that please!",
+        "receive");
+    constexpr TextVariant kSending = TAPLINK_TEXT_VARIANT(
+        "Messages",
+        "CNC opens received state not yet or transmission line has not finished meeting,Examine "
+        "that please!",
+        "send");
+    static_assert(kReceiving.text == kNotReadyText && kSending.text == kNotReadyText);
+    Message m = kNotReady;
+    m.variant = receiving ? kReceiving.variant : kSending.variant;
+    m.args = {std::to_string(seconds)};
+    return m;
+}
 const Message kNoResponse{
     TAPLINK_TEXT("Messages",
                  "The CNC nothing responds,Transmission fail is transferred please again!"),

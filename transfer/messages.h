@@ -30,6 +30,10 @@ struct Message {
     MessageIcon icon = MessageIcon::None;
     std::string pattern = {};            // with %1, %2, ...; empty: the text is its own pattern
     std::vector<std::string> args = {};  // the values of %1, %2, ...
+    // Which of the translations of one text: a translation may say more than
+    // the original (a time-out's seconds, from args) where the original says
+    // the same for several cases.
+    std::string variant = {};
 
     // What the operator reads: the pattern is how it was made.
     friend bool operator==(const Message& a, const Message& b) {
@@ -70,6 +74,9 @@ extern const Message kWrongStart;
 extern const Message kProgramSent;  // "R40/R60"
 extern const Message kMemorySent;   // "Memory"
 extern const Message kNotReady;
+// kNotReady, told apart for the translations: a receive, or a send, and how
+// long the controller was waited for.
+Message NotReady(bool receiving, long long seconds);
 extern const Message kNoResponse;
 // A send whose bytes the line stopped taking (held by XOFF or CTS, or not
 // read by the far end) for the no-response time.

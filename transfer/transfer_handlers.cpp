@@ -452,10 +452,15 @@ void TransferHandlers::OnNotReadyTimeout() {
     for (const int id : {kTimerNotReady, kTimerR80Ready, kTimerRequest, kTimerPeerReady}) {
         c_.win.StopTimer(id);
     }
+    // Only a receive of "R40/R60" or "Memory" is armed while it waits.
+    const bool receiving = c_.g.g_nRecvArmed == 1;
+    const milliseconds waited = receiving                 ? kReceiveReadyTimeout
+                                : c_.model() == kModelR80 ? kR80SendReadyTimeout
+                                                          : kSendReadyTimeout;
     // A receive that timed out is over: later bytes are not its data.
     c_.g.g_nRecvArmed = 0;
     r80_.Abandon();
-    c_.win.ShowMessage(msg::kNotReady);
+    c_.win.ShowMessage(msg::NotReady(receiving, waited.count() / 1000));
     c_.st.m_bSendHandshake = 0;
     c_.st.m_bSendActive = 0;
     Enable();

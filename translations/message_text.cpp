@@ -9,7 +9,14 @@ QString TranslatedCoreText(const std::string& text) {
 }
 
 QString TranslatedText(const Message& message) {
-    if (message.pattern.empty()) return TranslatedCoreText(message.text);
+    if (message.pattern.empty()) {
+        const QString text = QCoreApplication::translate(
+            "Messages", message.text.c_str(),
+            message.variant.empty() ? nullptr : message.variant.c_str());
+        // A translation may give values the original does not show.
+        if (message.args.empty() || text.toStdString() == message.text) return text;
+        return QString::fromStdString(FillPattern(text.toStdString(), message.args));
+    }
     // A value is translated when it is one of the core's texts (a reason
     // such as "the port is not open"); paths and the system's reasons are
     // not in the catalogues and stay as they are.

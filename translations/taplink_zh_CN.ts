@@ -5,380 +5,404 @@
     <name>LinkSettings</name>
     <message>
         <source>Even</source>
-        <translation type="unfinished"></translation>
+        <translation>偶校验</translation>
     </message>
     <message>
         <source>Odd</source>
-        <translation type="unfinished"></translation>
+        <translation>奇校验</translation>
     </message>
     <message>
         <source>Grade</source>
-        <translation type="unfinished"></translation>
+        <translation>标记</translation>
     </message>
     <message>
         <source>Blank</source>
-        <translation type="unfinished"></translation>
+        <translation>空格</translation>
     </message>
     <message>
         <source>Null</source>
-        <translation type="unfinished"></translation>
+        <translation>无</translation>
     </message>
     <message>
         <source>4bit</source>
-        <translation type="unfinished"></translation>
+        <translation>4 位</translation>
     </message>
     <message>
         <source>5bit</source>
-        <translation type="unfinished"></translation>
+        <translation>5 位</translation>
     </message>
     <message>
         <source>6bit</source>
-        <translation type="unfinished"></translation>
+        <translation>6 位</translation>
     </message>
     <message>
         <source>7bit</source>
-        <translation type="unfinished"></translation>
+        <translation>7 位</translation>
     </message>
     <message>
         <source>8bit</source>
-        <translation type="unfinished"></translation>
+        <translation>8 位</translation>
     </message>
     <message>
         <source>1bit</source>
-        <translation type="unfinished"></translation>
+        <translation>1 位</translation>
     </message>
     <message>
         <source>2bit</source>
-        <translation type="unfinished"></translation>
+        <translation>2 位</translation>
     </message>
     <message>
         <source>XON/XOFF</source>
-        <translation type="unfinished"></translation>
+        <translation>XON/XOFF</translation>
     </message>
     <message>
         <source>RTS/CTS</source>
-        <translation type="unfinished"></translation>
+        <translation>RTS/CTS</translation>
     </message>
     <message>
         <source>X&amp;TS</source>
-        <translation type="unfinished"></translation>
+        <translation>两者</translation>
     </message>
 </context>
 <context>
     <name>Messages</name>
     <message>
         <source>Notice!</source>
-        <translation type="unfinished"></translation>
+        <translation>注意</translation>
     </message>
     <message>
         <source>Binary system document does not exists , has no way to preserve!</source>
-        <translation type="unfinished"></translation>
+        <translation>没有可保存的内存映像。请先从数控系统接收，或打开一个内存映像文件。</translation>
     </message>
     <message>
         <source>The ladder document holds no instructions: nothing to show.</source>
-        <translation type="unfinished"></translation>
+        <translation>该梯形图文件中没有任何指令，无可显示的内容。请确认所选文件是否正确。</translation>
     </message>
     <message>
         <source>Cannot read the file %1.
 Error: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>无法读取文件 %1。
+原因：%2
+请检查文件名以及是否有读取权限，然后重试。</translation>
     </message>
     <message>
         <source>Cannot write the file %1.
 Error: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>无法写入文件 %1。
+原因：%2
+请换一个文件夹或文件名，或腾出磁盘空间，然后重新保存。</translation>
     </message>
     <message>
         <source>Do not discover the PLC document,Examine that the document is entire or not please!</source>
-        <translation type="unfinished"></translation>
+        <translation>找不到 PLC 文件。请确认该文件（对于 .ld2 文件，还有与之配套的 .txt 文件）存在，然后重新打开。</translation>
     </message>
     <message>
         <source>Document content damages!</source>
-        <translation type="unfinished"></translation>
+        <translation>梯形图文件已损坏：找不到其指令部分。请打开一份完好的副本（例如备份文件 _bak.ldx）。</translation>
     </message>
     <message>
         <source>Warning!</source>
-        <translation type="unfinished"></translation>
+        <translation>警告</translation>
     </message>
     <message>
         <source>This document is not identification a ldx of correct PLC ladder diagram software document,Have no way to cover!</source>
-        <translation type="unfinished"></translation>
+        <translation>所选文件不是 PLC 梯形图软件的梯形图文件（.ldx），因此未写入任何内容。请选择由梯形图软件生成的 .ldx 文件。</translation>
     </message>
     <message>
         <source>The PLC document must begin from the document number,And the document number must be %999!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件必须以文件号 %999 开头（位于第一行）。请改正第一行后重新保存。</translation>
     </message>
     <message>
         <source>Ask the document storing to be short of necessary END1 of standard PLC document or END2 instruction,The wrong document has no way to cover!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件缺少每个 PLC 程序都必需的 END1 或 END2 指令，因此梯形图文件未被修改。请补上缺少的指令后重新保存。</translation>
     </message>
     <message>
         <source>The file layout waiting for memory is wrong,Memory has no way to carry out!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件太短，不是完整的 PLC 程序，因此未保存任何内容。请检查文件后重新保存。</translation>
     </message>
     <message>
         <source>Carriage return starts data of the head office number queen be obliged to!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件中的文件号（%999）和步数（8 位数字）必须各占一行，并各自以换行结束。请改正前两行后重新保存。</translation>
     </message>
     <message>
         <source>The 2nd row of data are PLC document head office numbers,It must be 8 figures,Insufficient can have 0 added in at the head!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件的第二行是步数，必须正好是 8 位数字；位数不足时请在前面补 0（例如 00000123）。请改正后重新保存。</translation>
     </message>
     <message>
         <source>The head office number is 00000000: the PLC document has no steps, nothing was written!</source>
-        <translation type="unfinished"></translation>
+        <translation>第二行的步数为 00000000：该 PLC 文件没有任何步，因此未写入任何内容。请填写步数后重新保存。</translation>
     </message>
     <message>
         <source>警告!</source>
-        <translation type="unfinished"></translation>
+        <translation>警告</translation>
     </message>
     <message>
         <source>您输入的是非法字符!</source>
-        <translation type="unfinished"></translation>
+        <translation>不能输入此字符。程序中只能使用地址字母、数字、空格以及 % - / . 这几个符号。</translation>
     </message>
     <message>
         <source>此行行号有错误!</source>
-        <translation type="unfinished"></translation>
+        <translation>此行没有以程序段号开头（N 加四位数字，例如 N0010），因此无法为下一行编号。请先改正此行。</translation>
     </message>
     <message>
         <source>文件号有错误!</source>
-        <translation type="unfinished"></translation>
+        <translation>第一行必须是程序号：% 加两位数字（例如 %01）。请改正后再按回车键。</translation>
     </message>
     <message>
         <source>下面一行的行号有错误!</source>
-        <translation type="unfinished"></translation>
+        <translation>下一行没有以程序段号开头（N 加四位数字），因此无法在两行之间插入编号。请先改正下一行。</translation>
     </message>
     <message>
         <source>行号已到N9999，不能再编号!</source>
-        <translation type="unfinished"></translation>
+        <translation>程序段号已到 N9999，无法继续编号。请重新编号或拆分程序。</translation>
     </message>
     <message>
         <source>“请填入不多于%1个的字符。”</source>
-        <translation type="unfinished"></translation>
+        <translation>编辑区最多只能容纳 %1 个字符。请缩短文本，或将其拆分为多个程序。</translation>
     </message>
     <message>
         <source>您输入的是非法字符!
 %1 at line %2, column %3: nothing was pasted.</source>
-        <translation type="unfinished"></translation>
+        <translation>未粘贴任何内容：文本第 %2 行第 %3 列的 %1 是程序中不允许的字符。程序中只能使用地址字母、数字、空格以及 % - / . 这几个符号。</translation>
     </message>
     <message>
         <source>您输入的是非法字符!
 %1 at line %2, column %3: nothing was dropped.</source>
-        <translation type="unfinished"></translation>
+        <translation>未放入任何内容：文本第 %2 行第 %3 列的 %1 是程序中不允许的字符。程序中只能使用地址字母、数字、空格以及 % - / . 这几个符号。</translation>
     </message>
     <message>
         <source>Failed to %1 port %2.
 Error: %3</source>
-        <translation type="unfinished"></translation>
+        <translation>端口 %2 出错：无法%1。
+原因：%3
+请确认设备已连接且未被其他程序占用，然后重试。</translation>
     </message>
     <message>
         <source>Bit rate, parity, data bits, stop bits and handshaking are set on the serial device server for a tcp:// port; the values chosen here are not sent to it.</source>
-        <translation type="unfinished"></translation>
+        <translation>tcp:// 端口是串口服务器：其波特率、校验、数据位、停止位和握手方式在服务器上设置，此处所选的值不会发送给它。</translation>
     </message>
     <message>
         <source>open</source>
-        <translation type="unfinished"></translation>
+        <translation>打开</translation>
     </message>
     <message>
         <source>a device server is given as rfc2217://HOST:PORT</source>
-        <translation type="unfinished"></translation>
+        <translation>串口服务器应写作 rfc2217://主机:端口</translation>
     </message>
     <message>
         <source>a device server is given as tcp://HOST:PORT</source>
-        <translation type="unfinished"></translation>
+        <translation>串口服务器应写作 tcp://主机:端口</translation>
     </message>
     <message>
         <source>the program is stopping</source>
-        <translation type="unfinished"></translation>
+        <translation>程序正在退出</translation>
     </message>
     <message>
         <source>write all data to</source>
-        <translation type="unfinished"></translation>
+        <translation>写入全部数据</translation>
     </message>
     <message>
         <source>set the handshaking of</source>
-        <translation type="unfinished"></translation>
+        <translation>设置握手方式</translation>
     </message>
     <message>
         <source>the COM port option cannot combine RTS/CTS with XON/XOFF</source>
-        <translation type="unfinished"></translation>
+        <translation>串口服务器不能同时使用 RTS/CTS 和 XON/XOFF</translation>
     </message>
     <message>
         <source>empty the input buffer of</source>
-        <translation type="unfinished"></translation>
+        <translation>清空输入缓冲区</translation>
     </message>
     <message>
         <source>the port is not open</source>
-        <translation type="unfinished"></translation>
+        <translation>端口未打开</translation>
     </message>
     <message>
         <source>the device server closed the connection</source>
-        <translation type="unfinished"></translation>
+        <translation>串口服务器关闭了连接</translation>
     </message>
     <message>
         <source>change the port number of</source>
-        <translation type="unfinished"></translation>
+        <translation>更改端口号</translation>
     </message>
     <message>
         <source>the port is already open</source>
-        <translation type="unfinished"></translation>
+        <translation>端口已经打开</translation>
     </message>
     <message>
         <source>resize the input buffer of</source>
-        <translation type="unfinished"></translation>
+        <translation>调整输入缓冲区大小</translation>
     </message>
     <message>
         <source>resize the output buffer of</source>
-        <translation type="unfinished"></translation>
+        <translation>调整输出缓冲区大小</translation>
     </message>
     <message>
         <source>no serial device is present at that position of the port list</source>
-        <translation type="unfinished"></translation>
+        <translation>端口列表中该位置没有串口设备，请选择其他端口</translation>
     </message>
     <message>
         <source>RTS/CTS together with XON/XOFF is not supported here</source>
-        <translation type="unfinished"></translation>
+        <translation>本机不支持同时使用 RTS/CTS 和 XON/XOFF，请只选其中一种</translation>
     </message>
     <message>
         <source>write to</source>
-        <translation type="unfinished"></translation>
+        <translation>写入</translation>
     </message>
     <message>
         <source>read from</source>
-        <translation type="unfinished"></translation>
+        <translation>读取</translation>
     </message>
     <message>
         <source>read the output queue of</source>
-        <translation type="unfinished"></translation>
+        <translation>读取输出队列</translation>
     </message>
     <message>
         <source>Can not record into string driving control of MSCOMM32.OCX!Examine if MSCOMM32.OCX fall in the catalogue please!</source>
-        <translation type="unfinished"></translation>
+        <translation>TapLink 无法使用串口：Qt 串口支持无法启动。请安装软件包 libqt6serialport6，然后重新启动 TapLink。</translation>
     </message>
     <message>
         <source>Error!</source>
-        <translation type="unfinished"></translation>
+        <translation>错误</translation>
     </message>
     <message>
         <source>Can not dispatch empty space document!</source>
-        <translation type="unfinished"></translation>
+        <translation>编辑区为空，没有可发送的内容。请先打开文件或输入程序，再按“发送”。</translation>
     </message>
     <message>
         <source>CNC Procedure must add the procedure number beginning that two figures are composed of from the number &apos;%&apos;，Examine that if procedure satisfy a request after transferring please!</source>
-        <translation type="unfinished"></translation>
+        <translation>程序必须以程序号开头：第一行单独写 % 加两位数字（例如 %01）。请改正第一行后再按“发送”。</translation>
     </message>
     <message>
         <source>The procedure is too long for one frame: at most 65533 characters can be sent after blank lines and surplus spaces are removed!</source>
-        <translation type="unfinished"></translation>
+        <translation>程序太长，无法一次发送：去掉空行和多余空格后最多只能发送 65533 个字符。请将其拆分为几个较小的程序，逐个发送。</translation>
     </message>
     <message>
         <source>The instruction document of R80 must use &apos;%&apos; with the document number that 3 significant digits are composed of begins!</source>
-        <translation type="unfinished"></translation>
+        <translation>R80 文件必须以 % 加三位文件号开头（例如 %001；PLC 文件为 %999）。请改正第一行后再按“发送”。</translation>
     </message>
     <message>
         <source>The procedure number goes beyond the bounds!</source>
-        <translation type="unfinished"></translation>
+        <translation>程序号超出范围：R80 的程序号为 000 至 254（PLC 文件为 999）。请修改第一行的编号后再按“发送”。</translation>
     </message>
     <message>
         <source>The document exceeds the memory of CNC upper limit!</source>
-        <translation type="unfinished"></translation>
+        <translation>文件超出数控系统的内存容量（发送时最多 32767 字节）。请缩短或拆分文件后再发送。</translation>
     </message>
     <message>
         <source>The document number must change a line at the back!</source>
-        <translation type="unfinished"></translation>
+        <translation>文件号必须单独占第一行。请在文件号后直接换行，然后再按“发送”。</translation>
     </message>
     <message>
         <source>The PLC document must be composed of 4 document numbers and 8 head office numbers，And must be over with carriage return!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件不完整：第一行须为文件号（%999），第二行须为 8 位步数，每行都以换行结束。请检查文件后再发送。</translation>
     </message>
     <message>
         <source>The document number must keep abrest of a carriage return at the back!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件号（%999）必须单独占第一行。请在文件号后直接换行，然后再发送。</translation>
     </message>
     <message>
         <source>The head office number must be 8 figures!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件第二行的步数必须正好是 8 位数字（例如 00000123）。请改正后再发送。</translation>
     </message>
     <message>
         <source>Head office number back-end must be carriage return，The head office number must be 8 figures!</source>
-        <translation type="unfinished"></translation>
+        <translation>PLC 文件第二行的步数必须正好是 8 位数字，并以换行结束。请改正后再发送。</translation>
     </message>
     <message>
         <source>Can not send empty space document!</source>
-        <translation type="unfinished"></translation>
+        <translation>没有可发送的内存映像。请先打开内存映像文件（.hex），或从数控系统接收。</translation>
     </message>
     <message>
         <source>A line ends in CR (carriage return) without LF (line feed): the controller takes lines that end in CR LF, or in LF alone, which is sent as CR LF!</source>
-        <translation type="unfinished"></translation>
+        <translation>有一行以回车符（CR）结尾而没有换行符（LF）。数控系统只接受以 CR LF 或单独 LF 结尾的行。请改正行尾（例如将文件重新保存为 Windows 或 Unix 格式），然后再发送。</translation>
     </message>
     <message>
         <source>The memory image is too long for one frame: at most 65535 bytes can be sent!</source>
-        <translation type="unfinished"></translation>
+        <translation>内存映像太长，无法一次发送：最多只能发送 65535 字节。请发送较短的映像。</translation>
     </message>
     <message>
         <source>Taking-over is finished!</source>
-        <translation type="unfinished"></translation>
+        <translation>接收完成：数控系统发来的内容已显示在编辑区。如需保留，请保存。</translation>
     </message>
     <message>
         <source>Data transmission is wrong!Transfer the agreement checking inconformity!</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统发来的数据与协议不符（协议字节、长度或校验和错误），传输失败。请确认此处所选的型号和协议字节与数控系统一致，然后重试。</translation>
     </message>
     <message>
         <source>Data transmission be finished!</source>
-        <translation type="unfinished"></translation>
+        <translation>发送完成：数控系统已接收全部内容。</translation>
     </message>
     <message>
         <source>CNC opens received state not yet or transmission line has not finished meeting,Examine that please!</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统未及时应答。请确认数控系统已就绪且连接线已接好，然后重试。</translation>
     </message>
     <message>
         <source>The CNC nothing responds,Transmission fail is transferred please again!</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统停止了应答，传输失败。请检查连接线和数控系统，然后重新开始传输。</translation>
     </message>
     <message>
         <source>The CNC stops taking the data,Transmission fail is transferred please again!</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统停止接收数据，发送失败。请检查连接线和握手设置，并确认数控系统仍在接收，然后再按“发送”。</translation>
     </message>
     <message>
         <source>Sending is finished!</source>
-        <translation type="unfinished"></translation>
+        <translation>发送完成：数控系统已接收整个文件。</translation>
     </message>
     <message>
         <source>The procedure number makes mistakes!</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统发来的文件号无效，因此未接收该文件。请检查数控系统上的程序，然后再按“接收”。</translation>
     </message>
     <message>
         <source>The controller&apos;s copy differs from what was sent, first at line %1 (%2 line differs):
 sent:       %3
 controller: %4</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统中的副本与发送的内容不同，首处差异在第 %1 行（共 %2 行不同）：
+发送内容：%3
+数控系统：%4
+请重新发送该文件。</translation>
     </message>
     <message>
         <source>The controller&apos;s copy differs from what was sent, first at line %1 (%2 lines differ):
 sent:       %3
 controller: %4</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统中的副本与发送的内容不同，首处差异在第 %1 行（共 %2 行不同）：
+发送内容：%3
+数控系统：%4
+请重新发送该文件。</translation>
     </message>
     <message>
         <source>Verified: the controller holds exactly what was sent (%1 byte).</source>
-        <translation type="unfinished"></translation>
+        <translation>核对无误：数控系统中的内容与发送的完全一致（%1 字节）。</translation>
     </message>
     <message>
         <source>Verified: the controller holds exactly what was sent (%1 bytes).</source>
-        <translation type="unfinished"></translation>
+        <translation>核对无误：数控系统中的内容与发送的完全一致（%1 字节）。</translation>
     </message>
     <message>
         <source>Failed to open the simulator.
 Error: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>无法启动模拟数控系统。
+原因：%1</translation>
     </message>
     <message>
         <source>The command failed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>命令执行失败：%1
+窗口仍可继续使用。</translation>
     </message>
     <message>
         <source>No transfer journal is kept: the program was started with --journal none, or the journal could not be opened.</source>
-        <translation type="unfinished"></translation>
+        <translation>未记录传输日志：TapLink 以 --journal none 启动，或日志无法打开。如需记录，请不带 --journal none 重新启动 TapLink。</translation>
+    </message>
+    <message>
+        <source>CNC opens received state not yet or transmission line has not finished meeting,Examine that please!</source>
+        <comment>receive</comment>
+        <translation>数控系统在 %1 秒内没有应答。请在数控系统上启动输出，检查连接线，然后再按“接收”。</translation>
+    </message>
+    <message>
+        <source>CNC opens received state not yet or transmission line has not finished meeting,Examine that please!</source>
+        <comment>send</comment>
+        <translation>数控系统在 %1 秒内没有准备好接收。请在数控系统上启动输入，检查连接线，然后再按“发送”。</translation>
     </message>
 </context>
 <context>
@@ -386,390 +410,395 @@ Error: %1</source>
     <message>
         <source>Moves part programs, PLC documents and memory images between this computer and a QRN series CNC controller over a serial line.
 Qt&apos;s own options (-platform, -style, -display, ...) are passed to Qt.</source>
-        <translation type="unfinished"></translation>
+        <translation>通过串口在本机与 QRN 系列数控系统之间传送零件程序、PLC 文件和内存映像。
+Qt 自身的选项（-platform、-style、-display 等）交给 Qt 处理。</translation>
     </message>
     <message>
         <source>Put DEVICE (such as /dev/ttyUSB0, a pseudo-terminal, tcp://HOST:PORT or rfc2217://HOST:PORT for a serial device server, or simulator) first in the port list and open it (default: the first serial device, or simulator when there is none).</source>
-        <translation type="unfinished"></translation>
+        <translation>将 DEVICE（例如 /dev/ttyUSB0、伪终端、串口服务器的 tcp://主机:端口 或 rfc2217://主机:端口，或 simulator）放在端口列表首位并打开（默认：第一个串口设备；没有串口设备时为 simulator）。</translation>
     </message>
     <message>
         <source>Preselect the model: r40, r80 or memory (default: r40).</source>
-        <translation type="unfinished"></translation>
+        <translation>预先选择型号：r40、r80 或 memory（默认：r40）。</translation>
     </message>
     <message>
         <source>Write every byte in and out, with times, to FILE.</source>
-        <translation type="unfinished"></translation>
+        <translation>将收发的每个字节连同时间写入 FILE。</translation>
     </message>
     <message>
         <source>Record every transfer in JOURNAL: a SQLite file, postgresql://USER@HOST/DB, or none (default: the journal in the user&apos;s data folder).</source>
-        <translation type="unfinished"></translation>
+        <translation>将每次传输记录到 JOURNAL：SQLite 文件、postgresql://用户@主机/数据库，或 none（默认：用户数据文件夹中的日志）。</translation>
     </message>
     <message>
         <source>unknown model &quot;%1&quot; (use r40, r80 or memory)</source>
-        <translation type="unfinished"></translation>
+        <translation>未知型号“%1”：请使用 r40、r80 或 memory</translation>
     </message>
     <message>
         <source>no display to open the window on (set DISPLAY, or use taplink-cli for transfers without one)</source>
-        <translation type="unfinished"></translation>
+        <translation>没有可用于打开窗口的显示器：请设置 DISPLAY，或使用 taplink-cli 在无窗口的情况下传输</translation>
     </message>
     <message>
         <source>cannot write the trace %1</source>
-        <translation type="unfinished"></translation>
+        <translation>无法写入跟踪文件 %1：请选择有写入权限的文件</translation>
     </message>
     <message>
         <source>The trace %1 stopped.
 Error: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>跟踪文件 %1 已停止记录，传输将在不记录的情况下继续。
+原因：%2</translation>
     </message>
     <message>
         <source>Transfers are not recorded: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>传输未记录到日志：%1
+传输功能仍可正常使用。</translation>
     </message>
     <message>
         <source>unknown language &quot;%1&quot; (use original, en, zh_CN or system)</source>
-        <translation type="unfinished"></translation>
+        <translation>未知语言“%1”：请使用 original、en、zh_CN 或 system</translation>
     </message>
     <message>
         <source>The language of every text: original (the system&apos;s own texts, the default), en (plain English), zh_CN (Chinese) or system (the locale&apos;s).</source>
-        <translation type="unfinished"></translation>
+        <translation>所有文字的语言：original（系统原有文字，默认）、en（简明英语）、zh_CN（简体中文）或 system（跟随系统区域设置）。</translation>
     </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
     <message>
         <source>Displays help on commandline options.</source>
-        <translation type="unfinished"></translation>
+        <translation>显示命令行选项的帮助。</translation>
     </message>
     <message>
         <source>Displays help including Qt specific options.</source>
-        <translation type="unfinished"></translation>
+        <translation>显示帮助，包括 Qt 专用选项。</translation>
     </message>
     <message>
         <source>Displays version information.</source>
-        <translation type="unfinished"></translation>
+        <translation>显示版本信息。</translation>
     </message>
     <message>
         <source>Usage: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>用法：%1</translation>
     </message>
     <message>
         <source>Options:</source>
-        <translation type="unfinished"></translation>
+        <translation>选项：</translation>
     </message>
     <message>
         <source>Arguments:</source>
-        <translation type="unfinished"></translation>
+        <translation>参数：</translation>
     </message>
     <message>
         <source>[options]</source>
-        <translation type="unfinished"></translation>
+        <translation>[选项]</translation>
     </message>
     <message>
         <source>Unknown option &apos;%1&apos;.</source>
-        <translation type="unfinished"></translation>
+        <translation>未知选项“%1”。</translation>
     </message>
     <message>
         <source>Unknown options: %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>未知选项：%1。</translation>
     </message>
     <message>
         <source>Missing value after &apos;%1&apos;.</source>
-        <translation type="unfinished"></translation>
+        <translation>“%1”后缺少值。</translation>
     </message>
     <message>
         <source>Unexpected value after &apos;%1&apos;.</source>
-        <translation type="unfinished"></translation>
+        <translation>“%1”后有多余的值。</translation>
     </message>
 </context>
 <context>
     <name>QPlatformTheme</name>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>确定</translation>
     </message>
     <message>
         <source>Save</source>
-        <translation type="unfinished"></translation>
+        <translation>保存</translation>
     </message>
     <message>
         <source>Discard</source>
-        <translation type="unfinished"></translation>
+        <translation>不保存</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>取消</translation>
     </message>
     <message>
         <source>&amp;Yes</source>
-        <translation type="unfinished"></translation>
+        <translation>是(&amp;Y)</translation>
     </message>
     <message>
         <source>&amp;No</source>
-        <translation type="unfinished"></translation>
+        <translation>否(&amp;N)</translation>
     </message>
     <message>
         <source>Close</source>
-        <translation type="unfinished"></translation>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>
     <name>taplink::CAboutDlg</name>
     <message>
         <source>About</source>
-        <translation type="unfinished"></translation>
+        <translation>关于 TapLink</translation>
     </message>
     <message>
         <source>QRN R40/R60/R80Series CNC Communications Software</source>
-        <translation type="unfinished"></translation>
+        <translation>QRN R40/R60/R80 系列数控通信软件</translation>
     </message>
     <message>
         <source>TapLink moves part programs, PLC documents and memory images between this computer and QRN series CNC controllers over a serial line.
 
 Free software: use, copy and change it freely. No warranty of any kind.</source>
-        <translation type="unfinished"></translation>
+        <translation>TapLink 通过串口在本机与 QRN 系列数控系统之间传送零件程序、PLC 文件和内存映像。
+
+自由软件：可自由使用、复制和修改。不提供任何担保。</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>确定</translation>
     </message>
 </context>
 <context>
     <name>taplink::CCncCommDlg</name>
     <message>
         <source>QRNR40/R60/R80 Series CNC Communications Software V6.4</source>
-        <translation type="unfinished"></translation>
+        <translation>QRN R40/R60/R80 系列数控通信软件 V6.4</translation>
     </message>
     <message>
         <source>Open File(&amp;F)</source>
-        <translation type="unfinished"></translation>
+        <translation>打开文件(&amp;F)</translation>
     </message>
     <message>
         <source>Save File(&amp;S)</source>
-        <translation type="unfinished"></translation>
+        <translation>保存文件(&amp;S)</translation>
     </message>
     <message>
         <source>Send   (&amp;T)</source>
-        <translation type="unfinished"></translation>
+        <translation>发送(&amp;T)</translation>
     </message>
     <message>
         <source>Receive(&amp;R)</source>
-        <translation type="unfinished"></translation>
+        <translation>接收(&amp;R)</translation>
     </message>
     <message>
         <source>Bit Rate：</source>
-        <translation type="unfinished"></translation>
+        <translation>波特率：</translation>
     </message>
     <message>
         <source>Choose Port：</source>
-        <translation type="unfinished"></translation>
+        <translation>端口：</translation>
     </message>
     <message>
         <source>Schedule：</source>
-        <translation type="unfinished"></translation>
+        <translation>进度：</translation>
     </message>
     <message>
         <source>Speed：</source>
-        <translation type="unfinished"></translation>
+        <translation>速度：</translation>
     </message>
     <message>
         <source>Checkout：</source>
-        <translation type="unfinished"></translation>
+        <translation>校验：</translation>
     </message>
     <message>
         <source>Data Number：</source>
-        <translation type="unfinished"></translation>
+        <translation>数据位：</translation>
     </message>
     <message>
         <source>Stop Number：</source>
-        <translation type="unfinished"></translation>
+        <translation>停止位：</translation>
     </message>
     <message>
         <source>Hsrdware ：</source>
-        <translation type="unfinished"></translation>
+        <translation>握手：</translation>
     </message>
     <message>
         <source>Protocol：</source>
-        <translation type="unfinished"></translation>
+        <translation>协议字节：</translation>
     </message>
     <message>
         <source>Send：</source>
-        <translation type="unfinished"></translation>
+        <translation>发送：</translation>
     </message>
     <message>
         <source>Receive：</source>
-        <translation type="unfinished"></translation>
+        <translation>接收：</translation>
     </message>
     <message>
         <source>About(&amp;A)</source>
-        <translation type="unfinished"></translation>
+        <translation>关于(&amp;A)</translation>
     </message>
     <message>
         <source>Setup</source>
-        <translation type="unfinished"></translation>
+        <translation>设置</translation>
     </message>
     <message>
         <source>Memory</source>
-        <translation type="unfinished"></translation>
+        <translation>内存</translation>
     </message>
     <message>
         <source>关于 TAPLINK(&amp;A)...</source>
-        <translation type="unfinished"></translation>
+        <translation>关于 TapLink(&amp;A)...</translation>
     </message>
     <message>
         <source>Verify with the controller&apos;s copy(&amp;V)...</source>
-        <translation type="unfinished"></translation>
+        <translation>与数控系统中的副本核对(&amp;V)...</translation>
     </message>
     <message>
         <source>Transfer journal(&amp;J)...</source>
-        <translation type="unfinished"></translation>
+        <translation>传输日志(&amp;J)...</translation>
     </message>
     <message>
         <source>A transfer is running. Stop it?</source>
-        <translation type="unfinished"></translation>
+        <translation>正在传输。要停止传输，还是继续？</translation>
     </message>
     <message>
         <source>Stop the transfer</source>
-        <translation type="unfinished"></translation>
+        <translation>停止传输</translation>
     </message>
     <message>
         <source>Go on</source>
-        <translation type="unfinished"></translation>
+        <translation>继续</translation>
     </message>
     <message>
         <source>The editor holds changes that were not saved, sent or received. Save them before closing?</source>
-        <translation type="unfinished"></translation>
+        <translation>编辑区中有尚未保存、发送或接收的修改。关闭前要保存吗？</translation>
     </message>
     <message>
         <source>Waiting for the controller to take the memory image: %1 s</source>
-        <translation type="unfinished"></translation>
+        <translation>等待数控系统接收内存映像：%1 秒</translation>
     </message>
     <message>
         <source>Waiting for the controller to take the document: %1 s</source>
-        <translation type="unfinished"></translation>
+        <translation>等待数控系统接收文件：%1 秒</translation>
     </message>
     <message>
         <source>Waiting for the controller to take the program: %1 s</source>
-        <translation type="unfinished"></translation>
+        <translation>等待数控系统接收程序：%1 秒</translation>
     </message>
     <message>
         <source>Waiting for the controller to answer: %1 s</source>
-        <translation type="unfinished"></translation>
+        <translation>等待数控系统应答：%1 秒</translation>
     </message>
     <message>
         <source>Waiting for the controller to send the memory image: %1 s</source>
-        <translation type="unfinished"></translation>
+        <translation>等待数控系统发送内存映像：%1 秒</translation>
     </message>
     <message>
         <source>Waiting for the controller to send the document: %1 s</source>
-        <translation type="unfinished"></translation>
+        <translation>等待数控系统发送文件：%1 秒</translation>
     </message>
     <message>
         <source>Waiting for the controller to send the program: %1 s</source>
-        <translation type="unfinished"></translation>
+        <translation>等待数控系统发送程序：%1 秒</translation>
     </message>
     <message>
         <source>Not taken: the field must begin with two hexadecimal digits. The protocol byte stays %1 (hex).</source>
-        <translation type="unfinished"></translation>
+        <translation>未采用：此栏必须以两位十六进制数字开头。协议字节仍为 %1（十六进制）。</translation>
     </message>
 </context>
 <context>
     <name>taplink::CSaveQueryDlg</name>
     <message>
         <source>注意！！</source>
-        <translation type="unfinished"></translation>
+        <translation>注意</translation>
     </message>
     <message>
         <source>文档即将被改变，是否保存？</source>
-        <translation type="unfinished"></translation>
+        <translation>编辑区的内容即将被替换，是否先保存？</translation>
     </message>
     <message>
         <source>是</source>
-        <translation type="unfinished"></translation>
+        <translation>是</translation>
     </message>
     <message>
         <source>否</source>
-        <translation type="unfinished"></translation>
+        <translation>否</translation>
     </message>
 </context>
 <context>
     <name>taplink::PortComboBox</name>
     <message>
         <source> (missing)</source>
-        <translation type="unfinished"></translation>
+        <translation>（未找到）</translation>
     </message>
     <message>
         <source>Simulator</source>
-        <translation type="unfinished"></translation>
+        <translation>模拟器</translation>
     </message>
 </context>
 <context>
     <name>taplink::SimulatorPanel</name>
     <message>
         <source>Controller simulator</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统模拟器</translation>
     </message>
     <message>
         <source>Memory</source>
-        <translation type="unfinished"></translation>
+        <translation>内存</translation>
     </message>
     <message>
         <source>input</source>
-        <translation type="unfinished"></translation>
+        <translation>输入</translation>
     </message>
     <message>
         <source>output</source>
-        <translation type="unfinished"></translation>
+        <translation>输出</translation>
     </message>
     <message>
         <source>The controller takes a document: press Send in TapLink</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统接收文件：请在 TapLink 中按“发送”</translation>
     </message>
     <message>
         <source>The controller sends what it holds: press Receive in TapLink</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统发送其中的内容：请在 TapLink 中按“接收”</translation>
     </message>
     <message>
         <source>Controller:</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统：</translation>
     </message>
     <message>
         <source>idle</source>
-        <translation type="unfinished"></translation>
+        <translation>空闲</translation>
     </message>
     <message>
         <source>What the controller holds:</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统中的内容：</translation>
     </message>
     <message>
         <source>TapLink&apos;s end: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>TapLink 一端：%1</translation>
     </message>
     <message>
         <source>modem-line change (a pseudo-terminal has no modem lines)</source>
-        <translation type="unfinished"></translation>
+        <translation>调制解调器信号线变化（伪终端没有调制解调器信号线）</translation>
     </message>
 </context>
 <context>
     <name>taplink::VerifyView</name>
     <message>
         <source>Differences from the controller&apos;s copy</source>
-        <translation type="unfinished"></translation>
+        <translation>与数控系统中副本的差异</translation>
     </message>
     <message>
         <source>Offset</source>
-        <translation type="unfinished"></translation>
+        <translation>偏移</translation>
     </message>
     <message>
         <source>Line</source>
-        <translation type="unfinished"></translation>
+        <translation>行</translation>
     </message>
     <message>
         <source>Sent</source>
-        <translation type="unfinished"></translation>
+        <translation>发送内容</translation>
     </message>
     <message>
         <source>Controller</source>
-        <translation type="unfinished"></translation>
+        <translation>数控系统</translation>
     </message>
 </context>
 </TS>

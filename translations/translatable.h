@@ -10,7 +10,20 @@
 
 #define TAPLINK_TEXT(context, text) text
 
+// One text translated in more than one way, told apart by what was under way
+// (lupdate reads QT_TRANSLATE_NOOP3(context, text, variant)): the text, for
+// a check that it is the message's own, and the variant to look it up by.
+#define TAPLINK_TEXT_VARIANT(context, text, variant) \
+    ::taplink::TextVariant {                         \
+        text, variant                                \
+    }
+
 namespace taplink {
+
+struct TextVariant {
+    std::string_view text;
+    const char* variant;
+};
 
 // pattern with each %1 to %9 replaced by its value, in one pass (a value
 // that holds "%2" stays as it is); a % before anything else stays. Texts
