@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ class ModalWatcher : public QObject {
     // The buttons to press, in turn, on boxes that ask (have no OK button);
     // with none left, such a box is rejected (No, Cancel).
     std::vector<QMessageBox::StandardButton> answers;
+    // Shown every modal box (but file dialogs) before it is answered; a box
+    // that is not a message box it must close itself.
+    std::function<void(QWidget*)> look;
 
   private:
     void Poll() {
@@ -40,6 +44,7 @@ class ModalWatcher : public QObject {
             files->reject();
             return;
         }
+        if (look && modal && modal->isVisible()) look(modal);
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box || !box->isVisible()) return;
         seen.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon()});
