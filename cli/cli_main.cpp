@@ -24,6 +24,7 @@
 #include "ladder.h"
 #include "language.h"
 #include "line_trace.h"
+#include "message_text.h"
 #include "protocol_field.h"
 #include "qt_serial_comm.h"
 #include "settings_text.h"
@@ -70,11 +71,19 @@ int Fail(const std::string& what, int code = kUsage) {
     return code;
 }
 
+int Fail(const QString& what, int code = kUsage) {
+    return Fail(what.toStdString(), code);
+}
+
+int Fail(const Message& what, int code = kUsage) {
+    return Fail(TranslatedText(what), code);
+}
+
 bool WriteOutput(const QString& path, const std::string& bytes) {
     if (path.isEmpty() || path == QLatin1String("-"))
         return WriteStdout(bytes.data(), bytes.size());
     if (const auto why = WriteFileBytes(PathOf(path), bytes)) {
-        Fail(WriteFailedMessage(PathOf(path), *why).text);
+        Fail(WriteFailedMessage(PathOf(path), *why));
         return false;
     }
     return true;
@@ -89,12 +98,14 @@ QString KeepElsewhere(const std::string& received, int model, bool whole) {
         std::string(model == kModelMemory ? "hex" : "txt") + (whole ? "" : ".part");
     const std::string kept = KeepReceived(received, ext, &why);
     if (kept.empty()) {
-        Fail("the " + std::to_string(received.size()) +
-             " byte(s) received could not be kept: " + why);
+        Fail(Programs::tr("the %1 byte(s) received could not be kept: %2")
+                 .arg(received.size())
+                 .arg(QString::fromStdString(why)));
         return {};
     }
-    std::cerr << "taplink-cli: the " << received.size() << " byte(s) received are kept in " << kept
-              << "\n";
+    Fail(Programs::tr("the %1 byte(s) received are kept in %2")
+             .arg(received.size())
+             .arg(QString::fromStdString(kept)));
     return QFile::decodeName(QByteArray::fromStdString(kept));
 }
 
@@ -103,7 +114,7 @@ QString KeepElsewhere(const std::string& received, int model, bool whole) {
 // a pipe; else where KeepElsewhere puts it.
 QString KeepPartial(const QString& output, const std::string& received, int model) {
     if (received.empty()) return {};
-    std::cerr << "taplink-cli: the document is incomplete\n";
+    Fail(Programs::tr("the document is incomplete"));
     struct stat st {};
     const std::string path = PathOf(output);
     const bool file = !output.isEmpty() && output != QLatin1String("-") &&
@@ -112,11 +123,12 @@ QString KeepPartial(const QString& output, const std::string& received, int mode
         const std::string part = PartPath(path);
         const auto why = WriteFileBytes(part, received);
         if (!why) {
-            std::cerr << "taplink-cli: the " << received.size() << " byte(s) received are kept in "
-                      << part << "\n";
+            Fail(Programs::tr("the %1 byte(s) received are kept in %2")
+                     .arg(received.size())
+                     .arg(QString::fromStdString(part)));
             return QFile::decodeName(QByteArray::fromStdString(part));
         }
-        Fail(WriteFailedMessage(part, *why).text);
+        Fail(WriteFailedMessage(part, *why));
     }
     return KeepElsewhere(received, model, false);
 }
@@ -126,8 +138,11 @@ QString KeepPartial(const QString& output, const std::string& received, int mode
 std::string TraceClash(const std::string& trace, const std::vector<std::string>& files) {
     for (const std::string& f : files) {
         if (SameFile(trace, f)) {
-            return "the trace " + trace + " would be written over " + f +
-                   ", which this command reads or writes: choose another file for the trace";
+            return Programs::tr(
+                       "the trace %1 would be written over %2, which this command reads "
+                       "or writes: choose another file for the trace")
+                .arg(QString::fromStdString(trace), QString::fromStdString(f))
+                .toStdString();
         }
     }
     return {};
@@ -176,21 +191,21 @@ int RunTransfer(const TransferOptions& o) {
     g.g_byRecvProto = o.recvProto;
     const std::string file = PathOf(o.file), output = PathOf(o.output);
     if (o.send) {
-        if (const auto failed = LoadDocumentFile(o.model, file, st)) return Fail(failed->text);
+        if (const auto failed = LoadDocumentFile(o.model, file, st)) return Fail(*failed);
     }
     SentForm sent;
     if (o.verify) {
         sent = ControllerForm(o.model, st.m_strText, st.m_nDocKind);
-        if (sent.failure) return Fail(sent.failure->text, kRefused);
+        if (sent.failure) return Fail(*sent.failure, kRefused);
     }
-    if (IsNetworkPort(o.port)) std::cerr << "taplink-cli: " << kNetworkPortNote << "\n";
+    if (IsNetworkPort(o.port)) Fail(TranslatedCoreText(kNetworkPortNote));
 
     // Every transfer goes into the journal; one that cannot be kept is said,
     // and the transfer goes on.
     QString journalError;
     const std::unique_ptr<Journal> journal = Journal::Open(o.journal, &journalError);
     if (!journal && !journalError.isEmpty()) {
-        std::cerr << "taplink-cli: no journal: " << journalError.toStdString() << "\n";
+        Fail(Programs::tr("no journal: %1").arg(journalError));
     }
     std::shared_ptr<LineTrace> trace;
     if (!o.trace.isEmpty()) {
@@ -208,7 +223,11 @@ int RunTransfer(const TransferOptions& o) {
         }
         if (const std::string clash = TraceClash(path, files); !clash.empty()) return Fail(clash);
         trace = std::make_shared<LineTrace>(path);
-        if (!trace->ok()) return Fail("cannot write the trace " + path + ": " + trace->failure());
+        if (!trace->ok()) {
+            return Fail(
+                Programs::tr("cannot write the trace %1: %2")
+                    .arg(QString::fromStdString(path), QString::fromStdString(trace->failure())));
+        }
     }
     TransferRecorder recorder(journal.get(), [](const QString& why) {
         std::cerr << "taplink-cli: " << why.toStdString() << "\n";
@@ -246,7 +265,7 @@ int RunTransfer(const TransferOptions& o) {
             handler();
         } catch (const CommError& e) {
             if (!verify && handlers->TakeFrameAtLineLoss()) return;
-            std::cerr << "taplink-cli: " << e.what() << "\n";
+            Fail(TranslatedText(e));
             recorder.End(Outcome::PortFailure, e.what(), moved());
             verify ? verify->EndAfterFailure() : handlers->EndAfterFailure();
             end(kPortFailure);
@@ -255,7 +274,9 @@ int RunTransfer(const TransferOptions& o) {
     ConsoleServices win(
         [&](int id) { guarded([&] { verify ? verify->OnTimer(id) : handlers->OnTimer(id); }); });
     win.speed = o.speed;
-    win.unit = o.model == kModelR80 ? "blocks" : "bytes";
+    const QByteArray unit =
+        (o.model == kModelR80 ? Programs::tr("blocks") : Programs::tr("bytes")).toUtf8();
+    win.unit = unit.constData();
     win.document = st.m_strText;
     // A receive's row ends once the document is where it is kept.
     std::optional<Message> ending;
@@ -336,30 +357,31 @@ int RunTransfer(const TransferOptions& o) {
 void AddLineOptions(QCommandLineParser& p) {
     // The help says each default, taken from the option itself.
     const auto withDefault = [&p](QCommandLineOption option) {
-        option.setDescription(
-            option.description() +
-            QStringLiteral(" (default: %1)").arg(option.defaultValues().join(',')));
+        option.setDescription(option.description() +
+                              Programs::tr(" (default: %1)").arg(option.defaultValues().join(',')));
         p.addOption(option);
     };
-    withDefault({"model", "r40 (R40/R60), r80 or memory.", "MODEL", "r40"});
+    withDefault({"model", Programs::tr("r40 (R40/R60), r80 or memory."), "MODEL", "r40"});
     p.addOption({"port",
-                 "A serial device (/dev/ttyUSB0), a pseudo-terminal, or a serial device "
-                 "server: tcp://HOST:PORT (raw TCP, settings made on the server) or "
-                 "rfc2217://HOST:PORT (settings sent to the server).",
+                 Programs::tr("A serial device (/dev/ttyUSB0), a pseudo-terminal, or a serial "
+                              "device server: tcp://HOST:PORT (raw TCP, settings made on the "
+                              "server) or rfc2217://HOST:PORT (settings sent to the server)."),
                  "DEVICE"});
-    withDefault({"settings", "Bit rate, parity, data bits, stop bits.", "TEXT", "9600,N,8,1"});
-    withDefault({"handshake", "none, xonxoff, rtscts or both.", "KIND", "none"});
-    withDefault({"proto-send", "Send protocol byte, hexadecimal.", "HEX", "11"});
-    withDefault({"proto-recv", "Receive protocol byte, hexadecimal.", "HEX", "12"});
+    withDefault({"settings", Programs::tr("Bit rate, parity, data bits, stop bits."), "TEXT",
+                 "9600,N,8,1"});
+    withDefault({"handshake", Programs::tr("none, xonxoff, rtscts or both."), "KIND", "none"});
+    withDefault({"proto-send", Programs::tr("Send protocol byte, hexadecimal."), "HEX", "11"});
+    withDefault({"proto-recv", Programs::tr("Receive protocol byte, hexadecimal."), "HEX", "12"});
     withDefault({"speed",
-                 "Pace of R40/R60 and Memory frames: 1 (fastest) to 500; the delay "
-                 "between bytes is SPEED + 1 ms.",
+                 Programs::tr("Pace of R40/R60 and Memory frames: 1 (fastest) to 500; the delay "
+                              "between bytes is SPEED + 1 ms."),
                  "N", "1"});
-    p.addOption({"trace", "Write every byte in and out, with times, to FILE.", "FILE"});
+    p.addOption(
+        {"trace", Programs::tr("Write every byte in and out, with times, to FILE."), "FILE"});
     p.addOption({"journal",
-                 "Where the transfer is recorded: a SQLite file, "
-                 "postgresql://USER@HOST/DB, or none (default: the journal in the user's data "
-                 "folder).",
+                 Programs::tr("Where the transfer is recorded: a SQLite file, "
+                              "postgresql://USER@HOST/DB, or none (default: the journal in the "
+                              "user's data folder)."),
                  "JOURNAL"});
 }
 
@@ -373,26 +395,32 @@ std::string ReadLineOptions(const QCommandLineParser& p, TransferOptions& o) {
     } else if (model == "memory") {
         o.model = kModelMemory;
     } else {
-        return "unknown model " + model.toStdString() + " (r40, r80 or memory)";
+        return Programs::tr("unknown model %1 (r40, r80 or memory)").arg(model).toStdString();
     }
-    if (!p.isSet("port")) return "--port is required";
+    if (!p.isSet("port")) return Programs::tr("--port is required").toStdString();
     o.port = p.value("port").toStdString();
     const std::string settings = p.value("settings").toUpper().toStdString();
     std::string why;
-    if (!ParseSettingsText(settings, &why)) return "--settings " + settings + ": " + why;
+    if (!ParseSettingsText(settings, &why)) {
+        return Programs::tr("--settings %1: %2")
+            .arg(QString::fromStdString(settings), QString::fromStdString(why))
+            .toStdString();
+    }
     o.link.g_strSettings = settings;
     const QString hs = p.value("handshake").toLower();
     const QStringList kinds{"none", "xonxoff", "rtscts", "both"};
-    if (!kinds.contains(hs)) return "unknown handshake " + hs.toStdString();
+    if (!kinds.contains(hs)) return Programs::tr("unknown handshake %1").arg(hs).toStdString();
     o.link.g_nHandshaking = static_cast<int>(kinds.indexOf(hs));
     const auto send = ProtocolByteFromText(p.value("proto-send").toStdString());
     const auto recv = ProtocolByteFromText(p.value("proto-recv").toStdString());
-    if (!send || !recv) return "protocol bytes are two hexadecimal digits";
+    if (!send || !recv)
+        return Programs::tr("protocol bytes are two hexadecimal digits").toStdString();
     o.sendProto = *send;
     o.recvProto = *recv;
     bool ok = false;
     o.speed = p.value("speed").toInt(&ok);
-    if (!ok || o.speed < 1 || o.speed > 500) return "--speed takes 1 to 500";
+    if (!ok || o.speed < 1 || o.speed > 500)
+        return Programs::tr("--speed takes 1 to 500").toStdString();
     o.trace = p.value("trace");
     o.journal = p.value("journal");
     return {};
@@ -400,15 +428,16 @@ std::string ReadLineOptions(const QCommandLineParser& p, TransferOptions& o) {
 
 int Send(const QStringList& args) {
     QCommandLineParser p;
-    p.setApplicationDescription(
+    p.setApplicationDescription(Programs::tr(
         "Sends FILE to the controller: a part program or PLC text (.txt), a ladder document "
         "(.ldx) or new-format ladder document (.ld2, through its .txt companion) for r80, a "
-        "memory image (.hex, .tmp) for memory. Start the controller's input after this.");
+        "memory image (.hex, .tmp) for memory. Start the controller's input after this."));
     p.addHelpOption();
-    p.addPositionalArgument("FILE", "The document to send.");
+    p.addPositionalArgument("FILE", Programs::tr("The document to send."));
     AddLineOptions(p);
     p.process(args);
-    if (p.positionalArguments().size() != 1) return Fail("send takes one FILE (see --help)");
+    if (p.positionalArguments().size() != 1)
+        return Fail(Programs::tr("send takes one FILE (see --help)"));
     TransferOptions o;
     if (const std::string why = ReadLineOptions(p, o); !why.empty()) return Fail(why);
     o.file = p.positionalArguments().front();
@@ -417,16 +446,17 @@ int Send(const QStringList& args) {
 
 int Verify(const QStringList& args) {
     QCommandLineParser p;
-    p.setApplicationDescription(
+    p.setApplicationDescription(Programs::tr(
         "Reads the controller's copy back and compares it with FILE as the controller stores "
         "it (a PLC text without the step fields a receive adds): says whether they are "
         "identical, or where they first differ, and prints the differing lines side by side. "
-        "Start the controller's output after this. Exit code 0: identical, 7: different.");
+        "Start the controller's output after this. Exit code 0: identical, 7: different."));
     p.addHelpOption();
-    p.addPositionalArgument("FILE", "The document that was sent.");
+    p.addPositionalArgument("FILE", Programs::tr("The document that was sent."));
     AddLineOptions(p);
     p.process(args);
-    if (p.positionalArguments().size() != 1) return Fail("verify takes one FILE (see --help)");
+    if (p.positionalArguments().size() != 1)
+        return Fail(Programs::tr("verify takes one FILE (see --help)"));
     TransferOptions o;
     o.verify = true;
     if (const std::string why = ReadLineOptions(p, o); !why.empty()) return Fail(why);
@@ -436,14 +466,15 @@ int Verify(const QStringList& args) {
 
 int Receive(const QStringList& args) {
     QCommandLineParser p;
-    p.setApplicationDescription(
+    p.setApplicationDescription(Programs::tr(
         "Asks the controller for a document and writes it to FILE (or standard output): the "
         "text as received, or the raw bytes of a memory image. Start the controller's output "
-        "after this.");
+        "after this."));
     p.addHelpOption();
     AddLineOptions(p);
-    p.addOption(
-        {{"o", "output"}, "Where the document goes ('-' or nothing: standard output).", "FILE"});
+    p.addOption({{"o", "output"},
+                 Programs::tr("Where the document goes ('-' or nothing: standard output)."),
+                 "FILE"});
     p.process(args);
     TransferOptions o;
     o.send = false;
@@ -454,59 +485,66 @@ int Receive(const QStringList& args) {
 
 int Convert(const QStringList& args) {
     QCommandLineParser p;
-    p.setApplicationDescription(
+    p.setApplicationDescription(Programs::tr(
         "convert DOC.ldx [-o OUT.txt]: the ladder document's instructions as a PLC text "
         "document.\nconvert TEXT.txt --into DOC.ldx: writes the PLC text document into the "
         "ladder document, converted to the ladder software's layout; DOC_bak.ldx keeps the "
-        "old one.");
+        "old one."));
     p.addHelpOption();
-    p.addPositionalArgument("FILE", "The ladder document, or the PLC text document.");
-    p.addOption({{"o", "output"}, "Where the PLC text goes (default: standard output).", "FILE"});
-    p.addOption({"into", "The ladder document to write the PLC text into.", "DOC"});
+    p.addPositionalArgument("FILE", Programs::tr("The ladder document, or the PLC text document."));
+    p.addOption({{"o", "output"},
+                 Programs::tr("Where the PLC text goes (default: standard output)."),
+                 "FILE"});
+    p.addOption({"into", Programs::tr("The ladder document to write the PLC text into."), "DOC"});
     p.process(args);
-    if (p.positionalArguments().size() != 1) return Fail("convert takes one FILE (see --help)");
+    if (p.positionalArguments().size() != 1)
+        return Fail(Programs::tr("convert takes one FILE (see --help)"));
     const std::string in = PathOf(p.positionalArguments().front());
     const std::string out = PathOf(p.value(p.isSet("into") ? "into" : "output"));
     if (SameFile(in, out)) {
-        return Fail(in + " is both what is converted and where it goes: choose another file");
+        return Fail(
+            Programs::tr("%1 is both what is converted and where it goes: choose another file")
+                .arg(QString::fromStdString(in)));
     }
     // Saving makes the backup anew: the older version would be gone.
     if (p.isSet("into") && SameFile(in, LadderBackupPath(out))) {
-        return Fail(in + " is the backup of " + out +
-                    ", which the save writes anew: copy it to another name first");
+        return Fail(Programs::tr("%1 is the backup of %2, which the save writes anew: copy it to "
+                                 "another name first")
+                        .arg(QString::fromStdString(in), QString::fromStdString(out)));
     }
     const FileRead r = ReadFileBytes(in);
-    if (!r.ok) return Fail(ReadFailedMessage(in, r.error).text);
+    if (!r.ok) return Fail(ReadFailedMessage(in, r.error));
     if (p.isSet("into")) {
         if (const auto failed = SaveLadderDocument(out, r.bytes)) {
-            return Fail(failed->message.text, failed->fileError ? kUsage : kRefused);
+            return Fail(failed->message, failed->fileError ? kUsage : kRefused);
         }
         return kDone;
     }
     auto section = LoadLadderSection(r.bytes);
-    if (const Message* damaged = std::get_if<Message>(&section)) {
-        return Fail(damaged->text, kRefused);
-    }
+    if (const Message* damaged = std::get_if<Message>(&section)) return Fail(*damaged, kRefused);
     return WriteOutput(p.value("output"), "%999\r\n" + std::get<std::string>(section)) ? kDone
                                                                                        : kUsage;
 }
 
 int HexDump(const QStringList& args) {
     QCommandLineParser p;
-    p.setApplicationDescription("Prints a memory image (.hex, .tmp) as TapLink shows it.");
+    p.setApplicationDescription(
+        Programs::tr("Prints a memory image (.hex, .tmp) as TapLink shows it."));
     p.addHelpOption();
-    p.addPositionalArgument("IMAGE", "The memory image.");
+    p.addPositionalArgument("IMAGE", Programs::tr("The memory image."));
     p.process(args);
-    if (p.positionalArguments().size() != 1) return Fail("hexdump takes one IMAGE (see --help)");
+    if (p.positionalArguments().size() != 1)
+        return Fail(Programs::tr("hexdump takes one IMAGE (see --help)"));
     const std::string in = PathOf(p.positionalArguments().front());
     const FileRead r = ReadFileBytes(in, kMaxImageFile);
-    if (!r.ok) return Fail(ReadFailedMessage(in, r.error).text);
+    if (!r.ok) return Fail(ReadFailedMessage(in, r.error));
     std::string lines = MemoryImageDisplay(Bytes(r.bytes.begin(), r.bytes.end()));
     if (!lines.empty() && lines.back() != '\n') lines += "\r\n";
     return WriteStdout(lines.data(), lines.size()) ? kDone : kUsage;
 }
 
-const char* kUsageText =
+const char* kUsageText = QT_TRANSLATE_NOOP(
+    "Programs",
     "Usage: taplink-cli COMMAND [options]\n"
     "  send FILE --port DEVICE [--model r40|r80|memory] [line options]\n"
     "  receive --port DEVICE [--model ...] [-o FILE] [line options]\n"
@@ -520,10 +558,12 @@ const char* kUsageText =
     "Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,\n"
     "4 no response or the line stopped taking data, 5 port failure, 6 wrong data from the\n"
     "controller, 7 the controller's copy differs (verify), 8 the journal cannot be opened or\n"
-    "read, or keeps no such document (journal).\n";
+    "read, or keeps no such document (journal).\n");
 
 }  // namespace
 }  // namespace taplink
+
+using taplink::Programs;
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -537,7 +577,7 @@ int main(int argc, char* argv[]) {
         return taplink::kUsage;
     }
     if (args.size() < 2 || args[1] == QLatin1String("--help") || args[1] == QLatin1String("-h")) {
-        std::cout << taplink::kUsageText;
+        std::cout << Programs::tr(taplink::kUsageText).toStdString();
         return args.size() < 2 ? taplink::kUsage : taplink::kDone;
     }
     if (args[1] == QLatin1String("--version") || args[1] == QLatin1String("-v")) {
@@ -557,10 +597,15 @@ int main(int argc, char* argv[]) {
         if (command == QLatin1String("hexdump")) return taplink::HexDump(args);
     } catch (const std::exception& e) {
         // Whatever went wrong is said, never a crash.
-        std::cerr << "taplink-cli: " << command.toStdString() << " failed: " << e.what() << "\n";
+        std::cerr << "taplink-cli: "
+                  << Programs::tr("%1 failed: %2")
+                         .arg(command, QString::fromLocal8Bit(e.what()))
+                         .toStdString()
+                  << "\n";
         return taplink::kUsage;
     }
-    std::cerr << "taplink-cli: unknown command " << command.toStdString() << "\n"
-              << taplink::kUsageText;
+    std::cerr << "taplink-cli: " << Programs::tr("unknown command %1").arg(command).toStdString()
+              << "\n"
+              << Programs::tr(taplink::kUsageText).toStdString();
     return taplink::kUsage;
 }

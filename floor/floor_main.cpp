@@ -112,18 +112,18 @@ int Run(int argc, char** argv) {
     if (const auto chosen = TakeLanguageArgument(args, &languageWhy); chosen && !*chosen)
         return Refuse(languageWhy);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    parser.setApplicationDescription(Programs::tr(
         "Serves the station's machines and journal on a web page and a JSON API, as the\n"
         "[floor] section of the station's config says."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({QStringLiteral("config"), QStringLiteral("The station's config."),
-                      QStringLiteral("FILE")});
+    parser.addOption(
+        {QStringLiteral("config"), Programs::tr("The station's config."), QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("add-user"),
-                      QStringLiteral("Adds a user (or gives one a new role and password), the "
-                                     "password read from standard input."),
+                      Programs::tr("Adds a user (or gives one a new role and password), the "
+                                   "password read from standard input."),
                       QStringLiteral("NAME")});
-    parser.addOption({QStringLiteral("role"), QStringLiteral("viewer, operator or admin."),
+    parser.addOption({QStringLiteral("role"), Programs::tr("viewer, operator or admin."),
                       QStringLiteral("ROLE")});
     parser.addOption(LanguageOption());
     parser.process(args);

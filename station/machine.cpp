@@ -13,6 +13,7 @@
 #include "file_commands.h"
 #include "folders.h"
 #include "frames.h"
+#include "message_text.h"
 #include "qt_serial_comm.h"
 #include "qt_timers.h"
 #include "request.h"
@@ -182,7 +183,7 @@ Machine::Machine(MachineConfig config, Journal* journal, Beats& beats, Log log, 
     services_->onTimer = [this](int id) { OnTimer(id); };
     services_->onMessage = [this](const Message& m) {
         // A listening Receive that times out is pressed again, unsaid.
-        if (!Listening()) Say(Text(m.text));
+        if (!Listening()) Say(Shown(m));
         if (const auto outcome = OutcomeForMessage(m)) ending_ = {*outcome, m.text};
     };
     services_->onEnded = [this] { PostSettle(); };
@@ -194,6 +195,11 @@ Machine::Machine(MachineConfig config, Journal* journal, Beats& beats, Log log, 
     comm_->SetOnNotice([this](const std::string& what) { Say(Text(what)); });
     next_.setSingleShot(true);
     connect(&next_, &QTimer::timeout, this, &Machine::Next);
+}
+
+QString Machine::Shown(const Message& m) {
+    shownWhy_ = {m.text, TranslatedText(m)};
+    return QString(shownWhy_.second).replace('\n', ' ');
 }
 
 Machine::~Machine() {
@@ -283,7 +289,7 @@ void Machine::PressSend(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     DialogState loaded = st_;
     if (const auto refused = LoadDocumentFile(config_.model, path.toStdString(), loaded)) {
-        Say(QStringLiteral("%1: %2").arg(name, Text(refused->text)));
+        Say(QStringLiteral("%1: %2").arg(name, Shown(*refused)));
         if (!BeginRow(
                 {config_.port, config_.model, QStringLiteral("send"), path, {}, config_.name})) {
             return;
@@ -303,8 +309,7 @@ void Machine::PressSend(const QString& path) {
     document_ = path;
     if (!form.failure && AlreadySent(path, Sha256Hex(bytes))) {
         // The station stopped between the journal's "done" and the move.
-        Say(QStringLiteral("%1 was sent before the station stopped; it is moved, not sent again")
-                .arg(name));
+        Say(tr("%1 was sent before the station stopped; it is moved, not sent again").arg(name));
         ending_.reset();
         return FinishSend(Outcome::Done, {});
     }
@@ -456,10 +461,10 @@ void Machine::FinishSend(Outcome outcome, const std::string& text) {
     // start should the station stop first).
     if (!text.empty()) recorder_.End(outcome, text, sentForm_);
     if (recorder_.Pending() && (outcome == Outcome::Done || outcome == Outcome::Refused)) {
-        Say(QStringLiteral("%1 %2; it stays in the outbox until the journal has recorded that")
-                .arg(QFileInfo(document_).fileName(), outcome == Outcome::Done
-                                                          ? QStringLiteral("sent")
-                                                          : QStringLiteral("refused")));
+        Say((outcome == Outcome::Done
+                 ? tr("%1 sent; it stays in the outbox until the journal has recorded that")
+                 : tr("%1 refused; it stays in the outbox until the journal has recorded that"))
+                .arg(QFileInfo(document_).fileName()));
         moveWhenRecorded_ = {outcome, text};
         return NextIn(0);
     }
@@ -475,8 +480,7 @@ void Machine::MoveOut(Outcome outcome, const std::string& text) {
         const Placed moved =
             MoveInto(document_, Folder(config_.outbox, done ? "sent" : "refused"), now);
         if (moved.path.isEmpty() && !QFileInfo::exists(document_)) {
-            Say(QStringLiteral("%1 was taken out of the outbox before it could be moved")
-                    .arg(name));
+            Say(tr("%1 was taken out of the outbox before it could be moved").arg(name));
             SetState(QStringLiteral("idle"));
             return NextIn(0);
         }
@@ -489,13 +493,17 @@ void Machine::MoveOut(Outcome outcome, const std::string& text) {
         }
         const QString to = QDir(config_.outbox).relativeFilePath(moved.path);
         if (done) {
-            Say(QStringLiteral("%1 sent, now %2").arg(name, to));
+            Say(tr("%1 sent, now %2").arg(name, to));
         } else {
-            const std::string failed = WriteWhole(moved.path + QStringLiteral(".why"), text + "\n");
-            Say(QStringLiteral("%1 refused, now %2%3")
+            // Written for the people who read the folder: in their language.
+            const QString why =
+                shownWhy_.first == text ? shownWhy_.second : QString::fromStdString(text);
+            const std::string failed =
+                WriteWhole(moved.path + QStringLiteral(".why"), why.toStdString() + "\n");
+            Say(tr("%1 refused, now %2%3")
                     .arg(name, to,
                          failed.empty() ? QString()
-                                        : QStringLiteral(" (its .why could not be written: %1)")
+                                        : tr(" (its .why could not be written: %1)")
                                               .arg(QString::fromStdString(failed))));
         }
     }
@@ -538,15 +546,14 @@ void Machine::FinishReceive(Outcome outcome, const std::string& text) {
                 if (unfiled_.empty()) inboxLostSince_ = QDateTime::currentDateTimeUtc();
                 inboxWhy_ = QString::fromStdString(placed.error);
             }
-            Say(QStringLiteral("the %1 byte(s) received could not be kept: %2%3")
+            Say((unfiled ? tr("the %1 byte(s) received could not be kept: %2; the journal keeps "
+                              "them until the inbox takes them")
+                         : tr("the %1 byte(s) received could not be kept: %2"))
                     .arg(received.size())
-                    .arg(QString::fromStdString(placed.error),
-                         unfiled ? QStringLiteral("; the journal keeps them until the inbox "
-                                                  "takes them")
-                                 : QString()));
+                    .arg(QString::fromStdString(placed.error)));
         } else {
             kept = placed.path;
-            Say(QStringLiteral("received %1 byte(s), now %2")
+            Say(tr("received %1 byte(s), now %2")
                     .arg(received.size())
                     .arg(QDir(config_.inbox).relativeFilePath(kept)));
         }
@@ -592,9 +599,7 @@ bool Machine::JournalHeld() {
         outage ? QStringLiteral("since %1: %2").arg(Local(outage->first), outage->second)
                : journal_->LastError();
     if (!wasHeld)
-        Say(QStringLiteral("journal unavailable %1; nothing starts until it can be "
-                           "written")
-                .arg(detail));
+        Say(tr("journal unavailable %1; nothing starts until it can be written").arg(detail));
     SetState(QStringLiteral("journal unavailable"), detail);
     NextIn(kJournalLookMs);
     return true;
@@ -624,7 +629,7 @@ bool Machine::InboxHeld() {
             const auto bytes = journal_->Document(row);
             if (!bytes && journal_->Unavailable()) break;
             if (!bytes) {
-                Say(QStringLiteral("the document of transfer %1 cannot be filed: %2")
+                Say(tr("the document of transfer %1 cannot be filed: %2")
                         .arg(row)
                         .arg(journal_->LastError()));
                 unfiled_.erase(unfiled_.begin());
@@ -642,8 +647,7 @@ bool Machine::InboxHeld() {
                 break;
             }
             filedAs = placed.path;
-            Say(QStringLiteral("the %1 byte(s) received in transfer %2 are filed from the "
-                               "journal, now %3")
+            Say(tr("the %1 byte(s) received in transfer %2 are filed from the journal, now %3")
                     .arg(bytes->size())
                     .arg(row)
                     .arg(QDir(config_.inbox).relativeFilePath(filedAs)));
@@ -681,7 +685,7 @@ void Machine::PortLost(const std::string& why) {
     ending_.reset();
     // Tries that fail again leave the time it was lost as it was.
     if (!lostSince_.isValid()) lostSince_ = QDateTime::currentDateTimeUtc();
-    Say(QStringLiteral("port lost, next try in %1 s: %2").arg(retryMs_ / 1000).arg(Text(why)));
+    Say(tr("port lost, next try in %1 s: %2").arg(retryMs_ / 1000).arg(Text(why)));
     SetState(QStringLiteral("port lost"),
              QStringLiteral("since %1: %2").arg(Local(lostSince_), Text(why)));
     NextIn(retryMs_);
@@ -698,7 +702,7 @@ void Machine::Halt(const QString& why) {
 void Machine::Resume() {
     if (!halted_ || stopping_) return;
     halted_ = false;
-    Say(QStringLiteral("resumed"));
+    Say(tr("resumed"));
     SetState(QStringLiteral("idle"));
     NextIn(0);
 }
@@ -766,7 +770,7 @@ void Machine::SetState(const QString& kind, const QString& detail) {
         // A journal that cannot be written has said so once already.
         if (!journal_->SetMachineState(config_.name, state, stateSince_) &&
             !journal_->Unavailable()) {
-            Say(QStringLiteral("the machine's state could not be written to the journal: %1")
+            Say(tr("the machine's state could not be written to the journal: %1")
                     .arg(journal_->LastError()));
         }
     }
@@ -793,7 +797,7 @@ bool Machine::Stop(int flushMs) {
         recorder_.End(Outcome::Interrupted, "The station was stopped during the transfer.",
                       sending ? sentForm_ : ReceivedForm(config_.model, st_));
         direction_ = Direction::None;
-        Say(QStringLiteral("stopped during the transfer"));
+        Say(tr("stopped during the transfer"));
     }
     try {
         comm_->CloseWithin(flushMs);

@@ -154,6 +154,10 @@ class Machine : public QObject {
     // A send whose end the journal has yet to take: the document is moved
     // out of the outbox once it has.
     std::optional<std::pair<Outcome, std::string>> moveWhenRecorded_;
+    // The last message said, as written and in the language installed: a
+    // refused document's .why says it as the log did.
+    std::pair<std::string, QString> shownWhy_;
+    QString Shown(const Message& m);
     // Received documents the inbox could not take, by row, oldest first;
     // with where one went when the journal has yet to be told.
     std::vector<std::pair<qint64, QString>> unfiled_;

@@ -287,21 +287,23 @@ int main(int argc, char* argv[]) {
     const auto chosen = TakeLanguageArgument(args, &why);
     if (chosen && !*chosen) return Refuse(why);
     QCommandLineParser p;
-    p.setApplicationDescription(
+    p.setApplicationDescription(Programs::tr(
         "Serves every machine of the config from this PC: sends what each machine's outbox "
         "holds when its controller asks, and keeps what each controller outputs in its inbox. "
-        "SIGHUP reads the config again.");
+        "SIGHUP reads the config again."));
     p.addHelpOption();
     p.addVersionOption();
-    p.addOption({"config", "The station's config (Qt INI: a section per machine).", "FILE"});
-    p.addOption({"check", "Check the config, create its folders, and exit."});
+    p.addOption(
+        {"config", Programs::tr("The station's config (Qt INI: a section per machine)."), "FILE"});
+    p.addOption({"check", Programs::tr("Check the config, create its folders, and exit.")});
     p.addOption({"journal",
-                 "Where transfers and machine states are recorded, instead of the config's "
-                 "journal: a SQLite file, postgresql://USER@HOST/DB, or none.",
+                 Programs::tr("Where transfers and machine states are recorded, instead of the "
+                              "config's journal: a SQLite file, postgresql://USER@HOST/DB, or "
+                              "none."),
                  "JOURNAL"});
     p.addOption(LanguageOption());
     p.process(args);
-    if (!p.isSet("config")) return Refuse(QStringLiteral("--config FILE is required"));
+    if (!p.isSet("config")) return Refuse(Programs::tr("--config FILE is required"));
     const QString path = p.value("config");
 
     auto loaded = LoadStationConfig(path);
@@ -310,17 +312,17 @@ int main(int argc, char* argv[]) {
     // --language wins over the config's.
     if (!chosen && config.language) InstallLanguage(*config.language);
     if (p.isSet("check")) {
-        Print(stdout, QStringLiteral("%1: %2 machine(s)").arg(path).arg(config.machines.size()));
+        Print(stdout, Programs::tr("%1: %2 machine(s)").arg(path).arg(config.machines.size()));
         return 0;
     }
 
     int held = Hold(path);
     if (held < 0) {
-        return Refuse(QStringLiteral("%1 is served by another taplink-station already").arg(path));
+        return Refuse(Programs::tr("%1 is served by another taplink-station already").arg(path));
     }
     // A signal from now on is taken in its turn, never the end of the process.
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0) {
-        return Refuse(QStringLiteral("cannot watch for signals"));
+        return Refuse(Programs::tr("cannot watch for signals"));
     }
     struct sigaction action {};
     action.sa_handler = OnSignal;
@@ -332,16 +334,16 @@ int main(int argc, char* argv[]) {
     // Nothing is sent without a journal that can say so afterwards.
     const QString where = p.isSet("journal") ? p.value("journal") : config.journal;
     std::unique_ptr<Journal> journal = Journal::Open(where, &why);
-    if (!journal && !why.isEmpty()) return Refuse(QStringLiteral("no journal: ") + why);
+    if (!journal && !why.isEmpty()) return Refuse(Programs::tr("no journal: %1").arg(why));
     if (journal && journal->KeptEndsWritten() > 0) {
         Log(QStringLiteral("station"),
-            QStringLiteral("%1 transfer end(s) that could not be recorded when they ended "
-                           "written now")
+            Programs::tr("%1 transfer end(s) that could not be recorded when they ended "
+                         "written now")
                 .arg(journal->KeptEndsWritten()));
     }
     if (journal && journal->InterruptedAtOpen() > 0) {
-        Log(QStringLiteral("station"), QStringLiteral("%1 transfer(s) left by a stopped station "
-                                                      "marked interrupted")
+        Log(QStringLiteral("station"), Programs::tr("%1 transfer(s) left by a stopped station "
+                                                    "marked interrupted")
                                            .arg(journal->InterruptedAtOpen()));
     }
     if (journal) {
@@ -356,8 +358,8 @@ int main(int argc, char* argv[]) {
         const int removed = journal->Prune(QDateTime::currentDateTimeUtc().addDays(-days));
         if (removed > 0) {
             Log(QStringLiteral("station"),
-                QStringLiteral("%1 transfer(s) ended more than %2 day(s) ago removed from the "
-                               "journal")
+                Programs::tr("%1 transfer(s) ended more than %2 day(s) ago removed from the "
+                             "journal")
                     .arg(removed)
                     .arg(days));
         } else if (removed < 0) {
@@ -380,8 +382,8 @@ int main(int argc, char* argv[]) {
         auto again = LoadStationConfig(path);
         if (const auto* error = std::get_if<ConfigError>(&again)) {
             return Log(QStringLiteral("station"),
-                       QStringLiteral("the config was not reloaded, the running one is kept: ") +
-                           error->Text());
+                       Programs::tr("the config was not reloaded, the running one is kept: %1")
+                           .arg(error->Text()));
         }
         // An editor may have put a new file in its place: that one is held now.
         struct stat before {
@@ -392,8 +394,8 @@ int main(int argc, char* argv[]) {
             const int fd = Hold(path);
             if (fd < 0) {
                 return Log(QStringLiteral("station"),
-                           QStringLiteral("the config was not reloaded, the running one is kept: "
-                                          "%1 is served by another taplink-station")
+                           Programs::tr("the config was not reloaded, the running one is kept: "
+                                        "%1 is served by another taplink-station")
                                .arg(path));
             }
             ::close(held);
@@ -402,9 +404,9 @@ int main(int argc, char* argv[]) {
         const StationConfig& read = std::get<StationConfig>(again);
         if (!p.isSet("journal") && read.journal != config.journal) {
             Log(QStringLiteral("station"),
-                QStringLiteral("the journal changes only when the station starts again: "
-                               "transfers are still recorded in %1")
-                    .arg(journal ? journal->Describe() : QStringLiteral("no journal")));
+                Programs::tr("the journal changes only when the station starts again: "
+                             "transfers are still recorded in %1")
+                    .arg(journal ? journal->Describe() : Programs::tr("no journal")));
         }
         if (!chosen) InstallLanguage(read.language.value_or(Language::Original));
         station.Reload(read.machines);
@@ -428,7 +430,7 @@ int main(int argc, char* argv[]) {
         }
         stopping = true;
         signalled.setEnabled(false);
-        Log(QStringLiteral("station"), QStringLiteral("stopping"));
+        Log(QStringLiteral("station"), Programs::tr("stopping"));
         spent.start();
         station.BeginStop();
         station.StopAll(spent);
@@ -440,6 +442,6 @@ int main(int argc, char* argv[]) {
     if (!spent.isValid()) spent.start();
     station.StopAll(spent);
     presence.End();
-    Log(QStringLiteral("station"), QStringLiteral("stopped"));
+    Log(QStringLiteral("station"), Programs::tr("stopped"));
     return code;
 }

@@ -28,6 +28,11 @@ QString TranslatedText(const Message& message) {
         FillPattern(TranslatedCoreText(message.pattern).toStdString(), args));
 }
 
+QString TranslatedText(const CommError& error) {
+    if (error.pattern.empty()) return QString::fromStdString(error.what());
+    return TranslatedText(Composed(error.pattern, error.args, {}, MessageIcon::Stop));
+}
+
 QString TranslatedCaption(const Message& message) {
     return TranslatedCoreText(message.caption);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "messages.h"
+#include "ms_comm.h"
 
 namespace taplink {
 
@@ -15,5 +16,8 @@ QString TranslatedCaption(const Message& message);
 
 // One text of the core, as TranslatedText does for a message's.
 QString TranslatedCoreText(const std::string& text);
+
+// A refusal of the serial control.
+QString TranslatedText(const CommError& error);
 
 }  // namespace taplink

@@ -460,6 +460,298 @@ Transfers still work.</translation>
         <source>The language of every text: original (the system&apos;s own texts, the default), en (plain English), zh_CN (Chinese) or system (the locale&apos;s).</source>
         <translation>The language of every text: original (the system&apos;s own texts, the default), en (plain English), zh_CN (Chinese) or system (the locale&apos;s).</translation>
     </message>
+    <message>
+        <source>the %1 byte(s) received could not be kept: %2</source>
+        <translation>the %1 byte(s) received could not be kept: %2</translation>
+    </message>
+    <message>
+        <source>the %1 byte(s) received are kept in %2</source>
+        <translation>the %1 byte(s) received are kept in %2</translation>
+    </message>
+    <message>
+        <source>the document is incomplete</source>
+        <translation>the document is incomplete: the controller stopped before its end</translation>
+    </message>
+    <message>
+        <source>the trace %1 would be written over %2, which this command reads or writes: choose another file for the trace</source>
+        <translation>the trace %1 would be written over %2, which this command reads or writes: choose another file for the trace</translation>
+    </message>
+    <message>
+        <source>no journal: %1</source>
+        <translation>no journal: %1 (the transfer goes on unrecorded)</translation>
+    </message>
+    <message>
+        <source>cannot write the trace %1: %2</source>
+        <translation>cannot write the trace %1: %2</translation>
+    </message>
+    <message>
+        <source>blocks</source>
+        <translation>blocks</translation>
+    </message>
+    <message>
+        <source>bytes</source>
+        <translation>bytes</translation>
+    </message>
+    <message>
+        <source> (default: %1)</source>
+        <translation> (default: %1)</translation>
+    </message>
+    <message>
+        <source>r40 (R40/R60), r80 or memory.</source>
+        <translation>r40 (R40/R60), r80 or memory.</translation>
+    </message>
+    <message>
+        <source>A serial device (/dev/ttyUSB0), a pseudo-terminal, or a serial device server: tcp://HOST:PORT (raw TCP, settings made on the server) or rfc2217://HOST:PORT (settings sent to the server).</source>
+        <translation>A serial device (/dev/ttyUSB0), a pseudo-terminal, or a serial device server: tcp://HOST:PORT (raw TCP, settings made on the server) or rfc2217://HOST:PORT (settings sent to the server).</translation>
+    </message>
+    <message>
+        <source>Bit rate, parity, data bits, stop bits.</source>
+        <translation>Bit rate, parity, data bits, stop bits.</translation>
+    </message>
+    <message>
+        <source>none, xonxoff, rtscts or both.</source>
+        <translation>none, xonxoff, rtscts or both.</translation>
+    </message>
+    <message>
+        <source>Send protocol byte, hexadecimal.</source>
+        <translation>Send protocol byte, hexadecimal.</translation>
+    </message>
+    <message>
+        <source>Receive protocol byte, hexadecimal.</source>
+        <translation>Receive protocol byte, hexadecimal.</translation>
+    </message>
+    <message>
+        <source>Pace of R40/R60 and Memory frames: 1 (fastest) to 500; the delay between bytes is SPEED + 1 ms.</source>
+        <translation>Pace of R40/R60 and Memory frames: 1 (fastest) to 500; the delay between bytes is SPEED + 1 ms.</translation>
+    </message>
+    <message>
+        <source>Where the transfer is recorded: a SQLite file, postgresql://USER@HOST/DB, or none (default: the journal in the user&apos;s data folder).</source>
+        <translation>Where the transfer is recorded: a SQLite file, postgresql://USER@HOST/DB, or none (default: the journal in the user&apos;s data folder).</translation>
+    </message>
+    <message>
+        <source>unknown model %1 (r40, r80 or memory)</source>
+        <translation>unknown model %1: use r40, r80 or memory</translation>
+    </message>
+    <message>
+        <source>--port is required</source>
+        <translation>--port is required: name the serial device, such as --port /dev/ttyUSB0</translation>
+    </message>
+    <message>
+        <source>--settings %1: %2</source>
+        <translation>--settings %1: %2</translation>
+    </message>
+    <message>
+        <source>unknown handshake %1</source>
+        <translation>unknown handshake %1: use none, xonxoff, rtscts or both</translation>
+    </message>
+    <message>
+        <source>protocol bytes are two hexadecimal digits</source>
+        <translation>protocol bytes are two hexadecimal digits, such as 11</translation>
+    </message>
+    <message>
+        <source>--speed takes 1 to 500</source>
+        <translation>--speed takes 1 to 500</translation>
+    </message>
+    <message>
+        <source>Sends FILE to the controller: a part program or PLC text (.txt), a ladder document (.ldx) or new-format ladder document (.ld2, through its .txt companion) for r80, a memory image (.hex, .tmp) for memory. Start the controller&apos;s input after this.</source>
+        <translation>Sends FILE to the controller: a part program or PLC text (.txt), a ladder document (.ldx) or new-format ladder document (.ld2, through its .txt companion) for r80, a memory image (.hex, .tmp) for memory. Start the controller&apos;s input after this.</translation>
+    </message>
+    <message>
+        <source>The document to send.</source>
+        <translation>The document to send.</translation>
+    </message>
+    <message>
+        <source>send takes one FILE (see --help)</source>
+        <translation>send takes one FILE (see --help)</translation>
+    </message>
+    <message>
+        <source>Reads the controller&apos;s copy back and compares it with FILE as the controller stores it (a PLC text without the step fields a receive adds): says whether they are identical, or where they first differ, and prints the differing lines side by side. Start the controller&apos;s output after this. Exit code 0: identical, 7: different.</source>
+        <translation>Reads the controller&apos;s copy back and compares it with FILE as the controller stores it (a PLC text without the step fields a receive adds): says whether they are identical, or where they first differ, and prints the differing lines side by side. Start the controller&apos;s output after this. Exit code 0: identical, 7: different.</translation>
+    </message>
+    <message>
+        <source>The document that was sent.</source>
+        <translation>The document that was sent.</translation>
+    </message>
+    <message>
+        <source>verify takes one FILE (see --help)</source>
+        <translation>verify takes one FILE (see --help)</translation>
+    </message>
+    <message>
+        <source>Asks the controller for a document and writes it to FILE (or standard output): the text as received, or the raw bytes of a memory image. Start the controller&apos;s output after this.</source>
+        <translation>Asks the controller for a document and writes it to FILE (or standard output): the text as received, or the raw bytes of a memory image. Start the controller&apos;s output after this.</translation>
+    </message>
+    <message>
+        <source>Where the document goes (&apos;-&apos; or nothing: standard output).</source>
+        <translation>Where the document goes (&apos;-&apos; or nothing: standard output).</translation>
+    </message>
+    <message>
+        <source>convert DOC.ldx [-o OUT.txt]: the ladder document&apos;s instructions as a PLC text document.
+convert TEXT.txt --into DOC.ldx: writes the PLC text document into the ladder document, converted to the ladder software&apos;s layout; DOC_bak.ldx keeps the old one.</source>
+        <translation>convert DOC.ldx [-o OUT.txt]: the ladder document&apos;s instructions as a PLC text document.
+convert TEXT.txt --into DOC.ldx: writes the PLC text document into the ladder document, converted to the ladder software&apos;s layout; DOC_bak.ldx keeps the old one.</translation>
+    </message>
+    <message>
+        <source>The ladder document, or the PLC text document.</source>
+        <translation>The ladder document, or the PLC text document.</translation>
+    </message>
+    <message>
+        <source>Where the PLC text goes (default: standard output).</source>
+        <translation>Where the PLC text goes (default: standard output).</translation>
+    </message>
+    <message>
+        <source>The ladder document to write the PLC text into.</source>
+        <translation>The ladder document to write the PLC text into.</translation>
+    </message>
+    <message>
+        <source>convert takes one FILE (see --help)</source>
+        <translation>convert takes one FILE (see --help)</translation>
+    </message>
+    <message>
+        <source>%1 is both what is converted and where it goes: choose another file</source>
+        <translation>%1 is both what is converted and where it goes: choose another file</translation>
+    </message>
+    <message>
+        <source>%1 is the backup of %2, which the save writes anew: copy it to another name first</source>
+        <translation>%1 is the backup of %2, which the save writes anew: copy it to another name first</translation>
+    </message>
+    <message>
+        <source>Prints a memory image (.hex, .tmp) as TapLink shows it.</source>
+        <translation>Prints a memory image (.hex, .tmp) as TapLink shows it.</translation>
+    </message>
+    <message>
+        <source>The memory image.</source>
+        <translation>The memory image.</translation>
+    </message>
+    <message>
+        <source>hexdump takes one IMAGE (see --help)</source>
+        <translation>hexdump takes one IMAGE (see --help)</translation>
+    </message>
+    <message>
+        <source>Usage: taplink-cli COMMAND [options]
+  send FILE --port DEVICE [--model r40|r80|memory] [line options]
+  receive --port DEVICE [--model ...] [-o FILE] [line options]
+  verify FILE --port DEVICE [--model ...] [line options]
+  journal [--since DATE] [--port P] [--machine NAME] [--json] [--machines]
+  journal --get ID -o FILE          journal --prune [--keep-days N]
+  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx
+  hexdump IMAGE
+--language original|en|zh_CN|system, with any command, chooses the language of the texts.
+taplink-cli COMMAND --help tells more; taplink-cli --version says the version.
+Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,
+4 no response or the line stopped taking data, 5 port failure, 6 wrong data from the
+controller, 7 the controller&apos;s copy differs (verify), 8 the journal cannot be opened or
+read, or keeps no such document (journal).
+</source>
+        <translation>Usage: taplink-cli COMMAND [options]
+  send FILE --port DEVICE [--model r40|r80|memory] [line options]
+  receive --port DEVICE [--model ...] [-o FILE] [line options]
+  verify FILE --port DEVICE [--model ...] [line options]
+  journal [--since DATE] [--port P] [--machine NAME] [--json] [--machines]
+  journal --get ID -o FILE          journal --prune [--keep-days N]
+  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx
+  hexdump IMAGE
+--language original|en|zh_CN|system, with any command, chooses the language of the texts.
+taplink-cli COMMAND --help tells more; taplink-cli --version says the version.
+Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,
+4 no response or the line stopped taking data, 5 port failure, 6 wrong data from the
+controller, 7 the controller&apos;s copy differs (verify), 8 the journal cannot be opened or
+read, or keeps no such document (journal).
+</translation>
+    </message>
+    <message>
+        <source>Serves the station&apos;s machines and journal on a web page and a JSON API, as the
+[floor] section of the station&apos;s config says.</source>
+        <translation>Serves the station&apos;s machines and journal on a web page and a JSON API, as the
+[floor] section of the station&apos;s config says.</translation>
+    </message>
+    <message>
+        <source>The station&apos;s config.</source>
+        <translation>The station&apos;s config.</translation>
+    </message>
+    <message>
+        <source>Adds a user (or gives one a new role and password), the password read from standard input.</source>
+        <translation>Adds a user (or gives one a new role and password), the password read from standard input.</translation>
+    </message>
+    <message>
+        <source>viewer, operator or admin.</source>
+        <translation>viewer, operator or admin.</translation>
+    </message>
+    <message>
+        <source>Serves every machine of the config from this PC: sends what each machine&apos;s outbox holds when its controller asks, and keeps what each controller outputs in its inbox. SIGHUP reads the config again.</source>
+        <translation>Serves every machine of the config from this PC: sends what each machine&apos;s outbox holds when its controller asks, and keeps what each controller outputs in its inbox. SIGHUP reads the config again.</translation>
+    </message>
+    <message>
+        <source>The station&apos;s config (Qt INI: a section per machine).</source>
+        <translation>The station&apos;s config (Qt INI: a section per machine).</translation>
+    </message>
+    <message>
+        <source>Check the config, create its folders, and exit.</source>
+        <translation>Check the config, create its folders, and exit.</translation>
+    </message>
+    <message>
+        <source>Where transfers and machine states are recorded, instead of the config&apos;s journal: a SQLite file, postgresql://USER@HOST/DB, or none.</source>
+        <translation>Where transfers and machine states are recorded, instead of the config&apos;s journal: a SQLite file, postgresql://USER@HOST/DB, or none.</translation>
+    </message>
+    <message>
+        <source>--config FILE is required</source>
+        <translation>--config FILE is required: name the station&apos;s config</translation>
+    </message>
+    <message>
+        <source>%1: %2 machine(s)</source>
+        <translation>%1: %2 machine(s)</translation>
+    </message>
+    <message>
+        <source>%1 is served by another taplink-station already</source>
+        <translation>%1 is served by another taplink-station already: stop that one first</translation>
+    </message>
+    <message>
+        <source>cannot watch for signals</source>
+        <translation>cannot watch for signals</translation>
+    </message>
+    <message>
+        <source>%1 transfer end(s) that could not be recorded when they ended written now</source>
+        <translation>%1 transfer end(s) that could not be recorded when they ended written now</translation>
+    </message>
+    <message>
+        <source>%1 transfer(s) left by a stopped station marked interrupted</source>
+        <translation>%1 transfer(s) left by a stopped station marked interrupted</translation>
+    </message>
+    <message>
+        <source>%1 transfer(s) ended more than %2 day(s) ago removed from the journal</source>
+        <translation>%1 transfer(s) ended more than %2 day(s) ago removed from the journal</translation>
+    </message>
+    <message>
+        <source>the config was not reloaded, the running one is kept: %1</source>
+        <translation>the config was not reloaded, the running one is kept: %1</translation>
+    </message>
+    <message>
+        <source>the config was not reloaded, the running one is kept: %1 is served by another taplink-station</source>
+        <translation>the config was not reloaded, the running one is kept: %1 is served by another taplink-station</translation>
+    </message>
+    <message>
+        <source>the journal changes only when the station starts again: transfers are still recorded in %1</source>
+        <translation>the journal changes only when the station starts again: transfers are still recorded in %1</translation>
+    </message>
+    <message>
+        <source>no journal</source>
+        <translation>no journal</translation>
+    </message>
+    <message>
+        <source>stopping</source>
+        <translation>stopping</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>%1 failed: %2</source>
+        <translation>%1 failed: %2</translation>
+    </message>
+    <message>
+        <source>unknown command %1</source>
+        <translation>unknown command %1</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -718,6 +1010,77 @@ Free software: use, copy and change it freely. No warranty of any kind.</transla
     <message>
         <source>否</source>
         <translation>No</translation>
+    </message>
+</context>
+<context>
+    <name>taplink::Machine</name>
+    <message>
+        <source>%1 was sent before the station stopped; it is moved, not sent again</source>
+        <translation>%1 was sent before the station stopped; it is moved, not sent again</translation>
+    </message>
+    <message>
+        <source>%1 sent; it stays in the outbox until the journal has recorded that</source>
+        <translation>%1 sent; it stays in the outbox until the journal has recorded that</translation>
+    </message>
+    <message>
+        <source>%1 refused; it stays in the outbox until the journal has recorded that</source>
+        <translation>%1 refused; it stays in the outbox until the journal has recorded that</translation>
+    </message>
+    <message>
+        <source>%1 was taken out of the outbox before it could be moved</source>
+        <translation>%1 was taken out of the outbox before it could be moved</translation>
+    </message>
+    <message>
+        <source>%1 sent, now %2</source>
+        <translation>%1 sent, now %2</translation>
+    </message>
+    <message>
+        <source>%1 refused, now %2%3</source>
+        <translation>%1 refused, now %2%3 (the .why beside it says why)</translation>
+    </message>
+    <message>
+        <source> (its .why could not be written: %1)</source>
+        <translation> (its .why could not be written: %1)</translation>
+    </message>
+    <message>
+        <source>the %1 byte(s) received could not be kept: %2; the journal keeps them until the inbox takes them</source>
+        <translation>the %1 byte(s) received could not be kept: %2; the journal keeps them until the inbox takes them</translation>
+    </message>
+    <message>
+        <source>the %1 byte(s) received could not be kept: %2</source>
+        <translation>the %1 byte(s) received could not be kept: %2</translation>
+    </message>
+    <message>
+        <source>received %1 byte(s), now %2</source>
+        <translation>received %1 byte(s), now %2</translation>
+    </message>
+    <message>
+        <source>journal unavailable %1; nothing starts until it can be written</source>
+        <translation>journal unavailable %1; nothing starts until it can be written</translation>
+    </message>
+    <message>
+        <source>the document of transfer %1 cannot be filed: %2</source>
+        <translation>the document of transfer %1 cannot be filed: %2</translation>
+    </message>
+    <message>
+        <source>the %1 byte(s) received in transfer %2 are filed from the journal, now %3</source>
+        <translation>the %1 byte(s) received in transfer %2 are filed from the journal, now %3</translation>
+    </message>
+    <message>
+        <source>port lost, next try in %1 s: %2</source>
+        <translation>port lost, next try in %1 s: %2</translation>
+    </message>
+    <message>
+        <source>resumed</source>
+        <translation>resumed</translation>
+    </message>
+    <message>
+        <source>the machine&apos;s state could not be written to the journal: %1</source>
+        <translation>the machine&apos;s state could not be written to the journal: %1</translation>
+    </message>
+    <message>
+        <source>stopped during the transfer</source>
+        <translation>stopped during the transfer</translation>
     </message>
 </context>
 <context>

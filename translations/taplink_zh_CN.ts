@@ -460,6 +460,297 @@ Error: %2</source>
         <source>The language of every text: original (the system&apos;s own texts, the default), en (plain English), zh_CN (Chinese) or system (the locale&apos;s).</source>
         <translation>所有文字的语言：original（系统原有文字，默认）、en（简明英语）、zh_CN（简体中文）或 system（跟随系统区域设置）。</translation>
     </message>
+    <message>
+        <source>the %1 byte(s) received could not be kept: %2</source>
+        <translation>收到的 %1 字节无法保存：%2</translation>
+    </message>
+    <message>
+        <source>the %1 byte(s) received are kept in %2</source>
+        <translation>收到的 %1 字节已保存在 %2</translation>
+    </message>
+    <message>
+        <source>the document is incomplete</source>
+        <translation>文件不完整：数控系统在文件结束前停止了发送</translation>
+    </message>
+    <message>
+        <source>the trace %1 would be written over %2, which this command reads or writes: choose another file for the trace</source>
+        <translation>跟踪文件 %1 会覆盖本命令要读写的 %2：请为跟踪文件另选一个文件</translation>
+    </message>
+    <message>
+        <source>no journal: %1</source>
+        <translation>没有日志：%1（传输继续进行，但不记录）</translation>
+    </message>
+    <message>
+        <source>cannot write the trace %1: %2</source>
+        <translation>无法写入跟踪文件 %1：%2</translation>
+    </message>
+    <message>
+        <source>blocks</source>
+        <translation>块</translation>
+    </message>
+    <message>
+        <source>bytes</source>
+        <translation>字节</translation>
+    </message>
+    <message>
+        <source> (default: %1)</source>
+        <translation>（默认：%1）</translation>
+    </message>
+    <message>
+        <source>r40 (R40/R60), r80 or memory.</source>
+        <translation>r40（R40/R60）、r80 或 memory（内存）。</translation>
+    </message>
+    <message>
+        <source>A serial device (/dev/ttyUSB0), a pseudo-terminal, or a serial device server: tcp://HOST:PORT (raw TCP, settings made on the server) or rfc2217://HOST:PORT (settings sent to the server).</source>
+        <translation>串口设备（/dev/ttyUSB0）、伪终端或串口服务器：tcp://主机:端口（原始 TCP，参数在服务器上设置）或 rfc2217://主机:端口（参数发送给服务器）。</translation>
+    </message>
+    <message>
+        <source>Bit rate, parity, data bits, stop bits.</source>
+        <translation>波特率、校验、数据位、停止位。</translation>
+    </message>
+    <message>
+        <source>none, xonxoff, rtscts or both.</source>
+        <translation>none（无）、xonxoff、rtscts 或 both（两者）。</translation>
+    </message>
+    <message>
+        <source>Send protocol byte, hexadecimal.</source>
+        <translation>发送协议字节，十六进制。</translation>
+    </message>
+    <message>
+        <source>Receive protocol byte, hexadecimal.</source>
+        <translation>接收协议字节，十六进制。</translation>
+    </message>
+    <message>
+        <source>Pace of R40/R60 and Memory frames: 1 (fastest) to 500; the delay between bytes is SPEED + 1 ms.</source>
+        <translation>R40/R60 和内存帧的发送速度：1（最快）至 500；字节间延时为 SPEED + 1 毫秒。</translation>
+    </message>
+    <message>
+        <source>Where the transfer is recorded: a SQLite file, postgresql://USER@HOST/DB, or none (default: the journal in the user&apos;s data folder).</source>
+        <translation>传输记录的位置：SQLite 文件、postgresql://用户@主机/数据库，或 none（默认：用户数据文件夹中的日志）。</translation>
+    </message>
+    <message>
+        <source>unknown model %1 (r40, r80 or memory)</source>
+        <translation>未知型号 %1：请使用 r40、r80 或 memory</translation>
+    </message>
+    <message>
+        <source>--port is required</source>
+        <translation>必须指定 --port：请给出串口设备，例如 --port /dev/ttyUSB0</translation>
+    </message>
+    <message>
+        <source>--settings %1: %2</source>
+        <translation>--settings %1：%2</translation>
+    </message>
+    <message>
+        <source>unknown handshake %1</source>
+        <translation>未知握手方式 %1：请使用 none、xonxoff、rtscts 或 both</translation>
+    </message>
+    <message>
+        <source>protocol bytes are two hexadecimal digits</source>
+        <translation>协议字节须为两位十六进制数字，例如 11</translation>
+    </message>
+    <message>
+        <source>--speed takes 1 to 500</source>
+        <translation>--speed 的取值为 1 至 500</translation>
+    </message>
+    <message>
+        <source>Sends FILE to the controller: a part program or PLC text (.txt), a ladder document (.ldx) or new-format ladder document (.ld2, through its .txt companion) for r80, a memory image (.hex, .tmp) for memory. Start the controller&apos;s input after this.</source>
+        <translation>将 FILE 发送到数控系统：零件程序或 PLC 文本（.txt）；r80 可发送梯形图文件（.ldx）或新格式梯形图文件（.ld2，经由其配套的 .txt 文件）；memory 发送内存映像（.hex、.tmp）。运行此命令后，请在数控系统上启动输入。</translation>
+    </message>
+    <message>
+        <source>The document to send.</source>
+        <translation>要发送的文件。</translation>
+    </message>
+    <message>
+        <source>send takes one FILE (see --help)</source>
+        <translation>send 需要一个 FILE 参数（参见 --help）</translation>
+    </message>
+    <message>
+        <source>Reads the controller&apos;s copy back and compares it with FILE as the controller stores it (a PLC text without the step fields a receive adds): says whether they are identical, or where they first differ, and prints the differing lines side by side. Start the controller&apos;s output after this. Exit code 0: identical, 7: different.</source>
+        <translation>从数控系统读回副本，按数控系统的存储形式与 FILE 比较（PLC 文本不含接收时加上的步号栏）：说明两者是否一致，或首处差异在哪里，并将不同的行并排列出。运行此命令后，请在数控系统上启动输出。退出码 0：一致；7：不同。</translation>
+    </message>
+    <message>
+        <source>The document that was sent.</source>
+        <translation>已发送的文件。</translation>
+    </message>
+    <message>
+        <source>verify takes one FILE (see --help)</source>
+        <translation>verify 需要一个 FILE 参数（参见 --help）</translation>
+    </message>
+    <message>
+        <source>Asks the controller for a document and writes it to FILE (or standard output): the text as received, or the raw bytes of a memory image. Start the controller&apos;s output after this.</source>
+        <translation>向数控系统请求文件并写入 FILE（或标准输出）：文本按收到的原样写入，内存映像写入原始字节。运行此命令后，请在数控系统上启动输出。</translation>
+    </message>
+    <message>
+        <source>Where the document goes (&apos;-&apos; or nothing: standard output).</source>
+        <translation>文件的保存位置（“-”或不给出：标准输出）。</translation>
+    </message>
+    <message>
+        <source>convert DOC.ldx [-o OUT.txt]: the ladder document&apos;s instructions as a PLC text document.
+convert TEXT.txt --into DOC.ldx: writes the PLC text document into the ladder document, converted to the ladder software&apos;s layout; DOC_bak.ldx keeps the old one.</source>
+        <translation>convert DOC.ldx [-o OUT.txt]：将梯形图文件中的指令转为 PLC 文本文件。
+convert TEXT.txt --into DOC.ldx：将 PLC 文本文件按梯形图软件的格式写入梯形图文件；原文件保留为 DOC_bak.ldx。</translation>
+    </message>
+    <message>
+        <source>The ladder document, or the PLC text document.</source>
+        <translation>梯形图文件或 PLC 文本文件。</translation>
+    </message>
+    <message>
+        <source>Where the PLC text goes (default: standard output).</source>
+        <translation>PLC 文本的输出位置（默认：标准输出）。</translation>
+    </message>
+    <message>
+        <source>The ladder document to write the PLC text into.</source>
+        <translation>要写入 PLC 文本的梯形图文件。</translation>
+    </message>
+    <message>
+        <source>convert takes one FILE (see --help)</source>
+        <translation>convert 需要一个 FILE 参数（参见 --help）</translation>
+    </message>
+    <message>
+        <source>%1 is both what is converted and where it goes: choose another file</source>
+        <translation>%1 既是转换的源文件又是输出文件：请另选一个文件</translation>
+    </message>
+    <message>
+        <source>%1 is the backup of %2, which the save writes anew: copy it to another name first</source>
+        <translation>%1 是 %2 的备份，保存时会重新生成：请先将其复制为其他名称</translation>
+    </message>
+    <message>
+        <source>Prints a memory image (.hex, .tmp) as TapLink shows it.</source>
+        <translation>按 TapLink 的显示方式打印内存映像（.hex、.tmp）。</translation>
+    </message>
+    <message>
+        <source>The memory image.</source>
+        <translation>内存映像。</translation>
+    </message>
+    <message>
+        <source>hexdump takes one IMAGE (see --help)</source>
+        <translation>hexdump 需要一个 IMAGE 参数（参见 --help）</translation>
+    </message>
+    <message>
+        <source>Usage: taplink-cli COMMAND [options]
+  send FILE --port DEVICE [--model r40|r80|memory] [line options]
+  receive --port DEVICE [--model ...] [-o FILE] [line options]
+  verify FILE --port DEVICE [--model ...] [line options]
+  journal [--since DATE] [--port P] [--machine NAME] [--json] [--machines]
+  journal --get ID -o FILE          journal --prune [--keep-days N]
+  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx
+  hexdump IMAGE
+--language original|en|zh_CN|system, with any command, chooses the language of the texts.
+taplink-cli COMMAND --help tells more; taplink-cli --version says the version.
+Exit codes: 0 done, 1 usage or file error, 2 document refused, 3 controller not ready,
+4 no response or the line stopped taking data, 5 port failure, 6 wrong data from the
+controller, 7 the controller&apos;s copy differs (verify), 8 the journal cannot be opened or
+read, or keeps no such document (journal).
+</source>
+        <translation>用法：taplink-cli 命令 [选项]
+  send FILE --port DEVICE [--model r40|r80|memory] [线路选项]
+  receive --port DEVICE [--model ...] [-o FILE] [线路选项]
+  verify FILE --port DEVICE [--model ...] [线路选项]
+  journal [--since DATE] [--port P] [--machine NAME] [--json] [--machines]
+  journal --get ID -o FILE          journal --prune [--keep-days N]
+  convert DOC.ldx [-o OUT.txt]      convert TEXT.txt --into DOC.ldx
+  hexdump IMAGE
+--language original|en|zh_CN|system 可与任何命令一起使用，用于选择文字的语言。
+taplink-cli 命令 --help 显示详细说明；taplink-cli --version 显示版本。
+退出码：0 完成，1 用法或文件错误，2 文件被拒绝，3 数控系统未就绪，
+4 无应答或线路停止接收数据，5 端口故障，6 数控系统发来的数据有误，
+7 数控系统中的副本与发送的不同（verify），8 日志无法打开或读取，
+或日志中没有该文件（journal）。
+</translation>
+    </message>
+    <message>
+        <source>Serves the station&apos;s machines and journal on a web page and a JSON API, as the
+[floor] section of the station&apos;s config says.</source>
+        <translation>按工作站配置中 [floor] 一节的设定，通过网页和 JSON API 提供工作站的机床和日志。</translation>
+    </message>
+    <message>
+        <source>The station&apos;s config.</source>
+        <translation>工作站配置文件。</translation>
+    </message>
+    <message>
+        <source>Adds a user (or gives one a new role and password), the password read from standard input.</source>
+        <translation>添加用户（或为已有用户设置新的角色和密码），密码从标准输入读取。</translation>
+    </message>
+    <message>
+        <source>viewer, operator or admin.</source>
+        <translation>viewer（查看者）、operator（操作员）或 admin（管理员）。</translation>
+    </message>
+    <message>
+        <source>Serves every machine of the config from this PC: sends what each machine&apos;s outbox holds when its controller asks, and keeps what each controller outputs in its inbox. SIGHUP reads the config again.</source>
+        <translation>由本机为配置中的每台机床服务：数控系统请求时发送该机床发件箱中的文件，并将数控系统输出的内容保存到其收件箱。收到 SIGHUP 时重新读取配置。</translation>
+    </message>
+    <message>
+        <source>The station&apos;s config (Qt INI: a section per machine).</source>
+        <translation>工作站配置文件（Qt INI 格式：每台机床一节）。</translation>
+    </message>
+    <message>
+        <source>Check the config, create its folders, and exit.</source>
+        <translation>检查配置，创建其中的文件夹，然后退出。</translation>
+    </message>
+    <message>
+        <source>Where transfers and machine states are recorded, instead of the config&apos;s journal: a SQLite file, postgresql://USER@HOST/DB, or none.</source>
+        <translation>记录传输和机床状态的位置，代替配置中的日志：SQLite 文件、postgresql://用户@主机/数据库，或 none。</translation>
+    </message>
+    <message>
+        <source>--config FILE is required</source>
+        <translation>必须指定 --config FILE：请给出工作站配置文件</translation>
+    </message>
+    <message>
+        <source>%1: %2 machine(s)</source>
+        <translation>%1：%2 台机床</translation>
+    </message>
+    <message>
+        <source>%1 is served by another taplink-station already</source>
+        <translation>%1 已由另一个 taplink-station 服务：请先停止那一个</translation>
+    </message>
+    <message>
+        <source>cannot watch for signals</source>
+        <translation>无法监听信号</translation>
+    </message>
+    <message>
+        <source>%1 transfer end(s) that could not be recorded when they ended written now</source>
+        <translation>已补记 %1 条当时未能记录的传输结果</translation>
+    </message>
+    <message>
+        <source>%1 transfer(s) left by a stopped station marked interrupted</source>
+        <translation>已将已停止的工作站遗留的 %1 次传输标记为中断</translation>
+    </message>
+    <message>
+        <source>%1 transfer(s) ended more than %2 day(s) ago removed from the journal</source>
+        <translation>已从日志中删除 %1 次在 %2 天以前结束的传输</translation>
+    </message>
+    <message>
+        <source>the config was not reloaded, the running one is kept: %1</source>
+        <translation>配置未重新加载，继续使用当前配置：%1</translation>
+    </message>
+    <message>
+        <source>the config was not reloaded, the running one is kept: %1 is served by another taplink-station</source>
+        <translation>配置未重新加载，继续使用当前配置：%1 已由另一个 taplink-station 服务</translation>
+    </message>
+    <message>
+        <source>the journal changes only when the station starts again: transfers are still recorded in %1</source>
+        <translation>日志只在工作站重新启动时更换：传输仍记录在 %1</translation>
+    </message>
+    <message>
+        <source>no journal</source>
+        <translation>无日志</translation>
+    </message>
+    <message>
+        <source>stopping</source>
+        <translation>正在停止</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>已停止</translation>
+    </message>
+    <message>
+        <source>%1 failed: %2</source>
+        <translation>%1 失败：%2</translation>
+    </message>
+    <message>
+        <source>unknown command %1</source>
+        <translation>未知命令 %1</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -718,6 +1009,77 @@ Free software: use, copy and change it freely. No warranty of any kind.</source>
     <message>
         <source>否</source>
         <translation>否</translation>
+    </message>
+</context>
+<context>
+    <name>taplink::Machine</name>
+    <message>
+        <source>%1 was sent before the station stopped; it is moved, not sent again</source>
+        <translation>%1 在工作站停止前已发送；现将其移走，不再重复发送</translation>
+    </message>
+    <message>
+        <source>%1 sent; it stays in the outbox until the journal has recorded that</source>
+        <translation>%1 已发送；在日志记录此事之前，它仍留在发件箱中</translation>
+    </message>
+    <message>
+        <source>%1 refused; it stays in the outbox until the journal has recorded that</source>
+        <translation>%1 被拒绝；在日志记录此事之前，它仍留在发件箱中</translation>
+    </message>
+    <message>
+        <source>%1 was taken out of the outbox before it could be moved</source>
+        <translation>%1 在移动之前已被从发件箱中取走</translation>
+    </message>
+    <message>
+        <source>%1 sent, now %2</source>
+        <translation>%1 已发送，现位于 %2</translation>
+    </message>
+    <message>
+        <source>%1 refused, now %2%3</source>
+        <translation>%1 被拒绝，现位于 %2%3（原因见其旁边的 .why 文件）</translation>
+    </message>
+    <message>
+        <source> (its .why could not be written: %1)</source>
+        <translation>（其 .why 文件无法写入：%1）</translation>
+    </message>
+    <message>
+        <source>the %1 byte(s) received could not be kept: %2; the journal keeps them until the inbox takes them</source>
+        <translation>收到的 %1 字节无法保存：%2；在收件箱可用之前由日志保存</translation>
+    </message>
+    <message>
+        <source>the %1 byte(s) received could not be kept: %2</source>
+        <translation>收到的 %1 字节无法保存：%2</translation>
+    </message>
+    <message>
+        <source>received %1 byte(s), now %2</source>
+        <translation>已接收 %1 字节，现位于 %2</translation>
+    </message>
+    <message>
+        <source>journal unavailable %1; nothing starts until it can be written</source>
+        <translation>日志不可用 %1；在能够写入日志之前不开始任何传输</translation>
+    </message>
+    <message>
+        <source>the document of transfer %1 cannot be filed: %2</source>
+        <translation>传输 %1 的文件无法存入收件箱：%2</translation>
+    </message>
+    <message>
+        <source>the %1 byte(s) received in transfer %2 are filed from the journal, now %3</source>
+        <translation>传输 %2 中收到的 %1 字节已从日志存入收件箱，现位于 %3</translation>
+    </message>
+    <message>
+        <source>port lost, next try in %1 s: %2</source>
+        <translation>端口丢失，%1 秒后重试：%2</translation>
+    </message>
+    <message>
+        <source>resumed</source>
+        <translation>已恢复</translation>
+    </message>
+    <message>
+        <source>the machine&apos;s state could not be written to the journal: %1</source>
+        <translation>机床状态无法写入日志：%1</translation>
+    </message>
+    <message>
+        <source>stopped during the transfer</source>
+        <translation>在传输过程中停止</translation>
     </message>
 </context>
 <context>

@@ -586,6 +586,10 @@ TEST(EveryProgram, AnswersHelpAndVersionAlike) {
         EXPECT_NE(bad.err.find("unknown language \"zh\" (use original, en, zh_CN or system)"),
                   std::string::npos)
             << bad.err;
+        // Each program carries its catalogues: its help in the language asked for.
+        const Result chinese = RunProgram(path, {"--language=zh_CN", "--help"});
+        EXPECT_EQ(chinese.code, 0) << chinese.err;
+        EXPECT_NE(chinese.out.find("用法："), std::string::npos) << chinese.out;
     }
     // A command's help gives every default, whatever the wrapping.
     const std::string help = std::regex_replace(
