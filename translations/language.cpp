@@ -24,9 +24,10 @@ std::optional<Language> LanguageFromName(const QString& name, const QLocale& sys
     if (name == QLatin1String("en")) return Language::English;
     if (name == QLatin1String("zh_CN")) return Language::Chinese;
     if (name != QLatin1String("system")) return std::nullopt;
-    // The C locale is no choice of a language: the programs' own texts.
+    // Any other language, and the C locale, is no choice of ours: the
+    // programs' own texts.
     if (system.language() == QLocale::Chinese) return Language::Chinese;
-    if (system.language() == QLocale::English && system != QLocale::c()) return Language::English;
+    if (system.language() == QLocale::English) return Language::English;
     return Language::Original;
 }
 
