@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string_view>
 
 #include "dialog_state.h"
 #include "window_services.h"
@@ -21,6 +22,31 @@ inline constexpr const char* kSaveFilterR40 = "Text File(*.txt)|*.txt||";
 inline constexpr const char* kSaveFilterR80 = "G指令文件(*.txt)|*.txt|PLC文件(*.ldx)|*.ldx||";
 inline constexpr const char* kSaveFilterMemory =
     "二进制文件(*.hex)|*.hex|二进制文件(*.tmp)|*.tmp||";
+
+// The filters' names, which the dialogs show translated.
+inline constexpr std::string_view kFilterNames[] = {
+    TAPLINK_TEXT("Messages", "G指令文件(*.txt)"),  TAPLINK_TEXT("Messages", "所有文件(*)"),
+    TAPLINK_TEXT("Messages", "PLC文件(*.ldx)"),    TAPLINK_TEXT("Messages", "新PLC文件(*.ld2)"),
+    TAPLINK_TEXT("Messages", "二进制文件(*.hex)"), TAPLINK_TEXT("Messages", "二进制文件(*.tmp)"),
+    TAPLINK_TEXT("Messages", "Text File(*.txt)"),
+};
+
+// Every name of a filter is in kFilterNames, so that none shows untranslated.
+consteval bool FilterNamesListed(std::string_view filter) {
+    for (std::size_t at = 0; at < filter.size() && filter[at] != '|';) {
+        const std::size_t end = filter.find('|', at);
+        const std::string_view name = filter.substr(at, end - at);
+        bool listed = false;
+        for (const std::string_view known : kFilterNames)
+            listed = listed || known == name;
+        if (!listed) return false;
+        at = filter.find('|', end + 1) + 1;  // past the pattern
+    }
+    return true;
+}
+static_assert(FilterNamesListed(kOpenFilterR40) && FilterNamesListed(kOpenFilterR80) &&
+              FilterNamesListed(kOpenFilterMemory) && FilterNamesListed(kSaveFilterR40) &&
+              FilterNamesListed(kSaveFilterR80) && FilterNamesListed(kSaveFilterMemory));
 
 namespace msg {
 extern const Message kNoMemoryImage;

@@ -23,12 +23,16 @@ using Bytes = std::vector<std::uint8_t>;
 class CommError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
-    CommError(const std::string& pattern, std::vector<std::string> args)
-        : std::runtime_error(FillPattern(pattern, args)), pattern(pattern), args(std::move(args)) {}
+    CommError(const std::string& pattern, std::vector<std::string> args, unsigned textArgs = 0)
+        : std::runtime_error(FillPattern(pattern, args)),
+          pattern(pattern),
+          args(std::move(args)),
+          textArgs(textArgs) {}
 
     // How what() was made, for a translation; empty for a text of its own.
     std::string pattern;
     std::vector<std::string> args;
+    unsigned textArgs = 0;  // bit k: args[k] is a marked text, translated too
 };
 
 // The one form of a refused access: what was tried, on which port, and why.
@@ -36,7 +40,7 @@ class CommError : public std::runtime_error {
 [[noreturn]] inline void ThrowPortError(const std::string& operation, const std::string& port,
                                         const std::string& reason) {
     throw CommError(TAPLINK_TEXT("Messages", "Failed to %1 port %2.\nError: %3"),
-                    {operation, port, reason});
+                    {operation, port, reason}, 0b101);
 }
 
 // A port given as tcp://HOST:PORT is a serial device server (raw TCP, or

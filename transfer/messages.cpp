@@ -3,10 +3,11 @@
 namespace taplink {
 
 Message Composed(std::string pattern, std::vector<std::string> args, std::string caption,
-                 MessageIcon icon) {
+                 MessageIcon icon, unsigned textArgs) {
     Message m{FillPattern(pattern, args), std::move(caption), icon, {}, {}};
     m.pattern = std::move(pattern);
     m.args = std::move(args);
+    m.textArgs = textArgs;
     return m;
 }
 

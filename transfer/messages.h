@@ -28,8 +28,14 @@ struct Message {
     std::string text;
     std::string caption;
     MessageIcon icon = MessageIcon::None;
-    std::string pattern = {};            // with %1, %2, ...; empty: the text is its own pattern
+    // With %1, %2, ...: what a translation is looked up by. Composed makes
+    // the text from it; a text made otherwise (with plurals, say) keeps its
+    // own and shows it while the pattern has no translation.
+    std::string pattern = {};
     std::vector<std::string> args = {};  // the values of %1, %2, ...
+    // Bit k: args[k] is itself a marked text (an operation, a reason), to be
+    // translated too; other values (paths, numbers) are shown as they are.
+    unsigned textArgs = 0;
     // Which of the translations of one text: a translation may say more than
     // the original (a time-out's seconds, from args) where the original says
     // the same for several cases.
@@ -43,7 +49,7 @@ struct Message {
 
 // A message whose text is pattern filled with args.
 Message Composed(std::string pattern, std::vector<std::string> args, std::string caption,
-                 MessageIcon icon);
+                 MessageIcon icon, unsigned textArgs = 0);
 
 namespace msg {
 

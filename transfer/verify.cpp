@@ -117,6 +117,34 @@ VerifyResult CompareImage(const Bytes& sent, const Bytes& held) {
                 (sent.size() == 1 ? " was" : " were") + " sent";
     }
     r.message = {text + ".", kApp, MessageIcon::Exclamation};
+    // The translations' words for the same, without the plurals' cases.
+    const std::string heldSize = std::to_string(held.size()),
+                      sentSize = std::to_string(sent.size());
+    if (first < common) {
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "%04zX", first);
+        r.message.args = {hex,
+                          std::to_string(first),
+                          std::to_string(differing),
+                          Hex2(sent[first]),
+                          Hex2(held[first]),
+                          heldSize,
+                          sentSize};
+        r.message.pattern =
+            sent.size() == held.size()
+                ? TAPLINK_TEXT("Messages",
+                               "The controller's copy differs from what was sent, first at offset "
+                               "%1 (%2), in %3 byte(s):\nsent:       %4\ncontroller: %5.")
+                : TAPLINK_TEXT("Messages",
+                               "The controller's copy differs from what was sent, first at offset "
+                               "%1 (%2), in %3 byte(s):\nsent:       %4\ncontroller: %5\nThe "
+                               "controller holds %6 byte(s), %7 were sent.");
+    } else {
+        r.message.args = {heldSize, sentSize};
+        r.message.pattern = TAPLINK_TEXT("Messages",
+                                         "The controller's copy differs from what was sent: the "
+                                         "controller holds %1 byte(s), %2 were sent.");
+    }
     return r;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "language.h"
+
 namespace taplink {
 
 QString TranslatedCoreText(const std::string& text) {
@@ -9,28 +11,28 @@ QString TranslatedCoreText(const std::string& text) {
 }
 
 QString TranslatedText(const Message& message) {
+    // The system's own texts are the messages' own, byte for byte.
+    if (InstalledLanguage() == Language::Original) return QString::fromStdString(message.text);
     if (message.pattern.empty()) {
         const QString text = QCoreApplication::translate(
             "Messages", message.text.c_str(),
             message.variant.empty() ? nullptr : message.variant.c_str());
         // A translation may give values the original does not show.
-        if (message.args.empty() || text.toStdString() == message.text) return text;
+        if (message.args.empty()) return text;
         return QString::fromStdString(FillPattern(text.toStdString(), message.args));
     }
-    // A value is translated when it is one of the core's texts (a reason
-    // such as "the port is not open"); paths and the system's reasons are
-    // not in the catalogues and stay as they are.
-    std::vector<std::string> args;
-    args.reserve(message.args.size());
-    for (const std::string& arg : message.args)
-        args.push_back(TranslatedCoreText(arg).toStdString());
+    std::vector<std::string> args = message.args;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        if (message.textArgs & (1u << k)) args[k] = TranslatedCoreText(args[k]).toStdString();
+    }
     return QString::fromStdString(
         FillPattern(TranslatedCoreText(message.pattern).toStdString(), args));
 }
 
 QString TranslatedText(const CommError& error) {
     if (error.pattern.empty()) return QString::fromStdString(error.what());
-    return TranslatedText(Composed(error.pattern, error.args, {}, MessageIcon::Stop));
+    return TranslatedText(
+        Composed(error.pattern, error.args, {}, MessageIcon::Stop, error.textArgs));
 }
 
 QString TranslatedCaption(const Message& message) {

@@ -1,6 +1,6 @@
 // A message of the standard-library core in the language installed: the
 // text and caption looked up in the catalogues (context "Messages"), a
-// pattern's values placed into its translation. With no catalogue installed
+// pattern's values placed into its translation. In the original language
 // they are the message's own, byte for byte.
 #pragma once
 

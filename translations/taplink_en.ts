@@ -404,6 +404,57 @@ The window can be used again.</translation>
         <comment>send</comment>
         <translation>The controller was not ready to receive within %1 s. Start the input on the controller, check the cable, then press Send again.</translation>
     </message>
+    <message>
+        <source>G指令文件(*.txt)</source>
+        <translation>Part programs (*.txt)</translation>
+    </message>
+    <message>
+        <source>所有文件(*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>PLC文件(*.ldx)</source>
+        <translation>PLC ladder documents (*.ldx)</translation>
+    </message>
+    <message>
+        <source>新PLC文件(*.ld2)</source>
+        <translation>New-format PLC documents (*.ld2)</translation>
+    </message>
+    <message>
+        <source>二进制文件(*.hex)</source>
+        <translation>Memory images (*.hex)</translation>
+    </message>
+    <message>
+        <source>二进制文件(*.tmp)</source>
+        <translation>Memory images (*.tmp)</translation>
+    </message>
+    <message>
+        <source>Text File(*.txt)</source>
+        <translation>Part programs (*.txt)</translation>
+    </message>
+    <message>
+        <source>The controller&apos;s copy differs from what was sent, first at offset %1 (%2), in %3 byte(s):
+sent:       %4
+controller: %5.</source>
+        <translation>The controller&apos;s copy differs from what was sent: %3 byte(s) differ, the first at offset %1 (%2):
+sent:       %4
+controller: %5
+Send the memory image again.</translation>
+    </message>
+    <message>
+        <source>The controller&apos;s copy differs from what was sent, first at offset %1 (%2), in %3 byte(s):
+sent:       %4
+controller: %5
+The controller holds %6 byte(s), %7 were sent.</source>
+        <translation>The controller&apos;s copy differs from what was sent: %3 byte(s) differ, the first at offset %1 (%2):
+sent:       %4
+controller: %5
+The controller holds %6 byte(s); %7 byte(s) were sent. Send the memory image again.</translation>
+    </message>
+    <message>
+        <source>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), %2 were sent.</source>
+        <translation>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), but %2 byte(s) were sent. Send the memory image again.</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>

@@ -404,6 +404,57 @@ Error: %1</source>
         <comment>send</comment>
         <translation>数控系统在 %1 秒内没有准备好接收。请在数控系统上启动输入，检查连接线，然后再按“发送”。</translation>
     </message>
+    <message>
+        <source>G指令文件(*.txt)</source>
+        <translation>G 指令文件 (*.txt)</translation>
+    </message>
+    <message>
+        <source>所有文件(*)</source>
+        <translation>所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>PLC文件(*.ldx)</source>
+        <translation>PLC 梯形图文件 (*.ldx)</translation>
+    </message>
+    <message>
+        <source>新PLC文件(*.ld2)</source>
+        <translation>新格式 PLC 文件 (*.ld2)</translation>
+    </message>
+    <message>
+        <source>二进制文件(*.hex)</source>
+        <translation>内存映像文件 (*.hex)</translation>
+    </message>
+    <message>
+        <source>二进制文件(*.tmp)</source>
+        <translation>内存映像文件 (*.tmp)</translation>
+    </message>
+    <message>
+        <source>Text File(*.txt)</source>
+        <translation>文本文件 (*.txt)</translation>
+    </message>
+    <message>
+        <source>The controller&apos;s copy differs from what was sent, first at offset %1 (%2), in %3 byte(s):
+sent:       %4
+controller: %5.</source>
+        <translation>数控系统中的副本与发送的内容不同：共 %3 个字节不同，首处在偏移 %1（%2）：
+发送内容：%4
+数控系统：%5
+请重新发送该内存映像。</translation>
+    </message>
+    <message>
+        <source>The controller&apos;s copy differs from what was sent, first at offset %1 (%2), in %3 byte(s):
+sent:       %4
+controller: %5
+The controller holds %6 byte(s), %7 were sent.</source>
+        <translation>数控系统中的副本与发送的内容不同：共 %3 个字节不同，首处在偏移 %1（%2）：
+发送内容：%4
+数控系统：%5
+数控系统中有 %6 字节，发送了 %7 字节。请重新发送该内存映像。</translation>
+    </message>
+    <message>
+        <source>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), %2 were sent.</source>
+        <translation>数控系统中的副本与发送的内容不同：数控系统中有 %1 字节，而发送了 %2 字节。请重新发送该内存映像。</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>

@@ -82,7 +82,7 @@ QComboBox* MakeList(QWidget* parent, const Entries& entries) {
 // A refusal of the serial control, in the language installed.
 Message PortMessage(const CommError& e) {
     if (e.pattern.empty()) return {e.what(), std::string(kAppName), MessageIcon::Stop};
-    return Composed(e.pattern, e.args, std::string(kAppName), MessageIcon::Stop);
+    return Composed(e.pattern, e.args, std::string(kAppName), MessageIcon::Stop, e.textArgs);
 }
 
 }  // namespace

@@ -104,13 +104,14 @@ int QtWindowServices::SpeedPosition() {
 namespace {
 
 // "name|pattern|name|pattern||" to the dialog's "name (pattern);;..." form.
-// The names carry their patterns already, as in "G指令文件(*.txt)".
+// The names carry their patterns already, as in "G指令文件(*.txt)", and so do
+// their translations.
 QString DialogFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
     QStringList names;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty()) break;
-        names << parts[i];
+        names << TranslatedCoreText(parts[i].toStdString());
     }
     return names.join(QStringLiteral(";;"));
 }
