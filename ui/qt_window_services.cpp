@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QSlider>
+#include "language.h"
 #include "message_text.h"
 #include "number_edit.h"
 #include "save_query_dialog.h"
@@ -61,6 +62,9 @@ int QtWindowServices::ShowMessage(const Message& message) {
         case MessageIcon::Stop: box.setIcon(QMessageBox::Critical); break;
         case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     }
+    // A send that went well is no warning, in the languages that say it plainly.
+    if (InstalledLanguage() != Language::Original && message == msg::kProgramSent)
+        box.setIcon(QMessageBox::Information);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return 1;

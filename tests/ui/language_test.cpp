@@ -109,6 +109,13 @@ TEST_P(LanguageTest, TheWindowItsDialogsAndItsBoxesShowEveryTextWhole) {
         Save(box, lang + QStringLiteral("-") + next);
         if (!qobject_cast<QMessageBox*>(box)) qobject_cast<QDialog*>(box)->reject();
     };
+    // A send that went well: a warning's icon only in the original texts.
+    next = QStringLiteral("box-done");
+    const std::size_t before = boxes.seen.size();
+    window.Services().ShowMessage(msg::kProgramSent);
+    ASSERT_EQ(boxes.seen.size(), before + 1);
+    EXPECT_EQ(boxes.seen.back().icon,
+              *language == Language::Original ? QMessageBox::Warning : QMessageBox::Information);
     const std::pair<const char*, Message> messages[] = {
         {"box-none", msg::NotReady(true, 60)},
         {"box-exclamation", msg::kProgramNumber},
@@ -127,7 +134,7 @@ TEST_P(LanguageTest, TheWindowItsDialogsAndItsBoxesShowEveryTextWhole) {
     QTest::keyClicks(window.Control(1000), QStringLiteral("%01"));
     window.close();
     EXPECT_EQ(looked.join(' ').toStdString(),
-              "box-none box-exclamation box-stop save-query about box-question");
+              "box-done box-none box-exclamation box-stop save-query about box-question");
     EXPECT_TRUE(window.isVisible());
 }
 
