@@ -267,11 +267,11 @@ Check that the device is connected and not in use by another program, then try a
     </message>
     <message>
         <source>Can not dispatch empty space document!</source>
-        <translation>The editor is empty: there is nothing to send. Open a file or type the program, then press Send.</translation>
+        <translation>There is nothing to send: the document is empty. Open or type the program first.</translation>
     </message>
     <message>
         <source>CNC Procedure must add the procedure number beginning that two figures are composed of from the number &apos;%&apos;，Examine that if procedure satisfy a request after transferring please!</source>
-        <translation>The program must begin with its program number: % and two digits (such as %01), alone on the first line. Correct the first line, then press Send again.</translation>
+        <translation>The program must begin with its program number: % and two digits (such as %01), alone on the first line. Correct the first line, then send it again.</translation>
     </message>
     <message>
         <source>The procedure is too long for one frame: at most 65533 characters can be sent after blank lines and surplus spaces are removed!</source>
@@ -279,11 +279,11 @@ Check that the device is connected and not in use by another program, then try a
     </message>
     <message>
         <source>The instruction document of R80 must use &apos;%&apos; with the document number that 3 significant digits are composed of begins!</source>
-        <translation>An R80 document must begin with % and a three-digit document number (such as %001, or %999 for a PLC document). Correct the first line, then press Send again.</translation>
+        <translation>An R80 document must begin with % and a three-digit document number (such as %001, or %999 for a PLC document). Correct the first line, then send it again.</translation>
     </message>
     <message>
         <source>The procedure number goes beyond the bounds!</source>
-        <translation>The program number is out of range: an R80 program number is 000 to 254 (999 for a PLC document). Change the number on the first line, then press Send again.</translation>
+        <translation>The program number is out of range: an R80 program number is 000 to 254 (999 for a PLC document). Change the number on the first line, then send it again.</translation>
     </message>
     <message>
         <source>The document exceeds the memory of CNC upper limit!</source>
@@ -291,7 +291,7 @@ Check that the device is connected and not in use by another program, then try a
     </message>
     <message>
         <source>The document number must change a line at the back!</source>
-        <translation>The document number must be alone on the first line. Put a line break right after it, then press Send again.</translation>
+        <translation>The document number must be alone on the first line. Put a line break right after it, then send it again.</translation>
     </message>
     <message>
         <source>The PLC document must be composed of 4 document numbers and 8 head office numbers，And must be over with carriage return!</source>

@@ -267,11 +267,11 @@ Error: %3</source>
     </message>
     <message>
         <source>Can not dispatch empty space document!</source>
-        <translation>编辑区为空，没有可发送的内容。请先打开文件或输入程序，再按“发送”。</translation>
+        <translation>没有可发送的内容：文件为空。请先打开或输入程序。</translation>
     </message>
     <message>
         <source>CNC Procedure must add the procedure number beginning that two figures are composed of from the number &apos;%&apos;，Examine that if procedure satisfy a request after transferring please!</source>
-        <translation>程序必须以程序号开头：第一行单独写 % 加两位数字（例如 %01）。请改正第一行后再按“发送”。</translation>
+        <translation>程序必须以程序号开头：第一行单独写 % 加两位数字（例如 %01）。请改正第一行后重新发送。</translation>
     </message>
     <message>
         <source>The procedure is too long for one frame: at most 65533 characters can be sent after blank lines and surplus spaces are removed!</source>
@@ -279,11 +279,11 @@ Error: %3</source>
     </message>
     <message>
         <source>The instruction document of R80 must use &apos;%&apos; with the document number that 3 significant digits are composed of begins!</source>
-        <translation>R80 文件必须以 % 加三位文件号开头（例如 %001；PLC 文件为 %999）。请改正第一行后再按“发送”。</translation>
+        <translation>R80 文件必须以 % 加三位文件号开头（例如 %001；PLC 文件为 %999）。请改正第一行后重新发送。</translation>
     </message>
     <message>
         <source>The procedure number goes beyond the bounds!</source>
-        <translation>程序号超出范围：R80 的程序号为 000 至 254（PLC 文件为 999）。请修改第一行的编号后再按“发送”。</translation>
+        <translation>程序号超出范围：R80 的程序号为 000 至 254（PLC 文件为 999）。请修改第一行的编号后重新发送。</translation>
     </message>
     <message>
         <source>The document exceeds the memory of CNC upper limit!</source>
@@ -291,7 +291,7 @@ Error: %3</source>
     </message>
     <message>
         <source>The document number must change a line at the back!</source>
-        <translation>文件号必须单独占第一行。请在文件号后直接换行，然后再按“发送”。</translation>
+        <translation>文件号必须单独占第一行。请在文件号后直接换行，然后重新发送。</translation>
     </message>
     <message>
         <source>The PLC document must be composed of 4 document numbers and 8 head office numbers，And must be over with carriage return!</source>
