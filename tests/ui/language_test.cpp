@@ -34,13 +34,6 @@ void Save(QWidget* widget, const QString& name, QRect part = {}) {
                     .save(dir.filePath(name + QStringLiteral(".png"))));
 }
 
-// The text as drawn: without its mnemonic marks.
-QString Drawn(QString text) {
-    return text.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
-        .remove('&')
-        .replace('\x01', '&');
-}
-
 // Every label and button directly in top shows its whole text: inside top,
 // under no visible sibling above it; a label that wraps is laid out by Qt.
 void ExpectWhole(QWidget* top) {
@@ -55,8 +48,10 @@ void ExpectWhole(QWidget* top) {
         } else if (const auto* button = qobject_cast<QAbstractButton*>(w)) {
             const int margin =
                 button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-            EXPECT_LE(button->fontMetrics().horizontalAdvance(Drawn(button->text())) + margin,
-                      button->contentsRect().width())
+            EXPECT_LE(
+                button->fontMetrics().horizontalAdvance(QString(button->text()).remove(u'&')) +
+                    margin,
+                button->contentsRect().width())
                 << "cut: " << button->text().toStdString();
             text = button->geometry();
         } else {

@@ -214,7 +214,7 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControl) {
     walk({1031, 1032, 1034, 1036, 1041, 1045, 1046});
 
     // The About box (also the window menu's entry), closed by OK, its default
-    // button; all of its text shows, whatever the font.
+    // button. (That its texts show whole is language_test.cpp's.)
     ASSERT_FALSE(window_->actions().isEmpty());
     EXPECT_EQ(window_->actions().front()->text(), QString::fromUtf8("关于 TAPLINK(&A)..."));
     int abouts = 0;
@@ -223,12 +223,6 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControl) {
         auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!about || about->windowTitle() != "About") return;
         ++abouts;
-        for (const QLabel* label : about->findChildren<QLabel*>()) {
-            EXPECT_TRUE(about->rect().contains(label->geometry())) << label->text().toStdString();
-            EXPECT_TRUE(label->wordWrap() ||
-                        label->fontMetrics().horizontalAdvance(label->text()) <= label->width())
-                << label->text().toStdString();
-        }
         QTest::keyClick(about, Qt::Key_Return);
     });
     closer.start(5);
