@@ -89,6 +89,8 @@ const std::vector<std::vector<const char*>> kMigrations = {
         "CREATE TABLE state_changes (id %ID%, machine TEXT NOT NULL, kind TEXT NOT NULL,"
         " at TEXT NOT NULL)",
         "CREATE INDEX state_changes_at ON state_changes (at)",
+        // A machine's last transfers, whatever the others did since.
+        "CREATE INDEX transfers_machine ON transfers (machine, started_at)",
     },
 };
 
@@ -656,6 +658,10 @@ std::vector<JournalRow> Journal::Rows(const JournalFilter& f) {
             .replace(QLatin1Char('%'), QLatin1String("!%"))
             .replace(QLatin1Char('_'), QLatin1String("!_"));
         values << QLatin1Char('%') + text + QLatin1Char('%');
+    }
+    if (f.id > 0) {
+        where << QStringLiteral("id = ?");
+        values << f.id;
     }
     if (f.before > 0) {
         // Older in the listing's order: started before that row, or at the

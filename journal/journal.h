@@ -95,6 +95,7 @@ struct JournalFilter {
     std::optional<QDateTime> until = {};
     QString document = {};
     qint64 before = 0;
+    qint64 id = 0;  // that row alone (0: any)
 };
 
 // When a machine's state became of another kind ("idle", "sending", "port

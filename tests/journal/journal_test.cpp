@@ -172,6 +172,7 @@ TEST_P(JournalTest, EveryOutcomeAndMachineStateRoundTrips) {
         {"older than O7, by its start", {.limit = 3, .before = ids["O7"]}, "O6 O5 O4"},
         {"older than O1", {.before = ids["O1"]}, "O0"},
         {"another direction", {.direction = "receive"}, ""},
+        {"one row", {.id = ids["O4"]}, "O4"},
     };
     // clang-format on
     for (const FilterCase& c : filters) {
