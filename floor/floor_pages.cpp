@@ -234,11 +234,17 @@ Reply FloorServer::Page(const QHttpServerRequest& request) {
         const auto& ms = config_.machines;
         const auto m = std::find_if(ms.begin(), ms.end(),
                                     [&](const MachineConfig& m) { return m.name == parts[2]; });
-        if (m == ms.end())
+        // A machine of another station sharing the journal: its state and
+        // transfers, but its folders are that station's.
+        MachineConfig other;
+        other.name = parts[2];
+        if (parts.size() == 3 && method == Method::Get)
+            return MachinePage(*session, token, m == ms.end() ? other : *m, m != ms.end());
+        if (m == ms.end()) {
             return refuse(
                 Status::NotFound,
                 QStringLiteral("no machine of this floor's config is called %1").arg(parts[2]));
-        if (parts.size() == 3 && method == Method::Get) return MachinePage(*session, token, *m);
+        }
         if (parts.size() == 4 && parts[3] == QStringLiteral("upload") && method == Method::Post)
             return UploadForm(request, *session, token, *m);
     } else if (method == Method::Get) {
@@ -256,7 +262,10 @@ Reply FloorServer::LoginPage(const QHttpServerRequest& request) {
     Status status = Status::Ok;
     QList<std::pair<QByteArray, QByteArray>> headers;
     if (request.method() == Method::Post) {
-        // A form of another site must not log this browser in.
+        // A form of another site must not log this browser in. Its browser
+        // names the page's origin (or "null", for a page of no origin or
+        // under another site's policy); only a client that is no browser
+        // names none.
         const QByteArray origin = request.value("Origin");
         const QByteArray self = (tls_ ? "https://" : "http://") + request.value("Host");
         if (!request.value("Content-Type").startsWith("application/x-www-form-urlencoded")) {
@@ -323,11 +332,20 @@ Reply FloorServer::FloorPage(const Session& session) {
 }
 
 Reply FloorServer::MachinePage(const Session& session, const QByteArray& token,
-                               const MachineConfig& m) {
+                               const MachineConfig& m, bool ours) {
     QString why;
-    FloorMachine shown{m.name, QStringLiteral("not served yet"), QStringLiteral("other")};
+    std::optional<FloorMachine> known;
     for (const FloorMachine& f : FloorMachines(false, &why))
-        if (f.name == m.name) shown = f;
+        if (f.name == m.name) known = f;
+    if (!known && why.isEmpty()) {
+        return Html(
+            Framed({QStringLiteral("No machine"), &session, QStringLiteral("error"), {}},
+                   Notice(QStringLiteral("error"),
+                          QStringLiteral("no machine of this floor is called %1").arg(m.name))),
+            Status::NotFound);
+    }
+    FloorMachine shown = known.value_or(
+        FloorMachine{m.name, QStringLiteral("not served yet"), QStringLiteral("other")});
     JournalFilter filter;
     filter.machine = m.name;
     filter.limit = kMachineRows;
@@ -341,6 +359,12 @@ Reply FloorServer::MachinePage(const Session& session, const QByteArray& token,
         body +=
             Notice(QStringLiteral("error"), QStringLiteral("the journal cannot be read: ") + why);
     body += MachineSection(shown, Strips({shown}).value(m.name), false);
+    if (!ours) {
+        body += QStringLiteral("<h2>Last transfers</h2>") +
+                RowsTable(QStringLiteral("transfers"), rows, false, kMachineRows) +
+                QStringLiteral("<p class=\"none\">Its outbox and inbox are another station's.</p>");
+        return Html(Framed({m.name, &session, QStringLiteral("machine"), m.name}, body));
+    }
     if (session.role >= Role::Operator) {
         body +=
             QStringLiteral(

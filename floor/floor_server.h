@@ -120,7 +120,10 @@ class FloorServer : public QAbstractHttpServer {
     Reply Page(const QHttpServerRequest& request);
     Reply LoginPage(const QHttpServerRequest& request);
     Reply FloorPage(const Session& session);
-    Reply MachinePage(const Session& session, const QByteArray& token, const MachineConfig& m);
+    // ours: a machine of this config, with its folders; else another
+    // station's, named in the journal.
+    Reply MachinePage(const Session& session, const QByteArray& token, const MachineConfig& m,
+                      bool ours);
     Reply UploadForm(const QHttpServerRequest& request, const Session& session,
                      const QByteArray& token, const MachineConfig& m);
     Reply HistoryPage(const QHttpServerRequest& request, const Session& session);

@@ -22,7 +22,7 @@ QList<std::pair<QByteArray, QByteArray>> SecurityHeaders() {
              "object-src 'none'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'"},
             {"X-Content-Type-Options", "nosniff"},
             {"X-Frame-Options", "DENY"},
-            {"Referrer-Policy", "no-referrer"},
+            {"Referrer-Policy", "same-origin"},
             {"Cache-Control", "no-store"}};
 }
 
