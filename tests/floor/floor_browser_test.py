@@ -246,7 +246,8 @@ def scenario(f):
                    lambda: d.current_url == url + path, seconds)
 
     def log_in(user):
-        d.get(url + "/login")
+        if not d.current_url.startswith(url + "/login"):
+            d.get(url + "/login")
         one("#login input[name=user]").send_keys(user)
         one("#login input[name=password]").send_keys(PASSWORD)
         one("#login button[type=submit]").click()
@@ -256,39 +257,46 @@ def scenario(f):
         one("#logout button").click()
         at("/login")
 
+    def loaded_again(what):
+        """Waits for the page marked before what to be replaced."""
+        wait_until(f"a new page after {what}",
+                   lambda: d.execute_script("return window.taplinkOld") is None)
+
     def upload(name, data):
         one("#upload input[type=file][name=document]").send_keys(f.write(name, data))
+        d.execute_script("window.taplinkOld = true")
         one("#upload button[type=submit]").click()
+        loaded_again("the upload")
+        at("/machines/lathe")
         one(".notice")
 
-    def row(table, document):
-        """The first row of table for document, done, or None."""
-        for tr in every(f"{table} tbody tr"):
-            if (every("td.document", tr) and every("td.document", tr)[0].text == document
-                    and "done" in every("td.outcome", tr)[0].text):
-                return tr
-        return None
+    def sends(table, document):
+        """The links of table's rows that sent document, done, newest first."""
+        return [tr.find_element(By.CSS_SELECTOR, "a.transfer").get_attribute("href")
+                for tr in every(f"{table} tbody tr")
+                if [td.text for td in every("td.direction, td.document, td.outcome", tr)]
+                == ["send", document, "done"]]
 
     def sent(data):
         """Uploads shaft.nc, then watches it leave the outbox for the transfers, live."""
         upload("shaft.nc", data)
-        # Under its timed name: shaft_YYYYMMDD-HHMMSS.nc.
-        name = one('#outbox li[data-file^="shaft_"]').get_attribute("data-file")
+        one('#outbox li[data-file="shaft.nc"]')
+        before = len(sends("#transfers", "shaft.nc"))
         d.execute_script("window.taplinkNotReloaded = true")
         f.press_input()
-        wait_until(f"{name} leaving #outbox for a done row of #transfers",
-                   lambda: not every(f'#outbox li[data-file="{name}"]') and row("#transfers", name),
-                   60)
+        wait_until("shaft.nc leaving #outbox for a new done row of #transfers",
+                   lambda: not every('#outbox li[data-file="shaft.nc"]')
+                   and len(sends("#transfers", "shaft.nc")) == before + 1, 60)
         check(d.execute_script("return window.taplinkNotReloaded") is True,
-              f"the page was loaded again while {name} was sent")
-        wait_until(f"the lathe's controller receiving {name} whole",
+              "the page was loaded again while shaft.nc was sent")
+        wait_until("the lathe's controller receiving shaft.nc whole",
                    lambda: f.read("lathe.received") == data)
-        return name, row("#transfers", name).find_element(By.CSS_SELECTOR,
-                                                          "a.transfer").get_attribute("href")
+        return sends("#transfers", "shaft.nc")[0]
 
-    # Without a session, every page sends to the login form.
-    d.get(url + "/machines/lathe")
-    check(d.current_url.startswith(url + "/login"), f"no session, yet at {d.current_url}")
+    # Without a session, the floor sends to the login form, and back after it.
+    d.get(url + "/")
+    wait_until(f"the floor sending to /login?next= (at {d.current_url})",
+               lambda: d.current_url.startswith(url + "/login?next="))
     log_in("olga")
 
     # The floor: both machines, each with its state and its day's strip.
@@ -304,8 +312,8 @@ def scenario(f):
     # waiting and then sent without the page loading again.
     one("#machine-lathe a.name").click()
     at("/machines/lathe")
-    first, first_link = sent(FIRST)
-    second, second_link = sent(SECOND)
+    first_link = sent(FIRST)
+    second_link = sent(SECOND)
     f.shoot("machine")
 
     # The second's page: its document and its difference to the first, one
@@ -313,32 +321,30 @@ def scenario(f):
     d.get(second_link)
     check("N0010 G01 Z-7 F100" in one("#document").text, "#document without the program's text")
     check(one("a#download").get_attribute("href").endswith("/document"), "no download link")
-    removed, added = every("#diff .removed"), every("#diff .added")
-    check([e.text.strip() for e in removed] == ["N0010 G01 Z-5 F100"]
-          and [e.text.strip() for e in added] == ["N0010 G01 Z-7 F100"],
-          f"#diff: removed {[e.text for e in removed]}, added {[e.text for e in added]}")
+    # Each line as shown, its mark (-, + or a space) aside.
+    removed, added = ([e.text.lstrip("-+ ") for e in every(f"#diff .{k}")] for k in ("removed", "added"))
+    check(removed == ["N0010 G01 Z-5 F100"] and added == ["N0010 G01 Z-7 F100"],
+          f"#diff: removed {removed}, added {added}")
     check(len(every("#diff .same")) == 3, "#diff without the three lines both share")
     f.shoot("transfer")
     d.get(first_link)
-    one("#diff .nodiff, .nodiff")
+    one(".nodiff")
+    check(not every("#diff .added, #diff .removed"), "a difference for the lathe's first program")
 
-    # The history, both programs in it.
+    # The history, both sends in it.
     d.get(url + "/history")
-    for name in (first, second):
-        wait_until(f"#history showing {name} done", lambda: row("#history", name))
+    check(sends("#history", "shaft.nc") == [second_link, first_link],
+          "#history without both sends of shaft.nc, newest first")
     f.shoot("history")
 
     # The mill's page: its received program downloaded by the browser.
     d.get(url + "/machines/mill")
-    link = one("#inbox li a.download")
-    name = link.text.strip() or link.get_attribute("href").rsplit("/", 1)[1]
-    link.click()
-    saved = f.path("downloads", name)
-    wait_until(f"the browser saving {name}",
-               lambda: os.path.exists(saved) and not os.path.exists(saved + ".crdownload"))
-    check(f.read("downloads", name) == MILL_PROGRAM, f"{name} downloaded other than put out")
-    check(f.fetch(link.get_attribute("href").removeprefix(url))[1] == MILL_PROGRAM,
-          "the inbox link answered other than the program put out")
+    one('#inbox li a.download[href^="/api/machines/mill/inbox/123_"]').click()
+    saved = wait_until("the browser saving the mill's program",
+                       lambda: [n for n in os.listdir(f.path("downloads"))
+                                if not n.endswith(".crdownload")])
+    check(saved[0].startswith("123_"), f"the mill's program saved as {saved[0]}")
+    check(f.read("downloads", saved[0]) == MILL_PROGRAM, "the download is not what the mill put out")
     log_out()
 
     # A viewer sees the lathe but may not upload to it.
@@ -359,7 +365,8 @@ def main():
         print("the browser test needs " + ", ".join(missing) + " (scripts/deps installs them)")
         # CI runs as root, and there it must run.
         sys.exit(1 if os.getuid() == 0 else SKIPPED)
-    os.makedirs(sys.argv[4], exist_ok=True)
+    shutil.rmtree(sys.argv[4], ignore_errors=True)
+    os.makedirs(sys.argv[4])
     f = Floor(*sys.argv[1:])
     failed = True
     try:
