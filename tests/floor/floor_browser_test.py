@@ -11,6 +11,7 @@ until its deadline and says what did not happen.
 Exit 0: passed; 77: skipped (no browser, not as root); anything else: failed.
 CI runs as root and must have the browser: there a missing one fails.
 """
+import importlib.util
 import json
 import os
 import re
@@ -36,9 +37,7 @@ PHONE, TABLET = (412, 915), (800, 1280)
 def missing_browser():
     """What of the browser is not here, or nothing."""
     missing = [p for p in (CHROMIUM, CHROMEDRIVER) if not os.access(p, os.X_OK)]
-    try:
-        import selenium  # noqa: F401
-    except ImportError:
+    if importlib.util.find_spec("selenium") is None:
         missing.append("python3-selenium")
     return missing
 
@@ -201,6 +200,7 @@ inbox = mill/in
         self.procs["lathe-sim"].send_signal(signal.SIGUSR1)
 
     def stop(self, failed):
+        """Ends it all; whether it failed, a sanitizer's report in a log included."""
         if self.driver:
             if failed:
                 try:
@@ -218,11 +218,16 @@ inbox = mill/in
                 p.wait(10)
             except subprocess.TimeoutExpired:
                 os.killpg(p.pid, signal.SIGKILL)
-        if failed:
-            for name in sorted(os.listdir(self.dir)):
-                if name.endswith(".log") and name != "chromedriver.log":
-                    print(f"--- {name}\n" + self.read(name).decode(errors="replace")[-4000:])
+        logs = {n: self.read(n).decode(errors="replace") for n in sorted(os.listdir(self.dir))
+                if n.endswith(".log") and n != "chromedriver.log"}
+        reported = [n for n, text in logs.items() if re.search(r"Sanitizer|runtime error:", text)]
+        if reported:
+            print("a sanitizer reported in " + ", ".join(reported))
+        if failed or reported:
+            for name, text in logs.items():
+                print(f"--- {name}\n" + text[-4000:])
         shutil.rmtree(self.dir, ignore_errors=True)
+        return failed or bool(reported)
 
 
 def scenario(f):
@@ -375,7 +380,7 @@ def main():
     except Failure as e:
         print("FAILED:", e)
     finally:
-        f.stop(failed)
+        failed = f.stop(failed)
     sys.exit(1 if failed else 0)
 
 
