@@ -146,6 +146,8 @@ QHash<QString, QString> FloorServer::Strips(const std::vector<FloorMachine>& mac
     JournalFilter f;
     f.since = since;
     f.limit = kMostStripRows;
+    // One machine's page reads that machine's rows alone.
+    if (machines.size() == 1) f.machine = machines.front().name;
     for (const JournalRow& r : journal_->Rows(f)) {
         const bool send = r.start.direction == QLatin1String("send");
         if (!send && r.start.direction != QLatin1String("receive")) continue;

@@ -454,7 +454,8 @@ Reply FloorServer::HistoryPage(const QHttpServerRequest& request, const Session&
     filter.limit = kHistoryRows + 1;
     QString error;
     QUrlQuery keep;  // the filters, for the next page's link
-    const QUrlQuery query = request.query();
+    // As the filters' form sends them: a space as '+'.
+    const QUrlQuery query = FormFields(request.url().query(QUrl::FullyEncoded).toUtf8());
     const auto value = [&](const char* key) {
         const QString v = query.queryItemValue(QLatin1String(key), QUrl::FullyDecoded).trimmed();
         if (!v.isEmpty() && QLatin1String(key) != QLatin1String("before"))

@@ -667,7 +667,8 @@ std::vector<JournalRow> Journal::Rows(const JournalFilter& f) {
         // Older in the listing's order: started before that row, or at the
         // same time with a smaller id.
         const QString at = QStringLiteral("(SELECT started_at FROM transfers WHERE id = ?)");
-        where << QStringLiteral("(started_at < %1 OR (started_at = %1 AND id < ?))").arg(at);
+        // The first term alone is a range of the index of starts.
+        where << QStringLiteral("started_at <= %1 AND (started_at < %1 OR id < ?)").arg(at);
         values << f.before << f.before << f.before;
     }
     QString sql = QStringLiteral("SELECT %1 FROM transfers").arg(QLatin1String(kColumns));

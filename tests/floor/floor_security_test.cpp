@@ -332,6 +332,7 @@ TEST_F(FloorTest, PagesLeadToTheLoginWithoutASessionAndChangeNothingWithoutTheFo
         {"the floor, config machines too", "GET", "/", {}, {}, 200, {}, "id=\"machine-mill\" data-machine=\"mill\"><h2><a class=\"name\" href=\"/machines/mill\">mill</a></h2><p class=\"state\" data-kind=\"other\">not served yet</p>"},
         {"the history, newest first", "GET", "/history?machine=lathe", {}, {}, 200, {}, "O2000.nc</td><td class=\"outcome\" data-outcome=\"done\" title=\"sent\">done</td><td class=\"bytes\">3</td></tr><tr><td><a class=\"transfer\" href=\"/transfers/1\">"},
         {"the history, older than the newest", "GET", "/history?before=2", {}, {}, 200, {}, "<td class=\"document\">O1000.nc</td>"},
+        {"the history, an outcome of two words", "GET", "/history?outcome=no+response&machine=lathe", {}, {}, 200, {}, "no transfers"},
         {"the history, a bad outcome", "GET", "/history?outcome=%3Cb%3E", {}, {}, 400, {}, "&lt;b&gt; is no outcome"},
         {"a transfer", "GET", "/transfers/2", {}, {}, 200, {}, "<dt>Document</dt><dd>O2000.nc</dd>"},
         {"a logout without the token", "POST", "/logout", "csrf=", form, 403, {}, "not this session&#39;s"},
