@@ -67,7 +67,8 @@ class Floor:
     """The programs in a scratch folder, and the browser."""
 
     def __init__(self, station, floor, sim, shots):
-        self.bin = {"station": station, "floor": floor, "sim": sim}
+        self.bin = {k: os.path.abspath(v) for k, v in
+                    (("station", station), ("floor", floor), ("sim", sim))}
         self.shots = shots
         self.dir = tempfile.mkdtemp(prefix="floor-browser-")
         self.procs = {}
