@@ -341,7 +341,10 @@ TEST_F(FileCommandsTest, OpenRefusesWhatCannotBeADocumentBeforeReadingIt) {
         r.win.fileAnswers = {Path(c.file)};
         r.files.OnOpenFile();
         std::vector<Message> said;
-        if (!c.why.empty()) said.push_back(ReadFailedMessage(Path(c.file), c.why));
+        if (!c.why.empty()) {
+            said.push_back({"Cannot read the file " + Path(c.file) + ".\nError: " + c.why,
+                            "TAPLINK", MessageIcon::Stop});
+        }
         EXPECT_EQ(r.win.messages, said);
         EXPECT_EQ(r.st.m_memImage.size(), c.why.empty() ? 1u << 20 : 0u);
     }
