@@ -219,10 +219,17 @@ void Machine::Next() {
     // busy with it: the line is left alone for a while.
     if (!rest_.hasExpired()) return NextIn(rest_.remainingTime());
     if (JournalHeld()) return;
-    // The controller that asked goes into input for what it asked for; the
-    // copy was written whole, and needs no settling.
+    // The controller that asked goes into input for what it asked for. Until
+    // it says it is ready the machine listens rather than waits in Send: a
+    // controller that outputs first (asks again, or gives a document) is
+    // heard, and its ready, heard or seen while the machine rested, sends
+    // the copy (written whole: it needs no settling). An inbox that cannot
+    // take what is heard leaves only the wait in Send.
     std::erase_if(requested_, [](const auto& r) { return !QFileInfo::exists(r.second); });
-    if (!requested_.empty()) return PressSend(requested_.front().second);
+    if (!requested_.empty()) {
+        const bool ready = g_.g_nPeerReady == 1 || st_.m_bSendHandshake == 1;
+        return ready || !unfiled_.empty() ? PressSend(requested_.front().second) : PressReceive();
+    }
     const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
     if (!pick.path.isEmpty()) return PressSend(pick.path);
     // A document being copied in is waited for, rather than a Receive that
@@ -314,11 +321,8 @@ void Machine::PressSend(const QString& path) {
         return;
     Guarded([&] { handlers_->OnSend(); });
     requestNote_.clear();
-    if (const auto asked = RequestedBy(path)) {
-        return Pressed(
-            QStringLiteral("request"),
-            QStringLiteral("for %1: waiting for the controller to take %2").arg(*asked).arg(name));
-    }
+    if (const auto asked = RequestedBy(path))
+        return Pressed(QStringLiteral("request"), Awaited(*asked, path));
     Pressed(QStringLiteral("waiting for the controller"), QStringLiteral("to take %1").arg(name));
 }
 
@@ -330,6 +334,10 @@ void Machine::PressReceive() {
     Guarded([&] { handlers_->OnReceive(); });
     if (!Listening()) return;
     beats_.Join(this, 0, kOutboxLookMs, [this] { LookIntoOutbox(); });
+    if (!requested_.empty()) {
+        return Pressed(QStringLiteral("request"),
+                       Awaited(requested_.front().first, requested_.front().second));
+    }
     Pressed(QStringLiteral("listening"),
             QStringLiteral("for the controller to output") +
                 (requestNote_.isEmpty() ? QString() : QStringLiteral("; last ") + requestNote_));
@@ -350,7 +358,7 @@ bool Machine::Heard() {
     const bool ready =
         r80 ? in.size() >= 2 && in[0] == kDc3 && in[1] == kDc3 : in[0] == g_.g_byRecvProto;
     const bool halfReady = r80 && in.size() == 1 && in[0] == kDc3;
-    if ((ready || halfReady) && DocumentWaits()) {
+    if ((ready || halfReady) && (!requested_.empty() || DocumentWaits())) {
         if (halfReady) return false;  // held until the pair is whole
         // The handlers, no longer receiving, take it as a Send's ready.
         EndListening();
@@ -389,7 +397,16 @@ bool Machine::DocumentWaits() const {
 void Machine::LookIntoOutbox() {
     if (!Listening()) return beats_.Leave(this, 0);
     // Not from inside one of this machine's handlers: the next look will do.
-    if (depth_ > 0 || !DocumentWaits()) return;
+    if (depth_ > 0) return;
+    if (!requested_.empty()) {
+        // The listening is for the controller that asked; what else is put
+        // into the outbox goes after the copy. One taken away by hand ends it.
+        if (std::any_of(requested_.begin(), requested_.end(),
+                        [](const auto& r) { return QFileInfo::exists(r.second); }))
+            return;
+    } else if (!DocumentWaits()) {
+        return;
+    }
     EndListening();
     NextIn(0);
 }

@@ -104,9 +104,12 @@ class Machine : public QObject {
     void FinishReceive(Outcome outcome, const std::string& text);
     // A received request: answered from the library, or kept with why not.
     void FinishRequest(const std::string& text, const Bytes& request, const QString& stem);
-    QString PlaceRequested(int number, const QString& from, QString& why);
+    QString PlaceRequested(int number, const QString& from, QString& why, QString& replaced);
     // The program a document of the outbox was placed for, if it was.
     std::optional<int> RequestedBy(const QString& path) const;
+    // The state's detail while it waits: "for 12: waiting for the
+    // controller to take 12.txt".
+    static QString Awaited(int number, const QString& copy);
     bool BeginRow(const TransferRecorder::Start& start);
     bool JournalHeld();
     bool InboxHeld();
