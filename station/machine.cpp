@@ -219,17 +219,7 @@ void Machine::Next() {
     // busy with it: the line is left alone for a while.
     if (!rest_.hasExpired()) return NextIn(rest_.remainingTime());
     if (JournalHeld()) return;
-    // The controller that asked goes into input for what it asked for. Until
-    // it says it is ready the machine listens rather than waits in Send: a
-    // controller that outputs first (asks again, or gives a document) is
-    // heard, and its ready, heard or seen while the machine rested, sends
-    // the copy (written whole: it needs no settling). An inbox that cannot
-    // take what is heard leaves only the wait in Send.
-    std::erase_if(requested_, [](const auto& r) { return !QFileInfo::exists(r.second); });
-    if (!requested_.empty()) {
-        const bool ready = g_.g_nPeerReady == 1 || st_.m_bSendHandshake == 1;
-        return ready || !unfiled_.empty() ? PressSend(requested_.front().second) : PressReceive();
-    }
+    if (AnswerNext()) return;
     const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
     if (!pick.path.isEmpty()) return PressSend(pick.path);
     // A document being copied in is waited for, rather than a Receive that
@@ -398,15 +388,9 @@ void Machine::LookIntoOutbox() {
     if (!Listening()) return beats_.Leave(this, 0);
     // Not from inside one of this machine's handlers: the next look will do.
     if (depth_ > 0) return;
-    if (!requested_.empty()) {
-        // The listening is for the controller that asked; what else is put
-        // into the outbox goes after the copy. One taken away by hand ends it.
-        if (std::any_of(requested_.begin(), requested_.end(),
-                        [](const auto& r) { return QFileInfo::exists(r.second); }))
-            return;
-    } else if (!DocumentWaits()) {
-        return;
-    }
+    // The listening for the controller that asked is ended only by taking
+    // its copy away: what else is put into the outbox goes after the copy.
+    if (requested_.empty() ? !DocumentWaits() : CopyWaits()) return;
     EndListening();
     NextIn(0);
 }

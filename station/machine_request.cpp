@@ -24,6 +24,29 @@ std::optional<int> Machine::RequestedBy(const QString& path) const {
     return std::nullopt;
 }
 
+// The controller that asked goes into input for what it asked for. Until it
+// says it is ready the machine listens rather than waits in Send: a
+// controller that outputs first (asks again, or gives a document) is heard,
+// and its ready, heard or seen while the machine rested, sends the copy
+// (written whole: it needs no settling). An inbox that cannot take what is
+// heard leaves only the wait in Send. Whether a copy waited.
+bool Machine::AnswerNext() {
+    std::erase_if(requested_, [](const auto& r) { return !QFileInfo::exists(r.second); });
+    if (requested_.empty()) return false;
+    const bool ready = g_.g_nPeerReady == 1 || st_.m_bSendHandshake == 1;
+    if (ready || !unfiled_.empty()) {
+        PressSend(requested_.front().second);
+    } else {
+        PressReceive();
+    }
+    return true;
+}
+
+bool Machine::CopyWaits() const {
+    return std::any_of(requested_.begin(), requested_.end(),
+                       [](const auto& r) { return QFileInfo::exists(r.second); });
+}
+
 QString Machine::Awaited(int number, const QString& copy) {
     return QStringLiteral("for %1: waiting for the controller to take %2")
         .arg(number)
