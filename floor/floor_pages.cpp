@@ -13,6 +13,7 @@
 #include "floor_server.h"
 #include "line_diff.h"
 #include "multipart.h"
+#include "request.h"
 
 namespace taplink {
 namespace {
@@ -23,6 +24,9 @@ using Method = QHttpServerRequest::Method;
 constexpr int kHistoryRows = 50;
 constexpr int kMachineRows = 20;
 constexpr int kInboxFiles = 100;
+// A library may hold thousands of programs: the page names the first ones by
+// name and says how many more there are.
+constexpr int kLibraryFiles = 200;
 
 QString H(const QString& text) {
     return QString::fromStdString(EscapeXml(text.toUtf8().toStdString()));
@@ -180,6 +184,37 @@ QString Shown(const JournalRow& r, const QByteArray& bytes) {
 }
 
 const char* const kDirections[] = {"send", "receive", "verify", "upload", "remove", "login"};
+
+// What the controller can ask for: the library's documents with the program
+// number each answers to, and what the operator types to ask.
+QString LibrarySection(const MachineConfig& m) {
+    if (m.library.isEmpty() || !m.request) return {};
+    QString body = QStringLiteral(
+                       "<h2>Library</h2><p class=\"hint\">At the controller, output "
+                       "program %1 with %2 and the wanted number in its first block "
+                       "(%1, then N0000 %2 12 asks for 12).</p>")
+                       .arg(H(ProgramName(m.model, *m.request)), QChar::fromLatin1(m.requestWord));
+    body += QStringLiteral("<ul id=\"library\" class=\"files\">");
+    const auto files =
+        QDir(m.library).entryInfoList(QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+    for (qsizetype i = 0; i < files.size() && i < kLibraryFiles; ++i) {
+        QFile f(files[i].filePath());
+        QByteArray head;
+        if (f.open(QIODevice::ReadOnly)) head = f.read(64);
+        const auto number = ProgramNumber(std::string_view(head.constData(), head.size()));
+        body +=
+            QStringLiteral(
+                "<li data-file=\"%1\"><span class=\"file\">%1</span> <span "
+                "class=\"program\">%2</span> %3</li>")
+                .arg(H(files[i].fileName()), number ? H(ProgramName(m.model, *number)) : QString(),
+                     Time(files[i].lastModified()));
+    }
+    if (files.size() > kLibraryFiles)
+        body +=
+            QStringLiteral("<li class=\"none\">and %1 more</li>").arg(files.size() - kLibraryFiles);
+    if (files.isEmpty()) body += QStringLiteral("<li class=\"none\">the library is empty</li>");
+    return body + QStringLiteral("</ul>");
+}
 
 }  // namespace
 
@@ -399,7 +434,7 @@ Reply FloorServer::MachinePage(const Session& session, const QByteArray& token,
                          Time(f.lastModified()));
     }
     if (received.isEmpty()) body += QStringLiteral("<li class=\"none\">nothing received</li>");
-    body += QStringLiteral("</ul>");
+    body += QStringLiteral("</ul>") + LibrarySection(m);
     return Html(Framed({m.name, &session, QStringLiteral("machine"), m.name}, body));
 }
 

@@ -45,9 +45,11 @@ class FloorTest : public ::testing::Test {
         const QString journal = dir_.filePath("j.sqlite");
         Write("station.ini", QStringLiteral("[station]\njournal = %1\n[floor]\nlisten = "
                                             "127.0.0.1:0\n[lathe]\nport = /dev/ttyS0\noutbox = "
-                                            "o\ninbox = i\n[mill]\nport = /dev/ttyS1\noutbox = "
+                                            "o\ninbox = i\nlibrary = lib\nrequest = 98\n[mill]\nport = /dev/ttyS1\noutbox = "
                                             "o2\ninbox = i2\n")
                                  .arg(journal));
+        ASSERT_TRUE(QDir(dir_.path()).mkpath("lib"));
+        Write("lib/12.txt", "%12\nN0000 G00 X0\n");
         QString why;
         const auto j = Journal::Open(journal, &why);
         ASSERT_TRUE(j) << why.toStdString();
@@ -334,6 +336,7 @@ TEST_F(FloorTest, PagesLeadToTheLoginWithoutASessionAndChangeNothingWithoutTheFo
         {"the history, older than the newest", "GET", "/history?before=2", {}, {}, 200, {}, "<td class=\"document\">O1000.nc</td>"},
         {"the history, an outcome of two words", "GET", "/history?outcome=no+response&machine=lathe", {}, {}, 200, {}, "no transfers"},
         {"the history, a bad outcome", "GET", "/history?outcome=%3Cb%3E", {}, {}, 400, {}, "&lt;b&gt; is no outcome"},
+        {"a machine, its library", "GET", "/machines/lathe", {}, {}, 200, {}, "<span class=\"file\">12.txt</span> <span class=\"program\">%12</span>"},
         {"a transfer", "GET", "/transfers/2", {}, {}, 200, {}, "<dt>Document</dt><dd>O2000.nc</dd>"},
         {"a logout without the token", "POST", "/logout", "csrf=", form, 403, {}, "not this session&#39;s"},
         {"a logout", "POST", "/logout", "csrf=TOKEN", form, 303, "/login", {}},
