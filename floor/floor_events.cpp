@@ -194,10 +194,6 @@ void FloorServer::Listen(const QHttpServerRequest& request, QTcpSocket* socket) 
     l->responder.writeBody(now);
     listeners_.push_back(std::move(l));
     if (!poll_.isActive()) {
-        connect(&poll_, &QTimer::timeout, this, &FloorServer::Poll, Qt::UniqueConnection);
-        connect(
-            &keepAlive_, &QTimer::timeout, this, [this] { Send(": keep-alive\n\n"); },
-            Qt::UniqueConnection);
         poll_.start(kPollMs);
         keepAlive_.start(kKeepAliveMs);
     }

@@ -72,6 +72,9 @@ QJsonObject RowJson(const JournalRow& r) {
 FloorServer::FloorServer(const StationConfig& config, Journal* journal, QObject* parent)
     : QAbstractHttpServer(parent), config_(config), journal_(journal) {
     clock_.start();
+    // The timers run only while someone listens to the live events.
+    connect(&poll_, &QTimer::timeout, this, &FloorServer::Poll);
+    connect(&keepAlive_, &QTimer::timeout, this, [this] { Send(": keep-alive\n\n"); });
 }
 
 void FloorServer::Log(const QString& line) const {

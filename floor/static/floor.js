@@ -49,36 +49,52 @@
       last.replaceChildren(a, " ", o, " ", timeNode(m.last.ended_at));
     }
   }
-  // Parts of this page fetched again: the server renders them, escaped.
+  // Parts of this page fetched again: the server renders them, escaped. What
+  // is asked for while a fetch runs is fetched once more after it, so the
+  // page never stays behind the last event.
   let fetching = false;
+  const wanted = new Set();
   function refresh(selectors) {
+    selectors.forEach((s) => wanted.add(s));
     if (fetching) return;
     fetching = true;
+    const now = [...wanted];
+    wanted.clear();
     fetch(location.href, { credentials: "same-origin" })
       .then((r) => (r.ok ? r.text() : Promise.reject(r.status)))
       .then((html) => {
         const fresh = new DOMParser().parseFromString(html, "text/html");
-        for (const sel of selectors) {
-          const now = document.querySelectorAll(sel), then = fresh.querySelectorAll(sel);
-          if (now.length !== then.length) continue;
-          now.forEach((n, i) => n.replaceWith(document.importNode(then[i], true)));
+        for (const sel of now) {
+          const old = document.querySelectorAll(sel), then = fresh.querySelectorAll(sel);
+          if (old.length !== then.length) continue;
+          old.forEach((n, i) => n.replaceWith(document.importNode(then[i], true)));
         }
       })
       .catch(() => {})
-      .finally(() => { fetching = false; });
+      .finally(() => {
+        fetching = false;
+        if (wanted.size) refresh([]);
+      });
   }
+  const machineParts = ["#outbox", "#transfers", "#inbox", ".strip"];
 
   if (!window.EventSource) {
     setTimeout(() => location.reload(), 10000);
     return;
   }
   const events = new EventSource("/api/events");
-  events.addEventListener("machine", (e) => updateMachine(JSON.parse(e.data)));
+  events.addEventListener("machine", (e) => {
+    const m = JSON.parse(e.data);
+    updateMachine(m);
+    // A sent document leaves the outbox after its row ends: the state that
+    // follows is the sign to look at the folders again.
+    if (page === "machine" && m.name === document.body.dataset.machine) refresh(machineParts);
+  });
   events.addEventListener("transfer", (e) => {
     const t = JSON.parse(e.data);
     if (page === "floor") refresh([".strip"]);
     else if (page === "machine" && t.machine === document.body.dataset.machine)
-      refresh(["#outbox", "#transfers", "#inbox", ".strip"]);
+      refresh(machineParts);
     else if (page === "history") refresh(["#history"]);
   });
 })();
