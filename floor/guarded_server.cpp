@@ -22,7 +22,7 @@ QList<std::pair<QByteArray, QByteArray>> SecurityHeaders() {
              "object-src 'none'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'"},
             {"X-Content-Type-Options", "nosniff"},
             {"X-Frame-Options", "DENY"},
-            {"Referrer-Policy", "no-referrer"},
+            {"Referrer-Policy", "same-origin"},
             {"Cache-Control", "no-store"}};
 }
 
@@ -82,11 +82,14 @@ bool BodyGuard::Check(const QByteArray& head) {
         }
         length = n;
     }
-    if (length > kMostBodyBytes) {
+    // A page's upload form brings its document with a little more.
+    const QList<QByteArray> request = lines.value(0).split(' ');
+    const bool form = request.value(0) == "POST" && request.value(1).startsWith("/machines/") &&
+                      request.value(1).endsWith("/upload");
+    const qint64 most = form ? kMostFormBytes : kMostBodyBytes;
+    if (length > most) {
         Refuse(413, "Payload Too Large",
-               QStringLiteral("the body is %1 bytes: at most %2 are taken")
-                   .arg(length)
-                   .arg(kMostBodyBytes));
+               QStringLiteral("the body is %1 bytes: at most %2 are taken").arg(length).arg(most));
         return false;
     }
     bodyLeft_ = std::max<qint64>(length, 0);

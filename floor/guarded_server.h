@@ -21,6 +21,9 @@ namespace taplink {
 
 // The largest body a request may have: a document, at most.
 inline constexpr qint64 kMostBodyBytes = 64 * 1024;
+// The largest upload form from a page: a document, and the form's own
+// fields and boundaries around it.
+inline constexpr qint64 kMostFormBytes = kMostBodyBytes + 4 * 1024;
 // The largest head: the request line and every header.
 inline constexpr qint64 kMostHeadBytes = 16 * 1024;
 

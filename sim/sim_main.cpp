@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -27,6 +28,12 @@ namespace {
 using namespace taplink;
 using namespace taplink::sim;
 using Clock = std::chrono::steady_clock;
+
+// SIGUSR1: the operator presses the controller's input (or output) key.
+volatile std::sig_atomic_t g_keyPressed = 0;
+void PressKey(int) {
+    g_keyPressed = 1;
+}
 
 const char* kUsage =
     "Usage: taplink-sim [options]\n"
@@ -77,6 +84,9 @@ const char* kUsage =
     "                            implies --once, and --timeout 600 unless given\n"
     "  -h, --help                print this and exit\n"
     "  -v, --version             print the version and exit\n"
+    "Signal SIGUSR1: start afresh at once, as an operator pressing the controller's input\n"
+    "(or output) key. In input, a controller says ready when it starts and after each\n"
+    "transfer only: a document put out later waits for this.\n"
     "Faults: ";
 
 struct Options {
@@ -195,6 +205,12 @@ class Server {
                 if (!in.empty()) spoke_ = true;
             }
             if (listener_ >= 0) peerOpen = fd_ >= 0;
+            if (g_keyPressed) {
+                g_keyPressed = 0;
+                std::cerr << "controller: the operator pressed the key, starting afresh\n";
+                Reset();
+                startAt_ = Now();
+            }
             // What the controller wrote went to a client that has gone (TapLink
             // itself reconnects between the ready byte and its frame): a new
             // client (or a pseudo-terminal opened again) that stays silent as
@@ -638,5 +654,6 @@ int main(int argc, char** argv) {
     } else {
         std::cout << "TapLink port: " << portName << std::endl;
     }
+    std::signal(SIGUSR1, PressKey);
     return Server(o, fd, listener, std::move(peer), trace.get()).Run();
 }

@@ -225,10 +225,7 @@ void Machine::Next() {
     // busy with it: the line is left alone for a while.
     if (!rest_.hasExpired()) return NextIn(rest_.remainingTime());
     if (JournalHeld()) return;
-    // The controller that asked goes into input for what it asked for; the
-    // copy was written whole, and needs no settling.
-    std::erase_if(requested_, [](const auto& r) { return !QFileInfo::exists(r.second); });
-    if (!requested_.empty()) return PressSend(requested_.front().second);
+    if (AnswerNext()) return;
     const OutboxPick pick = PickOutboxDocument(config_.outbox, QDateTime::currentDateTime());
     if (!pick.path.isEmpty()) return PressSend(pick.path);
     // A document being copied in is waited for, rather than a Receive that
@@ -319,11 +316,8 @@ void Machine::PressSend(const QString& path) {
         return;
     Guarded([&] { handlers_->OnSend(); });
     requestNote_.clear();
-    if (const auto asked = RequestedBy(path)) {
-        return Pressed(
-            QStringLiteral("request"),
-            QStringLiteral("for %1: waiting for the controller to take %2").arg(*asked).arg(name));
-    }
+    if (const auto asked = RequestedBy(path))
+        return Pressed(QStringLiteral("request"), Awaited(*asked, path));
     Pressed(QStringLiteral("waiting for the controller"), QStringLiteral("to take %1").arg(name));
 }
 
@@ -335,6 +329,10 @@ void Machine::PressReceive() {
     Guarded([&] { handlers_->OnReceive(); });
     if (!Listening()) return;
     beats_.Join(this, 0, kOutboxLookMs, [this] { LookIntoOutbox(); });
+    if (!requested_.empty()) {
+        return Pressed(QStringLiteral("request"),
+                       Awaited(requested_.front().first, requested_.front().second));
+    }
     Pressed(QStringLiteral("listening"),
             QStringLiteral("for the controller to output") +
                 (requestNote_.isEmpty() ? QString() : QStringLiteral("; last ") + requestNote_));
@@ -355,7 +353,7 @@ bool Machine::Heard() {
     const bool ready =
         r80 ? in.size() >= 2 && in[0] == kDc3 && in[1] == kDc3 : in[0] == g_.g_byRecvProto;
     const bool halfReady = r80 && in.size() == 1 && in[0] == kDc3;
-    if ((ready || halfReady) && DocumentWaits()) {
+    if ((ready || halfReady) && (!requested_.empty() || DocumentWaits())) {
         if (halfReady) return false;  // held until the pair is whole
         // The handlers, no longer receiving, take it as a Send's ready.
         EndListening();
@@ -394,7 +392,10 @@ bool Machine::DocumentWaits() const {
 void Machine::LookIntoOutbox() {
     if (!Listening()) return beats_.Leave(this, 0);
     // Not from inside one of this machine's handlers: the next look will do.
-    if (depth_ > 0 || !DocumentWaits()) return;
+    if (depth_ > 0) return;
+    // The listening for the controller that asked is ended only by taking
+    // its copy away: what else is put into the outbox goes after the copy.
+    if (requested_.empty() ? !DocumentWaits() : CopyWaits()) return;
     EndListening();
     NextIn(0);
 }
@@ -768,7 +769,7 @@ void Machine::SetState(const QString& kind, const QString& detail) {
     if (journal_) {
         const QString state = detail.isEmpty() ? kind : kind + QLatin1Char(' ') + detail;
         // A journal that cannot be written has said so once already.
-        if (!journal_->SetMachineState(config_.name, state, stateSince_) &&
+        if (!journal_->SetMachineState(config_.name, state, stateSince_, kind) &&
             !journal_->Unavailable()) {
             Say(tr("the machine's state could not be written to the journal: %1")
                     .arg(journal_->LastError()));

@@ -1,10 +1,13 @@
 // One machine of the station: the operator at its window. While its outbox
 // holds a document it presses Send for the oldest and waits for the
 // controller, again after every time-out; otherwise it presses Receive and
-// listens, again after every time-out. After every transfer it rests before
-// it presses again. The presses run the same transfer handlers as the window
-// and the command line, over the machine's own serial control and window
-// services, on the station's one event loop.
+// listens, again after every time-out. A copy placed into the outbox for a
+// controller's request goes first, and while it waits the machine listens:
+// the controller's ready sends it, and a controller that outputs instead
+// (asking again) is heard. After every transfer it rests before it presses
+// again. The presses run the same transfer handlers as the window and the
+// command line, over the machine's own serial control and window services,
+// on the station's one event loop.
 //
 // A Receive that has heard nothing from the controller is no transfer yet:
 // it has no journal row and leaves no log line, a document put into the
@@ -104,9 +107,15 @@ class Machine : public QObject {
     void FinishReceive(Outcome outcome, const std::string& text);
     // A received request: answered from the library, or kept with why not.
     void FinishRequest(const std::string& text, const Bytes& request, const QString& stem);
-    QString PlaceRequested(int number, const QString& from, QString& why);
+    QString PlaceRequested(int number, const QString& from, QString& why, QString& replaced);
+    // The press for a requested copy that waits; whether there was one.
+    bool AnswerNext();
+    bool CopyWaits() const;
     // The program a document of the outbox was placed for, if it was.
     std::optional<int> RequestedBy(const QString& path) const;
+    // The state's detail while it waits: "for 12: waiting for the
+    // controller to take 12.txt".
+    static QString Awaited(int number, const QString& copy);
     bool BeginRow(const TransferRecorder::Start& start);
     bool JournalHeld();
     bool InboxHeld();

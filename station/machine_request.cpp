@@ -24,11 +24,40 @@ std::optional<int> Machine::RequestedBy(const QString& path) const {
     return std::nullopt;
 }
 
+// The controller that asked goes into input for what it asked for. Until it
+// says it is ready the machine listens rather than waits in Send: a
+// controller that outputs first (asks again, or gives a document) is heard,
+// and its ready, heard or seen while the machine rested, sends the copy
+// (written whole: it needs no settling). An inbox that cannot take what is
+// heard leaves only the wait in Send. Whether a copy waited.
+bool Machine::AnswerNext() {
+    std::erase_if(requested_, [](const auto& r) { return !QFileInfo::exists(r.second); });
+    if (requested_.empty()) return false;
+    const bool ready = g_.g_nPeerReady == 1 || st_.m_bSendHandshake == 1;
+    if (ready || !unfiled_.empty()) {
+        PressSend(requested_.front().second);
+    } else {
+        PressReceive();
+    }
+    return true;
+}
+
+bool Machine::CopyWaits() const {
+    return std::any_of(requested_.begin(), requested_.end(),
+                       [](const auto& r) { return QFileInfo::exists(r.second); });
+}
+
+QString Machine::Awaited(int number, const QString& copy) {
+    return QStringLiteral("for %1: waiting for the controller to take %2")
+        .arg(number)
+        .arg(QFileInfo(copy).fileName());
+}
+
 void Machine::FinishRequest(const std::string& text, const Bytes& request, const QString& stem) {
     const Wanted wanted = WantedProgram(
         std::string_view(reinterpret_cast<const char*>(request.data()), request.size()),
         config_.requestWord);
-    QString why = wanted.why, from, copy;
+    QString why = wanted.why, from, copy, replaced;
     if (wanted.number) {
         const Found found = FindInLibrary(config_.library, config_.model, *wanted.number);
         why = found.why;
@@ -47,7 +76,7 @@ void Machine::FinishRequest(const std::string& text, const Bytes& request, const
                       .arg(QFileInfo(from).fileName(),
                            QString::fromStdString(refused->text).replace(u'\n', u' '));
         } else {
-            copy = PlaceRequested(*wanted.number, from, why);
+            copy = PlaceRequested(*wanted.number, from, why, replaced);
         }
     }
     const QString about = wanted.number ? QStringLiteral("request for %1").arg(*wanted.number)
@@ -65,10 +94,12 @@ void Machine::FinishRequest(const std::string& text, const Bytes& request, const
                          .arg(QDir(config_.inbox).relativeFilePath(placed.path));
     }
     recorder_.End(Outcome::Done, text, request, kept);
-    const QString said = copy.isEmpty()
-                             ? QStringLiteral("%1 not answered: %2").arg(about, why)
-                             : QStringLiteral("%1: waiting for the controller to take %2 (from %3)")
-                                   .arg(about, QFileInfo(copy).fileName(), from);
+    QString said = copy.isEmpty()
+                       ? QStringLiteral("%1 not answered: %2").arg(about, why)
+                       : QStringLiteral("%1: waiting for the controller to take %2 (from %3)")
+                             .arg(about, QFileInfo(copy).fileName(), from);
+    if (!replaced.isEmpty())
+        said += QStringLiteral("; it replaces the copy of %1 that waited").arg(replaced);
     Say(said);
     recorder_.Begin({config_.port,
                      config_.model,
@@ -81,18 +112,18 @@ void Machine::FinishRequest(const std::string& text, const Bytes& request, const
         requestNote_ = said;
         SetState(QStringLiteral("request"), said.mid(8));
     } else {
-        SetState(QStringLiteral("request"),
-                 QStringLiteral("for %1: waiting for the controller to take %2")
-                     .arg(*wanted.number)
-                     .arg(QFileInfo(copy).fileName()));
+        SetState(QStringLiteral("request"), Awaited(*wanted.number, copy));
     }
     NextIn(0);
 }
 
 // The library keeps its document; the outbox gets a copy under the same
 // name, never over another file. A copy for the same program that still
-// waits is replaced: the controller asked once more, and takes one.
-QString Machine::PlaceRequested(int number, const QString& from, QString& why) {
+// waits is replaced (replaced: its name), from the library as it is now:
+// the controller asked once more, and takes one. Copies for other programs
+// stay: the controller takes them one input each, in the order asked (a
+// program asked again goes last).
+QString Machine::PlaceRequested(int number, const QString& from, QString& why, QString& replaced) {
     const FileRead read = ReadFileBytes(from.toStdString());
     if (!read.ok) {
         why = QStringLiteral("%1 cannot be read: %2").arg(from, QString::fromStdString(read.error));
@@ -104,6 +135,7 @@ QString Machine::PlaceRequested(int number, const QString& from, QString& why) {
     if (earlier != requested_.end()) {
         const QString waiting = std::exchange(earlier->second, {});
         requested_.erase(earlier);
+        replaced = QFileInfo(waiting).fileName();
         if (QFileInfo(waiting).fileName() == library.fileName() &&
             WriteWhole(waiting, read.bytes).empty()) {
             requested_.emplace_back(number, waiting);

@@ -187,12 +187,11 @@ TEST_F(FileCommandsTest, TextOpensAndSavesByteExactAndFailuresNameFileAndReason)
 }
 
 TEST_F(FileCommandsTest, NothingIsDroppedUntilANewDocumentIsLoaded) {
-    struct Case {
-        const char* name;
-        int answer;  // to the save query: 1 yes, 2 no
-        std::vector<std::optional<std::string>> files;
-        std::string editorAfter;
-    } const cases[] = {
+    // The answer to the save query (1 yes, 2 no), the file dialogs' answers.
+    // clang-format off
+    struct Case { const char* name; int answer; std::vector<std::optional<std::string>> files; std::string editorAfter; };
+    // clang-format on
+    const Case cases[] = {
         {"NoThenCancel", 2, {std::nullopt}, "%12\r\nN0000"},
         {"YesThenCancelledSave", 1, {std::nullopt}, "%12\r\nN0000"},
         {"YesSavedThenCancel", 1, {Path("kept.txt"), std::nullopt}, "%12\r\nN0000"},
@@ -221,12 +220,11 @@ TEST_F(FileCommandsTest, R80OpensTextLadderAndNewFormatDocuments) {
     Write("PLC2.LDX", "x TOTALSTEPS 1\r\n00000000END1\r\nEND_PLC_ORGANIZATION");
     Write("box", "%123\r\n");
     fs::create_directories(Path("dir.ldx"));
-    struct Case {
-        std::string file;
-        int kind;
-        std::string editor;                // empty: unchanged
-        std::optional<Message> message{};  // none
-    } const cases[] = {
+    // The editor's text ("": unchanged), and the message if any.
+    // clang-format off
+    struct Case { std::string file; int kind; std::string editor; std::optional<Message> message{}; };
+    // clang-format on
+    const Case cases[] = {
         {"plc.ld2", kDocNewLadder, "%999\r\nLD X0001\r\nEND1\r\n"},
         {"plc.ldx", kDocLadder, "%999\r\n00000002\r\n00000000END1\r\n00000001END2\r\n"},
         {"prog.txt", kDocText, "%123\r\nG00\r\n"},
@@ -324,11 +322,11 @@ TEST_F(FileCommandsTest, OpenRefusesWhatCannotBeADocumentBeforeReadingIt) {
     fs::resize_file(Write("huge.txt", ""), (8 << 20) + 1);  // sparse: nothing is written
     fs::resize_file(Write("huge.hex", ""), (1 << 20) + 1);
     fs::resize_file(Write("largest.hex", ""), 1 << 20);
-    const struct {
-        int model;
-        const char* file;
-        std::string why;  // "": opens
-    } cases[] = {
+    // Why it is refused ("": it opens).
+    // clang-format off
+    struct Case { int model; const char* file; std::string why; };
+    // clang-format on
+    const Case cases[] = {
         {kModelR40, "pipe.txt", "it is a named pipe (FIFO), not a file"},
         {kModelR80, "zero.txt", "it is a character device, not a file"},
         {kModelR80, "huge.txt",
@@ -343,7 +341,10 @@ TEST_F(FileCommandsTest, OpenRefusesWhatCannotBeADocumentBeforeReadingIt) {
         r.win.fileAnswers = {Path(c.file)};
         r.files.OnOpenFile();
         std::vector<Message> said;
-        if (!c.why.empty()) said.push_back(ReadFailedMessage(Path(c.file), c.why));
+        if (!c.why.empty()) {
+            said.push_back({"Cannot read the file " + Path(c.file) + ".\nError: " + c.why,
+                            "TAPLINK", MessageIcon::Stop});
+        }
         EXPECT_EQ(r.win.messages, said);
         EXPECT_EQ(r.st.m_memImage.size(), c.why.empty() ? 1u << 20 : 0u);
     }
@@ -378,17 +379,13 @@ std::string Listing(const fs::path& dir) {
     return s;
 }
 
-struct Target {
-    const char* name;
-    const char* arrange;   // "name:mode" an old file, "name>target" a symbolic link,
-                           // "name=file" another name (a hard link) of a file
-    const char* save;      // the name saved to
-    const char* reason;    // "" for a save that succeeds
-    const char* read;      // the file then read
-    const char* contents;  // what it holds
-    unsigned mode;         // its permissions (0: not looked at)
-    const char* after;     // the folder afterwards
-};
+// Arranged: "name:mode" an old file, "name>target" a symbolic link,
+// "name=file" another name (a hard link) of a file. Saved to a name, the
+// reason it fails ("": it succeeds); then a file read, its contents and
+// permissions (0: not looked at), and the folder afterwards.
+// clang-format off
+struct Target { const char *name, *arrange, *save, *reason, *read, *contents; unsigned mode; const char* after; };
+// clang-format on
 
 class FileIoTest : public Scratch, public ::testing::WithParamInterface<Target> {};
 

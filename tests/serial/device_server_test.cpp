@@ -3,7 +3,6 @@
 // (behind a relay that counts the connections); and device servers that
 // misbehave, played from a thread of the test.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -31,7 +30,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using testing::ConnectToLoopback;
 using testing::Hex;
+using testing::ListenOnLoopback;
 using testing::SetUpError;
 using testing::Show;
 using testing::WaitFor;
@@ -54,24 +55,6 @@ struct Delivered {
         comm.SetOnNotice([this](const std::string& what) { notices.push_back(what); });
     }
 };
-
-// A listening socket on a free loopback port; the port goes to *port. A
-// receive buffer given is the accepted connections' (a server that reads
-// little keeps little).
-int ListenOnLoopback(int* port, int receiveBuffer = 0) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (receiveBuffer)
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(fd, 4);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    *port = ntohs(a.sin_port);
-    return fd;
-}
 
 // A TCP relay in front of a device server, as a router on the way is: it
 // counts the connections made through it and can cut them, as a pulled
@@ -151,13 +134,8 @@ class Relay {
         const int client = ::accept(listener_, nullptr, nullptr);
         if (client < 0) return;
         ++accepts_;
-        const int server = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<std::uint16_t>(target_));
-        if (::connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-            ::close(server);
+        const int server = ConnectToLoopback(target_);
+        if (server < 0) {
             ::close(client);
             return;
         }
@@ -282,13 +260,12 @@ TEST_F(LineTest, SettingsTheDeviceRefusesAreErrorsNamingPortAndReason) {
 // Bytes the far end holds back (XOFF) or leaves unread are counted as not
 // yet on the line, and none is lost: once it takes them the count is 0.
 TEST_F(LineTest, BytesHeldBackAreCountedUntilTheyLeave) {
-    const struct {
-        const char* name;
-        bool tcp, xoff;
-        std::size_t size;
-    } cases[] = {{"pseudo-terminal, XOFF", false, true, 300},
-                 {"pseudo-terminal, unread", false, false, 64 * 1024},
-                 {"device server, unread", true, false, 256 * 1024}};
+    // clang-format off
+    struct Case { const char* name; bool tcp, xoff; std::size_t size; };
+    const Case cases[] = {{"pseudo-terminal, XOFF", false, true, 300},
+                          {"pseudo-terminal, unread", false, false, 64 * 1024},
+                          {"device server, unread", true, false, 256 * 1024}};
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Bytes data(c.size);
@@ -399,13 +376,11 @@ TEST_F(LineTest, AFarEndThatGoesAwayIsOnePortFailure) {
 // each set on the connection kept from the transfer before; through a raw TCP
 // port the line keeps the server's own.
 TEST_F(Ser2netTest, TheChosenSettingsReachTheLine) {
-    const struct {
-        const char* settings;
-        int handshaking;
-        Via via;
-        speed_t speed;
-        tcflag_t cflag, iflag;  // of CSIZE | PARENB | CSTOPB | CRTSCTS, and of IXON
-    } cases[] = {
+    // The flags are of CSIZE | PARENB | CSTOPB | CRTSCTS, and of IXON.
+    // clang-format off
+    struct Case { const char* settings; int handshaking; Via via; speed_t speed; tcflag_t cflag, iflag; };
+    // clang-format on
+    const Case cases[] = {
         {"115200,N,8,2", 2, Via::Raw, B9600, CS8, 0},
         {"115200,N,8,1", 0, Via::Telnet, B115200, CS8, 0},
         {"2400,N,8,2", 2, Via::Telnet, B2400, CS8 | CSTOPB | CRTSCTS, 0},
@@ -569,12 +544,10 @@ class PlayedServer {
 // Servers that cannot be used: the opening fails in bounded time with the
 // reason, and nothing but the negotiation went to the line.
 TEST(BadDeviceServer, TheOpeningFailsWithTheReasonAndWritesNothing) {
-    const struct {
-        const char* name;
-        const char* script;
-        Then then;
-        const char* error;
-    } cases[] = {
+    // clang-format off
+    struct Case { const char *name, *script; Then then; const char* error; };
+    // clang-format on
+    const Case cases[] = {
         {"floods data and never negotiates", "", Floods,
          "did not finish the Telnet negotiation within 3 s"},
         {"sends an invalid command", GREETING ">41 FF 07", Waits, "invalid Telnet command (FF 07)"},
@@ -634,7 +607,12 @@ TEST(PlayedDeviceServer, DeclinedSettingsAndLineChanges) {
         ASSERT_TRUE(WaitFor([&] { return Count(server.Received(), Hex("FF FF 43")) > 0; }));
         if (declines) {
             WaitFor([&] { return !got.notices.empty(); }, 1000ms);
-            EXPECT_EQ(got.notices, std::vector<std::string>{DeclinedSettingsNote(server.Port())});
+            EXPECT_EQ(got.notices,
+                      std::vector<std::string>{
+                          "The device server at " + server.Port() +
+                          " declined the Telnet COM port option (RFC 2217): bit rate, parity, data "
+                          "bits, stop bits and handshaking are set on the server; the values "
+                          "chosen here are not sent to it."});
             EXPECT_EQ(Show(server.Received()).find("FF FA"), std::string::npos);
             continue;
         }

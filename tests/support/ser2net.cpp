@@ -18,22 +18,6 @@
 namespace taplink::testing {
 namespace {
 
-// A loopback port nobody listens on now.
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        if (fd >= 0) ::close(fd);
-        throw std::runtime_error("no free loopback port");
-    }
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 // Whether something listens on the loopback port: read from the kernel's
 // table, since connecting would make ser2net open the device.
 bool Listening(int port) {
@@ -50,7 +34,38 @@ bool Listening(int port) {
     return false;
 }
 
+sockaddr_in Loopback(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    return a;
+}
+
 }  // namespace
+
+int ListenOnLoopback(int* port, int receiveBuffer) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in a = Loopback(0);
+    socklen_t len = sizeof a;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), len) != 0 || ::listen(fd, 4) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        if (fd >= 0) ::close(fd);
+        throw std::runtime_error("no free loopback port");
+    }
+    *port = ntohs(a.sin_port);
+    return fd;
+}
+
+int ConnectToLoopback(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in a = Loopback(port);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
+}
 
 bool HaveSer2net() {
     return std::system("command -v ser2net >/dev/null 2>&1") == 0;
@@ -60,10 +75,10 @@ Ser2net::Ser2net(const std::string& device) {
     char dir[] = "/tmp/taplink-ser2net-XXXXXX";
     if (!::mkdtemp(dir)) throw std::runtime_error("no scratch folder for ser2net");
     dir_ = dir;
-    rawPort_ = FreePort();
-    telnetPort_ = FreePort();
-    while (telnetPort_ == rawPort_)
-        telnetPort_ = FreePort();
+    // Ports nobody listens on now, the two held until both are found.
+    const int raw = ListenOnLoopback(&rawPort_), telnet = ListenOnLoopback(&telnetPort_);
+    ::close(raw);
+    ::close(telnet);
     const std::string config = dir_ + "/ser2net.yaml";
     std::ofstream(config) << "connection: &raw\n"
                           << "  accepter: tcp,127.0.0.1," << rawPort_ << "\n"

@@ -31,6 +31,13 @@ class Ser2net {
     pid_t pid_ = -1;
 };
 
+// A socket listening on a free loopback port, the port in *port; a receive
+// buffer given is the accepted connections' (a server that reads little
+// keeps little). Throws std::runtime_error when there is none.
+int ListenOnLoopback(int* port, int receiveBuffer = 0);
+// A socket connected to the loopback port, or -1.
+int ConnectToLoopback(int port);
+
 // Whether ser2net is installed (scripts/deps installs it).
 bool HaveSer2net();
 

@@ -56,18 +56,12 @@ TEST(FrameSend, WaitsForTheReadyByteThenPacesTheFrameByteByByte) {
 TEST(SendEnd, FinishedOnlyOnceTheLastByteHasLeftThePort) {
     const std::string slow = "%01\r\n" + std::string(200, 'G') + "\r\n";  // 212 frame bytes
     const std::string image = "0000   41  42", r80 = "%001\r\nG00";
-    struct Case {
-        const char* name;
-        int model;
-        std::string text;
-        int speed;
-        std::size_t takes;                    // bytes the line takes before it holds
-        std::optional<milliseconds> release;  // then it takes the rest
-        Message message;
-        milliseconds from, to;  // when the message shows
-        std::size_t written;    // bytes handed to the port
-        milliseconds lost{0};   // the line is lost then: no message
-    };
+    // The line takes `takes` bytes, then holds them until `release`; the
+    // message shows between `from` and `to`, once `written` bytes went to
+    // the port. A line `lost` then ends the send without one.
+    // clang-format off
+    struct Case { const char* name; int model; std::string text; int speed; std::size_t takes; std::optional<milliseconds> release;
+                  Message message; milliseconds from, to; std::size_t written; milliseconds lost{0}; };
     const Case cases[] = {
         {"R40Released", kModelR40, kProgram, 1, 20, 30s, kProgramSent, 30s, 30010ms, 36},
         {"R40NeverReleased", kModelR40, kProgram, 1, 20, {}, kStoppedTaking, 60040ms, 60060ms, 36},
@@ -79,6 +73,7 @@ TEST(SendEnd, FinishedOnlyOnceTheLastByteHasLeftThePort) {
         {"R80NeverReleased", kModelR80, r80, 1, 11, {}, kStoppedTaking, 60501ms, 60511ms, 19},
         {"R40LineLost", kModelR40, kProgram, 1, SIZE_MAX, {}, {}, -1ms, -1ms, 9, 20ms},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TransferRig r(c.model);
@@ -110,18 +105,15 @@ TEST(SendEnd, FinishedOnlyOnceTheLastByteHasLeftThePort) {
 }
 
 TEST(FrameSend, RefusalsLeaveTheWindowUsableAndTheLineQuiet) {
-    struct Case {
-        const char* name;
-        int model;
-        std::string text;
-        Message message;
-        bool disabledMeanwhile;
-        int progressMax;  // the frame's length is set before the check
-    } const cases[] = {
+    // The frame's length is set as the progress bar's before the check.
+    // clang-format off
+    struct Case { const char* name; int model; std::string text; Message message; bool disabledMeanwhile; int progressMax; };
+    const Case cases[] = {
         {"Empty", kModelR40, "", kEmptyDocument, false, 100},
         {"ProgramNumber", kModelR40, "%1\r\nN0000\r\n", kProgramNumber, true, 16},
         {"MemoryTooShort", kModelMemory, "0000   41", kMemoryEmpty, true, 100},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TransferRig r(c.model);
@@ -184,36 +176,22 @@ TEST(FrameReceive, EachEndLeavesTheWindowUsableAndNothingRunning) {
     const Bytes memory{0x11, 0x02, 0x00, 0x41, 0x42}, extra{0x0D, 0x0A, 0x1A};
     const Bytes partial = B("\x11(%12\r\nN1"), flood(100000, 0x11), lost;  // lost: no bytes
     const std::string ab = "0000   41  42                         A B";
-    struct Case {
-        const char* name;
-        int model;
-        Events events;
-        Message message;  // none for a lost line
-        std::string editor;
-        std::size_t notes;  // extra bytes said in the trace
-    };
-    const auto C = [](const char* n, int model, Events e, Message m, std::string editor,
-                      std::size_t notes) { return Case{n, model, std::move(e), m, editor, notes}; };
+    // No message for a lost line; `notes`: extra bytes said in the trace.
+    // clang-format off
+    struct Case { const char* name; int model; Events events; Message message; std::string editor; std::size_t notes; };
     const Case cases[] = {
-        C("DocumentFormAndATrailer", kModelR40, {{0ms, padded}, {1000ms, flood}},
-          kTakingOverFinished, "%1234", 1),
+        {"DocumentFormAndATrailer", kModelR40, {{0ms, padded}, {1000ms, flood}}, kTakingOverFinished, "%1234", 1},
         // What came is kept, as far as the longest frame reaches.
-        C("DocumentFormThenAFlood", kModelR40, {{0ms, program}, {999ms, flood}}, kWrongStart,
-          "%1234\r\n" + std::string(kMaxCollected - program.size(), '\x11'), 0),
-        C("ProgramFormWithMore", kModelR40, {{0ms, B("\x11\x07%1234\r\n\x1A")}}, kWrongStart,
-          "%1234\r\n\x1A", 0),
-        C("ZerosBeforeTheFrame", kModelR40, {{0ms, {0, 0}}, {50s, {0}}, {50s, program}}, kNotReady,
-          "", 0),
-        C("MemoryAndATrailer", kModelMemory, {{0ms, Cat({memory, extra})}, {1000ms, flood}},
-          kTakingOverFinished, ab, 1),
-        C("MemoryStopsMidFrame", kModelMemory, {{0ms, B("\x11\x14|ABCDEFGHIJK")}, {59999ms, {'2'}}},
-          kNoResponse,
-          "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n"
-          "0008   49  4A  4B  32                 I J K 2",
-          0),
-        C("LineLostMidFrame", kModelR40, {{0ms, partial}, {0ms, lost}, {0ms, {0x12}}}, {},
-          "%12\r\nN1", 0),
+        {"DocumentFormThenAFlood", kModelR40, {{0ms, program}, {999ms, flood}}, kWrongStart,
+         "%1234\r\n" + std::string(kMaxCollected - program.size(), '\x11'), 0},
+        {"ProgramFormWithMore", kModelR40, {{0ms, B("\x11\x07%1234\r\n\x1A")}}, kWrongStart, "%1234\r\n\x1A", 0},
+        {"ZerosBeforeTheFrame", kModelR40, {{0ms, {0, 0}}, {50s, {0}}, {50s, program}}, kNotReady, "", 0},
+        {"MemoryAndATrailer", kModelMemory, {{0ms, Cat({memory, extra})}, {1000ms, flood}}, kTakingOverFinished, ab, 1},
+        {"MemoryStopsMidFrame", kModelMemory, {{0ms, B("\x11\x14|ABCDEFGHIJK")}, {59999ms, {'2'}}}, kNoResponse,
+         "0000   41  42  43  44  45  46  47  48 A B C D E F G H\r\n0008   49  4A  4B  32                 I J K 2", 0},
+        {"LineLostMidFrame", kModelR40, {{0ms, partial}, {0ms, lost}, {0ms, {0x12}}}, {}, "%12\r\nN1", 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TransferRig r(c.model);

@@ -86,48 +86,32 @@ TEST(R80Receive, EveryChunkBoundaryAnswersOnceAndEndsClean) {
     for (int k = 0; k < 4000; ++k)
         text4096 += "\r\n";
     text4096 += std::string(96, 'G');
-    struct Case {
-        const char* name;
-        std::vector<Bytes> events;  // after Receive
-        const char* written;        // answers to the events, in order
-        const char* repeats;        // what 10 ms later brings
-        std::string message;        // after every time-out has passed
-        std::string text;
-    };
-    const auto C = [](const char* name, std::vector<Bytes> events, const char* written,
-                      const char* repeats, std::string message, std::string text) {
-        return Case{name, std::move(events), written, repeats, message, text};
-    };
+    // After Receive: the events; the answers to them, in order; what 10 ms
+    // later brings; the message once every time-out has passed; the text.
+    // clang-format off
+    struct Case { const char* name; std::vector<Bytes> events; const char *written, *repeats; std::string message, text; };
     const Case cases[] = {
-        C("HeaderAndLastBlock", {Cat({h2, g2last})}, "13 13", "", kDone, "%001\r\nG2\r\n"),
-        C("HeaderAndBlock", {Cat({h3, g1})}, "13 13 13 13", "13 13", kQuiet, "%001\r\nG1\r\n"),
-        C("BlockAndLastBlock", {h3, Cat({g1, g2last})}, "13 13 13 13", "", kDone,
-          "%001\r\nG1\r\nG2\r\n"),
-        C("BlockAndBadBlock", {h4, Cat({g1, bad})}, "13 13 13 13 14 14", "14 14", kQuiet,
-          "%001\r\nG1\r\n"),
-        C("BadBlockAndBlock", {h4, Cat({bad, g1})}, "13 13 14 14 13 13", "13 13", kQuiet,
-          "%001\r\nG1\r\n"),
-        C("LastBlockAndStrayBytes", {h2, Cat({g2last, {0x0D, 0x0A, 0x13, 0x13}})}, "13 13", "",
-          kDone, "%001\r\nG2\r\n"),
-        C("ARepeatedHeaderIsTakenAsAHeader", {badHead, h2, g2last}, "14 14 13 13", "", kDone,
-          "%001\r\nG2\r\n"),
-        C("CountAndMarkerDisagreeingRestartsFromTheHeader",
-          {h3, Blk("G1|", true), Cat({h3, g1, g2last})}, "13 13 15 15 13 13 13 13", "", kDone,
-          "%001\r\nG1\r\nG2\r\n"),
-        C("WrongNumberAndMore", {Cat({Blk("|||\x02%0001"), g1})}, "", "",
-          "The procedure number makes mistakes!", ""),
-        C("AMarkerAmongTheSumBytesIsData", {h3, {0xAA, 0x00, 0x50, 0x5A, 0xAB}}, "13 13 13 13",
-          "13 13", kQuiet, "%001\r\nPZ"),
+        {"HeaderAndLastBlock", {Cat({h2, g2last})}, "13 13", "", kDone, "%001\r\nG2\r\n"},
+        {"HeaderAndBlock", {Cat({h3, g1})}, "13 13 13 13", "13 13", kQuiet, "%001\r\nG1\r\n"},
+        {"BlockAndLastBlock", {h3, Cat({g1, g2last})}, "13 13 13 13", "", kDone, "%001\r\nG1\r\nG2\r\n"},
+        {"BlockAndBadBlock", {h4, Cat({g1, bad})}, "13 13 13 13 14 14", "14 14", kQuiet, "%001\r\nG1\r\n"},
+        {"BadBlockAndBlock", {h4, Cat({bad, g1})}, "13 13 14 14 13 13", "13 13", kQuiet, "%001\r\nG1\r\n"},
+        {"LastBlockAndStrayBytes", {h2, Cat({g2last, {0x0D, 0x0A, 0x13, 0x13}})}, "13 13", "", kDone, "%001\r\nG2\r\n"},
+        {"ARepeatedHeaderIsTakenAsAHeader", {badHead, h2, g2last}, "14 14 13 13", "", kDone, "%001\r\nG2\r\n"},
+        {"CountAndMarkerDisagreeingRestartsFromTheHeader", {h3, Blk("G1|", true), Cat({h3, g1, g2last})},
+         "13 13 15 15 13 13 13 13", "", kDone, "%001\r\nG1\r\nG2\r\n"},
+        {"WrongNumberAndMore", {Cat({Blk("|||\x02%0001"), g1})}, "", "", "The procedure number makes mistakes!", ""},
+        {"AMarkerAmongTheSumBytesIsData", {h3, {0xAA, 0x00, 0x50, 0x5A, 0xAB}}, "13 13 13 13", "13 13", kQuiet, "%001\r\nPZ"},
         // A marker before the third byte is data: the controller stops in
         // the middle of a block.
-        C("StopInABlock", {h3, {0x00, 0x00, 0xAB}}, "13 13", "", kQuiet, "%001\r\n"),
-        C("TheLongestBlockTaken", {h2, Blk(p4096, true)}, "13 13", "", kDone, text4096),
+        {"StopInABlock", {h3, {0x00, 0x00, 0xAB}}, "13 13", "", kQuiet, "%001\r\n"},
+        {"TheLongestBlockTaken", {h2, Blk(p4096, true)}, "13 13", "", kDone, text4096},
         // One byte more than a block may hold: not this protocol.
-        C("ALongerBlock", {h2, Blk(p4096 + "G", true)}, "13 13", "", kWrong, "%001\r\n"),
+        {"ALongerBlock", {h2, Blk(p4096 + "G", true)}, "13 13", "", kWrong, "%001\r\n"},
         // The sum is compared whole: one past 16 bits never matches.
-        C("ASumPastSixteenBits", {h2, Blk(std::string(300, '\xFF'), true)}, "13 13 14 14", "14 14",
-          kQuiet, "%001\r\n"),
+        {"ASumPastSixteenBits", {h2, Blk(std::string(300, '\xFF'), true)}, "13 13 14 14", "14 14", kQuiet, "%001\r\n"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         R80Rig r;
@@ -176,36 +160,26 @@ TEST(R80, AControllerThatNeverGetsThroughEndsTheTransfer) {
     const Reply allButTheLast = [&](const Bytes&, int n) { return n < 3 ? dc3 : Bytes{}; };
     const Reply alwaysDc4 = [&](const Bytes&, int) { return dc4; };
     const Reply nakEachBlock = [&](const Bytes& w, int) { return w.size() == 11 ? dc3 : nak; };
-    struct Case {
-        const char* name;
-        bool send;
-        Reply reply;
-        Bytes flood;  // and besides, these bytes every `every`
-        milliseconds every;
-        std::string message;
-        milliseconds within;  // of the start
-    };
-    const auto C = [](const char* name, bool send, Reply reply, Bytes flood, milliseconds every,
-                      std::string message, milliseconds within) {
-        return Case{name, send, std::move(reply), std::move(flood), every, message, within};
-    };
     const Bytes junk{0x30, 0x13};
+    // The controller's replies, and besides them `flood` every `every`; the
+    // message, shown within this time of the start.
+    // clang-format off
+    struct Case { const char* name; bool send; Reply reply; Bytes flood; milliseconds every; std::string message; milliseconds within; };
     const Case cases[] = {
         // A count past what the controller holds (and past a signed int).
-        C("EndlessValidBlocks", false, blocksAfter(Head(0x80000000, "%001")), {}, 0ms, kWrong,
-          10ms),
-        C("BlocksPastTheControllersMemory", false, blocksAfter(Head(0x8000, "%001")), {}, 0ms,
-          kWrong, 2s),
-        C("BadBlocksForEver", false, badBlocks, {}, 0ms, kWrong, 100ms),
-        C("RestartsForEver", false, restarts, {}, 0ms, kWrong, 100ms),
-        C("OneByteEvery4s", false, headerOnly, {'G'}, 4s, kQuiet, 6s),
+        {"EndlessValidBlocks", false, blocksAfter(Head(0x80000000, "%001")), {}, 0ms, kWrong, 10ms},
+        {"BlocksPastTheControllersMemory", false, blocksAfter(Head(0x8000, "%001")), {}, 0ms, kWrong, 2s},
+        {"BadBlocksForEver", false, badBlocks, {}, 0ms, kWrong, 100ms},
+        {"RestartsForEver", false, restarts, {}, 0ms, kWrong, 100ms},
+        {"OneByteEvery4s", false, headerOnly, {'G'}, 4s, kQuiet, 6s},
         // The first bytes end the request's minute, the rest restart nothing.
-        C("NoBlockAfterReceive", false, never, {0x13, 0x13}, 1s, kQuiet, 6s),
-        C("JunkAfterTheHeader", true, never, junk, 10ms, kQuiet, 6s),
-        C("JunkAfterTheLastBlock", true, allButTheLast, junk, 10ms, kSent, 1s),
-        C("Dc4ForEver", true, alwaysDc4, {}, 0ms, kWrong, 100ms),
-        C("NakForEver", true, nakEachBlock, {}, 0ms, kWrong, 100ms),
+        {"NoBlockAfterReceive", false, never, {0x13, 0x13}, 1s, kQuiet, 6s},
+        {"JunkAfterTheHeader", true, never, junk, 10ms, kQuiet, 6s},
+        {"JunkAfterTheLastBlock", true, allButTheLast, junk, 10ms, kSent, 1s},
+        {"Dc4ForEver", true, alwaysDc4, {}, 0ms, kWrong, 100ms},
+        {"NakForEver", true, nakEachBlock, {}, 0ms, kWrong, 100ms},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         R80Rig r;

@@ -27,21 +27,18 @@ TEST(SendChecks, AnEmptyTextIsRefusedWithAStopIcon) {
 }
 
 TEST(SendChecks, PrepareProgramCleansAndChecksTheProgramNumber) {
-    struct Case {
-        const char* name;
-        std::string text, cleaned;
-        const Message* failure;  // nullptr: passes
-    } const cases[] = {
-        {"ThreeCharactersAfterPercent", "%123\r\nN0000\r\n", "%123\r\nN0000\r\n",
-         &msg::kProgramNumber},
+    // clang-format off
+    struct Case { const char* name; std::string text, cleaned; const Message* failure; /* nullptr: passes */ };
+    const Case cases[] = {
+        {"ThreeCharactersAfterPercent", "%123\r\nN0000\r\n", "%123\r\nN0000\r\n", &msg::kProgramNumber},
         {"TwoLetters", "%AB\r\nN0000\r\n", "%AB\r\nN0000\r\n", nullptr},
         {"SpacesBeforeThePercent", "  %12\r\n", " %12\r\n", &msg::kProgramNumber},
         {"LinuxLineEndsGoAsCrLf", "%12\nN0000 \n\nN0010\r\n", "%12\r\nN0000\r\nN0010\r\n", nullptr},
-        {"LoneCarriageReturn", "%12\r\nN0000\rN0010", "%12\r\nN0000\rN0010\r\n",
-         &msg::kLoneCarriageReturn},
+        {"LoneCarriageReturn", "%12\r\nN0000\rN0010", "%12\r\nN0000\rN0010\r\n", &msg::kLoneCarriageReturn},
         {"TrailingSpaceAtTheEnd", "%12\r\nN0000 ", "%12\r\nN0000\r\n", nullptr},
         {"NoCaseFoldingHighBytesKept", "%12\r\nn0 \xB2\xE2\r\n", "%12\r\nn0 \xB2\xE2\r\n", nullptr},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const PreparedProgram p = PrepareProgram(c.text);
@@ -61,17 +58,12 @@ TEST(Frames, ChecksumsOfHighBytesAndLongHeaders) {
 TEST(SendChecks, PrepareR80BuildsTheImageOrRefuses) {
     const std::string ladder =
         "%999\r\n00000002\r\n00000000LD      X0001\r\n00000001OUT     Y0001,2\r\n";
-    struct Case {
-        const char* name;
-        std::string text;
-        int kind;
-        const Message* failure;       // nullptr: passes
-        std::string image = {};       // with '|' for 0; checked when not empty
-        std::string normalised = {};  // checked when not empty
-    } const cases[] = {
+    // The image with '|' for 0, and the normalised text: checked when not empty.
+    // clang-format off
+    struct Case { const char* name; std::string text; int kind; const Message* failure; std::string image = {}, normalised = {}; };
+    const Case cases[] = {
         {"OneLineEndGetsAnother", "%001\r\nG00\r\n", kDocNone, nullptr, "", "%001\r\nG00\r\n\r\n"},
-        {"EmptyLastLineGetsNothing", "%001\r\nG00\r\n\r\n", kDocNone, nullptr, "",
-         "%001\r\nG00\r\n\r\n"},
+        {"EmptyLastLineGetsNothing", "%001\r\nG00\r\n\r\n", kDocNone, nullptr, "", "%001\r\nG00\r\n\r\n"},
         {"TwoDigitNumber", "%01\r\nG00\r\n", kDocNone, &msg::kR80DocumentNumber},
         {"FourCharacters", "%001", kDocNone, &msg::kR80DocumentNumber},
         {"LetterInNumber", "%0A1\r\n", kDocNone, &msg::kR80DocumentNumber},
@@ -79,26 +71,19 @@ TEST(SendChecks, PrepareR80BuildsTheImageOrRefuses) {
         {"Percent999OfAnotherKind", "%999\r\nG00", kDocText, &msg::kR80ProgramRange},
         {"LongFirstLine", "%0011\r\nG00", kDocNone, &msg::kR80LineAfterNumber},
         {"CommaInAProgramIsSent", "%001\r\nA1,2", kDocNone, nullptr, "%001|A1,2||"},
-        {"LadderDropsStepFieldsAndCommaPairs", ladder, kDocLadder, nullptr,
-         "%999|00000002|LD      X0001|OUT     Y0001|"},
-        {"LadderSevenDigitHead", "%999\r\n0000002\r\n00000000LD X1", kDocLadder,
-         &msg::kR80HeadOfficeDigits},
-        {"LadderNineDigitHead", "%999\r\n000000002\r\n00000000LD X1", kDocLadder,
-         &msg::kR80HeadOfficeLineEnd},
+        {"LadderDropsStepFieldsAndCommaPairs", ladder, kDocLadder, nullptr, "%999|00000002|LD      X0001|OUT     Y0001|"},
+        {"LadderSevenDigitHead", "%999\r\n0000002\r\n00000000LD X1", kDocLadder, &msg::kR80HeadOfficeDigits},
+        {"LadderNineDigitHead", "%999\r\n000000002\r\n00000000LD X1", kDocLadder, &msg::kR80HeadOfficeLineEnd},
         {"LadderTooShort", "%999\r\n00000002", kDocLadder, &msg::kR80LadderTooShort},
-        {"LadderLongFirstLine", "%9999\r\n00000002\r\n00000000LD X1", kDocLadder,
-         &msg::kR80LadderLineAfterNumber},
-        {"NewFormatCountsItsInstructions", "%999\r\nLD X1\r\nOUT Y1\r\nEND1\r\n", kDocNewLadder,
-         nullptr, "%999|00000003|LD X1|OUT Y1|END1||"},
+        {"LadderLongFirstLine", "%9999\r\n00000002\r\n00000000LD X1", kDocLadder, &msg::kR80LadderLineAfterNumber},
+        {"NewFormatCountsItsInstructions", "%999\r\nLD X1\r\nOUT Y1\r\nEND1\r\n", kDocNewLadder, nullptr, "%999|00000003|LD X1|OUT Y1|END1||"},
         {"NewFormatLongFirstLine", "%9999\r\nLD X1\r\n", kDocNewLadder, &msg::kR80LineAfterNumber},
-        {"NewFormatCommasEatTheLineEnds", "%999,\r\n,\r\n", kDocNewLadder,
-         &msg::kR80LineAfterNumber},
-        {"LinuxLineEndsGoAsCrLf", "%001\nG00\n", kDocNone, nullptr, "%001|G00||",
-         "%001\r\nG00\r\n\r\n"},
-        {"LadderWithLinuxLineEnds", "%999\n00000002\n00000000LD      X0001\n", kDocLadder, nullptr,
-         "%999|00000002|LD      X0001|"},
+        {"NewFormatCommasEatTheLineEnds", "%999,\r\n,\r\n", kDocNewLadder, &msg::kR80LineAfterNumber},
+        {"LinuxLineEndsGoAsCrLf", "%001\nG00\n", kDocNone, nullptr, "%001|G00||", "%001\r\nG00\r\n\r\n"},
+        {"LadderWithLinuxLineEnds", "%999\n00000002\n00000000LD      X0001\n", kDocLadder, nullptr, "%999|00000002|LD      X0001|"},
         {"LoneCarriageReturn", "%001\rG00\r\n", kDocNone, &msg::kLoneCarriageReturn},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const PreparedR80 p = PrepareR80Image(c.text, c.kind);
@@ -172,15 +157,11 @@ constexpr auto kWait = FrameOutcome::NotYetComplete, kWrong = FrameOutcome::Wron
 
 TEST(CheckProgramFrame, OutcomesAndProgress) {
     constexpr auto kUnreadable = FrameOutcome::Unreadable;
-    struct Case {
-        const char* name;
-        std::string bytes;
-        bool quiet;  // the line has been quiet since the last byte
-        FrameOutcome outcome;
-        int max = 0, pos = 0;  // the progress bar; 0: left alone
-        std::string extracted = {};
-    };
+    // Bytes with '|' for 0; whether the line has been quiet since the last
+    // byte; the outcome, the progress bar set (0: left alone), the text.
     const std::string doc262(262, 'A'), doc260(260, 'A');
+    // clang-format off
+    struct Case { const char* name; std::string bytes; bool quiet; FrameOutcome outcome; int max = 0, pos = 0; std::string extracted = {}; };
     const Case cases[] = {
         {"FourBytesWaitEvenIfWrong", "\x99\x01\x02\x03", true, kWait},
         {"WrongStart", "\x12\x07%12", false, kWrong},
@@ -190,27 +171,17 @@ TEST(CheckProgramFrame, OutcomesAndProgress) {
         {"ProgramFormWithOneByteMoreIsNeverTaken", "\x11\x06%1234\r\n", true, kWait, 0x2506, 6},
         {"LengthByteTooSmallForAProgramForm", "\x11\x02%1234", true, kWait, 0x2502, 4},
         {"DocumentFormWaitsForQuiet", "\x11\x06\x01" + doc262, false, kWait, 262, 262},
-        {"DocumentFormWithATrailer", "\x11\x06\x01" + doc262 + "\r\n\x1a", true, kDone, 262, 262,
-         doc260},
-        {"MoreAfterTheFrameThanATrailer", "\x11\x06\x01" + doc262 + std::string(17, ' '), true,
-         kUnreadable},
+        {"DocumentFormWithATrailer", "\x11\x06\x01" + doc262 + "\r\n\x1a", true, kDone, 262, 262, doc260},
+        {"MoreAfterTheFrameThanATrailer", "\x11\x06\x01" + doc262 + std::string(17, ' '), true, kUnreadable},
         {"DocumentFormWaiting", "\x11\x06\x01" + doc260 + "A", true, kWait, 262, 261},
         // The zeros are on the line: a high length byte 0, a checksum byte 0.
-        {"ZeroInTheClosingCharacters", std::string("\x11\x07\x00%1234\x00\x05", 10), true, kDone, 7,
-         7, "%1234"},
-        {"ZerosInTheTextAreLeftOut",
-         std::string("\x11\x07\x00%1\x00"
-                     "34\r\n",
-                     10),
-         true, kDone, 7, 7, "%134"},
+        {"ZeroInTheClosingCharacters", "\x11\x07|%1234|\x05", true, kDone, 7, 7, "%1234"},
+        {"ZerosInTheTextAreLeftOut", "\x11\x07|%1|34\r\n", true, kDone, 7, 7, "%134"},
         // A high length byte 0x25 is a '%': the document form is waited for.
-        {"HighLengthBytePercentWaitsForItsDocument", "\x11\x10%%" + std::string(19, 'B'), true,
-         kWait, 0x2510, 20},
-        {"NoRoomForTheClosingCharacters",
-         std::string("\x11\x01\x00"
-                     "ABC",
-                     6),
-         false, kUnreadable}};
+        {"HighLengthBytePercentWaitsForItsDocument", "\x11\x10%%" + std::string(19, 'B'), true, kWait, 0x2510, 20},
+        {"NoRoomForTheClosingCharacters", "\x11\x01|ABC", false, kUnreadable},
+    };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const FrameCheck r = CheckProgramFrame(B(c.bytes), 0x11, c.quiet);
@@ -233,29 +204,21 @@ Bytes Frame(std::size_t length) {
 }
 
 TEST(CheckMemoryFrame, OutcomesAndDisplay) {
-    struct Case {
-        const char* name;
-        Bytes bytes;
-        FrameOutcome outcome;
-        std::size_t extra = 0;
-        std::string display = {};  // after FinishDump, when complete
-    };
+    // The display is the one after FinishDump, when complete.
     const std::string line1 = "0000   30  37  3E  45  4C  53  5A  61 0 7 > E L S Z a\r\n";
-    const Case cases[] = {{"ThreeBytesWait", {0x99, 0, 0}, kWait},
-                          {"LengthZeroNeverCompletes", {0x11, 0, 0}, kWait},
-                          {"WrongStart", {0x12, 1, 0, 0x41}, kWrong},
-                          {"OneShort", {0x11, 3, 0, 0x41, 0x42}, kWait},
-                          {"SixteenBytesTwoFullLines", Frame(16), kDone, 0,
-                           line1 + "0008   68  6F  76  7D  84  8B  92  99 h o v } . . . .\r\n"},
-                          {"ThirteenBytes", Frame(13), kDone, 0,
-                           line1 + "0008   68  6F  76  7D  84             h o v } ."},
-                          {"ExtraBytesAreLeftOut",
-                           {0x11, 2, 0, 0x41, 0x42, 0x0D, 0x0A},
-                           kDone,
-                           2,
-                           "0000   41  42                         A B"},
-                          {"MoreAfterTheFrameThanATrailer", testing::Cat({Frame(2), Bytes(17, 0)}),
-                           FrameOutcome::Unreadable}};
+    // clang-format off
+    struct Case { const char* name; Bytes bytes; FrameOutcome outcome; std::size_t extra = 0; std::string display = {}; };
+    const Case cases[] = {
+        {"ThreeBytesWait", {0x99, 0, 0}, kWait},
+        {"LengthZeroNeverCompletes", {0x11, 0, 0}, kWait},
+        {"WrongStart", {0x12, 1, 0, 0x41}, kWrong},
+        {"OneShort", {0x11, 3, 0, 0x41, 0x42}, kWait},
+        {"SixteenBytesTwoFullLines", Frame(16), kDone, 0, line1 + "0008   68  6F  76  7D  84  8B  92  99 h o v } . . . .\r\n"},
+        {"ThirteenBytes", Frame(13), kDone, 0, line1 + "0008   68  6F  76  7D  84             h o v } ."},
+        {"ExtraBytesAreLeftOut", {0x11, 2, 0, 0x41, 0x42, 0x0D, 0x0A}, kDone, 2, "0000   41  42                         A B"},
+        {"MoreAfterTheFrameThanATrailer", testing::Cat({Frame(2), Bytes(17, 0)}), FrameOutcome::Unreadable},
+    };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const MemoryFrameCheck r = CheckMemoryFrame(c.bytes, 0x11, true);
@@ -269,15 +232,14 @@ TEST(CheckMemoryFrame, OutcomesAndDisplay) {
     }
 }
 
-// The short last line is in CheckMemoryFrame's display.
+// The short last line is in CheckMemoryFrame's display, five-digit offsets
+// in a memory image opened from a file (file_commands_test).
 TEST(HexDisplay, LineLayout) {
     const std::uint8_t eight[] = {0x20, 0x7E, 0x1F, 0x7F, 0x80, 0xFF, 0x30, 0x61};
-    std::string full, wide;
+    std::string full;
     AppendHexLine(full, eight, 8, 0x1238);
-    AppendHexLine(wide, eight, 8, 0x10000);  // file images reach five digits
     EXPECT_EQ(full, "1238   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
     EXPECT_EQ(full.size(), kDisplayLineLength);
-    EXPECT_EQ(wide, "10000   20  7E  1F  7F  80  FF  30  61   ~ . . . . 0 a\r\n");
 }
 
 // Any image, cut into serial events anywhere: the frame completes once, at
