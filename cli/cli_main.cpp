@@ -266,7 +266,7 @@ int RunTransfer(const TransferOptions& o) {
         } catch (const CommError& e) {
             if (!verify && handlers->TakeFrameAtLineLoss()) return;
             Fail(TranslatedText(e));
-            recorder.End(Outcome::PortFailure, e.what(), moved());
+            recorder.End(Outcome::PortFailure, KeyedText(e), moved());
             verify ? verify->EndAfterFailure() : handlers->EndAfterFailure();
             end(kPortFailure);
         }
@@ -302,7 +302,7 @@ int RunTransfer(const TransferOptions& o) {
         verify->onEnd = [&](const VerifyResult* r) {
             if (r) {
                 recorder.End(r->identical ? Outcome::VerifiedIdentical : Outcome::VerifiedDifferent,
-                             r->message.text, r->held);
+                             r->message, r->held);
                 win.ShowMessage(r->message);
                 PrintDifferences(o.model, *r);
                 code = r->identical ? kDone : kDifferent;
@@ -313,7 +313,8 @@ int RunTransfer(const TransferOptions& o) {
         if (!ended && verify->Busy()) loop.exec();
         win.FinishProgressLine();
         if (recorder.Recording()) {
-            recorder.End(Outcome::Interrupted, "The verify ended without a result.", moved());
+            recorder.End(Outcome::Interrupted,
+                         TAPLINK_TEXT("Messages", "The verify ended without a result."), moved());
         }
         return code < 0 ? kRefused : code;
     }
@@ -342,14 +343,15 @@ int RunTransfer(const TransferOptions& o) {
             kept = KeepPartial(o.output, received, o.model);
         }
         if (ending && recorder.Recording()) {
-            recorder.End(*OutcomeForMessage(*ending), ending->text, moved(),
+            recorder.End(*OutcomeForMessage(*ending), *ending, moved(),
                          kept.isEmpty() || kept == QLatin1String("-")
                              ? QString()
                              : QFileInfo(kept).absoluteFilePath());
         }
     }
     if (recorder.Recording()) {
-        recorder.End(Outcome::Interrupted, "The transfer ended without a result.", moved());
+        recorder.End(Outcome::Interrupted,
+                     TAPLINK_TEXT("Messages", "The transfer ended without a result."), moved());
     }
     return code;
 }

@@ -95,7 +95,7 @@ Reply BadName(const QString& name, const QString& why) {
 }  // namespace
 
 void FloorServer::Record(const QString& direction, const MachineConfig* machine,
-                         const QString& document, Outcome outcome, const QString& message,
+                         const QString& document, Outcome outcome, const JournalText& message,
                          const QByteArray& bytes) {
     TransferStart start{
         {},
@@ -107,12 +107,17 @@ void FloorServer::Record(const QString& direction, const MachineConfig* machine,
         machine ? machine->name : QString(),
         {}};
     const qint64 id = journal_->Begin(start);
-    TransferEnd end{
-        {}, outcome, message, bytes.size(), bytes.isEmpty() ? QByteArray() : Sha256Hex(bytes),
-        {}, bytes};
+    TransferEnd end{{},
+                    outcome,
+                    OriginalText(message),
+                    bytes.size(),
+                    bytes.isEmpty() ? QByteArray() : Sha256Hex(bytes),
+                    {},
+                    bytes,
+                    message};
     if (!id || !journal_->Complete(id, end))
         Log(QStringLiteral("the journal did not take \"%1\": %2")
-                .arg(message, journal_->LastError()));
+                .arg(end.message, journal_->LastError()));
 }
 
 std::optional<Reply> FloorServer::DocumentRoute(const QHttpServerRequest& request,
@@ -186,7 +191,11 @@ std::pair<Status, QString> FloorServer::PutUpload(const Session& session,
         return {Status::BadRequest,
                 QStringLiteral("\"%1\" is no document's name: %2").arg(ShownName(name), *why)};
     const Upload placed = PlaceUpload(machine, name, bytes, QDateTime::currentDateTime());
-    const QString by = QStringLiteral("uploaded by %1").arg(session.user);
+    const JournalText by =
+        Keyed(QStringLiteral(TAPLINK_TEXT("Messages", "uploaded by %1")), {session.user});
+    const auto byWhy = [&](const QString& why) {
+        return JournalText{QStringLiteral(TAPLINK_TEXT("Messages", "%1: %2")), {Value(by), why}};
+    };
     switch (placed.outcome) {
         case Upload::Outcome::Placed:
             Log(QStringLiteral("%1 put %2 into %3's outbox")
@@ -194,8 +203,8 @@ std::pair<Status, QString> FloorServer::PutUpload(const Session& session,
             Record(QStringLiteral("upload"), &machine, placed.name, Outcome::Done, by, bytes);
             return {Status::Created, placed.name};
         case Upload::Outcome::Refused:
-            Record(QStringLiteral("upload"), &machine, name, Outcome::Refused,
-                   by + QStringLiteral(": ") + placed.reason, bytes);
+            Record(QStringLiteral("upload"), &machine, name, Outcome::Refused, byWhy(placed.reason),
+                   bytes);
             return {Status::UnprocessableEntity, placed.reason};
         case Upload::Outcome::BadName:
             return {Status::BadRequest, QStringLiteral("\"%1\" is no document's name: %2")
@@ -205,8 +214,8 @@ std::pair<Status, QString> FloorServer::PutUpload(const Session& session,
         case Upload::Outcome::Failed: break;
     }
     Log(QStringLiteral("%1's outbox cannot take %2: %3").arg(machine.name, name, placed.reason));
-    Record(QStringLiteral("upload"), &machine, name, Outcome::PortFailure,
-           by + QStringLiteral(": ") + placed.reason, bytes);
+    Record(QStringLiteral("upload"), &machine, name, Outcome::PortFailure, byWhy(placed.reason),
+           bytes);
     return {Status::InternalServerError,
             QStringLiteral("%1's outbox cannot be written").arg(machine.name)};
 }
@@ -227,7 +236,7 @@ Reply FloorServer::RemoveReply(const QHttpServerRequest&, const Session& session
     }
     Log(QStringLiteral("%1 removed %2 from %3's outbox").arg(session.user, name, machine.name));
     Record(QStringLiteral("remove"), &machine, name, Outcome::Done,
-           QStringLiteral("removed by %1").arg(session.user), bytes);
+           Keyed(QStringLiteral(TAPLINK_TEXT("Messages", "removed by %1")), {session.user}), bytes);
     return Reply{Status::Ok,
                  QJsonDocument(QJsonObject{{"removed", name}}).toJson(QJsonDocument::Compact)};
 }

@@ -109,8 +109,8 @@ int Run(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(TAPLINK_VERSION));
     QStringList args = QCoreApplication::arguments();
     QString languageWhy;
-    if (const auto chosen = TakeLanguageArgument(args, &languageWhy); chosen && !*chosen)
-        return Refuse(languageWhy);
+    const auto chosen = TakeLanguageArgument(args, &languageWhy);
+    if (chosen && !*chosen) return Refuse(languageWhy);
     QCommandLineParser parser;
     parser.setApplicationDescription(Programs::tr(
         "Serves the station's machines and journal on a web page and a JSON API, as the\n"
@@ -134,6 +134,8 @@ int Run(int argc, char** argv) {
     const auto loaded = LoadStationConfig(parser.value(QStringLiteral("config")));
     if (const auto* e = std::get_if<ConfigError>(&loaded)) return Refuse(e->Text());
     const StationConfig& config = std::get<StationConfig>(loaded);
+    // The station's language, unless the command line named one.
+    if (!chosen && config.language) InstallLanguage(*config.language);
     if (parser.isSet(QStringLiteral("add-user"))) {
         if (!parser.isSet(QStringLiteral("role")))
             return Refuse(QStringLiteral("--add-user needs --role viewer, operator or admin"));

@@ -166,7 +166,7 @@ QString RowsTable(const QString& id, const std::vector<JournalRow>& rows, bool m
                     "<td class=\"outcome\" data-outcome=\"%3\" title=\"%4\">%3</td>"
                     "<td class=\"bytes\">%5</td></tr>")
                     .arg(H(r.start.direction), H(r.start.documentName), H(OutcomeOf(r)),
-                         H(r.end ? r.end->message : QString()),
+                         H(r.end ? ShownMessage(*r.end) : QString()),
                          r.end ? QString::number(r.end->bytes) : QString());
     }
     if (rows.empty())
@@ -601,7 +601,7 @@ Reply FloorServer::TransferPage(const Session& session, const QString& id) {
     field(QStringLiteral("Outcome"),
           QStringLiteral("<span class=\"outcome\" data-outcome=\"%1\">%1</span>")
               .arg(H(OutcomeOf(r))));
-    field(QStringLiteral("Message"), H(r.end ? r.end->message : QString()));
+    field(QStringLiteral("Message"), H(r.end ? ShownMessage(*r.end) : QString()));
     field(QStringLiteral("Started"), Time(r.start.start));
     field(QStringLiteral("Ended"), Time(r.end ? r.end->end : QDateTime()));
     field(QStringLiteral("Bytes"), r.end ? QString::number(r.end->bytes) : QStringLiteral("—"));

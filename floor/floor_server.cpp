@@ -37,6 +37,12 @@ Reply Error(Status status, const QString& message) {
     return Json(QJsonObject{{"error", message}}, status);
 }
 
+// Who tried a login, as the journal keeps it.
+QJsonValue Who(bool named, const QString& name) {
+    if (named) return name;
+    return Value(Keyed(QStringLiteral(TAPLINK_TEXT("Messages", "(a bad name)"))));
+}
+
 QJsonValue JsonTime(const QDateTime& t) {
     return t.isValid() ? QJsonValue(t.toUTC().toString(Qt::ISODateWithMs)) : QJsonValue();
 }
@@ -61,7 +67,7 @@ QJsonObject RowJson(const JournalRow& r) {
         {"direction", r.start.direction},
         {"document", r.start.documentName},
         {"outcome", QString::fromStdString(OutcomeText(e ? e->outcome : Outcome::Started))},
-        {"message", e ? QJsonValue(e->message) : QJsonValue()},
+        {"message", e ? QJsonValue(ShownMessage(*e)) : QJsonValue()},
         {"bytes", e ? QJsonValue(e->bytes) : QJsonValue()},
         {"sha256", e ? QJsonValue(QString::fromLatin1(e->sha256)) : QJsonValue()},
         {"host", r.host}};
@@ -234,8 +240,8 @@ FloorServer::LoginTry FloorServer::TryLogin(const QString& name, const QByteArra
         Log(QStringLiteral("login of %1 from %2 refused: too many wrong passwords")
                 .arg(named ? name : QStringLiteral("(a bad name)"), from));
         Record(QStringLiteral("login"), nullptr, {}, Outcome::Refused,
-               QStringLiteral("%1 from %2: too many wrong passwords")
-                   .arg(named ? name : QStringLiteral("(a bad name)"), from));
+               {QStringLiteral(TAPLINK_TEXT("Messages", "%1 from %2: too many wrong passwords")),
+                {Who(named, name), from}});
         out.status = Status::TooManyRequests;
         out.waitS = (wait + 999) / 1000;
         out.error = QStringLiteral("too many wrong passwords: try again in %1 s").arg(out.waitS);
@@ -256,8 +262,8 @@ FloorServer::LoginTry FloorServer::TryLogin(const QString& name, const QByteArra
         Log(QStringLiteral("login of %1 from %2 refused: wrong name or password")
                 .arg(named ? name : QStringLiteral("(a bad name)"), from));
         Record(QStringLiteral("login"), nullptr, {}, Outcome::Refused,
-               QStringLiteral("%1 from %2: wrong name or password")
-                   .arg(named ? name : QStringLiteral("(a bad name)"), from));
+               {QStringLiteral(TAPLINK_TEXT("Messages", "%1 from %2: wrong name or password")),
+                {Who(named, name), from}});
         out.status = Status::Unauthorized;
         out.error = QStringLiteral("wrong user name or password");
         return out;
@@ -268,9 +274,9 @@ FloorServer::LoginTry FloorServer::TryLogin(const QString& name, const QByteArra
     out.user = user->name;
     out.role = user->role;
     Log(QStringLiteral("%1 (%2) logged in from %3").arg(user->name, RoleText(user->role), from));
-    Record(
-        QStringLiteral("login"), nullptr, {}, Outcome::Done,
-        QStringLiteral("%1 (%2) from %3: logged in").arg(user->name, RoleText(user->role), from));
+    Record(QStringLiteral("login"), nullptr, {}, Outcome::Done,
+           Keyed(QStringLiteral(TAPLINK_TEXT("Messages", "%1 (%2) from %3: logged in")),
+                 {user->name, RoleText(user->role), from}));
     return out;
 }
 

@@ -113,7 +113,7 @@ class FloorServer : public QAbstractHttpServer {
     // A row of the journal for what a user did: direction "upload", "remove"
     // or "login", the user named in its message.
     void Record(const QString& direction, const MachineConfig* machine, const QString& document,
-                Outcome outcome, const QString& message, const QByteArray& bytes = {});
+                Outcome outcome, const JournalText& message, const QByteArray& bytes = {});
     QByteArray SessionCookie(const QByteArray& token, bool end) const;
 
     // The pages (floor_pages.cpp): every path outside /api/ and /static/.

@@ -21,15 +21,17 @@
 #include <cstring>
 
 #include "journal_sql.h"
+#include "translatable.h"
 
 namespace taplink {
 
 const char* const kInterruptedMessage =
-    "The program ended during the transfer (found at the next start).";
-const char* const kRecordedLateNote =
-    "Recorded late: the journal could not be written when the transfer ended.";
-const char* const kEndedUnrecordedMessage =
-    "The program ended the transfer but could not record its result (found at the next start).";
+    TAPLINK_TEXT("Messages", "The program ended during the transfer (found at the next start).");
+const char* const kRecordedLateNote = TAPLINK_TEXT(
+    "Messages", "Recorded late: the journal could not be written when the transfer ended.");
+const char* const kEndedUnrecordedMessage = TAPLINK_TEXT(
+    "Messages",
+    "The program ended the transfer but could not record its result (found at the next start).");
 
 namespace {
 
@@ -92,6 +94,12 @@ const std::vector<std::vector<const char*>> kMigrations = {
         // A machine's last transfers, whatever the others did since.
         "CREATE INDEX transfers_machine ON transfers (machine, started_at)",
     },
+    {
+        // A row's message in no language (see JournalText); rows before
+        // have none, and show their message as it is.
+        "ALTER TABLE transfers ADD COLUMN message_key TEXT",
+        "ALTER TABLE transfers ADD COLUMN message_values TEXT",
+    },
 };
 
 // What the engines do differently; all else is the same SQL.
@@ -114,7 +122,8 @@ const Dialect kPostgreSQL{"QPSQL",
 
 const char* kColumns =
     "id, started_at, ended_at, port, model, direction, document_path, document_name, machine, "
-    "trace_path, bytes, sha256, outcome, message, host, pid, process_start";
+    "trace_path, bytes, sha256, outcome, message, host, pid, process_start, message_key, "
+    "message_values";
 
 }  // namespace
 
@@ -134,6 +143,10 @@ QDateTime FromStamp(const QVariant& v) {
 // A null QString binds as SQL NULL; the text columns hold "" for nothing.
 QVariant Text(const QString& s) {
     return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s);
+}
+
+QVariant NullOr(const QString& s) {
+    return s.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
 }
 
 QString OneLine(QString s) {
@@ -492,8 +505,10 @@ void Journal::MarkInterrupted() {
         QSqlQuery mark(db_);
         mark.prepare(
             QStringLiteral("UPDATE transfers SET outcome = 'interrupted', ended_at = ?, "
-                           "message = ? WHERE id = ? AND outcome = 'started'"));
+                           "message = ?, message_key = ?, message_values = '[]' WHERE id = ? "
+                           "AND outcome = 'started'"));
         mark.addBindValue(Stamp({}));
+        mark.addBindValue(QString::fromLatin1(kInterruptedMessage));
         mark.addBindValue(QString::fromLatin1(kInterruptedMessage));
         mark.addBindValue(id);
         if (!Exec(mark, &why)) {
@@ -557,7 +572,8 @@ bool Journal::WriteEnd(qint64 id, const TransferEnd& e, const ProcessId* by, int
     if (document && !Exec(db_, QStringLiteral("BEGIN"), why)) return false;
     QSqlQuery q(db_);
     q.prepare(QStringLiteral("UPDATE transfers SET ended_at = ?, outcome = ?, message = ?, "
-                             "bytes = ?, sha256 = ?%1 WHERE id = ? AND %2")
+                             "message_key = ?, message_values = ?, bytes = ?, sha256 = ?%1 "
+                             "WHERE id = ? AND %2")
                   .arg(named ? QStringLiteral(", document_path = ?, document_name = ?") : QString(),
                        by ? QStringLiteral("outcome IN ('started', 'interrupted') AND host = ? "
                                            "AND pid = ? AND process_start = ?")
@@ -565,6 +581,9 @@ bool Journal::WriteEnd(qint64 id, const TransferEnd& e, const ProcessId* by, int
     q.addBindValue(Stamp(e.end));
     q.addBindValue(QString::fromStdString(OutcomeText(e.outcome)));
     q.addBindValue(Text(e.message));
+    const auto [key, values] = Stored(e.text);
+    q.addBindValue(NullOr(key));
+    q.addBindValue(NullOr(values));
     q.addBindValue(e.bytes);
     q.addBindValue(QString::fromLatin1(e.sha256));
     if (named) {
@@ -703,6 +722,7 @@ std::vector<JournalRow> Journal::Rows(const JournalFilter& f) {
         if (outcome && *outcome != Outcome::Started) {
             r.end = TransferEnd{FromStamp(q.value(2)), *outcome, q.value(13).toString(),
                                 q.value(10).toLongLong(), q.value(11).toString().toLatin1()};
+            r.end->text = FromStored(q.value(17).toString(), q.value(18).toString());
         }
         r.host = q.value(14).toString();
         r.pid = q.value(15).toLongLong();

@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "journal_text.h"
+
 namespace taplink {
 
 enum class Outcome {
@@ -58,6 +60,9 @@ struct TransferEnd {
     QByteArray sha256;          // hex, of the same bytes (empty when there was no document)
     QString documentPath = {};  // where a received document was kept; empty: as begun
     QByteArray document = {};   // the bytes themselves, kept by the journal (empty: none)
+    // The message in no language; message is its original words. No key:
+    // message alone (a row written before keys).
+    JournalText text = {};
 };
 
 // Who writes a row: the host, the pid, and the process's start time in clock

@@ -14,6 +14,7 @@
 
 #include "journal.h"
 #include "journal_sql.h"
+#include "translatable.h"
 
 namespace taplink {
 
@@ -50,15 +51,33 @@ bool Journal::Filed(qint64 id, const QString& path) {
     lastError_.clear();
     const QString what = QStringLiteral("recording where transfer %1's document was filed").arg(id);
     if (Held(what, true)) return false;
+    QString why;
+    QSqlQuery row(db_);
+    row.prepare(QStringLiteral("SELECT message_key, message_values FROM transfers WHERE id = ?"));
+    row.addBindValue(id);
+    if (!Exec(row, &why)) {
+        Lost(why);
+        return Fail(what, why);
+    }
+    // A row that has no key keeps none: its message alone says it all.
+    const JournalText was =
+        row.next() ? FromStored(row.value(0).toString(), row.value(1).toString()) : JournalText{};
+    row.finish();
+    const JournalText filed =
+        Keyed(QStringLiteral(TAPLINK_TEXT("Messages", "Filed later, as %1.")), {path});
+    const auto [key, values] =
+        was.key.isEmpty() ? std::pair<QString, QString>{} : Stored(Then(was, filed));
     QSqlQuery q(db_);
     q.prepare(QStringLiteral(
         "UPDATE transfers SET outcome = 'done', document_path = ?, document_name = ?, "
-        "message = COALESCE(message, '') || ? WHERE id = ? AND outcome = 'not filed'"));
+        "message = COALESCE(message, '') || ?, message_key = ?, message_values = ? WHERE id = ? "
+        "AND outcome = 'not filed'"));
     q.addBindValue(path);
     q.addBindValue(QFileInfo(path).fileName());
-    q.addBindValue(QStringLiteral("\nFiled later, as %1.").arg(path));
+    q.addBindValue(QLatin1Char('\n') + OriginalText(filed));
+    q.addBindValue(NullOr(key));
+    q.addBindValue(NullOr(values));
     q.addBindValue(id);
-    QString why;
     if (!Exec(q, &why)) {
         Lost(why);
         return Fail(what, why);
@@ -133,6 +152,7 @@ bool Journal::KeepEnd(qint64 id, const TransferEnd& e) {
         {"end", Stamp(e.end)},
         {"outcome", QString::fromStdString(OutcomeText(e.outcome))},
         {"message", e.message},
+        {"text", Value(e.text)},
         {"bytes", e.bytes},
         {"sha256", QString::fromLatin1(e.sha256)},
         {"document_path", e.documentPath},
@@ -167,6 +187,7 @@ int Journal::WriteKeptEnds() {
         TransferEnd e;
         if (outcome && *outcome != Outcome::Started) {
             const QString message = o["message"].toString();
+            const QJsonObject text = o["text"].toObject();
             e = {FromStamp(o["end"]),
                  *outcome,
                  (message.isEmpty() ? message : message + QLatin1Char('\n')) +
@@ -175,12 +196,19 @@ int Journal::WriteKeptEnds() {
                  o["sha256"].toString().toLatin1(),
                  o["document_path"].toString(),
                  QByteArray::fromBase64(o["document"].toString().toLatin1())};
+            // An end kept by a program that knew no keys gets none.
+            if (!text["key"].toString().isEmpty()) {
+                e.text = Then(
+                    {text["key"].toString(), text["values"].toArray(), text["variant"].toString()},
+                    Keyed(QLatin1String(kRecordedLateNote)));
+            }
         } else {
             e = {file.lastModified().toUTC(),
                  Outcome::EndedUnrecorded,
                  QLatin1String(kEndedUnrecordedMessage),
                  0,
                  {}};
+            e.text = Keyed(QLatin1String(kEndedUnrecordedMessage));
         }
         int rows = 0;
         QString why;

@@ -145,7 +145,11 @@ void ListTransfers(const std::vector<JournalRow>& rows, bool json, std::ostream&
                 {"bytes", e ? QJsonValue(e->bytes) : QJsonValue()},
                 {"sha256", e ? QJsonValue(QString::fromLatin1(e->sha256)) : QJsonValue()},
                 {"outcome", QString::fromStdString(OutcomeText(e ? e->outcome : Outcome::Started))},
-                {"message", e ? QJsonValue(e->message) : QJsonValue()},
+                {"message", e ? QJsonValue(ShownMessage(*e)) : QJsonValue()},
+                {"message_key",
+                 e && !e->text.key.isEmpty() ? QJsonValue(e->text.key) : QJsonValue()},
+                {"message_values",
+                 e && !e->text.key.isEmpty() ? QJsonValue(e->text.values) : QJsonValue()},
                 {"host", r.host},
                 {"pid", r.pid},
                 {"process_start", r.processStart},
@@ -177,7 +181,7 @@ void ListTransfers(const std::vector<JournalRow>& rows, bool json, std::ostream&
                          QString::fromStdString(OutcomeText(e ? e->outcome : Outcome::Started)),
                          timed ? QString::number(e->bytes) : QString(),
                          r.start.documentName,
-                         e ? FirstLine(e->message) : QString()};
+                         e ? FirstLine(ShownMessage(*e)) : QString()};
         if (named) line.insert(2, r.start.machine);
         table.push_back(std::move(line));
     }

@@ -22,6 +22,8 @@ QString Stamp(const QDateTime& t);
 QDateTime FromStamp(const QVariant& v);
 // A text column's value: "" for a null QString.
 QVariant Text(const QString& s);
+// A column that holds NULL for nothing.
+QVariant NullOr(const QString& s);
 QString OneLine(QString s);
 QString Reason(const QSqlError& e);
 // Run a statement; false with *why set to the database's reason.

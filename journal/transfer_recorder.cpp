@@ -27,6 +27,34 @@ std::optional<Outcome> OutcomeForMessage(const Message& m) {
     return std::nullopt;
 }
 
+namespace {
+
+JournalText Keyed(const std::string& pattern, const std::vector<std::string>& args,
+                  unsigned textArgs, const std::string& variant) {
+    JournalText text{QString::fromStdString(pattern), {}, QString::fromStdString(variant)};
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const QString value = QString::fromStdString(args[k]);
+        if (textArgs & (1u << k))
+            text.values.append(Value(taplink::Keyed(value)));
+        else
+            text.values.append(value);
+    }
+    return text;
+}
+
+}  // namespace
+
+JournalText KeyedText(const Message& m) {
+    // A text of its own may still have values that its translations show.
+    if (m.pattern.empty()) return Keyed(m.text, m.args, 0, m.variant);
+    return Keyed(m.pattern, m.args, m.textArgs, m.variant);
+}
+
+JournalText KeyedText(const CommError& e) {
+    if (e.pattern.empty()) return taplink::Keyed(QString::fromStdString(e.what()));
+    return Keyed(e.pattern, e.args, e.textArgs, {});
+}
+
 QString ModelName(int model) {
     return model == kModelR80      ? QStringLiteral("R80")
            : model == kModelMemory ? QStringLiteral("Memory")
@@ -62,16 +90,17 @@ void TransferRecorder::Begin(const Start& s) {
 }
 
 void TransferRecorder::OnMessage(const Message& m, const Bytes& document) {
-    if (const auto outcome = OutcomeForMessage(m)) End(*outcome, m.text, document);
+    if (const auto outcome = OutcomeForMessage(m)) End(*outcome, m, document);
 }
 
-bool TransferRecorder::End(Outcome outcome, const std::string& message, const Bytes& document,
-                           const QString& kept) {
+bool TransferRecorder::End(Outcome outcome, const JournalText& message, const Bytes& document,
+                           const QString& kept, const QString& original) {
     if (id_ == 0) return true;
     TransferEnd end;
     end.end = QDateTime::currentDateTimeUtc();
     end.outcome = outcome;
-    end.message = QString::fromStdString(message);
+    end.message = original.isEmpty() ? OriginalText(message) : original;
+    end.text = message;
     const QByteArray bytes(reinterpret_cast<const char*>(document.data()),
                            static_cast<qsizetype>(document.size()));
     end.bytes = bytes.size();
@@ -127,6 +156,7 @@ bool TransferRecorder::RecordPending() {
     auto [id, late] = *pending_;
     late.message += (late.message.isEmpty() ? QString() : QStringLiteral("\n")) +
                     QLatin1String(kRecordedLateNote);
+    late.text = Then(late.text, taplink::Keyed(QLatin1String(kRecordedLateNote)));
     // Refused for good (the row found interrupted by then) is not tried again.
     if (!journal_->Complete(id, late) && journal_->Unavailable()) return false;
     journal_->ForgetKeptEnd(id);

@@ -20,6 +20,11 @@ namespace taplink {
 // The outcome a transfer's ending message stands for; nothing for messages
 // that end no transfer.
 std::optional<Outcome> OutcomeForMessage(const Message& m);
+// A message (a port's refusal) as the journal keeps it: its pattern and
+// values, the values that are texts translated where it is read.
+JournalText KeyedText(const Message& m);
+JournalText KeyedText(const CommError& e);
+
 // The model list's entry, as the journal keeps it.
 QString ModelName(int model);
 
@@ -51,8 +56,18 @@ class TransferRecorder {
     // the end is in the journal (or there is none); when the journal could
     // not take it, the end is pending, and kept on this host for the next
     // program should this one end first (Journal::KeepEnd).
+    // original: the message's own words when they are not the text's
+    // (a count's plurals); empty: the text's.
+    bool End(Outcome outcome, const JournalText& message, const Bytes& document,
+             const QString& kept = {}, const QString& original = {});
+    bool End(Outcome outcome, const Message& m, const Bytes& document, const QString& kept = {}) {
+        return End(outcome, KeyedText(m), document, kept, QString::fromStdString(m.text));
+    }
+    // A text of the program's own (a port's failure as the system says it).
     bool End(Outcome outcome, const std::string& message, const Bytes& document,
-             const QString& kept = {});
+             const QString& kept = {}) {
+        return End(outcome, Keyed(QString::fromStdString(message)), document, kept);
+    }
     bool Recording() const { return id_ != 0; }
     // The row of the last transfer begun; 0 when there was none.
     qint64 Row() const { return row_; }

@@ -184,7 +184,7 @@ Machine::Machine(MachineConfig config, Journal* journal, Beats& beats, Log log, 
     services_->onMessage = [this](const Message& m) {
         // A listening Receive that times out is pressed again, unsaid.
         if (!Listening()) Say(Shown(m));
-        if (const auto outcome = OutcomeForMessage(m)) ending_ = {*outcome, m.text};
+        if (const auto outcome = OutcomeForMessage(m)) ending_ = {*outcome, m};
     };
     services_->onEnded = [this] { PostSettle(); };
     services_->onProgress = [this](int pos, int max) { OnProgress(pos, max); };
@@ -294,7 +294,7 @@ void Machine::PressSend(const QString& path) {
         direction_ = Direction::Send;
         document_ = path;
         sentForm_.clear();
-        return FinishSend(Outcome::Refused, refused->text);
+        return FinishSend(Outcome::Refused, *refused);
     }
     st_ = std::move(loaded);
     heard_ = false;
@@ -443,7 +443,8 @@ void Machine::Settle() {
     // Whatever its end, a transfer is followed by the machine's rest.
     rest_.setRemainingTime(config_.restMs);
     const auto [outcome, text] = ending_.value_or(
-        std::pair{Outcome::Interrupted, std::string("The transfer ended without a result.")});
+        std::pair{Outcome::Interrupted,
+                  Message{TAPLINK_TEXT("Messages", "The transfer ended without a result."), {}}});
     ending_.reset();
     if (direction_ == Direction::Send) {
         FinishSend(outcome, text);
@@ -452,7 +453,7 @@ void Machine::Settle() {
     }
 }
 
-void Machine::FinishSend(Outcome outcome, const std::string& text) {
+void Machine::FinishSend(Outcome outcome, const Message& ending) {
     direction_ = Direction::None;
     retryMs_ = kFirstRetryMs;
     // The journal says "done" before the document leaves the outbox: a stop
@@ -460,16 +461,16 @@ void Machine::FinishSend(Outcome outcome, const std::string& text) {
     // journal that cannot take the end yet keeps the document where it is
     // until it can (the end is kept on this host meanwhile, for the next
     // start should the station stop first).
-    if (!text.empty()) recorder_.End(outcome, text, sentForm_);
+    if (!ending.text.empty()) recorder_.End(outcome, ending, sentForm_);
     if (recorder_.Pending() && (outcome == Outcome::Done || outcome == Outcome::Refused)) {
         Say((outcome == Outcome::Done
                  ? tr("%1 sent; it stays in the outbox until the journal has recorded that")
                  : tr("%1 refused; it stays in the outbox until the journal has recorded that"))
                 .arg(QFileInfo(document_).fileName()));
-        moveWhenRecorded_ = {outcome, text};
+        moveWhenRecorded_ = {outcome, ending};
         return NextIn(0);
     }
-    MoveOut(outcome, text);
+    MoveOut(outcome, ending.text);
 }
 
 void Machine::MoveOut(Outcome outcome, const std::string& text) {
@@ -512,18 +513,19 @@ void Machine::MoveOut(Outcome outcome, const std::string& text) {
     NextIn(0);
 }
 
-void Machine::FinishReceive(Outcome outcome, const std::string& text) {
+void Machine::FinishReceive(Outcome outcome, const Message& ending) {
     direction_ = Direction::None;
     retryMs_ = kFirstRetryMs;
     const Bytes received = ReceivedForm(config_.model, st_);
     if (outcome == Outcome::Done && config_.request &&
         ProgramNumber(std::string_view(reinterpret_cast<const char*>(received.data()),
                                        received.size())) == config_.request) {
-        return FinishRequest(text, received,
+        return FinishRequest(ending, received,
                              QStringLiteral("request-") + ReceivedStem(config_.model, received));
     }
     QString kept;
-    std::string message = text;
+    std::string message = ending.text;
+    JournalText said = KeyedText(ending);
     bool unfiled = false;
     // A document cut short is kept too, under a name that says so.
     if (outcome == Outcome::Done || (outcome == Outcome::NoResponse && !received.empty())) {
@@ -541,6 +543,18 @@ void Machine::FinishReceive(Outcome outcome, const std::string& text) {
             // The journal keeps every document's bytes: a whole one is filed
             // from there once the inbox takes it again.
             unfiled = whole && journal_;
+            const QStringList where{config_.inbox, QString::fromStdString(placed.error)};
+            said = Then(said,
+                        unfiled
+                            ? Keyed(QStringLiteral(
+                                        TAPLINK_TEXT("Messages",
+                                                     "The document could not be written to %1: %2. "
+                                                     "The journal keeps it; the station files it "
+                                                     "once the inbox takes it.")),
+                                    where)
+                            : Keyed(QStringLiteral(TAPLINK_TEXT(
+                                        "Messages", "The document could not be written to %1: %2")),
+                                    where));
             if (unfiled) {
                 outcome = Outcome::NotFiled;
                 message += ". The journal keeps it; the station files it once the inbox takes it.";
@@ -560,7 +574,7 @@ void Machine::FinishReceive(Outcome outcome, const std::string& text) {
         }
     }
     // The document is in the inbox before the journal says it came.
-    recorder_.End(outcome, message, received, kept);
+    recorder_.End(outcome, said, received, kept, QString::fromStdString(message));
     if (unfiled) {
         unfiled_.emplace_back(recorder_.Row(), QString());
         fileAtMs_ = QDateTime::currentMSecsSinceEpoch() + fileRetryMs_;
@@ -592,7 +606,7 @@ bool Machine::JournalHeld() {
         if (!moveWhenRecorded_) return false;
         const auto [outcome, text] = *moveWhenRecorded_;
         moveWhenRecorded_.reset();
-        MoveOut(outcome, text);
+        MoveOut(outcome, text.text);
         return true;
     }
     const auto outage = journal_->Unavailable();
@@ -795,7 +809,8 @@ bool Machine::Stop(int flushMs) {
     if (direction_ != Direction::None) {
         const bool sending = direction_ == Direction::Send;
         handlers_->EndAfterFailure();
-        recorder_.End(Outcome::Interrupted, "The station was stopped during the transfer.",
+        recorder_.End(Outcome::Interrupted,
+                      TAPLINK_TEXT("Messages", "The station was stopped during the transfer."),
                       sending ? sentForm_ : ReceivedForm(config_.model, st_));
         direction_ = Direction::None;
         Say(tr("stopped during the transfer"));

@@ -102,11 +102,11 @@ class Machine : public QObject {
     void Pressed(const QString& kind, const QString& detail);
     void PostSettle();
     void Settle();
-    void FinishSend(Outcome outcome, const std::string& text);
+    void FinishSend(Outcome outcome, const Message& ending);
     void MoveOut(Outcome outcome, const std::string& text);
-    void FinishReceive(Outcome outcome, const std::string& text);
+    void FinishReceive(Outcome outcome, const Message& ending);
     // A received request: answered from the library, or kept with why not.
-    void FinishRequest(const std::string& text, const Bytes& request, const QString& stem);
+    void FinishRequest(const Message& ending, const Bytes& request, const QString& stem);
     QString PlaceRequested(int number, const QString& from, QString& why, QString& replaced);
     // The press for a requested copy that waits; whether there was one.
     bool AnswerNext();
@@ -144,7 +144,7 @@ class Machine : public QObject {
     QDeadlineTimer rest_;                    // no press before it expires
     QString document_;                       // the document a send takes
     Bytes sentForm_;
-    std::optional<std::pair<Outcome, std::string>> ending_;
+    std::optional<std::pair<Outcome, Message>> ending_;
     bool settlePosted_ = false;
     // Handlers of this machine under way: a device server's waits run the
     // event loop, and this machine's own timers and events wait for them.
@@ -162,7 +162,7 @@ class Machine : public QObject {
     qint64 stateWrittenMs_ = 0;
     // A send whose end the journal has yet to take: the document is moved
     // out of the outbox once it has.
-    std::optional<std::pair<Outcome, std::string>> moveWhenRecorded_;
+    std::optional<std::pair<Outcome, Message>> moveWhenRecorded_;
     // The last message said, as written and in the language installed: a
     // refused document's .why says it as the log did.
     std::pair<std::string, QString> shownWhy_;

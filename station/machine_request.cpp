@@ -53,7 +53,7 @@ QString Machine::Awaited(int number, const QString& copy) {
         .arg(QFileInfo(copy).fileName());
 }
 
-void Machine::FinishRequest(const std::string& text, const Bytes& request, const QString& stem) {
+void Machine::FinishRequest(const Message& ending, const Bytes& request, const QString& stem) {
     const Wanted wanted = WantedProgram(
         std::string_view(reinterpret_cast<const char*>(request.data()), request.size()),
         config_.requestWord);
@@ -93,13 +93,33 @@ void Machine::FinishRequest(const std::string& text, const Bytes& request, const
                    : QStringLiteral("; the request is now %1")
                          .arg(QDir(config_.inbox).relativeFilePath(placed.path));
     }
-    recorder_.End(Outcome::Done, text, request, kept);
+    recorder_.End(Outcome::Done, ending, request, kept);
     QString said = copy.isEmpty()
                        ? QStringLiteral("%1 not answered: %2").arg(about, why)
                        : QStringLiteral("%1: waiting for the controller to take %2 (from %3)")
                              .arg(about, QFileInfo(copy).fileName(), from);
-    if (!replaced.isEmpty())
+    // The journal's row in no language: the reasons as the station found them.
+    const JournalText aboutText =
+        wanted.number ? Keyed(QStringLiteral(TAPLINK_TEXT("Messages", "request for %1")),
+                              {QString::number(*wanted.number)})
+                      : Keyed(QStringLiteral(TAPLINK_TEXT("Messages", "request")));
+    JournalText row{copy.isEmpty()
+                        ? QStringLiteral(TAPLINK_TEXT("Messages", "%1 not answered: %2"))
+                        : QStringLiteral(TAPLINK_TEXT(
+                              "Messages", "%1: waiting for the controller to take %2 (from %3)")),
+                    {Value(aboutText)}};
+    if (copy.isEmpty()) {
+        row.values.append(why);
+    } else {
+        row.values.append(QFileInfo(copy).fileName());
+        row.values.append(from);
+    }
+    if (!replaced.isEmpty()) {
         said += QStringLiteral("; it replaces the copy of %1 that waited").arg(replaced);
+        row = {
+            QStringLiteral(TAPLINK_TEXT("Messages", "%1; it replaces the copy of %2 that waited")),
+            {Value(row), replaced}};
+    }
     Say(said);
     recorder_.Begin({config_.port,
                      config_.model,
@@ -107,7 +127,7 @@ void Machine::FinishRequest(const std::string& text, const Bytes& request, const
                      from.isEmpty() ? kept : from,
                      {},
                      config_.name});
-    recorder_.End(copy.isEmpty() ? Outcome::Refused : Outcome::Done, said.toStdString(), {});
+    recorder_.End(copy.isEmpty() ? Outcome::Refused : Outcome::Done, row, {}, {}, said);
     if (copy.isEmpty()) {
         requestNote_ = said;
         SetState(QStringLiteral("request"), said.mid(8));

@@ -455,6 +455,94 @@ The controller holds %6 byte(s); %7 byte(s) were sent. Send the memory image aga
         <source>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), %2 were sent.</source>
         <translation>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), but %2 byte(s) were sent. Send the memory image again.</translation>
     </message>
+    <message>
+        <source>The verify ended without a result.</source>
+        <translation>The verify stopped before it had a result. Start the verify again.</translation>
+    </message>
+    <message>
+        <source>The transfer ended without a result.</source>
+        <translation>The transfer stopped before it had a result. Start it again.</translation>
+    </message>
+    <message>
+        <source>uploaded by %1</source>
+        <translation>Uploaded by %1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>removed by %1</source>
+        <translation>Removed from the outbox by %1.</translation>
+    </message>
+    <message>
+        <source>(a bad name)</source>
+        <translation>(a name that is not allowed)</translation>
+    </message>
+    <message>
+        <source>%1 from %2: too many wrong passwords</source>
+        <translation>Login of %1 from %2 refused: too many wrong passwords. Wait, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 from %2: wrong name or password</source>
+        <translation>Login of %1 from %2 refused: wrong user name or password.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) from %3: logged in</source>
+        <translation>%1 (%2) logged in from %3.</translation>
+    </message>
+    <message>
+        <source>The program ended during the transfer (found at the next start).</source>
+        <translation>The program ended while the transfer was running (found when a program opened the journal again). Check the document on the controller and transfer it again if needed.</translation>
+    </message>
+    <message>
+        <source>Recorded late: the journal could not be written when the transfer ended.</source>
+        <translation>Recorded late: the journal could not be written when the transfer ended.</translation>
+    </message>
+    <message>
+        <source>The program ended the transfer but could not record its result (found at the next start).</source>
+        <translation>The program ended the transfer but could not record how it ended (found when a program opened the journal again). Check the document on the controller.</translation>
+    </message>
+    <message>
+        <source>Filed later, as %1.</source>
+        <translation>Filed later, as %1.</translation>
+    </message>
+    <message>
+        <source>The document could not be written to %1: %2. The journal keeps it; the station files it once the inbox takes it.</source>
+        <translation>The document could not be written to %1: %2. The journal keeps it, and the station files it as soon as the inbox can take it.</translation>
+    </message>
+    <message>
+        <source>The document could not be written to %1: %2</source>
+        <translation>The document could not be written to %1: %2. Check that the folder exists and can be written.</translation>
+    </message>
+    <message>
+        <source>The station was stopped during the transfer.</source>
+        <translation>The station was stopped while the transfer was running. Transfer the document again.</translation>
+    </message>
+    <message>
+        <source>request for %1</source>
+        <translation>Request for program %1</translation>
+    </message>
+    <message>
+        <source>request</source>
+        <translation>Request</translation>
+    </message>
+    <message>
+        <source>%1 not answered: %2</source>
+        <translation>%1 not answered: %2</translation>
+    </message>
+    <message>
+        <source>%1: waiting for the controller to take %2 (from %3)</source>
+        <translation>%1: %2 (from %3) waits for the controller to take it.</translation>
+    </message>
+    <message>
+        <source>%1; it replaces the copy of %2 that waited</source>
+        <translation>%1 It replaces the copy of %2 that was waiting.</translation>
+    </message>
+    <message>
+        <source>The transfer was stopped by the operator.</source>
+        <translation>The operator stopped the transfer.</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>

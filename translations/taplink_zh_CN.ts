@@ -455,6 +455,94 @@ The controller holds %6 byte(s), %7 were sent.</source>
         <source>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), %2 were sent.</source>
         <translation>数控系统中的副本与发送的内容不同：数控系统中有 %1 字节，而发送了 %2 字节。请重新发送该内存映像。</translation>
     </message>
+    <message>
+        <source>The verify ended without a result.</source>
+        <translation>校验在得出结果之前停止了。请重新开始校验。</translation>
+    </message>
+    <message>
+        <source>The transfer ended without a result.</source>
+        <translation>传输在得出结果之前停止了。请重新开始。</translation>
+    </message>
+    <message>
+        <source>uploaded by %1</source>
+        <translation>由 %1 上传</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>removed by %1</source>
+        <translation>由 %1 从发件箱中删除。</translation>
+    </message>
+    <message>
+        <source>(a bad name)</source>
+        <translation>（不允许的用户名）</translation>
+    </message>
+    <message>
+        <source>%1 from %2: too many wrong passwords</source>
+        <translation>%1 从 %2 登录被拒绝：密码错误次数过多。请稍候再试。</translation>
+    </message>
+    <message>
+        <source>%1 from %2: wrong name or password</source>
+        <translation>%1 从 %2 登录被拒绝：用户名或密码错误。</translation>
+    </message>
+    <message>
+        <source>%1 (%2) from %3: logged in</source>
+        <translation>%1（%2）从 %3 登录。</translation>
+    </message>
+    <message>
+        <source>The program ended during the transfer (found at the next start).</source>
+        <translation>程序在传输过程中结束（在下次打开日志时发现）。请检查控制器上的文件，必要时重新传输。</translation>
+    </message>
+    <message>
+        <source>Recorded late: the journal could not be written when the transfer ended.</source>
+        <translation>延迟记录：传输结束时无法写入日志。</translation>
+    </message>
+    <message>
+        <source>The program ended the transfer but could not record its result (found at the next start).</source>
+        <translation>程序结束了传输，但未能记录其结果（在下次打开日志时发现）。请检查控制器上的文件。</translation>
+    </message>
+    <message>
+        <source>Filed later, as %1.</source>
+        <translation>之后已归档为 %1。</translation>
+    </message>
+    <message>
+        <source>The document could not be written to %1: %2. The journal keeps it; the station files it once the inbox takes it.</source>
+        <translation>无法将文件写入 %1：%2。日志保存着该文件，收件箱可以写入后工作站会将其归档。</translation>
+    </message>
+    <message>
+        <source>The document could not be written to %1: %2</source>
+        <translation>无法将文件写入 %1：%2。请检查该文件夹是否存在且可写。</translation>
+    </message>
+    <message>
+        <source>The station was stopped during the transfer.</source>
+        <translation>传输过程中工作站被停止。请重新传输该文件。</translation>
+    </message>
+    <message>
+        <source>request for %1</source>
+        <translation>请求程序 %1</translation>
+    </message>
+    <message>
+        <source>request</source>
+        <translation>请求</translation>
+    </message>
+    <message>
+        <source>%1 not answered: %2</source>
+        <translation>%1 未答复：%2</translation>
+    </message>
+    <message>
+        <source>%1: waiting for the controller to take %2 (from %3)</source>
+        <translation>%1：%2（来自 %3）等待控制器接收。</translation>
+    </message>
+    <message>
+        <source>%1; it replaces the copy of %2 that waited</source>
+        <translation>%1 它替换了正在等待的 %2 副本。</translation>
+    </message>
+    <message>
+        <source>The transfer was stopped by the operator.</source>
+        <translation>操作员停止了传输。</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>

@@ -412,7 +412,7 @@ void CCncCommDlg::Guarded(Handler&& handler) {
         handler();
     } catch (const CommError& e) {
         if (!verify_ && transfer_->TakeFrameAtLineLoss()) return;
-        recorder_.End(Outcome::PortFailure, e.what(), Moved());
+        recorder_.End(Outcome::PortFailure, KeyedText(e), Moved());
         services_->ShowMessage(PortMessage(e));
         // A transfer cannot go on without its port: end it, window usable.
         EndAfterFailure();
@@ -484,7 +484,7 @@ void CCncCommDlg::OnVerify() {
     verify_->onEnd = [this, model](const VerifyResult* r) {
         if (r) {
             recorder_.End(r->identical ? Outcome::VerifiedIdentical : Outcome::VerifiedDifferent,
-                          r->message.text, r->held);
+                          r->message, r->held);
             services_->ShowMessage(r->message);
             if (!r->identical) (new VerifyView(*r, model == kModelMemory, this))->show();
         }
@@ -570,7 +570,8 @@ bool CCncCommDlg::MayClose() {
 void CCncCommDlg::StopTransfer() {
     // It may have ended while the operator was asked.
     if (!TransferRunning()) return;
-    recorder_.End(Outcome::Stopped, "The transfer was stopped by the operator.", Moved());
+    recorder_.End(Outcome::Stopped,
+                  TAPLINK_TEXT("Messages", "The transfer was stopped by the operator."), Moved());
     EndAfterFailure();
     ShowWaiting();
 }

@@ -717,7 +717,7 @@ TEST(JournalListing, PrintsTheRowsAsAskedAndSaysWhatIsWrong) {
         EXPECT_EQ(o1.take("process_start").toInteger(), ThisProcess().start);
         // clang-format off
     EXPECT_EQ(QJsonDocument(o1).toJson(QJsonDocument::Compact).toStdString(),
-              R"({"bytes":1234,"direction":"send","document_name":"O1","document_path":"/home/op/O1.txt","ended_at":"2024-03-01T08:00:02.500Z","id":1,"machine":"","message":"Program sent.\nsecond line",)"
+              R"({"bytes":1234,"direction":"send","document_name":"O1","document_path":"/home/op/O1.txt","ended_at":"2024-03-01T08:00:02.500Z","id":1,"machine":"","message":"Program sent.\nsecond line","message_key":null,"message_values":null,)"
               R"("model":"R40/R60","outcome":"done","port":"/dev/ttyS0","sha256":"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855","started_at":"2024-03-01T08:00:00.000Z","trace_path":"/tmp/t.trace"})");
         // clang-format on
     }
