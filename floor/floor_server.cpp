@@ -1,5 +1,6 @@
 #include "floor_server.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHostAddress>
 #include <QHttpServerRequest>
@@ -17,6 +18,7 @@
 
 #include "guarded_server.h"
 #include "journal.h"
+#include "translatable.h"
 
 namespace taplink {
 namespace {
@@ -31,6 +33,11 @@ Reply Json(const QJsonValue& v, Status status = Status::Ok) {
                                 ? QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact)
                                 : QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact);
     return Reply{status, body};
+}
+
+// The floor's own texts, in the language the floor was started in.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("Floor", text);
 }
 
 Reply Error(Status status, const QString& message) {
@@ -159,7 +166,7 @@ Reply FloorServer::Answer(const QHttpServerRequest& request, QTcpSocket*) {
     const auto only = [&](Method allowed, auto&& answer) -> Reply {
         if (method == allowed) return answer();
         Reply r = Error(Status::MethodNotAllowed,
-                        QStringLiteral("%1 takes only %2")
+                        Tr(TAPLINK_TEXT("Floor", "%1 takes only %2"))
                             .arg(path, allowed == Method::Get ? QStringLiteral("GET")
                                                               : QStringLiteral("POST")));
         r.headers.append(
@@ -169,17 +176,18 @@ Reply FloorServer::Answer(const QHttpServerRequest& request, QTcpSocket*) {
     // The guard refuses larger bodies before they are read; this is the
     // second line, for a body that came some other way.
     if (request.body().size() > kMostFormBytes)
-        return Error(Status::PayloadTooLarge, QStringLiteral("the body is over 68 KiB"));
+        return Error(Status::PayloadTooLarge, Tr(TAPLINK_TEXT("Floor", "the body is over 68 KiB")));
     if (path == QStringLiteral("/api/login"))
         return only(Method::Post, [&] { return Login(request); });
     if (!path.startsWith(QStringLiteral("/api/"))) return Page(request);
 
     const QByteArray token = CookieToken(request);
     const auto session = token.isEmpty() ? std::nullopt : sessions_.Use(token, NowMs());
-    if (!session) return Error(Status::Unauthorized, QStringLiteral("log in first"));
+    if (!session) return Error(Status::Unauthorized, Tr(TAPLINK_TEXT("Floor", "log in first")));
     if (method != Method::Get && !Sessions::SameCsrf(*session, request.value("X-CSRF-Token"))) {
-        return Error(Status::Forbidden,
-                     QStringLiteral("the X-CSRF-Token header is missing or not this session's"));
+        return Error(
+            Status::Forbidden,
+            Tr(TAPLINK_TEXT("Floor", "the X-CSRF-Token header is missing or not this session's")));
     }
     if (path == QStringLiteral("/api/logout"))
         return only(Method::Post, [&] { return Logout(request, token); });
@@ -188,7 +196,7 @@ Reply FloorServer::Answer(const QHttpServerRequest& request, QTcpSocket*) {
     if (path == QStringLiteral("/api/transfers"))
         return only(Method::Get, [&] { return TransfersReply(request); });
     if (auto reply = DocumentRoute(request, *session)) return *reply;
-    return Error(Status::NotFound, QStringLiteral("%1 is not here").arg(path));
+    return Error(Status::NotFound, Tr(TAPLINK_TEXT("Floor", "%1 is not here")).arg(path));
 }
 
 QByteArray FloorServer::SessionCookie(const QByteArray& token, bool end) const {
@@ -202,11 +210,13 @@ Reply FloorServer::Login(const QHttpServerRequest& request) {
     // Only a script of the page's own origin can send JSON: a form on
     // another site cannot log a browser in under someone else's name.
     if (!request.value("Content-Type").startsWith("application/json"))
-        return Error(Status::UnsupportedMediaType, QStringLiteral("send the login as JSON"));
+        return Error(Status::UnsupportedMediaType,
+                     Tr(TAPLINK_TEXT("Floor", "send the login as JSON")));
     const QJsonObject o = QJsonDocument::fromJson(request.body()).object();
     if (!o.value("user").isString() || !o.value("password").isString()) {
-        return Error(Status::BadRequest,
-                     QStringLiteral("a login is {\"user\": NAME, \"password\": PASSWORD}"));
+        return Error(
+            Status::BadRequest,
+            Tr(TAPLINK_TEXT("Floor", "a login is {\"user\": NAME, \"password\": PASSWORD}")));
     }
     const LoginTry tried =
         TryLogin(o.value("user").toString(), o.value("password").toString().toUtf8(),
@@ -244,7 +254,8 @@ FloorServer::LoginTry FloorServer::TryLogin(const QString& name, const QByteArra
                 {Who(named, name), from}});
         out.status = Status::TooManyRequests;
         out.waitS = (wait + 999) / 1000;
-        out.error = QStringLiteral("too many wrong passwords: try again in %1 s").arg(out.waitS);
+        out.error =
+            Tr(TAPLINK_TEXT("Floor", "too many wrong passwords: try again in %1 s")).arg(out.waitS);
         return out;
     }
     QString why;
@@ -252,7 +263,7 @@ FloorServer::LoginTry FloorServer::TryLogin(const QString& name, const QByteArra
     if (!users) {
         Log(why);
         out.status = Status::InternalServerError;
-        out.error = QStringLiteral("the users cannot be read");
+        out.error = Tr(TAPLINK_TEXT("Floor", "the users cannot be read"));
         return out;
     }
     const auto user = named ? CheckPassword(*users, name, password) : std::nullopt;
@@ -265,7 +276,7 @@ FloorServer::LoginTry FloorServer::TryLogin(const QString& name, const QByteArra
                {QStringLiteral(TAPLINK_TEXT("Messages", "%1 from %2: wrong name or password")),
                 {Who(named, name), from}});
         out.status = Status::Unauthorized;
-        out.error = QStringLiteral("wrong user name or password");
+        out.error = Tr(TAPLINK_TEXT("Floor", "wrong user name or password"));
         return out;
     }
     throttle_.Succeeded(byName);
@@ -316,27 +327,31 @@ Reply FloorServer::TransfersReply(const QHttpServerRequest& request) {
         const QString& key = item.first;
         const QString& value = item.second;
         const auto bad = [&](const QString& what) {
-            return Error(Status::BadRequest, QStringLiteral("%1=%2: %3").arg(key, value, what));
+            return Error(Status::BadRequest,
+                         Tr(TAPLINK_TEXT("Floor", "%1=%2: %3")).arg(key, value, what));
         };
-        if (seen.contains(key)) return bad(QStringLiteral("given twice"));
+        if (seen.contains(key)) return bad(Tr(TAPLINK_TEXT("Floor", "given twice")));
         seen << key;
         if (key == QStringLiteral("machine")) {
             filter.machine = value;
         } else if (key == QStringLiteral("outcome")) {
             filter.outcome = OutcomeFromText(value.toStdString());
-            if (!filter.outcome) return bad(QStringLiteral("no such outcome, as done or refused"));
+            if (!filter.outcome)
+                return bad(Tr(TAPLINK_TEXT("Floor", "no such outcome, as done or refused")));
         } else if (key == QStringLiteral("since")) {
             const QDateTime since = QDateTime::fromString(value, Qt::ISODateWithMs);
             if (!since.isValid() || since.timeSpec() == Qt::LocalTime)
-                return bad(QStringLiteral("not a time with its zone, as 2026-12-01T06:00:00Z"));
+                return bad(
+                    Tr(TAPLINK_TEXT("Floor", "not a time with its zone, as 2026-12-01T06:00:00Z")));
             filter.since = since.toUTC();
         } else if (key == QStringLiteral("limit")) {
             bool ok = false;
             filter.limit = value.toInt(&ok);
             if (!ok || filter.limit < 1 || filter.limit > kMostRows)
-                return bad(QStringLiteral("not 1 to %1").arg(kMostRows));
+                return bad(Tr(TAPLINK_TEXT("Floor", "not 1 to %1")).arg(kMostRows));
         } else {
-            return bad(QStringLiteral("not a filter: they are machine, outcome, since, limit"));
+            return bad(
+                Tr(TAPLINK_TEXT("Floor", "not a filter: they are machine, outcome, since, limit")));
         }
     }
     const auto rows = journal_->Rows(filter);

@@ -2,6 +2,73 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>Floor</name>
+    <message>
+        <source>%1 takes only %2</source>
+        <translation>%1 takes only %2 requests.</translation>
+    </message>
+    <message>
+        <source>the body is over 68 KiB</source>
+        <translation>The request's body is larger than 68 KiB; send less.</translation>
+    </message>
+    <message>
+        <source>log in first</source>
+        <translation>Log in first.</translation>
+    </message>
+    <message>
+        <source>the X-CSRF-Token header is missing or not this session&apos;s</source>
+        <translation>The X-CSRF-Token header is missing or belongs to another session: send the token your login returned.</translation>
+    </message>
+    <message>
+        <source>%1 is not here</source>
+        <translation>There is no %1 here.</translation>
+    </message>
+    <message>
+        <source>send the login as JSON</source>
+        <translation>Send the login as JSON (Content-Type: application/json).</translation>
+    </message>
+    <message>
+        <source>a login is {&quot;user&quot;: NAME, &quot;password&quot;: PASSWORD}</source>
+        <translation>A login is {"user": NAME, "password": PASSWORD}.</translation>
+    </message>
+    <message>
+        <source>too many wrong passwords: try again in %1 s</source>
+        <translation>Too many wrong passwords: try again in %1 s.</translation>
+    </message>
+    <message>
+        <source>the users cannot be read</source>
+        <translation>The list of users cannot be read; ask the administrator to check the floor's users file.</translation>
+    </message>
+    <message>
+        <source>wrong user name or password</source>
+        <translation>Wrong user name or password.</translation>
+    </message>
+    <message>
+        <source>%1=%2: %3</source>
+        <translation>%1=%2: %3</translation>
+    </message>
+    <message>
+        <source>given twice</source>
+        <translation>given twice; give each filter once</translation>
+    </message>
+    <message>
+        <source>no such outcome, as done or refused</source>
+        <translation>no such outcome; use one such as done or refused</translation>
+    </message>
+    <message>
+        <source>not a time with its zone, as 2026-12-01T06:00:00Z</source>
+        <translation>not a time with its time zone; write it as 2026-12-01T06:00:00Z</translation>
+    </message>
+    <message>
+        <source>not 1 to %1</source>
+        <translation>not a number from 1 to %1</translation>
+    </message>
+    <message>
+        <source>not a filter: they are machine, outcome, since, limit</source>
+        <translation>not a filter; the filters are machine, outcome, since and limit</translation>
+    </message>
+</context>
+<context>
     <name>LinkSettings</name>
     <message>
         <source>Even</source>

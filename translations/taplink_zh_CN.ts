@@ -2,6 +2,73 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>Floor</name>
+    <message>
+        <source>%1 takes only %2</source>
+        <translation>%1 只接受 %2 请求。</translation>
+    </message>
+    <message>
+        <source>the body is over 68 KiB</source>
+        <translation>请求内容超过 68 KiB，请减少发送的内容。</translation>
+    </message>
+    <message>
+        <source>log in first</source>
+        <translation>请先登录。</translation>
+    </message>
+    <message>
+        <source>the X-CSRF-Token header is missing or not this session&apos;s</source>
+        <translation>缺少 X-CSRF-Token 请求头，或它不属于本会话：请发送登录时返回的令牌。</translation>
+    </message>
+    <message>
+        <source>%1 is not here</source>
+        <translation>此处没有 %1。</translation>
+    </message>
+    <message>
+        <source>send the login as JSON</source>
+        <translation>请以 JSON 格式发送登录信息（Content-Type: application/json）。</translation>
+    </message>
+    <message>
+        <source>a login is {&quot;user&quot;: NAME, &quot;password&quot;: PASSWORD}</source>
+        <translation>登录信息的格式为 {"user": NAME, "password": PASSWORD}。</translation>
+    </message>
+    <message>
+        <source>too many wrong passwords: try again in %1 s</source>
+        <translation>密码错误次数过多：请在 %1 秒后重试。</translation>
+    </message>
+    <message>
+        <source>the users cannot be read</source>
+        <translation>无法读取用户列表，请管理员检查用户文件。</translation>
+    </message>
+    <message>
+        <source>wrong user name or password</source>
+        <translation>用户名或密码错误。</translation>
+    </message>
+    <message>
+        <source>%1=%2: %3</source>
+        <translation>%1=%2：%3</translation>
+    </message>
+    <message>
+        <source>given twice</source>
+        <translation>重复给出；每个筛选条件只能给一次</translation>
+    </message>
+    <message>
+        <source>no such outcome, as done or refused</source>
+        <translation>没有这种结果；请使用如 done 或 refused 的结果</translation>
+    </message>
+    <message>
+        <source>not a time with its zone, as 2026-12-01T06:00:00Z</source>
+        <translation>不是带时区的时间；请写成 2026-12-01T06:00:00Z 的形式</translation>
+    </message>
+    <message>
+        <source>not 1 to %1</source>
+        <translation>不是 1 到 %1 之间的数</translation>
+    </message>
+    <message>
+        <source>not a filter: they are machine, outcome, since, limit</source>
+        <translation>不是筛选条件；可用的筛选条件为 machine、outcome、since 和 limit</translation>
+    </message>
+</context>
+<context>
     <name>LinkSettings</name>
     <message>
         <source>Even</source>
