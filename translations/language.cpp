@@ -49,8 +49,13 @@ void InstallLanguage(Language language) {
     auto next = std::make_unique<QTranslator>();
     const QString file = language == Language::Chinese ? QStringLiteral(":/i18n/taplink_zh_CN.qm")
                                                        : QStringLiteral(":/i18n/taplink_en.qm");
-    // Built into every program: a missing one is a broken build.
-    if (!next->load(file)) qFatal("The catalogue %s is missing from this build", qPrintable(file));
+    // Built into every program: a missing one is a broken build, which
+    // still works, in the original texts.
+    if (!next->load(file)) {
+        qWarning("The catalogue %s is missing from this build", qPrintable(file));
+        Current() = Language::Original;
+        return;
+    }
     QCoreApplication::installTranslator(next.get());
     translator = std::move(next);
 }
