@@ -455,6 +455,13 @@ The controller holds %6 byte(s); %7 byte(s) were sent. Send the memory image aga
         <source>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), %2 were sent.</source>
         <translation>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), but %2 byte(s) were sent. Send the memory image again.</translation>
     </message>
+    <message>
+        <source>Lost the connection to port %1.
+Error: %2</source>
+        <translation>The connection to port %1 was lost: the device was unplugged, switched off or closed.
+Reason: %2
+Check the cable and the device, then start the transfer again.</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>

@@ -455,6 +455,13 @@ The controller holds %6 byte(s), %7 were sent.</source>
         <source>The controller&apos;s copy differs from what was sent: the controller holds %1 byte(s), %2 were sent.</source>
         <translation>数控系统中的副本与发送的内容不同：数控系统中有 %1 字节，而发送了 %2 字节。请重新发送该内存映像。</translation>
     </message>
+    <message>
+        <source>Lost the connection to port %1.
+Error: %2</source>
+        <translation>与端口 %1 的连接已断开：设备可能被拔出、关闭或断开。
+原因：%2
+请检查连接线和设备，然后重新开始传输。</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>
