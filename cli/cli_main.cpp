@@ -292,7 +292,7 @@ int RunTransfer(const TransferOptions& o) {
     comm->SetOnFailure([&](const std::string& what) {
         if (!verify && h.TakeFrameAtLineLoss()) return;
         win.FinishProgressLine();
-        std::cerr << "taplink-cli: " << what << "\n";
+        Fail(TranslatedLineFailure(what));
         recorder.End(Outcome::PortFailure, what, moved());
         verify ? verify->EndAfterFailure() : h.EndAfterFailure();
         end(kPortFailure);

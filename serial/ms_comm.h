@@ -48,6 +48,10 @@ class CommError : public std::runtime_error {
 inline bool IsNetworkPort(const std::string& device) {
     return device.rfind("tcp://", 0) == 0;
 }
+// What the serial control reports when the line goes: FillPattern(it, {port, reason}).
+inline constexpr const char* kLostConnection =
+    TAPLINK_TEXT("Messages", "Lost the connection to port %1.\nError: %2");
+
 inline constexpr const char* kNetworkPortNote = TAPLINK_TEXT(
     "Messages",
     "Bit rate, parity, data bits, stop bits and handshaking are set on the serial device server "

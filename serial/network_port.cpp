@@ -594,7 +594,7 @@ void NetworkPort::OnSocketLost() {
 
 void NetworkPort::ReportLost(const std::string& reason) {
     failureReported_ = true;
-    const std::string what = "Lost the connection to port " + device_ + ".\nError: " + reason;
+    const std::string what = FillPattern(kLostConnection, {device_, reason});
     QMetaObject::invokeMethod(
         this,
         [this, what] {

@@ -414,8 +414,7 @@ void QtSerialComm::OnErrorOccurred(QSerialPort::SerialPortError error) {
 
 void QtSerialComm::ReportLost(const QString& reason) {
     failureReported_ = true;
-    const std::string what =
-        "Lost the connection to port " + device_ + ".\nError: " + reason.toStdString();
+    const std::string what = FillPattern(kLostConnection, {device_, reason.toStdString()});
     QMetaObject::invokeMethod(
         this, [this, what] { FireFailure(what); }, Qt::QueuedConnection);
 }

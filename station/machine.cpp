@@ -700,7 +700,9 @@ void Machine::PortLost(const std::string& why) {
     ending_.reset();
     // Tries that fail again leave the time it was lost as it was.
     if (!lostSince_.isValid()) lostSince_ = QDateTime::currentDateTimeUtc();
-    Say(tr("port lost, next try in %1 s: %2").arg(retryMs_ / 1000).arg(Text(why)));
+    Say(tr("port lost, next try in %1 s: %2")
+            .arg(retryMs_ / 1000)
+            .arg(TranslatedLineFailure(why).replace(u'\n', u' ')));
     SetState(QStringLiteral("port lost"),
              QStringLiteral("since %1: %2").arg(Local(lostSince_), Text(why)));
     NextIn(retryMs_);

@@ -1,5 +1,7 @@
 #include "messages.h"
 
+#include "ms_comm.h"
+
 namespace taplink {
 
 Message Composed(std::string pattern, std::vector<std::string> args, std::string caption,
@@ -104,6 +106,13 @@ constexpr std::string_view kNotReadyText = TAPLINK_TEXT(
     "CNC opens received state not yet or transmission line has not finished meeting,Examine that "
     "please!");
 const Message kNotReady{std::string(kNotReadyText), kApp, MessageIcon::None};
+
+Message LineFailure(const std::string& what) {
+    // The reason may be one of the serial control's own texts.
+    if (const auto values = PatternValues(kLostConnection, what))
+        return Composed(kLostConnection, *values, kApp, MessageIcon::Stop, 0b10);
+    return {what, kApp, MessageIcon::Stop};
+}
 
 Message NotReady(bool receiving, long long seconds) {
     constexpr TextVariant kReceiving = TAPLINK_TEXT_VARIANT(

@@ -83,6 +83,10 @@ extern const Message kNotReady;
 // kNotReady, told apart for the translations: a receive, or a send, and how
 // long the controller was waited for.
 Message NotReady(bool receiving, long long seconds);
+
+// What the serial control reported when the line went (kLostConnection's
+// text, or one of its own), with a stop icon.
+Message LineFailure(const std::string& what);
 extern const Message kNoResponse;
 // A send whose bytes the line stopped taking (held by XOFF or CTS, or not
 // read by the far end) for the no-response time.

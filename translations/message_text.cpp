@@ -35,6 +35,10 @@ QString TranslatedText(const CommError& error) {
         Composed(error.pattern, error.args, {}, MessageIcon::Stop, error.textArgs));
 }
 
+QString TranslatedLineFailure(const std::string& what) {
+    return TranslatedText(msg::LineFailure(what));
+}
+
 QString TranslatedCaption(const Message& message) {
     return TranslatedCoreText(message.caption);
 }

@@ -20,4 +20,7 @@ QString TranslatedCoreText(const std::string& text);
 // A refusal of the serial control.
 QString TranslatedText(const CommError& error);
 
+// What the serial control reported when the line went.
+QString TranslatedLineFailure(const std::string& what);
+
 }  // namespace taplink

@@ -610,6 +610,13 @@ The controller holds %6 byte(s); %7 byte(s) were sent. Send the memory image aga
         <source>The transfer was stopped by the operator.</source>
         <translation>The operator stopped the transfer.</translation>
     </message>
+    <message>
+        <source>Lost the connection to port %1.
+Error: %2</source>
+        <translation>The connection to port %1 was lost: the device was unplugged, switched off or closed.
+Reason: %2
+Check the cable and the device, then start the transfer again.</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>

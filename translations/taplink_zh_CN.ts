@@ -610,6 +610,13 @@ The controller holds %6 byte(s), %7 were sent.</source>
         <source>The transfer was stopped by the operator.</source>
         <translation>操作员停止了传输。</translation>
     </message>
+    <message>
+        <source>Lost the connection to port %1.
+Error: %2</source>
+        <translation>与端口 %1 的连接已断开：设备可能被拔出、关闭或断开。
+原因：%2
+请检查连接线和设备，然后重新开始传输。</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>

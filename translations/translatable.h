@@ -4,6 +4,7 @@
 // The one that shows the text looks it up by the same context.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,33 @@ inline std::string FillPattern(std::string_view pattern, const std::vector<std::
         text += c;
     }
     return text;
+}
+
+// The values a text made by FillPattern(pattern, ...) was given: each
+// placeholder (once each, in order) takes what stands between the pattern's
+// fixed parts. Nothing when text is not of that pattern.
+inline std::optional<std::vector<std::string>> PatternValues(std::string_view pattern,
+                                                             std::string_view text) {
+    std::vector<std::string> values;
+    std::size_t at = 0, in = 0;
+    while (true) {
+        const std::size_t mark = pattern.find('%', at);
+        const std::string_view fixed =
+            pattern.substr(at, mark == std::string_view::npos ? std::string_view::npos : mark - at);
+        if (text.substr(in, fixed.size()) != fixed) return std::nullopt;
+        in += fixed.size();
+        if (mark == std::string_view::npos) break;
+        at = mark + 2;  // past "%N"
+        const std::size_t next = pattern.find('%', at);
+        const std::string_view after =
+            pattern.substr(at, next == std::string_view::npos ? std::string_view::npos : next - at);
+        const std::size_t end = after.empty() ? text.size() : text.rfind(after);
+        if (end == std::string_view::npos || end < in) return std::nullopt;
+        values.emplace_back(text.substr(in, end - in));
+        in = end;
+    }
+    if (in != text.size()) return std::nullopt;
+    return values;
 }
 
 }  // namespace taplink

@@ -683,7 +683,7 @@ void CCncCommDlg::OnLineFailure(const std::string& what) {
     if (!verify_ && transfer_->TakeFrameAtLineLoss()) return;
     recorder_.End(Outcome::PortFailure, what, Moved());
     EndAfterFailure();
-    services_->ShowMessage({what, std::string(kAppName), MessageIcon::Stop});
+    services_->ShowMessage(msg::LineFailure(what));
 }
 
 }  // namespace taplink

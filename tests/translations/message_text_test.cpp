@@ -43,6 +43,14 @@ TEST(MessageText, IsTheOriginalOrATranslationWithTheValuesPlaced) {
          "The controller's copy differs from what was sent: 1 byte(s) differ, the first at offset "
          "0001 (1):\nsent:       02\ncontroller: 09\nThe controller holds 4 byte(s); 3 byte(s) "
          "were sent. Send the memory image again."},
+        {"a lost line, its reason a text too", Language::Chinese,
+         msg::LineFailure("Lost the connection to port tcp://h:1.\nError: the device server closed "
+                          "the connection"),
+         "与端口 tcp://h:1 "
+         "的连接已断开：设备可能被拔出、关闭或断开。\n原因：串口服务器关闭了连接\n请检查"
+         "连接线和设备，然后重新开始传输。"},
+        {"a line failure of no pattern", Language::English, msg::LineFailure("Lost it.\nError: x"),
+         "Lost it.\nError: x"},
         {"a text of its own", Language::English, msg::kTakingOverFinished,
          "Received: what the controller sent is now in the editor. Save it to keep it."},
         {"a value with a placeholder in it", Language::English,
