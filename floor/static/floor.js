@@ -33,6 +33,7 @@
       return;
     }
     const state = s.querySelector(".state");
+    const changed = !state || state.textContent !== m.state;
     text(state, m.state);
     if (state) state.dataset.kind = m.kind;
     const since = s.querySelector(".since");
@@ -48,6 +49,7 @@
       o.textContent = m.last.outcome;
       last.replaceChildren(a, " ", o, " ", timeNode(m.last.ended_at));
     }
+    return changed;
   }
   // Parts of this page fetched again: the server renders them, escaped. What
   // is asked for while a fetch runs is fetched once more after it, so the
@@ -85,10 +87,11 @@
   const events = new EventSource("/api/events");
   events.addEventListener("machine", (e) => {
     const m = JSON.parse(e.data);
-    updateMachine(m);
     // A sent document leaves the outbox after its row ends: the state that
-    // follows is the sign to look at the folders again.
-    if (page === "machine" && m.name === document.body.dataset.machine) refresh(machineParts);
+    // follows is the sign to look at the folders again. The states every new
+    // connection is told first are mostly those the page already shows.
+    if (updateMachine(m) && page === "machine" && m.name === document.body.dataset.machine)
+      refresh(machineParts);
   });
   events.addEventListener("transfer", (e) => {
     const t = JSON.parse(e.data);

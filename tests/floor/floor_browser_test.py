@@ -281,11 +281,13 @@ def scenario(f):
         one(".notice")
 
     def sends(table, document):
-        """The links of table's rows that sent document, done, newest first."""
-        return [tr.find_element(By.CSS_SELECTOR, "a.transfer").get_attribute("href")
-                for tr in every(f"{table} tbody tr")
-                if [td.text for td in every("td.direction, td.document, td.outcome", tr)]
-                == ["send", document, "done"]]
+        """The links of table's rows that sent document, done, newest first: read in
+        one script, as the page may replace the table between two of selenium's calls."""
+        return d.execute_script(
+            "return [...document.querySelectorAll(arguments[0] + ' tbody tr')]"
+            ".filter((tr) => [...tr.querySelectorAll('td.direction, td.document, td.outcome')]"
+            ".map((td) => td.textContent.trim()).join('|') === 'send|' + arguments[1] + '|done')"
+            ".map((tr) => tr.querySelector('a.transfer').href)", table, document)
 
     def sent(data):
         """Uploads shaft.nc, then watches it leave the outbox for the transfers, live."""
