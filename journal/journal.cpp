@@ -84,6 +84,14 @@ const std::vector<std::vector<const char*>> kMigrations = {
         // them: a listing reads the rows alone, as fast as before.
         "CREATE TABLE documents (transfer_id %REF%, bytes %BLOB% NOT NULL)",
     },
+    {
+        // Listings of one machine or one outcome, newest first: each reads
+        // its own rows in order, not every row since its time. The id after
+        // the time is the listings' own order, which PostgreSQL's indexes do
+        // not hold without it.
+        "CREATE INDEX transfers_machine ON transfers (machine, started_at, id)",
+        "CREATE INDEX transfers_outcome ON transfers (outcome, started_at, id)",
+    },
 };
 
 // What the engines do differently; all else is the same SQL.
