@@ -179,15 +179,16 @@ bool Fill(const Engine& engine, int rows) {
             values.clear();
         }
     }
-    QSqlQuery d(db);
-    d.prepare("INSERT INTO documents (transfer_id, bytes) VALUES (?, ?)");
-    for (std::size_t i = 0; ok && i < kept.size(); ++i) {
-        d.addBindValue(kept[i]);
-        d.addBindValue(Program(random));
-        ok = d.exec();
-        if (!ok) std::fprintf(stderr, "fill: %s\n", qPrintable(d.lastError().text()));
+    {
+        QSqlQuery d(db);
+        d.prepare("INSERT INTO documents (transfer_id, bytes) VALUES (?, ?)");
+        for (std::size_t i = 0; ok && i < kept.size(); ++i) {
+            d.addBindValue(kept[i]);
+            d.addBindValue(Program(random));
+            ok = d.exec();
+            if (!ok) std::fprintf(stderr, "fill: %s\n", qPrintable(d.lastError().text()));
+        }
     }
-    d.finish();
     // PostgreSQL's key goes on from where the rows end.
     if (ok && engine.name == "postgresql")
         ok = Run(db,
