@@ -15,14 +15,11 @@
 #include <QTcpServer>
 #include <utility>
 
+#include "request_head.h"
+
 class QTcpSocket;
 
 namespace taplink {
-
-// The largest body a request may have: a document, at most.
-inline constexpr qint64 kMostBodyBytes = 64 * 1024;
-// The largest head: the request line and every header.
-inline constexpr qint64 kMostHeadBytes = 16 * 1024;
 
 // What every answer carries, whoever makes it.
 QList<std::pair<QByteArray, QByteArray>> SecurityHeaders();
@@ -33,14 +30,10 @@ class BodyGuard : public QObject {
 
   private:
     void Read();
-    // Looks at one request's head; false when it was refused.
-    bool Check(const QByteArray& head);
-    void Refuse(int status, const QByteArray& reason, const QString& message);
+    void Refuse(const HeadRefusal& refusal);
 
     QTcpSocket* socket_;
-    QByteArray head_;  // the head so far, while one is coming
-    qint64 bodyLeft_ = 0;
-    bool refused_ = false;
+    RequestStream stream_;
 };
 
 template <class Server>
