@@ -69,9 +69,27 @@ std::optional<Reply> NeedRole(const Session& session, Role needed, const QString
                      .arg(what, RoleText(needed), session.user, RoleText(session.role)));
 }
 
+}  // namespace
+
+// The name as its sender meant it, decoded, with only what a log line or a
+// page could take as more than text shown by its code.
+QString ShownName(const QString& name) {
+    QString out;
+    for (const QChar c : name) {
+        const ushort u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            out += QStringLiteral("U+%1").arg(u, 4, 16, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+namespace {
+
 Reply BadName(const QString& name, const QString& why) {
-    return Error(Status::BadRequest, QStringLiteral("%1 is no document's name: %2")
-                                         .arg(QString(QUrl::toPercentEncoding(name)), why));
+    return Error(Status::BadRequest,
+                 QStringLiteral("\"%1\" is no document's name: %2").arg(ShownName(name), why));
 }
 
 }  // namespace
@@ -156,31 +174,41 @@ Reply FloorServer::UploadReply(const QHttpServerRequest& request, const Session&
     if (!query.hasQueryItem(QStringLiteral("name")) || query.allQueryItemValues("name").size() != 1)
         return Error(Status::BadRequest,
                      QStringLiteral("give the document's name once, as ?name=FILE"));
-    if (const auto why = CheckDocumentName(name)) return BadName(name, *why);
-    const Upload placed = PlaceUpload(machine, name, request.body(), QDateTime::currentDateTime());
+    const auto [status, said] = PutUpload(session, machine, name, request.body());
+    if (status != Status::Created) return Error(status, said);
+    return Reply{status, QJsonDocument(QJsonObject{{"name", said}}).toJson(QJsonDocument::Compact)};
+}
+
+std::pair<Status, QString> FloorServer::PutUpload(const Session& session,
+                                                  const MachineConfig& machine, const QString& name,
+                                                  const QByteArray& bytes) {
+    if (const auto why = CheckDocumentName(name))
+        return {Status::BadRequest,
+                QStringLiteral("\"%1\" is no document's name: %2").arg(ShownName(name), *why)};
+    const Upload placed = PlaceUpload(machine, name, bytes, QDateTime::currentDateTime());
     const QString by = QStringLiteral("uploaded by %1").arg(session.user);
     switch (placed.outcome) {
         case Upload::Outcome::Placed:
             Log(QStringLiteral("%1 put %2 into %3's outbox")
                     .arg(session.user, placed.name, machine.name));
-            Record(QStringLiteral("upload"), &machine, placed.name, Outcome::Done, by,
-                   request.body());
-            return Reply{
-                Status::Created,
-                QJsonDocument(QJsonObject{{"name", placed.name}}).toJson(QJsonDocument::Compact)};
+            Record(QStringLiteral("upload"), &machine, placed.name, Outcome::Done, by, bytes);
+            return {Status::Created, placed.name};
         case Upload::Outcome::Refused:
             Record(QStringLiteral("upload"), &machine, name, Outcome::Refused,
-                   by + QStringLiteral(": ") + placed.reason, request.body());
-            return Error(Status::UnprocessableEntity, placed.reason);
-        case Upload::Outcome::BadName: return BadName(name, placed.reason);
-        case Upload::Outcome::TooLarge: return Error(Status::PayloadTooLarge, placed.reason);
+                   by + QStringLiteral(": ") + placed.reason, bytes);
+            return {Status::UnprocessableEntity, placed.reason};
+        case Upload::Outcome::BadName:
+            return {Status::BadRequest, QStringLiteral("\"%1\" is no document's name: %2")
+                                            .arg(ShownName(name), placed.reason)};
+        case Upload::Outcome::TooLarge: return {Status::PayloadTooLarge, placed.reason};
+        case Upload::Outcome::Taken: return {Status::Conflict, placed.reason};
         case Upload::Outcome::Failed: break;
     }
     Log(QStringLiteral("%1's outbox cannot take %2: %3").arg(machine.name, name, placed.reason));
     Record(QStringLiteral("upload"), &machine, name, Outcome::PortFailure,
-           by + QStringLiteral(": ") + placed.reason, request.body());
-    return Error(Status::InternalServerError,
-                 QStringLiteral("%1's outbox cannot be written").arg(machine.name));
+           by + QStringLiteral(": ") + placed.reason, bytes);
+    return {Status::InternalServerError,
+            QStringLiteral("%1's outbox cannot be written").arg(machine.name)};
 }
 
 Reply FloorServer::RemoveReply(const QHttpServerRequest&, const Session& session,

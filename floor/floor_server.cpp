@@ -124,7 +124,14 @@ quint16 FloorServer::Listen(QString* why) {
 }
 
 bool FloorServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    const Reply reply = Answer(request);
+    if (request.url().path() == QStringLiteral("/api/events") && request.method() == Method::Get) {
+        const QByteArray token = CookieToken(request);
+        if (!token.isEmpty() && sessions_.Use(token, NowMs())) {
+            Listen(request, socket);
+            return true;
+        }
+    }
+    const Reply reply = Answer(request, socket);
     QHttpServerResponse response(reply.type, reply.body, reply.status);
     response.addHeaders(SecurityHeaders());
     response.addHeaders(reply.headers);
@@ -137,7 +144,7 @@ void FloorServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* 
     handleRequest(request, socket);
 }
 
-Reply FloorServer::Answer(const QHttpServerRequest& request) {
+Reply FloorServer::Answer(const QHttpServerRequest& request, QTcpSocket*) {
     const QString path = request.url().path();
     const Method method = request.method();
     const auto only = [&](Method allowed, auto&& answer) -> Reply {
@@ -152,10 +159,11 @@ Reply FloorServer::Answer(const QHttpServerRequest& request) {
     };
     // The guard refuses larger bodies before they are read; this is the
     // second line, for a body that came some other way.
-    if (request.body().size() > kMostBodyBytes)
-        return Error(Status::PayloadTooLarge, QStringLiteral("the body is over 64 KiB"));
+    if (request.body().size() > kMostFormBytes)
+        return Error(Status::PayloadTooLarge, QStringLiteral("the body is over 68 KiB"));
     if (path == QStringLiteral("/api/login"))
         return only(Method::Post, [&] { return Login(request); });
+    if (!path.startsWith(QStringLiteral("/api/"))) return Page(request);
 
     const QByteArray token = CookieToken(request);
     const auto session = token.isEmpty() ? std::nullopt : sessions_.Use(token, NowMs());
@@ -191,8 +199,28 @@ Reply FloorServer::Login(const QHttpServerRequest& request) {
         return Error(Status::BadRequest,
                      QStringLiteral("a login is {\"user\": NAME, \"password\": PASSWORD}"));
     }
-    const QString name = o.value("user").toString();
-    const QString from = request.remoteAddress().toString();
+    const LoginTry tried =
+        TryLogin(o.value("user").toString(), o.value("password").toString().toUtf8(),
+                 request.remoteAddress().toString());
+    if (!tried.error.isEmpty()) {
+        Reply r = Error(tried.status, tried.error);
+        if (tried.waitS > 0) {
+            r.headers.append(
+                std::pair<QByteArray, QByteArray>("Retry-After", QByteArray::number(tried.waitS)));
+        }
+        return r;
+    }
+    Reply r = Json(QJsonObject{{"csrf", QString::fromLatin1(tried.csrf)},
+                               {"user", tried.user},
+                               {"role", RoleText(tried.role)}});
+    r.headers.append(
+        std::pair<QByteArray, QByteArray>("Set-Cookie", SessionCookie(tried.token, false)));
+    return r;
+}
+
+FloorServer::LoginTry FloorServer::TryLogin(const QString& name, const QByteArray& password,
+                                            const QString& from) {
+    LoginTry out;
     const QString byAddress = QStringLiteral("address ") + from;
     const bool named = GoodUserName(name);
     // A name no user can have is counted against the address alone.
@@ -205,21 +233,20 @@ Reply FloorServer::Login(const QHttpServerRequest& request) {
         Record(QStringLiteral("login"), nullptr, {}, Outcome::Refused,
                QStringLiteral("%1 from %2: too many wrong passwords")
                    .arg(named ? name : QStringLiteral("(a bad name)"), from));
-        Reply r = Error(
-            Status::TooManyRequests,
-            QStringLiteral("too many wrong passwords: try again in %1 s").arg((wait + 999) / 1000));
-        r.headers.append(std::pair<QByteArray, QByteArray>(
-            "Retry-After", QByteArray::number((wait + 999) / 1000)));
-        return r;
+        out.status = Status::TooManyRequests;
+        out.waitS = (wait + 999) / 1000;
+        out.error = QStringLiteral("too many wrong passwords: try again in %1 s").arg(out.waitS);
+        return out;
     }
     QString why;
     const auto users = ReadUsers(config_.floor.users, &why);
     if (!users) {
         Log(why);
-        return Error(Status::InternalServerError, QStringLiteral("the users cannot be read"));
+        out.status = Status::InternalServerError;
+        out.error = QStringLiteral("the users cannot be read");
+        return out;
     }
-    const auto user =
-        named ? CheckPassword(*users, name, o.value("password").toString().toUtf8()) : std::nullopt;
+    const auto user = named ? CheckPassword(*users, name, password) : std::nullopt;
     if (!user) {
         throttle_.Failed(byName, NowMs());
         if (byName != byAddress) throttle_.Failed(byAddress, NowMs());
@@ -228,20 +255,20 @@ Reply FloorServer::Login(const QHttpServerRequest& request) {
         Record(QStringLiteral("login"), nullptr, {}, Outcome::Refused,
                QStringLiteral("%1 from %2: wrong name or password")
                    .arg(named ? name : QStringLiteral("(a bad name)"), from));
-        return Error(Status::Unauthorized, QStringLiteral("wrong user name or password"));
+        out.status = Status::Unauthorized;
+        out.error = QStringLiteral("wrong user name or password");
+        return out;
     }
     throttle_.Succeeded(byName);
     throttle_.Succeeded(byAddress);
-    QByteArray csrf;
-    const QByteArray token = sessions_.Open(user->name, user->role, NowMs(), &csrf);
+    out.token = sessions_.Open(user->name, user->role, NowMs(), &out.csrf);
+    out.user = user->name;
+    out.role = user->role;
     Log(QStringLiteral("%1 (%2) logged in from %3").arg(user->name, RoleText(user->role), from));
     Record(
         QStringLiteral("login"), nullptr, {}, Outcome::Done,
         QStringLiteral("%1 (%2) from %3: logged in").arg(user->name, RoleText(user->role), from));
-    Reply r = Json(QJsonObject{
-        {"csrf", QString::fromLatin1(csrf)}, {"user", user->name}, {"role", RoleText(user->role)}});
-    r.headers.append(std::pair<QByteArray, QByteArray>("Set-Cookie", SessionCookie(token, false)));
-    return r;
+    return out;
 }
 
 Reply FloorServer::Logout(const QHttpServerRequest& request, const QByteArray& token) {
@@ -257,19 +284,17 @@ Reply FloorServer::Logout(const QHttpServerRequest& request, const QByteArray& t
 }
 
 Reply FloorServer::MachinesReply() {
-    const auto machines = journal_->Machines();
-    if (!journal_->LastError().isEmpty())
-        return Error(Status::ServiceUnavailable, journal_->LastError());
-    const auto stations = journal_->Stations();
+    QString why;
+    const auto machines = FloorMachines(false, &why);
+    if (!why.isEmpty()) return Error(Status::ServiceUnavailable, why);
     QJsonArray out;
-    for (const MachineState& m : machines) {
-        const auto s = std::find_if(stations.begin(), stations.end(),
-                                    [&](const StationRow& s) { return s.name == m.station; });
+    for (const FloorMachine& m : machines) {
         out.append(QJsonObject{{"name", m.name},
                                {"state", m.state},
+                               {"kind", m.kind},
                                {"since", JsonTime(m.since)},
                                {"station", m.station.isEmpty() ? QJsonValue() : m.station},
-                               {"running", s != stations.end() && s->running}});
+                               {"running", m.running}});
     }
     return Json(out);
 }

@@ -9,9 +9,13 @@
 
 #include <QAbstractHttpServer>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QHttpServerResponder>
+#include <QPointer>
 #include <QSet>
+#include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "guard.h"
 #include "journal.h"
@@ -32,6 +36,28 @@ struct Reply {
     QList<std::pair<QByteArray, QByteArray>> headers = {};
 };
 
+// The most clients of the live events at once; more are answered 503.
+inline constexpr int kMostListeners = 500;
+// How often the journal is looked at for what changed, while anyone
+// listens, and how often a listener hears at least a comment.
+inline constexpr int kPollMs = 1000;
+inline constexpr int kKeepAliveMs = 15000;
+
+// A machine as the floor shows it: the config's and the journal's alike.
+struct FloorMachine {
+    QString name, state;
+    // idle, listening, sending, receiving, lost, stopped, unavailable,
+    // request or other: what the page colours it by.
+    QString kind;
+    QDateTime since = {};
+    QString station = {};
+    bool running = false;
+    std::optional<JournalRow> last = {};
+};
+
+// The name with control characters shown by their code, for messages.
+QString ShownName(const QString& name);
+
 class FloorServer : public QAbstractHttpServer {
   public:
     // journal stays the caller's, and outlives the server.
@@ -48,16 +74,39 @@ class FloorServer : public QAbstractHttpServer {
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
 
   private:
-    Reply Answer(const QHttpServerRequest& request);
+    struct LoginTry {
+        QHttpServerResponder::StatusCode status = QHttpServerResponder::StatusCode::Ok;
+        QString error;
+        qint64 waitS = 0;  // for Retry-After
+        QByteArray token, csrf;
+        QString user;
+        Role role = Role::Viewer;
+    };
+    struct Listener {
+        QHttpServerResponder responder;
+        QPointer<QTcpSocket> socket;
+    };
+
+    Reply Answer(const QHttpServerRequest& request, QTcpSocket* socket);
+    LoginTry TryLogin(const QString& name, const QByteArray& password, const QString& from);
     Reply Login(const QHttpServerRequest& request);
     Reply Logout(const QHttpServerRequest& request, const QByteArray& token);
     Reply MachinesReply();
+    // Every machine of the config and of the journal, by name; empty with
+    // *why set when the journal cannot be read. withLast: each one's last
+    // transfer looked up.
+    std::vector<FloorMachine> FloorMachines(bool withLast, QString* why);
     Reply TransfersReply(const QHttpServerRequest& request);
     // /api/machines/NAME/... and /api/transfers/ID/document (floor_documents.cpp);
     // nothing when the path is neither.
     std::optional<Reply> DocumentRoute(const QHttpServerRequest& request, const Session& session);
     Reply UploadReply(const QHttpServerRequest& request, const Session& session,
                       const MachineConfig& machine);
+    // The upload's status, and its name in the outbox or why not.
+    std::pair<QHttpServerResponder::StatusCode, QString> PutUpload(const Session& session,
+                                                                   const MachineConfig& machine,
+                                                                   const QString& name,
+                                                                   const QByteArray& bytes);
     Reply RemoveReply(const QHttpServerRequest& request, const Session& session,
                       const MachineConfig& machine, const QString& name);
     Reply TransferDocument(const QString& id);
@@ -66,6 +115,23 @@ class FloorServer : public QAbstractHttpServer {
     void Record(const QString& direction, const MachineConfig* machine, const QString& document,
                 Outcome outcome, const QString& message, const QByteArray& bytes = {});
     QByteArray SessionCookie(const QByteArray& token, bool end) const;
+
+    // The pages (floor_pages.cpp): every path outside /api/ and /static/.
+    Reply Page(const QHttpServerRequest& request);
+    Reply LoginPage(const QHttpServerRequest& request);
+    Reply FloorPage(const Session& session);
+    Reply MachinePage(const Session& session, const QByteArray& token, const MachineConfig& m);
+    Reply UploadForm(const QHttpServerRequest& request, const Session& session,
+                     const QByteArray& token, const MachineConfig& m);
+    Reply HistoryPage(const QHttpServerRequest& request, const Session& session);
+    Reply TransferPage(const Session& session, const QString& id);
+    // The last day of each machine as SVG, by name.
+    QHash<QString, QString> Strips(const std::vector<FloorMachine>& machines);
+
+    // The live events (floor_events.cpp): a kept answer per listener.
+    void Listen(const QHttpServerRequest& request, QTcpSocket* socket);
+    void Poll();
+    void Send(const QByteArray& event);
     qint64 NowMs() const { return clock_.elapsed(); }
     void Log(const QString& line) const;
 
@@ -75,6 +141,15 @@ class FloorServer : public QAbstractHttpServer {
     QElapsedTimer clock_;
     Sessions sessions_;
     Throttle throttle_;
+    // What an upload from a page came to, shown once on the next page; by
+    // session token.
+    QHash<QByteArray, std::pair<bool, QString>> notices_;
+    std::vector<std::unique_ptr<Listener>> listeners_;
+    QTimer poll_, keepAlive_;
+    QHash<QString, QByteArray> machineEvents_;  // by name: the last one sent
+    QHash<qint64, QString> outcomes_;           // by row: its outcome when last seen
+    QHash<QString, JournalRow> lasts_;          // by machine: its last transfer
+    bool polled_ = false;
 };
 
 }  // namespace taplink

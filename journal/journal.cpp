@@ -85,11 +85,18 @@ const std::vector<std::vector<const char*>> kMigrations = {
         "CREATE TABLE documents (transfer_id %REF%, bytes %BLOB% NOT NULL)",
     },
     {
-        // Listings of one machine or one outcome, newest first: each reads
-        // its own rows in order, not every row since its time. The id after
-        // the time is the listings' own order, which PostgreSQL's indexes do
-        // not hold without it.
-        "CREATE INDEX transfers_machine ON transfers (machine, started_at, id)",
+        // Appended to only: the floor draws a machine's day from it.
+        "CREATE TABLE state_changes (id %ID%, machine TEXT NOT NULL, kind TEXT NOT NULL,"
+        " at TEXT NOT NULL)",
+        "CREATE INDEX state_changes_at ON state_changes (at)",
+        // A machine's last transfers, whatever the others did since.
+        "CREATE INDEX transfers_machine ON transfers (machine, started_at)",
+    },
+    {
+        // Listings of one outcome (the refused, the lost), newest first:
+        // they read their own rows in order, not every row since their time.
+        // The id after the time is the listings' own order, which
+        // PostgreSQL's indexes do not hold without it.
         "CREATE INDEX transfers_outcome ON transfers (outcome, started_at, id)",
     },
 };
@@ -643,6 +650,33 @@ std::vector<JournalRow> Journal::Rows(const JournalFilter& f) {
         where << QStringLiteral("outcome = ?");
         values << QString::fromStdString(OutcomeText(*f.outcome));
     }
+    if (!f.direction.isEmpty()) {
+        where << QStringLiteral("direction = ?");
+        values << f.direction;
+    }
+    if (f.until) {
+        where << QStringLiteral("started_at < ?");
+        values << Stamp(*f.until);
+    }
+    if (!f.document.isEmpty()) {
+        where << QStringLiteral("document_name LIKE ? ESCAPE '!'");
+        QString text = f.document;
+        text.replace(QLatin1Char('!'), QLatin1String("!!"))
+            .replace(QLatin1Char('%'), QLatin1String("!%"))
+            .replace(QLatin1Char('_'), QLatin1String("!_"));
+        values << QLatin1Char('%') + text + QLatin1Char('%');
+    }
+    if (f.id > 0) {
+        where << QStringLiteral("id = ?");
+        values << f.id;
+    }
+    if (f.before > 0) {
+        // Older in the listing's order: started before that row, or at the
+        // same time with a smaller id.
+        const QString at = QStringLiteral("(SELECT started_at FROM transfers WHERE id = ?)");
+        where << QStringLiteral("(started_at < %1 OR (started_at = %1 AND id < ?))").arg(at);
+        values << f.before << f.before << f.before;
+    }
     QString sql = QStringLiteral("SELECT %1 FROM transfers").arg(QLatin1String(kColumns));
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY started_at DESC, id DESC");
@@ -685,7 +719,8 @@ std::vector<JournalRow> Journal::Rows(const JournalFilter& f) {
     return rows;
 }
 
-bool Journal::SetMachineState(const QString& name, const QString& state, const QDateTime& since) {
+bool Journal::SetMachineState(const QString& name, const QString& state, const QDateTime& since,
+                              const QString& kind) {
     lastError_.clear();
     const QString what = QStringLiteral("recording the state of %1").arg(name);
     if (Held(what, true)) return false;
@@ -715,7 +750,57 @@ bool Journal::SetMachineState(const QString& name, const QString& state, const Q
     Wrote();
     if (!station_.isEmpty() && q.numRowsAffected() != 1)
         return Fail(what, QStringLiteral("the station %1 does not hold it").arg(station_));
+    return kind.isEmpty() || KeepKind(name, kind, since, what);
+}
+
+bool Journal::KeepKind(const QString& name, const QString& kind, const QDateTime& since,
+                       const QString& what) {
+    QString why;
+    if (!lastKind_.contains(name)) {
+        // The kind this machine was left in, by this or an earlier program.
+        QSqlQuery last(db_);
+        last.prepare(QStringLiteral(
+            "SELECT kind FROM state_changes WHERE machine = ? ORDER BY at DESC, id DESC LIMIT 1"));
+        last.addBindValue(Text(name));
+        if (!Exec(last, &why)) return Fail(what, why);
+        lastKind_.insert(name, last.next() ? last.value(0).toString() : QString());
+    }
+    if (lastKind_.value(name) == kind) return true;
+    QSqlQuery q(db_);
+    q.prepare(QStringLiteral("INSERT INTO state_changes (machine, kind, at) VALUES (?, ?, ?)"));
+    q.addBindValue(Text(name));
+    q.addBindValue(kind);
+    q.addBindValue(Stamp(since));
+    if (!Exec(q, &why)) {
+        Lost(why);
+        return Fail(what, why);
+    }
+    lastKind_.insert(name, kind);
+    Wrote();
     return true;
+}
+
+std::vector<StateChange> Journal::StateChanges(const QDateTime& since) {
+    lastError_.clear();
+    const QString what = QStringLiteral("listing the machines' states");
+    std::vector<StateChange> changes;
+    if (Held(what, false)) return changes;
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral(
+        "SELECT machine, kind, at FROM state_changes WHERE at >= ? OR id IN (SELECT MAX(id) FROM "
+        "state_changes WHERE at < ? GROUP BY machine) ORDER BY at, id"));
+    q.addBindValue(Stamp(since));
+    q.addBindValue(Stamp(since));
+    QString why;
+    if (!Exec(q, &why)) {
+        Lost(why);
+        Fail(what, why);
+        return changes;
+    }
+    while (q.next())
+        changes.push_back({q.value(0).toString(), q.value(1).toString(), FromStamp(q.value(2))});
+    return changes;
 }
 
 std::vector<MachineState> Journal::Machines() {

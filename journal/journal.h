@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -86,6 +87,22 @@ struct JournalFilter {
     QString machine = {};                 // empty: any
     int limit = 0;                        // 0 = all
     std::optional<Outcome> outcome = {};  // rows of this outcome only
+    // The floor's history: a direction ("send", ...; empty: any), rows
+    // started before until, document names holding this text (empty: any),
+    // and the rows older than row before (0: from the newest), so that a
+    // page of a million rows is found by the index, not by an offset.
+    QString direction = {};
+    std::optional<QDateTime> until = {};
+    QString document = {};
+    qint64 before = 0;
+    qint64 id = 0;  // that row alone (0: any)
+};
+
+// When a machine's state became of another kind ("idle", "sending", "port
+// lost", ...): what a day's strip is drawn from.
+struct StateChange {
+    QString machine, kind;
+    QDateTime at;  // UTC
 };
 
 struct MachineState {
@@ -197,8 +214,14 @@ class Journal {
 
     // Once this journal serves a station (Join), a state is written only
     // for a machine the station holds.
-    bool SetMachineState(const QString& name, const QString& state, const QDateTime& since);
+    // kind: the state's first words ("port lost"); a change of kind is
+    // kept in the state changes too (none when kind is empty).
+    bool SetMachineState(const QString& name, const QString& state, const QDateTime& since,
+                         const QString& kind = {});
     std::vector<MachineState> Machines();  // by name
+    // The changes since the time, oldest first, with the last one before it
+    // of each machine (the state the time began in).
+    std::vector<StateChange> StateChanges(const QDateTime& since);
 
     // Several stations share one journal, each machine served by one of
     // them at a time. Join names the station this journal writes for;
@@ -277,6 +300,8 @@ class Journal {
     void Wrote();
     void Committed();
     void Fold();
+    bool KeepKind(const QString& name, const QString& kind, const QDateTime& since,
+                  const QString& what);
     bool WriteEnd(qint64 id, const TransferEnd& end, const ProcessId* by, int* rows, QString* why);
     int WriteKeptEnds();
     QString KeptFolder() const;
@@ -294,6 +319,7 @@ class Journal {
     std::unique_ptr<Outage> outage_;
     std::function<void(const QString&)> notice_;
     bool foldPosted_ = false;
+    QHash<QString, QString> lastKind_;  // by machine: the kind last kept
     std::unique_ptr<QObject> foldContext_;
 };
 

@@ -77,17 +77,23 @@ int Journal::Prune(const QDateTime& endedBefore) {
     const QString old =
         QStringLiteral("started_at < ? AND ended_at < ? AND outcome <> 'not filed'");
     QString why;
-    QSqlQuery documents(db_), rows(db_);
+    QSqlQuery documents(db_), rows(db_), states(db_);
     documents.prepare(QStringLiteral("DELETE FROM documents WHERE transfer_id IN "
                                      "(SELECT id FROM transfers WHERE %1)")
                           .arg(old));
     rows.prepare(QStringLiteral("DELETE FROM transfers WHERE %1").arg(old));
+    // Each machine's last change stays: the state it is in since.
+    states.prepare(QStringLiteral(
+        "DELETE FROM state_changes WHERE at < ? AND id NOT IN (SELECT MAX(id) FROM state_changes "
+        "GROUP BY machine)"));
+    states.addBindValue(Stamp(endedBefore));
     for (QSqlQuery* q : {&documents, &rows}) {
         q->addBindValue(Stamp(endedBefore));
         q->addBindValue(Stamp(endedBefore));
     }
-    const bool ok = Exec(db_, QStringLiteral("BEGIN"), &why) && Exec(documents, &why) &&
-                    Exec(rows, &why) && Exec(db_, QStringLiteral("COMMIT"), &why);
+    const bool ok = Exec(db_, QStringLiteral("BEGIN"), &why) && Exec(states, &why) &&
+                    Exec(documents, &why) && Exec(rows, &why) &&
+                    Exec(db_, QStringLiteral("COMMIT"), &why);
     if (!ok) {
         if (QString ignored; db_.isOpen()) Exec(db_, QStringLiteral("ROLLBACK"), &ignored);
         Lost(why);

@@ -14,6 +14,7 @@ endif()
 
 # Relative to the prefix: /usr/lib/systemd/system in the package.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/taplink-station.service DESTINATION lib/systemd/system)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/../floor/taplink-floor.service DESTINATION lib/systemd/system)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/station.ini.example DESTINATION share/doc/taplink/examples
         RENAME station.ini)
 

@@ -764,7 +764,7 @@ void Machine::SetState(const QString& kind, const QString& detail) {
     if (journal_) {
         const QString state = detail.isEmpty() ? kind : kind + QLatin1Char(' ') + detail;
         // A journal that cannot be written has said so once already.
-        if (!journal_->SetMachineState(config_.name, state, stateSince_) &&
+        if (!journal_->SetMachineState(config_.name, state, stateSince_, kind) &&
             !journal_->Unavailable()) {
             Say(QStringLiteral("the machine's state could not be written to the journal: %1")
                     .arg(journal_->LastError()));

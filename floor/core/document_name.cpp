@@ -42,7 +42,8 @@ std::optional<std::string> CheckDocumentName(std::string_view utf8) {
                " bytes long; a file's name is at most " + std::to_string(kMaxNameBytes);
     }
     if (utf8 == "." || utf8 == "..") return "the name " + std::string(utf8) + " is a folder's";
-    if (utf8.front() == '.') return "the name starts with a dot, as the station's hidden files do";
+    // The characters first: "../x" is refused for its separator, the
+    // reason that tells its sender what is wrong.
     for (std::size_t i = 0; i < utf8.size();) {
         const auto cp = NextCodePoint(utf8, i);
         if (!cp) return "the name is not UTF-8 text";
@@ -56,6 +57,7 @@ std::optional<std::string> CheckDocumentName(std::string_view utf8) {
             return std::string("the name holds a control character (") + code + ")";
         }
     }
+    if (utf8.front() == '.') return "the name starts with a dot, as the station's hidden files do";
     return std::nullopt;
 }
 

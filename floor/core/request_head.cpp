@@ -52,10 +52,20 @@ std::variant<std::int64_t, HeadRefusal> CheckHead(std::string_view head) {
         if (length >= 0 && n != length) return NotOneNumber();
         length = n;
     }
-    if (length > kMostBodyBytes) {
+    // A page's upload form brings its document with a little more.
+    const std::string_view request = head.substr(0, head.find('\n'));
+    const std::size_t space = request.find(' ');
+    const std::string_view target =
+        space == std::string_view::npos
+            ? std::string_view()
+            : request.substr(space + 1, request.find(' ', space + 1) - (space + 1));
+    const bool form = request.substr(0, space) == "POST" && target.starts_with("/machines/") &&
+                      target.ends_with("/upload");
+    const std::int64_t most = form ? kMostFormBytes : kMostBodyBytes;
+    if (length > most) {
         return HeadRefusal{413, "Payload Too Large",
                            "the body is " + std::to_string(length) + " bytes: at most " +
-                               std::to_string(kMostBodyBytes) + " are taken"};
+                               std::to_string(most) + " are taken"};
     }
     return std::max<std::int64_t>(length, 0);
 }

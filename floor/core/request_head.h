@@ -14,6 +14,9 @@ namespace taplink {
 
 // The largest body a request may have: a document, at most.
 inline constexpr std::int64_t kMostBodyBytes = 64 * 1024;
+// The largest upload form from a page: a document, and the form's own
+// fields and boundaries around it.
+inline constexpr std::int64_t kMostFormBytes = kMostBodyBytes + 4 * 1024;
 // The largest head: the request line and every header.
 inline constexpr std::size_t kMostHeadBytes = 16 * 1024;
 
@@ -24,7 +27,8 @@ struct HeadRefusal {
 };
 
 // One head, without its blank line: the length of the body it announces
-// (0 without one), or why the request is refused. A body without a
+// (0 without one; a page's upload form may bring kMostFormBytes, any other
+// body kMostBodyBytes), or why the request is refused. A body without a
 // Content-Length, or with one that is not plain decimal digits (or two that
 // differ), cannot be bounded here and is refused.
 std::variant<std::int64_t, HeadRefusal> CheckHead(std::string_view head);

@@ -1,5 +1,6 @@
 #include "upload.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -66,15 +67,36 @@ Upload PlaceUpload(const MachineConfig& machine, const QString& name, const QByt
         stem = name;
         extension.clear();
     }
-    while (QFile::encodeName(stem).size() > kLongestStem)
-        stem.chop(stem.size() > 1 && stem.back().isLowSurrogate() ? 2 : 1);
+    if (QFile::encodeName(stem).size() > kLongestStem) {
+        return {Upload::Outcome::BadName,
+                {},
+                QStringLiteral("the name before its extension is %1 bytes long; an upload's is at "
+                               "most %2")
+                    .arg(QFile::encodeName(stem).size())
+                    .arg(kLongestStem)};
+    }
+    const QString path = QDir(machine.outbox).filePath(name);
+    const auto taken = [&] {
+        return Upload{Upload::Outcome::Taken, {},
+                      QStringLiteral("%1 is already waiting in %2's outbox: remove it first, or "
+                                     "give this document another name")
+                          .arg(name, machine.name.isEmpty() ? QStringLiteral("the machine")
+                                                            : machine.name)};
+    };
+    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) return taken();
     // Judged under the extension the outbox's file will have.
     if (const auto refused = SendRefusal(machine.model, extension, bytes)) {
         return {Upload::Outcome::Refused, {}, QString::fromStdString(*refused)};
     }
-    const Placed placed = WriteInto(machine.outbox, stem, extension, bytes.toStdString(), now);
+    const Placed placed = WriteInto(machine.outbox, stem, extension, bytes.toStdString(), now, true);
     if (placed.path.isEmpty()) {
         return {Upload::Outcome::Failed, {}, QString::fromStdString(placed.error)};
+    }
+    if (QFileInfo(placed.path).fileName() != name) {
+        // Another file of the name came meanwhile: this one was linked in
+        // under a timed name, and goes again.
+        QFile::remove(placed.path);
+        return taken();
     }
     return {Upload::Outcome::Placed, QFileInfo(placed.path).fileName(), {}};
 }

@@ -24,6 +24,7 @@ struct Upload {
         Placed,    // name is the file's name in the outbox
         BadName,   // the name is not a document's (CheckDocumentName)
         TooLarge,  // more than kMaxUpload bytes
+        Taken,     // a file of that name waits in the outbox: reason says so
         Refused,   // a send check refused it: reason is its message
         Failed,    // the outbox could not be written: reason is the system's
     };
@@ -34,9 +35,10 @@ struct Upload {
 
 // Checks the document as the station would load and send it to this
 // machine, read from a file of the same extension, and writes a good one
-// into the machine's outbox whole, under the timed name of name at now
-// ("NAME_YYYYMMDD-HHMMSS.EXT", numbered within a second), never over
-// another file.
+// into the machine's outbox whole under its own name: the name its sender
+// knows it by, and will look for. Never over another file: while one of
+// that name waits, the upload is Taken. now is kept for the station's
+// timed names, should they be wanted again.
 Upload PlaceUpload(const MachineConfig& machine, const QString& name, const QByteArray& bytes,
                    const QDateTime& now);
 

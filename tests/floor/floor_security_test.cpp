@@ -16,6 +16,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslSocket>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include "journal.h"
@@ -44,7 +45,8 @@ class FloorTest : public ::testing::Test {
         const QString journal = dir_.filePath("j.sqlite");
         Write("station.ini", QStringLiteral("[station]\njournal = %1\n[floor]\nlisten = "
                                             "127.0.0.1:0\n[lathe]\nport = /dev/ttyS0\noutbox = "
-                                            "o\ninbox = i\n")
+                                            "o\ninbox = i\n[mill]\nport = /dev/ttyS1\noutbox = "
+                                            "o2\ninbox = i2\n")
                                  .arg(journal));
         QString why;
         const auto j = Journal::Open(journal, &why);
@@ -187,7 +189,8 @@ TEST_F(FloorTest, ASessionReadsTheJournalAndChangesNothingWithoutItsCsrfToken) {
         {"a login not in JSON", [&] { return Http("POST", "/api/login", "user=ann", "Content-Type: application/x-www-form-urlencoded\r\n"); }, 415, "JSON"},
         {"a login without its password", [&] { return Http("POST", "/api/login", "{\"user\":\"ann\"}", "Content-Type: application/json\r\n"); }, 400, "password"},
         {"the right password", [&] { return Login("ann", "right horse"); }, 200, "\"role\":\"viewer\""},
-        {"the machines", [&] { return Http("GET", "/api/machines"); }, 200, "{\"name\":\"lathe\",\"running\":false,\"since\":"},
+        {"the machines", [&] { return Http("GET", "/api/machines"); }, 200, "\"name\":\"lathe\",\"running\":false,\"since\":"},
+        {"a machine of the config alone", [&] { return Http("GET", "/api/machines"); }, 200, "{\"kind\":\"other\",\"name\":\"mill\",\"running\":false,\"since\":null,\"state\":\"not served yet\""},
         {"the newest transfer", [&] { return Http("GET", "/api/transfers?machine=lathe&outcome=done&limit=1"); }, 200, "\"document\":\"O2000.nc\""},
         {"a filter that is not one", [&] { return Http("GET", "/api/transfers?path=/etc"); }, 400, "not a filter"},
         {"a limit too high", [&] { return Http("GET", "/api/transfers?limit=1001"); }, 400, "not 1 to 1000"},
@@ -244,14 +247,15 @@ TEST_F(FloorTest, EachRoleReachesTheDocumentsItMayAndNothingBeyondTheFolders) {
     const Step steps[] = {
         {"viewer", "POST", up + "O1.nc", "%12\nG01 X1\n", true, 403, "an upload takes an operator's role: viewer is a viewer", 1},
         {"operator", "POST", up + "O1.nc", "%12\nG01 X1\n", false, 403, "X-CSRF-Token", 1},
-        {"operator", "POST", up + "..%2Fx", "%12\n", true, 400, "no document's name", 1},
+        {"operator", "POST", up + "..%2Fx", "%12\n", true, 400, "\\\"../x\\\" is no document's name: the name holds a /", 1},
         {"operator", "POST", up + "a%2Fb", "%12\n", true, 400, "no document's name", 1},
         {"operator", "POST", up + ".hidden", "%12\n", true, 400, "no document's name", 1},
-        {"operator", "POST", up + "a%01b", "%12\n", true, 400, "no document's name", 1},
+        {"operator", "POST", up + "a%01b", "%12\n", true, 400, "\\\"aU+0001b\\\" is no document's name", 1},
         {"operator", "POST", up + QByteArray(300, 'a'), "%12\n", true, 400, "no document's name", 1},
-        {"operator", "POST", "/api/machines/mill/outbox?name=O1.nc", "%12\n", true, 404, "no machine is called mill", 1},
+        {"operator", "POST", "/api/machines/drill/outbox?name=O1.nc", "%12\n", true, 404, "no machine is called drill", 1},
         {"operator", "POST", up + "O2.nc", "G01 X1\n", true, 422, "procedure number", 1},
-        {"operator", "POST", up + "O1.nc", "%12\nG01 X1\n", true, 201, "{\"name\":\"O1_", 2},
+        {"operator", "POST", up + "O1.nc", "%12\nG01 X1\n", true, 201, "{\"name\":\"O1.nc\"}", 2},
+        {"operator", "POST", up + "O1.nc", "%12\nG01 X2\n", true, 409, "O1.nc is already waiting in lathe's outbox", 2},
         {"viewer", "GET", "/api/machines/lathe/outbox", {}, true, 200, "\"name\":\"old.nc\",\"size\":4", 2},
         {"operator", "DELETE", one + "old.nc", {}, true, 403, "removing a document takes an admin's role", 2},
         {"admin", "DELETE", one + "old.nc", {}, false, 403, "X-CSRF-Token", 2},
@@ -298,6 +302,139 @@ TEST_F(FloorTest, EachRoleReachesTheDocumentsItMayAndNothingBeyondTheFolders) {
             (r.end ? r.end->message : QString());
         EXPECT_TRUE(row.startsWith(done[i])) << row.toStdString();
     }
+}
+
+// A page's upload form as a browser sends it.
+QByteArray Form(const QByteArray& csrf, const QByteArray& filename, const QByteArray& bytes) {
+    return "--b0\r\nContent-Disposition: form-data; name=\"csrf\"\r\n\r\n" + csrf +
+           "\r\n--b0\r\nContent-Disposition: form-data; name=\"document\"; filename=\"" + filename +
+           "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + bytes + "\r\n--b0--\r\n";
+}
+
+TEST_F(FloorTest, PagesLeadToTheLoginWithoutASessionAndChangeNothingWithoutTheFormsToken) {
+    AddUser("op", "operator", "right horse");
+    Start();
+    const QByteArray form = "Content-Type: application/x-www-form-urlencoded\r\n";
+    const QByteArray login = "user=op&password=right+horse&next=";
+    // clang-format off
+    struct Step { const char* name; QByteArray method, path, body, extra; int status; QByteArray location, says; };
+    const Step steps[] = {
+        {"the floor", "GET", "/", {}, {}, 303, "/login?next=%2F", {}},
+        {"a machine", "GET", "/machines/lathe", {}, {}, 303, "/login?next=%2Fmachines%2Flathe", {}},
+        {"the history", "GET", "/history?machine=lathe", {}, {}, 303, "/login?next=%2Fhistory%3Fmachine%3Dlathe", {}},
+        {"a transfer", "GET", "/transfers/1", {}, {}, 303, "/login?next=%2Ftransfers%2F1", {}},
+        {"an upload", "POST", "/machines/lathe/upload", Form("x", "O1.nc", "%1\n"), "Content-Type: multipart/form-data; boundary=b0\r\n", 303, "/login", {}},
+        {"the stylesheet", "GET", "/static/floor.css", {}, {}, 200, {}, ".machine"},
+        {"a login from another site", "POST", "/login", login + "%2F", form + "Origin: http://example.com\r\n", 403, {}, "class=\"error\""},
+        {"a wrong password", "POST", "/login", "user=op&password=wrong", form, 401, {}, "wrong user name or password"},
+        {"a login leading away", "POST", "/login", login + "%2F%2Fexample.com", form, 303, "/", {}},
+        {"a login", "POST", "/login", login + "%2Fhistory", form, 303, "/history", {}},
+        {"the floor, config machines too", "GET", "/", {}, {}, 200, {}, "id=\"machine-mill\" data-machine=\"mill\"><h2><a class=\"name\" href=\"/machines/mill\">mill</a></h2><p class=\"state\" data-kind=\"other\">not served yet</p>"},
+        {"the history, newest first", "GET", "/history?machine=lathe", {}, {}, 200, {}, "O2000.nc</td><td class=\"outcome\" data-outcome=\"done\" title=\"sent\">done</td><td class=\"bytes\">3</td></tr><tr><td><a class=\"transfer\" href=\"/transfers/1\">"},
+        {"the history, older than the newest", "GET", "/history?before=2", {}, {}, 200, {}, "<td class=\"document\">O1000.nc</td>"},
+        {"the history, a bad outcome", "GET", "/history?outcome=%3Cb%3E", {}, {}, 400, {}, "&lt;b&gt; is no outcome"},
+        {"a transfer", "GET", "/transfers/2", {}, {}, 200, {}, "<dt>Document</dt><dd>O2000.nc</dd>"},
+        {"a logout without the token", "POST", "/logout", "csrf=", form, 403, {}, "not this session&#39;s"},
+        {"a logout", "POST", "/logout", "csrf=TOKEN", form, 303, "/login", {}},
+        {"the floor after it", "GET", "/", {}, {}, 303, "/login?next=%2F", {}},
+    };
+    // clang-format on
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.name);
+        QByteArray body = st.body;
+        body.replace("TOKEN", csrf_);
+        const Response r = Http(st.method, st.path, body, st.extra, true, false);
+        EXPECT_EQ(r.status, st.status) << r.body.constData();
+        EXPECT_EQ(r.headers.value("location"), st.location);
+        EXPECT_TRUE(r.body.contains(st.says)) << r.body.constData();
+        if (r.headers.contains("set-cookie") && r.status == 303 && st.location != "/login") {
+            cookie_ = r.headers.value("set-cookie").split(';').first();
+            const Response floor = Http("GET", "/");
+            const qsizetype at = floor.body.indexOf("name=\"csrf\" value=\"");
+            csrf_ = floor.body.mid(at + 19, floor.body.indexOf('"', at + 19) - at - 19);
+        }
+    }
+}
+
+TEST_F(FloorTest, TheUploadFormPlacesWhatTheControllerTakesUnderItsNameAndSaysWhyNot) {
+    AddUser("op", "operator", "right horse");
+    AddUser("vi", "viewer", "right horse");
+    Start();
+    const QByteArray multipart = "Content-Type: multipart/form-data; boundary=b0\r\n";
+    const QByteArray good = "%12\nG01 X1\n";
+    // clang-format off
+    struct Step { const char* name; QByteArray csrf, filename, bytes, type; int status; QByteArray says; int waiting; };
+    const Step steps[] = {
+        {"another token", "not-it", "O1.nc", good, multipart, 403, "the form is not this session&#39;s", 0},
+        {"no boundary", "TOKEN", "O1.nc", good, "Content-Type: multipart/form-data\r\n", 400, "boundary is missing", 0},
+        {"a way out", "TOKEN", "../x", good, multipart, 303, "&quot;../x&quot; is no document&#39;s name: the name holds a /", 0},
+        {"a folder", "TOKEN", "a/b", good, multipart, 303, "the name holds a /", 0},
+        {"a hidden name", "TOKEN", ".hidden", good, multipart, 303, "starts with a dot", 0},
+        {"a control character", "TOKEN", "a\x01" "b", good, multipart, 303, "&quot;aU+0001b&quot; is no document&#39;s name: the name holds a control character (U+0001)", 0},
+        {"300 characters", "TOKEN", QByteArray(300, 'a'), good, multipart, 303, "300 bytes long", 0},
+        {"a document over 64 KiB", "TOKEN", "big.nc", good + QByteArray(65536, '\n'), multipart, 303, "the document is 65547 bytes; an upload is at most 65536", 0},
+        {"what the controller refuses", "TOKEN", "O2.nc", "G01 X1\n", multipart, 303, "procedure number", 0},
+        {"a good one", "TOKEN", "O1.nc", good, multipart, 303, "class=\"notice\" role=\"status\">O1.nc waits in lathe&#39;s outbox", 1},
+        {"the same name again", "TOKEN", "O1.nc", good, multipart, 303, "O1.nc is already waiting in lathe&#39;s outbox", 1},
+        {"a viewer", "TOKEN", "O3.nc", good, multipart, 403, "an upload takes an operator&#39;s role", 1},
+    };
+    // clang-format on
+    QMap<QByteArray, std::pair<QByteArray, QByteArray>> sessions;
+    for (const char* user : {"op", "vi"}) {
+        ASSERT_EQ(Login(user, "right horse").status, 200);
+        sessions[user] = {cookie_, csrf_};
+    }
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.name);
+        std::tie(cookie_, csrf_) = sessions[std::string(st.name) == "a viewer" ? "vi" : "op"];
+        const QByteArray csrf = st.csrf == "TOKEN" ? csrf_ : st.csrf;
+        const Response r = Http("POST", "/machines/lathe/upload", Form(csrf, st.filename, st.bytes),
+                                st.type, true, false);
+        EXPECT_EQ(r.status, st.status);
+        const QByteArray page = r.status == 303 ? Http("GET", "/machines/lathe").body : r.body;
+        EXPECT_TRUE(page.contains(st.says)) << page.constData();
+        const auto waiting = QDir(dir_.filePath("o")).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(waiting.size(), st.waiting) << waiting.join(' ').toStdString();
+    }
+    // Beyond a document and its form, refused at the head.
+    EXPECT_EQ(Raw("POST /machines/lathe/upload HTTP/1.1\r\nContent-Type: multipart/form-data; "
+                  "boundary=b0\r\nContent-Length: 69633\r\n\r\n")
+                  .status,
+              413);
+}
+
+TEST_F(FloorTest, TheLiveEventsTellWhatTheJournalSaysNow) {
+    AddUser("ann", "viewer", "right horse");
+    Start();
+    ASSERT_EQ(Login("ann", "right horse").status, 200);
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port_);
+    ASSERT_TRUE(s.waitForConnected(10000));
+    s.write("GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: " + cookie_ + "\r\n\r\n");
+    QByteArray got;
+    const auto until = [&](const QByteArray& text) {
+        for (QDeadlineTimer deadline(10000); !got.contains(text) && !deadline.hasExpired();) {
+            if (s.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) got += s.readAll();
+        }
+        return got.contains(text);
+    };
+    ASSERT_TRUE(until("\"name\":\"mill\"")) << got.constData();
+    EXPECT_TRUE(got.startsWith("HTTP/1.1 200")) << got.constData();
+    EXPECT_TRUE(got.contains("Content-Type: text/event-stream")) << got.constData();
+    EXPECT_TRUE(got.contains("\"state\":\"waiting\"")) << got.constData();
+    QString why;
+    const auto j = Journal::Open(dir_.filePath("j.sqlite"), &why);
+    ASSERT_TRUE(j) << why.toStdString();
+    ASSERT_TRUE(j->SetMachineState("lathe", "sending 1 of 2 (O3.nc)",
+                                   QDateTime::currentDateTimeUtc(), "sending"));
+    EXPECT_TRUE(
+        until("event: machine\ndata: {\"kind\":\"sending\",\"last\":{\"direction\":\"send\","
+              "\"document\":\"O2000.nc\""))
+        << got.constData();
+    const qint64 id = j->Begin({{}, "/dev/ttyS0", "R40/R60", "send", "", "O3.nc", "lathe", ""});
+    EXPECT_TRUE(until("event: transfer\ndata: {\"id\":" + QByteArray::number(id) +
+                      ",\"machine\":\"lathe\"}"))
+        << got.constData();
 }
 
 TEST_F(FloorTest, TheSixthWrongPasswordWaitsAndSoDoesTheRightOne) {

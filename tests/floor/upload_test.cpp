@@ -1,4 +1,4 @@
-// An upload into each model's outbox: placed whole under its timed name
+// An upload into each model's outbox: placed whole under its own name
 // when the controller would take it, refused with the send check's own
 // message when not, never over another file, never larger than 64 KiB.
 #include "upload.h"
@@ -32,28 +32,32 @@ TEST(PlaceUpload, PlacesWhatTheControllerTakesAndRefusesTheRest) {
         const char* existing = nullptr;  // a file already in the outbox
     };
     const Case cases[] = {
-        {"R40 good", kModelR40, "O1.txt", "%12\nG01 X1\n", O::Placed, "O1_20250304-050607.txt"},
+        {"R40 good", kModelR40, "O1.txt", "%12\nG01 X1\n", O::Placed, "O1.txt"},
         {"R40 no program number", kModelR40, "O2.txt", "G01 X1\n", O::Refused,
          "CNC Procedure must add the procedure number beginning that two figures are composed of "
          "from the number '%'，Examine that if procedure satisfy a request after transferring "
          "please!"},
         {"R40 empty", kModelR40, "O3", "", O::Refused, "Can not dispatch empty space document!"},
-        {"R80 good", kModelR80, "p.txt", "%001\r\nG00\r\n", O::Placed, "p_20250304-050607.txt"},
+        {"R80 good", kModelR80, "p.txt", "%001\r\nG00\r\n", O::Placed, "p.txt"},
         {"R80 two-digit number", kModelR80, "p.txt", "%01\r\nG00\r\n", O::Refused,
          "The instruction document of R80 must use '%' with the document number that 3 "
          "significant digits are composed of begins!"},
         {"R80 ld2 without its text", kModelR80, "l.ld2", "%999\r\n", O::Refused,
          "Do not discover the PLC document,Examine that the document is entire or not please!"},
-        {"Memory good", kModelMemory, "m.hex", "\x01\x02", O::Placed, "m_20250304-050607.hex"},
+        {"Memory good", kModelMemory, "m.hex", "\x01\x02", O::Placed, "m.hex"},
         {"Memory one byte", kModelMemory, "m.hex", "\x01", O::Refused,
          "Can not send empty space document!"},
-        {"a name taken", kModelR40, "O1.txt", "%12\nG01 X1\n", O::Placed,
-         "O1_20250304-050607-2.txt", "O1_20250304-050607.txt"},
-        {"64 KiB", kModelR40, "big.txt", biggest, O::Placed, "big_20250304-050607.txt"},
+        {"a name taken", kModelR40, "O1.txt", "%12\nG01 X1\n", O::Taken,
+         "O1.txt is already waiting in the machine's outbox: remove it first, or give this "
+         "document another name",
+         "O1.txt"},
+        {"a name before its extension too long", kModelR40, QString(201, 'a') + ".txt", "%12\n",
+         O::BadName, "the name before its extension is 201 bytes long; an upload's is at most 200"},
+        {"64 KiB", kModelR40, "big.txt", biggest, O::Placed, "big.txt"},
         {"64 KiB + 1", kModelR40, "big.txt", biggest + '\n', O::TooLarge,
          "the document is 65537 bytes; an upload is at most 65536"},
         {"a way out", kModelR40, "../x.txt", "%12\n", O::BadName,
-         "the name starts with a dot, as the station's hidden files do"},
+         "the name holds a /, which separates folders"},
     };
     const QDateTime now(QDate(2025, 3, 4), QTime(5, 6, 7));
     for (const Case& c : cases) {

@@ -166,6 +166,13 @@ TEST_P(JournalTest, EveryOutcomeAndMachineStateRoundTrips) {
         {"the newest two", {.limit = 2}, "O11 O10"},
         {"one outcome", {.machine = "Mill 1", .outcome = Outcome::NotFiled}, "O10"},
         {"nothing matches", {.port = "COM1"}, ""},
+        {"until a start, without it", {.until = At("2024-03-03T11:00:00.000Z")}, "O2 O1 O0"},
+        {"a name holding O1", {.document = "O1"}, "O11 O10 O1"},
+        {"a name holding the wildcard", {.document = "O_"}, ""},
+        {"older than O7, by its start", {.limit = 3, .before = ids["O7"]}, "O6 O5 O4"},
+        {"older than O1", {.before = ids["O1"]}, "O0"},
+        {"another direction", {.direction = "receive"}, ""},
+        {"one row", {.id = ids["O4"]}, "O4"},
     };
     // clang-format on
     for (const FilterCase& c : filters) {
@@ -176,9 +183,17 @@ TEST_P(JournalTest, EveryOutcomeAndMachineStateRoundTrips) {
         EXPECT_EQ(docs.join(' '), c.docs);
     }
 
-    EXPECT_TRUE(j->SetMachineState("Mill 2", "running", At("2024-03-01T08:00:00.000Z")));
-    EXPECT_TRUE(j->SetMachineState("Mill 1", "idle", At("2024-03-01T09:00:00.000Z")));
-    EXPECT_TRUE(j->SetMachineState("Mill 2", "alarm", At("2024-03-01T10:00:00.500Z")));
+    EXPECT_TRUE(j->SetMachineState("Mill 2", "running", At("2024-03-01T08:00:00.000Z"), "running"));
+    EXPECT_TRUE(j->SetMachineState("Mill 1", "idle", At("2024-03-01T09:00:00.000Z"), "idle"));
+    EXPECT_TRUE(j->SetMachineState("Mill 2", "alarm 1", At("2024-03-01T10:00:00.500Z"), "alarm"));
+    EXPECT_TRUE(j->SetMachineState("Mill 2", "alarm", At("2024-03-01T10:00:00.500Z"), "alarm"));
+    // The day's changes, with the state each machine was in when it began.
+    QStringList changes;
+    for (const StateChange& c : j->StateChanges(At("2024-03-01T09:30:00.000Z")))
+        changes << c.machine + " " + c.kind + " " + c.at.toString(Qt::ISODateWithMs);
+    EXPECT_EQ(changes.join(", "),
+              "Mill 2 running 2024-03-01T08:00:00.000Z, Mill 1 idle "
+              "2024-03-01T09:00:00.000Z, Mill 2 alarm 2024-03-01T10:00:00.500Z");
     QStringList machines;
     for (const MachineState& m : j->Machines()) {
         machines << m.name + " " + m.state + " " + m.since.toString(Qt::ISODateWithMs);
@@ -186,6 +201,12 @@ TEST_P(JournalTest, EveryOutcomeAndMachineStateRoundTrips) {
     }
     EXPECT_EQ(machines.join(", "),
               "Mill 1 idle 2024-03-01T09:00:00.000Z, Mill 2 alarm 2024-03-01T10:00:00.500Z");
+    // Forgetting old rows keeps each machine's last change.
+    EXPECT_GE(j->Prune(At("2024-03-02T00:00:00.000Z")), 0);
+    changes.clear();
+    for (const StateChange& c : j->StateChanges(At("2024-03-01T00:00:00.000Z")))
+        changes << c.machine + " " + c.kind;
+    EXPECT_EQ(changes.join(", "), "Mill 1 idle, Mill 2 alarm");
 }
 
 TEST_P(JournalTest, AStartedRowIsInterruptedOnlyOnceItsProcessHasGone) {

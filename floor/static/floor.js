@@ -1,0 +1,84 @@
+// taplink-floor: makes the pages live. Without it they refresh themselves
+// (a <noscript> refresh); with it the live events update them in place.
+"use strict";
+(function () {
+  const page = document.body.dataset.page;
+  if (page === "login") return;
+
+  function text(node, value) { if (node) node.textContent = value; }
+  function localTime(iso) {
+    if (!iso) return "—";
+    const d = new Date(iso);
+    const p = (n) => String(n).padStart(2, "0");
+    return d.getFullYear() + "-" + p(d.getMonth() + 1) + "-" + p(d.getDate()) + " " +
+      p(d.getHours()) + ":" + p(d.getMinutes()) + ":" + p(d.getSeconds());
+  }
+  function timeNode(iso) {
+    const t = document.createElement("time");
+    if (iso) t.dateTime = iso;
+    t.textContent = localTime(iso);
+    return t;
+  }
+  function machineSection(name) {
+    for (const s of document.querySelectorAll("section.machine")) {
+      if (s.dataset.machine === name) return s;
+    }
+    return null;
+  }
+  function updateMachine(m) {
+    const s = machineSection(m.name);
+    if (!s) {
+      // A machine the page does not show yet: the floor has changed.
+      if (page === "floor") location.reload();
+      return;
+    }
+    const state = s.querySelector(".state");
+    text(state, m.state);
+    if (state) state.dataset.kind = m.kind;
+    const since = s.querySelector(".since");
+    if (since) since.replaceChildren("since ", timeNode(m.since));
+    const last = s.querySelector(".last");
+    if (last && m.last) {
+      const a = document.createElement("a");
+      a.href = "/transfers/" + m.last.id;
+      a.textContent = m.last.direction + " " + m.last.document;
+      const o = document.createElement("span");
+      o.className = "outcome";
+      o.dataset.outcome = m.last.outcome;
+      o.textContent = m.last.outcome;
+      last.replaceChildren(a, " ", o, " ", timeNode(m.last.ended_at));
+    }
+  }
+  // Parts of this page fetched again: the server renders them, escaped.
+  let fetching = false;
+  function refresh(selectors) {
+    if (fetching) return;
+    fetching = true;
+    fetch(location.href, { credentials: "same-origin" })
+      .then((r) => (r.ok ? r.text() : Promise.reject(r.status)))
+      .then((html) => {
+        const fresh = new DOMParser().parseFromString(html, "text/html");
+        for (const sel of selectors) {
+          const now = document.querySelectorAll(sel), then = fresh.querySelectorAll(sel);
+          if (now.length !== then.length) continue;
+          now.forEach((n, i) => n.replaceWith(document.importNode(then[i], true)));
+        }
+      })
+      .catch(() => {})
+      .finally(() => { fetching = false; });
+  }
+
+  if (!window.EventSource) {
+    setTimeout(() => location.reload(), 10000);
+    return;
+  }
+  const events = new EventSource("/api/events");
+  events.addEventListener("machine", (e) => updateMachine(JSON.parse(e.data)));
+  events.addEventListener("transfer", (e) => {
+    const t = JSON.parse(e.data);
+    if (page === "floor") refresh([".strip"]);
+    else if (page === "machine" && t.machine === document.body.dataset.machine)
+      refresh(["#outbox", "#transfers", "#inbox", ".strip"]);
+    else if (page === "history") refresh(["#history"]);
+  });
+})();
