@@ -259,6 +259,8 @@ class Bench {
         return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: " + cookie_ + "\r\n\r\n";
     }
     Client* Connect();
+    // Whether the floor answers a GET of the path with the content type.
+    bool Serves(const QByteArray& path, const QByteArray& type);
     // Waits on the event loop until done() or the time is up.
     bool Wait(const std::function<bool()>& done, int ms);
 
@@ -283,6 +285,20 @@ bool Bench::Wait(const std::function<bool()>& done, int ms) {
     while (!done() && t.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     return done();
+}
+
+bool Bench::Serves(const QByteArray& path, const QByteArray& type) {
+    Client* probe = Connect();
+    QObject::disconnect(&probe->socket, &QTcpSocket::readyRead, nullptr, nullptr);
+    probe->socket.write(Request(path));
+    const auto head = [&] {
+        const QByteArray got = probe->socket.peek(4096);
+        return got.left(got.indexOf("\r\n\r\n"));
+    };
+    Wait([&] { return probe->socket.peek(4096).contains("\r\n\r\n"); }, 10000);
+    const bool serves = head().startsWith("HTTP/1.1 200") && head().contains(type);
+    probe->socket.abort();
+    return serves;
 }
 
 bool Bench::Start(const Engine& engine) {
@@ -346,25 +362,17 @@ bool Bench::Measure(const Engine& engine) {
     // and read what comes.
     int liveClients = 0;
     qint64 liveBytes = 0;
-    {
-        Client* probe = Connect();
-        probe->socket.write(Request("/api/events"));
-        const bool streams = Wait(
-            [&] {
-                return probe->socket.bytesAvailable() > 0 &&
-                       probe->socket.peek(256).contains("text/event-stream");
-            },
-            3000);
-        probe->socket.abort();
-        for (int i = 0; streams && i < kLiveClients; ++i) {
-            QTcpSocket* s = &(Connect()->socket);
-            QObject::disconnect(s, &QTcpSocket::readyRead, nullptr, nullptr);
-            QObject::connect(s, &QTcpSocket::readyRead,
-                             [s, &liveBytes] { liveBytes += s->readAll().size(); });
-            s->write(Request("/api/events"));
-            ++liveClients;
-        }
+    const bool streams = Serves("/api/events", "text/event-stream");
+    for (int i = 0; streams && i < kLiveClients; ++i) {
+        QTcpSocket* s = &(Connect()->socket);
+        QObject::disconnect(s, &QTcpSocket::readyRead, nullptr, nullptr);
+        QObject::connect(s, &QTcpSocket::readyRead,
+                         [s, &liveBytes] { liveBytes += s->readAll().size(); });
+        s->write(Request("/api/events"));
+        ++liveClients;
     }
+    // The pages, when this floor has them; else the history as the API gives it.
+    const bool pages = Serves("/history", "text/html");
     std::mt19937 random(7);
     const auto machine = [&] { return MachineName(static_cast<int>(random() % kMachines)); };
     const auto since = [&](qint64 hoursBefore) {
@@ -395,9 +403,28 @@ bool Bench::Measure(const Engine& engine) {
              return "/api/transfers?machine=" + machine().toLatin1() +
                     "&outcome=no%20response&since=" + percent(since(24 * (1 + random() % 14)));
          }},
-        {"history", 50,
-         [&] { return "/api/transfers?machine=" + machine().toLatin1() + "&limit=100"; }},
     };
+    if (pages) {
+        // A page of the history: all, one machine's, a program's (by its
+        // whole name, the hardest: few rows match), an older page.
+        kinds.push_back({"history page", 50, [] { return QByteArray("/history"); }});
+        kinds.push_back(
+            {"history machine", 50, [&] { return "/history?machine=" + machine().toLatin1(); }});
+        kinds.push_back({"history document", 50, [&] {
+                             return "/history?document=O" +
+                                    QByteArray::number(1000 + random() % 9000) + ".nc";
+                         }});
+        kinds.push_back({"history older page", 50, [&] {
+                             return "/history?outcome=refused&before=" +
+                                    QByteArray::number(
+                                        rows_ - static_cast<int>(random() % (rows_ / 10 + 1)));
+                         }});
+        kinds.push_back({"floor page", 50, [] { return QByteArray("/"); }});
+    } else {
+        kinds.push_back({"history", 50, [&] {
+                             return "/api/transfers?machine=" + machine().toLatin1() + "&limit=100";
+                         }});
+    }
     std::vector<Client*> idle;
     int sent = 0, answered = 0;
     const int total = requests_ * static_cast<int>(kinds.size());
@@ -436,10 +463,10 @@ bool Bench::Measure(const Engine& engine) {
     process_.terminate();
     process_.waitForFinished(10000);
 
-    std::printf("  %s with %d live-event clients%s, %d requests a second:\n",
-                qPrintable(engine.name), liveClients,
-                liveClients ? "" : " (this floor has no /api/events: measured without them)",
-                1000 / kRequestEveryMs);
+    std::printf(
+        "  %s with %d live-event clients%s, %d requests a second%s:\n", qPrintable(engine.name),
+        liveClients, liveClients ? "" : " (this floor has no /api/events: measured without them)",
+        1000 / kRequestEveryMs, pages ? "" : " (no pages: the history as /api/transfers gives it)");
     bool met = live && answered == total;
     for (const Kind& k : kinds) {
         const double p99 = Percentile(k.ms, 0.99);
