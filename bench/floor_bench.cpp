@@ -51,9 +51,15 @@ constexpr int kStations = 4;
 constexpr int kLiveClients = 100;
 constexpr int kRequestEveryMs = 50;  // 20 a second
 constexpr int kRowsPerInsert = 500;
-constexpr int kKeptEvery = 100;  // one row in this many keeps its document
-const QDateTime kFirst = QDateTime::fromString("2026-01-05T06:00:00Z", Qt::ISODate);
+constexpr int kKeptEvery = 100;      // one row in this many keeps its document
 constexpr qint64 kSpacingMs = 2600;  // 1,000,000 rows over a month
+
+// The first row's start: the journal's last row started as the bench began,
+// so that the floor's last day is a busy one.
+QDateTime First(int rows) {
+    static const QDateTime now = QDateTime::currentDateTimeUtc();
+    return now.addMSecs(-rows * kSpacingMs);
+}
 
 QString MachineName(int i) {
     return QStringLiteral("m%1").arg(i, 3, 10, QLatin1Char('0'));
@@ -147,7 +153,7 @@ bool Fill(const Engine& engine, int rows) {
     QStringList values;
     std::vector<qint64> kept;
     for (int i = 0; ok && i < rows; ++i) {
-        const QDateTime at = kFirst.addMSecs(i * kSpacingMs + random() % 1000);
+        const QDateTime at = First(rows).addMSecs(i * kSpacingMs + random() % 1000);
         const QString& dir = direction(random);
         const bool user = dir == "upload" || dir == "login";
         const QString& out =
@@ -376,7 +382,7 @@ bool Bench::Measure(const Engine& engine) {
     std::mt19937 random(7);
     const auto machine = [&] { return MachineName(static_cast<int>(random() % kMachines)); };
     const auto since = [&](qint64 hoursBefore) {
-        const QDateTime last = kFirst.addMSecs(rows_ * kSpacingMs);
+        const QDateTime last = First(rows_).addMSecs(rows_ * kSpacingMs);
         return last.addSecs(-hoursBefore * 3600).toString(Qt::ISODateWithMs);
     };
     const auto percent = [](const QString& s) { return QUrl::toPercentEncoding(s); };
@@ -502,6 +508,7 @@ int main(int argc, char** argv) {
     parser.addOptions({{"engine", "sqlite or postgresql (both when not given).", "ENGINE"},
                        {"rows", "Transfers in the journal.", "N", "1000000"},
                        {"requests", "Requests of each kind.", "N", "200"},
+                       {"keep", "Keeps the scratch folders, to look into (said where)."},
                        {"floor", "The taplink-floor program.", "PATH",
                         QCoreApplication::applicationDirPath() + "/../bin/taplink-floor"}});
     parser.process(app);
@@ -513,6 +520,10 @@ int main(int argc, char** argv) {
     for (const QString engine : {"sqlite", "postgresql"}) {
         if (!only.isEmpty() && only != engine) continue;
         QTemporaryDir dir;
+        if (parser.isSet("keep")) {
+            dir.setAutoRemove(false);
+            std::printf("  %s in %s\n", qPrintable(engine), qPrintable(dir.path()));
+        }
         Engine e{engine, {}, {}};
         std::unique_ptr<testing::PostgresServer> server;
         if (engine == "sqlite") {
