@@ -240,10 +240,20 @@ void FloorServer::Poll() {
     if (!why.isEmpty()) return;  // said on the pages; the next poll tries again
     JournalFilter f;
     f.limit = 100 + 2 * static_cast<int>(machines.size());
+    // After the first look, only the rows that can have changed since: those
+    // still started then, and the new ones (a look at every second's end
+    // stalls every request behind it).
+    if (!first) f.fromId = watchFrom_;
     const auto rows = journal_->Rows(f);
     QByteArray out;
     QHash<qint64, QString> seen;
     QHash<QString, const JournalRow*> newest;
+    qint64 last = 0, open = 0;
+    for (const JournalRow& r : rows) {
+        last = std::max(last, r.id);
+        if (!r.end) open = open ? std::min(open, r.id) : r.id;
+    }
+    if (last > 0) watchFrom_ = std::max(open ? open : last + 1, last + 1 - f.limit);
     for (const JournalRow& r : rows) {
         const QString outcome =
             QString::fromStdString(OutcomeText(r.end ? r.end->outcome : Outcome::Started));

@@ -153,6 +153,7 @@ class FloorServer : public QAbstractHttpServer {
     QHash<qint64, QString> outcomes_;           // by row: its outcome when last seen
     QHash<QString, JournalRow> lasts_;          // by machine: its last transfer
     bool polled_ = false;
+    qint64 watchFrom_ = 0;  // the first row the next look reads, after the first
     // The whole floor's strips as last drawn, and until when they are kept.
     QHash<QString, QString> floorStrips_;
     qint64 floorStripsUntilMs_ = 0;

@@ -675,6 +675,10 @@ std::vector<JournalRow> Journal::Rows(const JournalFilter& f) {
         where << QStringLiteral("id = ?");
         values << f.id;
     }
+    if (f.fromId > 0) {
+        where << QStringLiteral("id >= ?");
+        values << f.fromId;
+    }
     if (f.before > 0) {
         // Older in the listing's order: started before that row, or at the
         // same time with a smaller id.
