@@ -688,7 +688,10 @@ std::vector<JournalRow> Journal::Rows(const JournalFilter& f) {
     }
     QString sql = QStringLiteral("SELECT %1 FROM transfers").arg(QLatin1String(kColumns));
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY started_at DESC, id DESC");
+    // Rows from an id on are read by their key, newest first: in the order
+    // of their starts SQLite looks for them along the whole index.
+    sql += f.fromId > 0 ? QStringLiteral(" ORDER BY id DESC")
+                        : QStringLiteral(" ORDER BY started_at DESC, id DESC");
     if (f.limit > 0) sql += QStringLiteral(" LIMIT %1").arg(f.limit);
 
     QSqlQuery q(db_);
