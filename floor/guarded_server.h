@@ -13,11 +13,10 @@
 #include <QList>
 #include <QObject>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <utility>
 
 #include "request_head.h"
-
-class QTcpSocket;
 
 namespace taplink {
 
@@ -44,7 +43,12 @@ class GuardedServer : public Server {
     // it after the guard.
     QTcpSocket* nextPendingConnection() override {
         QTcpSocket* socket = Server::nextPendingConnection();
-        if (socket) new BodyGuard(socket);
+        if (!socket) return nullptr;
+        new BodyGuard(socket);
+        // An answer goes out in more than one write (its head, its body):
+        // with Nagle's algorithm the last waits for the client's delayed
+        // acknowledgement, 40 ms, on every kept connection.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         return socket;
     }
 };
