@@ -547,6 +547,8 @@ QString Load() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Each figure as it comes, also into a file: a run takes minutes.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QCommandLineParser parser;
     parser.addOptions({{"engine", "sqlite or postgresql (both when not given).", "ENGINE"},
                        {"rows", "Transfers in the journal.", "N", "1000000"},
