@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QTcpSocket>
 #include <algorithm>
+#include <ctime>
 #include <map>
 
 #include "day_strip.h"
@@ -76,8 +77,14 @@ std::optional<StripKind> StripOf(const QString& kind) {
     return std::nullopt;
 }
 
+// The C library's local time: Qt's looks at the zone's file again for every
+// time, and a floor's day has tens of thousands of them.
 std::string ShortTime(qint64 ms) {
-    return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString("HH:mm").toStdString();
+    const std::time_t t = static_cast<std::time_t>(ms / 1000);
+    std::tm local{};
+    char text[8] = "";
+    if (::localtime_r(&t, &local)) std::strftime(text, sizeof text, "%H:%M", &local);
+    return text;
 }
 
 }  // namespace
@@ -121,6 +128,8 @@ std::vector<FloorMachine> FloorServer::FloorMachines(bool withLast, QString* why
 }
 
 QHash<QString, QString> FloorServer::Strips(const std::vector<FloorMachine>& machines) {
+    const bool floor = machines.size() > 1;
+    if (floor && NowMs() < floorStripsUntilMs_) return floorStrips_;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const qint64 from = now - 24LL * 60 * 60 * 1000;
     const QDateTime since = QDateTime::fromMSecsSinceEpoch(from, Qt::UTC);
@@ -146,7 +155,7 @@ QHash<QString, QString> FloorServer::Strips(const std::vector<FloorMachine>& mac
     JournalFilter f;
     f.since = since;
     f.limit = kMostStripRows;
-    // One machine's page reads that machine's rows alone.
+    // A machine's page: its own rows, by their index, not the whole floor's.
     if (machines.size() == 1) f.machine = machines.front().name;
     for (const JournalRow& r : journal_->Rows(f)) {
         const bool send = r.start.direction == QLatin1String("send");
@@ -162,6 +171,10 @@ QHash<QString, QString> FloorServer::Strips(const std::vector<FloorMachine>& mac
     for (const FloorMachine& m : machines) {
         out.insert(m.name, QString::fromStdString(
                                DayStripSvg(spans[m.name], from, now, kStripWidth, kStripHeight)));
+    }
+    if (floor) {
+        floorStrips_ = out;
+        floorStripsUntilMs_ = NowMs() + kFloorStripsMs;
     }
     return out;
 }
@@ -223,10 +236,20 @@ void FloorServer::Poll() {
     if (!why.isEmpty()) return;  // said on the pages; the next poll tries again
     JournalFilter f;
     f.limit = 100 + 2 * static_cast<int>(machines.size());
+    // After the first look, only the rows that can have changed since: those
+    // still started then, and the new ones (a look at every second's end
+    // stalls every request behind it).
+    if (!first) f.fromId = watchFrom_;
     const auto rows = journal_->Rows(f);
     QByteArray out;
     QHash<qint64, QString> seen;
     QHash<QString, const JournalRow*> newest;
+    qint64 last = 0, open = 0;
+    for (const JournalRow& r : rows) {
+        last = std::max(last, r.id);
+        if (!r.end) open = open ? std::min(open, r.id) : r.id;
+    }
+    if (last > 0) watchFrom_ = std::max(open ? open : last + 1, last + 1 - f.limit);
     for (const JournalRow& r : rows) {
         const QString outcome =
             QString::fromStdString(OutcomeText(r.end ? r.end->outcome : Outcome::Started));

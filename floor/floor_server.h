@@ -42,6 +42,9 @@ inline constexpr int kMostListeners = 500;
 // listens, and how often a listener hears at least a comment.
 inline constexpr int kPollMs = 1000;
 inline constexpr int kKeepAliveMs = 15000;
+// The whole floor's strips are drawn again at most this often: one of their
+// pixels is three minutes, and drawing them reads every row of the day.
+inline constexpr qint64 kFloorStripsMs = 60 * 1000;
 
 // A machine as the floor shows it: the config's and the journal's alike.
 struct FloorMachine {
@@ -153,6 +156,10 @@ class FloorServer : public QAbstractHttpServer {
     QHash<qint64, QString> outcomes_;           // by row: its outcome when last seen
     QHash<QString, JournalRow> lasts_;          // by machine: its last transfer
     bool polled_ = false;
+    qint64 watchFrom_ = 0;  // the first row the next look reads, after the first
+    // The whole floor's strips as last drawn, and until when they are kept.
+    QHash<QString, QString> floorStrips_;
+    qint64 floorStripsUntilMs_ = 0;
 };
 
 }  // namespace taplink

@@ -4,7 +4,6 @@
 #include <QJsonObject>
 #include <QTcpSocket>
 #include <QTimer>
-#include <algorithm>
 
 namespace taplink {
 namespace {
@@ -34,78 +33,22 @@ BodyGuard::BodyGuard(QTcpSocket* socket) : QObject(socket), socket_(socket) {
 // there now is what came since the last time.
 void BodyGuard::Read() {
     const QByteArray fresh = socket_->peek(socket_->bytesAvailable());
-    qsizetype at = 0;
-    while (at < fresh.size() && !refused_) {
-        if (bodyLeft_ > 0) {
-            const qint64 n = std::min<qint64>(bodyLeft_, fresh.size() - at);
-            bodyLeft_ -= n;
-            at += n;
-            continue;
-        }
-        const qsizetype before = head_.size();
-        head_ += fresh.mid(at, kMostHeadBytes + 4 - before);
-        const qsizetype end = head_.indexOf("\r\n\r\n");
-        if (end < 0) {
-            if (head_.size() > kMostHeadBytes) {
-                Refuse(431, "Request Header Fields Too Large",
-                       QStringLiteral("the request's head is over 16 KiB"));
-            }
-            return;
-        }
-        at += end + 4 - before;
-        const QByteArray head = head_.left(end);
-        head_.clear();
-        if (!Check(head)) return;
-    }
+    if (const HeadRefusal* refusal = stream_.Feed(
+            std::string_view(fresh.constData(), static_cast<std::size_t>(fresh.size()))))
+        Refuse(*refusal);
 }
 
-bool BodyGuard::Check(const QByteArray& head) {
-    const QList<QByteArray> lines = head.split('\n');
-    qint64 length = -1;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        if (colon < 0) continue;
-        const QByteArray name = lines[i].left(colon).trimmed().toLower();
-        const QByteArray value = lines[i].mid(colon + 1).trimmed();
-        if (name == "transfer-encoding") {
-            Refuse(411, "Length Required",
-                   QStringLiteral("send the body with its Content-Length, not in chunks"));
-            return false;
-        }
-        if (name != "content-length") continue;
-        bool ok = !value.isEmpty() && std::all_of(value.begin(), value.end(),
-                                                  [](char c) { return c >= '0' && c <= '9'; });
-        const qint64 n = value.toLongLong(&ok);
-        if (!ok || (length >= 0 && n != length)) {
-            Refuse(400, "Bad Request", QStringLiteral("the Content-Length is not one number"));
-            return false;
-        }
-        length = n;
-    }
-    // A page's upload form brings its document with a little more.
-    const QList<QByteArray> request = lines.value(0).split(' ');
-    const bool form = request.value(0) == "POST" && request.value(1).startsWith("/machines/") &&
-                      request.value(1).endsWith("/upload");
-    const qint64 most = form ? kMostFormBytes : kMostBodyBytes;
-    if (length > most) {
-        Refuse(413, "Payload Too Large",
-               QStringLiteral("the body is %1 bytes: at most %2 are taken").arg(length).arg(most));
-        return false;
-    }
-    bodyLeft_ = std::max<qint64>(length, 0);
-    return true;
-}
-
-void BodyGuard::Refuse(int status, const QByteArray& reason, const QString& message) {
-    refused_ = true;
+void BodyGuard::Refuse(const HeadRefusal& refusal) {
     // The server hears no more of this connection; what still comes is
     // read and dropped until the client has the answer and goes.
     disconnect(socket_, &QIODevice::readyRead, nullptr, nullptr);
     connect(socket_, &QIODevice::readyRead, this, [this] { socket_->readAll(); });
     socket_->readAll();
     const QByteArray body =
-        QJsonDocument(QJsonObject{{"error", message}}).toJson(QJsonDocument::Compact);
-    QByteArray out = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n";
+        QJsonDocument(QJsonObject{{"error", QString::fromStdString(refusal.message)}})
+            .toJson(QJsonDocument::Compact);
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(refusal.status) + ' ' +
+                     QByteArray::fromStdString(refusal.reason) + "\r\n";
     for (const auto& [name, value] : SecurityHeaders())
         out += name + ": " + value + "\r\n";
     out += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) +

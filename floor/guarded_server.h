@@ -13,19 +13,12 @@
 #include <QList>
 #include <QObject>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <utility>
 
-class QTcpSocket;
+#include "request_head.h"
 
 namespace taplink {
-
-// The largest body a request may have: a document, at most.
-inline constexpr qint64 kMostBodyBytes = 64 * 1024;
-// The largest upload form from a page: a document, and the form's own
-// fields and boundaries around it.
-inline constexpr qint64 kMostFormBytes = kMostBodyBytes + 4 * 1024;
-// The largest head: the request line and every header.
-inline constexpr qint64 kMostHeadBytes = 16 * 1024;
 
 // What every answer carries, whoever makes it.
 QList<std::pair<QByteArray, QByteArray>> SecurityHeaders();
@@ -36,14 +29,10 @@ class BodyGuard : public QObject {
 
   private:
     void Read();
-    // Looks at one request's head; false when it was refused.
-    bool Check(const QByteArray& head);
-    void Refuse(int status, const QByteArray& reason, const QString& message);
+    void Refuse(const HeadRefusal& refusal);
 
     QTcpSocket* socket_;
-    QByteArray head_;  // the head so far, while one is coming
-    qint64 bodyLeft_ = 0;
-    bool refused_ = false;
+    RequestStream stream_;
 };
 
 template <class Server>
@@ -54,7 +43,12 @@ class GuardedServer : public Server {
     // it after the guard.
     QTcpSocket* nextPendingConnection() override {
         QTcpSocket* socket = Server::nextPendingConnection();
-        if (socket) new BodyGuard(socket);
+        if (!socket) return nullptr;
+        new BodyGuard(socket);
+        // An answer goes out in more than one write (its head, its body):
+        // with Nagle's algorithm the last waits for the client's delayed
+        // acknowledgement, 40 ms, on every kept connection.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         return socket;
     }
 };

@@ -100,7 +100,8 @@ struct JournalFilter {
     std::optional<QDateTime> until = {};
     QString document = {};
     qint64 before = 0;
-    qint64 id = 0;  // that row alone (0: any)
+    qint64 id = 0;      // that row alone (0: any)
+    qint64 fromId = 0;  // rows of this id and later ones, by id (0: any)
 };
 
 // When a machine's state became of another kind ("idle", "sending", "port

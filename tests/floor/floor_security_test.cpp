@@ -436,9 +436,13 @@ TEST_F(FloorTest, TheLiveEventsTellWhatTheJournalSaysNow) {
               "\"document\":\"O2000.nc\""))
         << got.constData();
     const qint64 id = j->Begin({{}, "/dev/ttyS0", "R40/R60", "send", "", "O3.nc", "lathe", ""});
-    EXPECT_TRUE(until("event: transfer\ndata: {\"id\":" + QByteArray::number(id) +
-                      ",\"machine\":\"lathe\"}"))
-        << got.constData();
+    const QByteArray event =
+        "event: transfer\ndata: {\"id\":" + QByteArray::number(id) + ",\"machine\":\"lathe\"}";
+    EXPECT_TRUE(until(event)) << got.constData();
+    // Its end, a look or more later, is told too.
+    got.clear();
+    ASSERT_TRUE(j->Complete(id, {{}, Outcome::Refused, "no", 0, ""}));
+    EXPECT_TRUE(until(event)) << got.constData();
 }
 
 TEST_F(FloorTest, TheSixthWrongPasswordWaitsAndSoDoesTheRightOne) {
