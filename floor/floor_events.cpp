@@ -76,11 +76,20 @@ std::optional<StripKind> StripOf(const QString& kind) {
     return std::nullopt;
 }
 
-std::string ShortTime(qint64 ms) {
-    return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString("HH:mm").toStdString();
+QString ShortTime(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString("HH:mm");
 }
 
 }  // namespace
+
+QString KindWord(std::string_view kind) {
+    if (kind == "sending") return PageText::tr("sending");
+    if (kind == "receiving") return PageText::tr("receiving");
+    if (kind == "listening") return PageText::tr("listening");
+    if (kind == "lost") return PageText::tr("lost");
+    if (kind == "stopped") return PageText::tr("stopped");
+    return QString::fromUtf8(kind.data(), static_cast<qsizetype>(kind.size()));
+}
 
 std::vector<FloorMachine> FloorServer::FloorMachines(bool withLast, QString* why) {
     const auto rows = journal_->Machines();
@@ -141,7 +150,9 @@ QHash<QString, QString> FloorServer::Strips(const std::vector<FloorMachine>& mac
         const qint64 start = std::max(c.at.toMSecsSinceEpoch(), from);
         spans[c.machine].push_back(
             {start, end, *kind,
-             std::string(StripKindName(*kind)) + ' ' + ShortTime(start) + "–" + ShortTime(end)});
+             PageText::tr("%1 %2–%3")
+                 .arg(KindWord(StripKindName(*kind)), ShortTime(start), ShortTime(end))
+                 .toStdString()});
     }
     JournalFilter f;
     f.since = since;
@@ -153,10 +164,12 @@ QHash<QString, QString> FloorServer::Strips(const std::vector<FloorMachine>& mac
         if (!send && r.start.direction != QLatin1String("receive")) continue;
         const qint64 start = r.start.start.toMSecsSinceEpoch();
         const qint64 end = r.end ? r.end->end.toMSecsSinceEpoch() : now;
-        const std::string outcome = OutcomeText(r.end ? r.end->outcome : Outcome::Started);
-        spans[r.start.machine].push_back(
-            {start, std::max(end, start + 1000), send ? StripKind::Sending : StripKind::Receiving,
-             r.start.documentName.toStdString() + ' ' + ShortTime(start) + ": " + outcome});
+        const QString outcome = OutcomeWord(r.end ? r.end->outcome : Outcome::Started);
+        spans[r.start.machine].push_back({start, std::max(end, start + 1000),
+                                          send ? StripKind::Sending : StripKind::Receiving,
+                                          PageText::tr("%1 %2: %3")
+                                              .arg(r.start.documentName, ShortTime(start), outcome)
+                                              .toStdString()});
     }
     QHash<QString, QString> out;
     for (const FloorMachine& m : machines) {
