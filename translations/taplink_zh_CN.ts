@@ -489,6 +489,70 @@
         <source>login</source>
         <translation>登录</translation>
     </message>
+    <message>
+        <source>Started</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>用时</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>端口</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>型号</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>字节数</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <source>Machine</source>
+        <translation>机床</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>Since</source>
+        <translation>起始时间</translation>
+    </message>
+    <message>
+        <source>Updated</source>
+        <translation>更新时间</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>工作站</translation>
+    </message>
+    <message>
+        <source>station not running</source>
+        <translation>工作站未运行</translation>
+    </message>
+    <message>
+        <source>station not running, last seen %1</source>
+        <translation>工作站未运行，最后一次见于 %1</translation>
+    </message>
 </context>
 <context>
     <name>LinkSettings</name>
