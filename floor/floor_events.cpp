@@ -79,15 +79,24 @@ std::optional<StripKind> StripOf(const QString& kind) {
 
 // The C library's local time: Qt's looks at the zone's file again for every
 // time, and a floor's day has tens of thousands of them.
-std::string ShortTime(qint64 ms) {
+QString ShortTime(qint64 ms) {
     const std::time_t t = static_cast<std::time_t>(ms / 1000);
     std::tm local{};
     char text[8] = "";
     if (::localtime_r(&t, &local)) std::strftime(text, sizeof text, "%H:%M", &local);
-    return text;
+    return QString::fromLatin1(text);
 }
 
 }  // namespace
+
+QString KindWord(std::string_view kind) {
+    if (kind == "sending") return PageText::tr("sending");
+    if (kind == "receiving") return PageText::tr("receiving");
+    if (kind == "listening") return PageText::tr("listening");
+    if (kind == "lost") return PageText::tr("lost");
+    if (kind == "stopped") return PageText::tr("stopped");
+    return QString::fromUtf8(kind.data(), static_cast<qsizetype>(kind.size()));
+}
 
 std::vector<FloorMachine> FloorServer::FloorMachines(bool withLast, QString* why) {
     const auto rows = journal_->Machines();
@@ -150,7 +159,9 @@ QHash<QString, QString> FloorServer::Strips(const std::vector<FloorMachine>& mac
         const qint64 start = std::max(c.at.toMSecsSinceEpoch(), from);
         spans[c.machine].push_back(
             {start, end, *kind,
-             std::string(StripKindName(*kind)) + ' ' + ShortTime(start) + "–" + ShortTime(end)});
+             PageText::tr("%1 %2–%3")
+                 .arg(KindWord(StripKindName(*kind)), ShortTime(start), ShortTime(end))
+                 .toStdString()});
     }
     JournalFilter f;
     f.since = since;
@@ -162,10 +173,12 @@ QHash<QString, QString> FloorServer::Strips(const std::vector<FloorMachine>& mac
         if (!send && r.start.direction != QLatin1String("receive")) continue;
         const qint64 start = r.start.start.toMSecsSinceEpoch();
         const qint64 end = r.end ? r.end->end.toMSecsSinceEpoch() : now;
-        const std::string outcome = OutcomeText(r.end ? r.end->outcome : Outcome::Started);
-        spans[r.start.machine].push_back(
-            {start, std::max(end, start + 1000), send ? StripKind::Sending : StripKind::Receiving,
-             r.start.documentName.toStdString() + ' ' + ShortTime(start) + ": " + outcome});
+        const QString outcome = OutcomeWord(r.end ? r.end->outcome : Outcome::Started);
+        spans[r.start.machine].push_back({start, std::max(end, start + 1000),
+                                          send ? StripKind::Sending : StripKind::Receiving,
+                                          PageText::tr("%1 %2: %3")
+                                              .arg(r.start.documentName, ShortTime(start), outcome)
+                                              .toStdString()});
     }
     QHash<QString, QString> out;
     for (const FloorMachine& m : machines) {

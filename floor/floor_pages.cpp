@@ -6,11 +6,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHttpServerRequest>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrlQuery>
 
 #include "day_strip.h"
 #include "file_commands.h"
 #include "floor_server.h"
+#include "language.h"
 #include "line_diff.h"
 #include "multipart.h"
 #include "request.h"
@@ -27,9 +30,32 @@ constexpr int kInboxFiles = 100;
 // A library may hold thousands of programs: the page names the first ones by
 // name and says how many more there are.
 constexpr int kLibraryFiles = 200;
+// A time that is not there, here and in the script.
+constexpr char16_t kNoTime[] = u"—";
+
+// Every outcome, as the history's filter offers them.
+constexpr Outcome kOutcomes[] = {Outcome::Done,
+                                 Outcome::Refused,
+                                 Outcome::NotReady,
+                                 Outcome::NoResponse,
+                                 Outcome::PortFailure,
+                                 Outcome::WrongData,
+                                 Outcome::VerifiedIdentical,
+                                 Outcome::VerifiedDifferent,
+                                 Outcome::Interrupted,
+                                 Outcome::Stopped,
+                                 Outcome::NotFiled,
+                                 Outcome::EndedUnrecorded,
+                                 Outcome::Started};
+const char* const kDirections[] = {"send", "receive", "verify", "upload", "remove", "login"};
 
 QString H(const QString& text) {
     return QString::fromStdString(EscapeXml(text.toUtf8().toStdString()));
+}
+
+// A text of the page's own, as HTML: an apostrophe stays as it is.
+QString E(const QString& text) {
+    return text.toHtmlEscaped();
 }
 
 QString Enc(const QString& text) {
@@ -38,14 +64,32 @@ QString Enc(const QString& text) {
 
 // A time in the shop's zone, with the exact one for the script.
 QString Time(const QDateTime& t) {
-    if (!t.isValid()) return QStringLiteral("—");
+    if (!t.isValid()) return QString::fromUtf16(kNoTime);
     return QStringLiteral("<time datetime=\"%1\">%2</time>")
         .arg(t.toUTC().toString(Qt::ISODateWithMs),
              t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
-QString OutcomeOf(const JournalRow& r) {
-    return QString::fromStdString(OutcomeText(r.end ? r.end->outcome : Outcome::Started));
+Outcome OutcomeOf(const JournalRow& r) {
+    return r.end ? r.end->outcome : Outcome::Started;
+}
+
+// An outcome as its data-outcome (the journal's word, for the stylesheet and
+// the script) and its text (the reader's).
+QString OutcomeSpan(const char* element, Outcome o, const std::optional<QString>& title = {}) {
+    QString html = QStringLiteral("<%1 class=\"outcome\" data-outcome=\"%2\"")
+                       .arg(QLatin1String(element), H(QString::fromStdString(OutcomeText(o))));
+    if (title) html += QStringLiteral(" title=\"%1\"").arg(H(*title));
+    return html + QStringLiteral(">%1</%2>").arg(H(OutcomeWord(o)), QLatin1String(element));
+}
+
+QString RoleWord(Role r) {
+    switch (r) {
+        case Role::Viewer: return PageText::tr("viewer");
+        case Role::Operator: return PageText::tr("operator");
+        case Role::Admin: return PageText::tr("admin");
+    }
+    return {};
 }
 
 Reply Html(const QString& html, Status status = Status::Ok) {
@@ -84,28 +128,50 @@ struct Frame {
     bool refresh = true;
 };
 
+// The words the script shows, as the page says them: the journal's words
+// by the reader's, and the text around a machine's "since".
+QString ScriptWords() {
+    const QString said = QStringLiteral(" data-since=\"%1\" data-none=\"%2\"")
+                             .arg(E(PageText::tr("since %1")), QString::fromUtf16(kNoTime));
+    // The journal's own words need no table.
+    if (InstalledLanguage() == Language::Original) return said;
+    QJsonObject words;
+    for (Outcome o : kOutcomes)
+        words.insert(QString::fromStdString(OutcomeText(o)), OutcomeWord(o));
+    for (const char* d : kDirections)
+        words.insert(QLatin1String(d), DirectionWord(QLatin1String(d)));
+    return said +
+           QStringLiteral(" data-words=\"%1\"")
+               .arg(H(QString::fromUtf8(QJsonDocument(words).toJson(QJsonDocument::Compact))));
+}
+
 QString Framed(const Frame& f, const QString& body) {
     QString html = QStringLiteral(
-                       "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                       "<!DOCTYPE html>\n<html lang=\"%1\"><head><meta charset=\"utf-8\">"
                        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                       "<title>%1 · TapLink floor</title>"
+                       "<title>%2</title>"
                        "<link rel=\"stylesheet\" href=\"/static/floor.css\">"
                        "<script src=\"/static/floor.js\" defer></script>")
-                       .arg(H(f.title));
+                       .arg(InstalledLanguage() == Language::Chinese ? QStringLiteral("zh-CN")
+                                                                     : QStringLiteral("en"),
+                            E(PageText::tr("%1 · TapLink floor")).arg(H(f.title)));
     if (f.refresh)
         html += QStringLiteral("<noscript><meta http-equiv=\"refresh\" content=\"10\"></noscript>");
     html += QStringLiteral("</head><body data-page=\"%1\"").arg(H(f.page));
     if (!f.machine.isEmpty()) html += QStringLiteral(" data-machine=\"%1\"").arg(H(f.machine));
-    html += QStringLiteral("><header><a class=\"home\" href=\"/\">TapLink floor</a>");
+    if (f.session) html += ScriptWords();
+    html += QStringLiteral("><header><a class=\"home\" href=\"/\">%1</a>")
+                .arg(E(PageText::tr("TapLink floor")));
     if (f.session) {
         html += QStringLiteral(
-                    "<nav><a href=\"/\">Floor</a><a href=\"/history\">History</a></nav>"
+                    "<nav><a href=\"/\">%4</a><a href=\"/history\">%5</a></nav>"
                     "<form id=\"logout\" method=\"post\" action=\"/logout\">"
                     "<input type=\"hidden\" name=\"csrf\" value=\"%1\">"
-                    "<span class=\"user\">%2 (%3)</span><button type=\"submit\">Log out</button>"
+                    "<span class=\"user\">%2 (%3)</span><button type=\"submit\">%6</button>"
                     "</form>")
                     .arg(H(QString::fromLatin1(f.session->csrf)), H(f.session->user),
-                         RoleText(f.session->role));
+                         E(RoleWord(f.session->role)), E(PageText::tr("Floor")),
+                         E(PageText::tr("History")), E(PageText::tr("Log out")));
     }
     return html + QStringLiteral("</header><main>") + body +
            QStringLiteral("</main></body></html>");
@@ -116,14 +182,11 @@ QString Notice(const QString& cls, const QString& text) {
 }
 
 QString LastText(const FloorMachine& m) {
-    if (!m.last) return QStringLiteral("no transfer yet");
+    if (!m.last) return E(PageText::tr("no transfer yet"));
     const JournalRow& r = *m.last;
-    return QStringLiteral(
-               "<a href=\"/transfers/%1\">%2 %3</a> <span class=\"outcome\" "
-               "data-outcome=\"%4\">%4</span> %5")
-        .arg(r.id)
-        .arg(H(r.start.direction), H(r.start.documentName), H(OutcomeOf(r)),
-             Time(r.end ? r.end->end : r.start.start));
+    return QStringLiteral("<a href=\"/transfers/%1\">%2 %3</a> %4 %5")
+        .arg(QString::number(r.id), H(DirectionWord(r.start.direction)), H(r.start.documentName),
+             OutcomeSpan("span", OutcomeOf(r)), Time(r.end ? r.end->end : r.start.start));
 }
 
 QString MachineSection(const FloorMachine& m, const QString& strip, bool link) {
@@ -136,19 +199,22 @@ QString MachineSection(const FloorMachine& m, const QString& strip, bool link) {
     return QStringLiteral(
                "<section class=\"machine\" id=\"machine-%1\" data-machine=\"%1\">"
                "<h2>%2%3</h2><p class=\"state\" data-kind=\"%4\">%5</p>"
-               "<p class=\"since\">since %6</p><p class=\"last\">%7</p>"
-               "<div class=\"strip\" title=\"the last 24 hours\">%8</div>"
-               "<p class=\"hours\"><span>24 h ago</span><span>now</span></p></section>")
-        .arg(H(m.name), name, station, H(m.kind), H(m.state), Time(m.since), LastText(m), strip);
+               "<p class=\"since\">%6</p><p class=\"last\">%7</p>"
+               "<div class=\"strip\" title=\"%9\">%8</div>"
+               "<p class=\"hours\"><span>%10</span><span>%11</span></p></section>")
+        .arg(H(m.name), name, station, H(m.kind), H(m.state),
+             E(PageText::tr("since %1")).arg(Time(m.since)), LastText(m), strip,
+             E(PageText::tr("the last 24 hours")), E(PageText::tr("24 h ago")),
+             E(PageText::tr("now")));
 }
 
 QString RowsTable(const QString& id, const std::vector<JournalRow>& rows, bool machine, int most) {
-    QString html =
-        QStringLiteral("<div class=\"scroll\"><table id=\"%1\"><thead><tr><th>Started</th>")
-            .arg(id);
-    if (machine) html += QStringLiteral("<th>Machine</th>");
-    html += QStringLiteral(
-        "<th>Direction</th><th>Document</th><th>Outcome</th><th>Bytes</th></tr></thead><tbody>");
+    QString html = QStringLiteral("<div class=\"scroll\"><table id=\"%1\"><thead><tr><th>%2</th>")
+                       .arg(id, E(PageText::tr("Started")));
+    if (machine) html += QStringLiteral("<th>%1</th>").arg(E(PageText::tr("Machine")));
+    html += QStringLiteral("<th>%1</th><th>%2</th><th>%3</th><th>%4</th></tr></thead><tbody>")
+                .arg(E(PageText::tr("Direction")), E(PageText::tr("Document")),
+                     E(PageText::tr("Outcome")), E(PageText::tr("Bytes")));
     for (int i = 0; i < static_cast<int>(rows.size()) && i < most; ++i) {
         const JournalRow& r = rows[static_cast<std::size_t>(i)];
         html += QStringLiteral("<tr><td><a class=\"transfer\" href=\"/transfers/%1\">%2</a></td>")
@@ -162,15 +228,15 @@ QString RowsTable(const QString& id, const std::vector<JournalRow>& rows, bool m
                           .arg(Enc(r.start.machine), H(r.start.machine));
         }
         html += QStringLiteral(
-                    "<td class=\"direction\">%1</td><td class=\"document\">%2</td>"
-                    "<td class=\"outcome\" data-outcome=\"%3\" title=\"%4\">%3</td>"
-                    "<td class=\"bytes\">%5</td></tr>")
-                    .arg(H(r.start.direction), H(r.start.documentName), H(OutcomeOf(r)),
-                         H(r.end ? ShownMessage(*r.end) : QString()),
+                    "<td class=\"direction\">%1</td><td class=\"document\">%2</td>%3"
+                    "<td class=\"bytes\">%4</td></tr>")
+                    .arg(H(DirectionWord(r.start.direction)), H(r.start.documentName),
+                         OutcomeSpan("td", OutcomeOf(r), r.end ? ShownMessage(*r.end) : QString()),
                          r.end ? QString::number(r.end->bytes) : QString());
     }
     if (rows.empty())
-        html += QStringLiteral("<tr class=\"none\"><td colspan=\"6\">no transfers</td></tr>");
+        html += QStringLiteral("<tr class=\"none\"><td colspan=\"6\">%1</td></tr>")
+                    .arg(E(PageText::tr("no transfers")));
     return html + QStringLiteral("</tbody></table></div>");
 }
 
@@ -183,17 +249,17 @@ QString Shown(const JournalRow& r, const QByteArray& bytes) {
     return text;
 }
 
-const char* const kDirections[] = {"send", "receive", "verify", "upload", "remove", "login"};
-
 // What the controller can ask for: the library's documents with the program
 // number each answers to, and what the operator types to ask.
 QString LibrarySection(const MachineConfig& m) {
     if (m.library.isEmpty() || !m.request) return {};
-    QString body = QStringLiteral(
-                       "<h2>Library</h2><p class=\"hint\">At the controller, output "
-                       "program %1 with %2 and the wanted number in its first block "
-                       "(%1, then N0000 %2 12 asks for 12).</p>")
-                       .arg(H(ProgramName(m.model, *m.request)), QChar::fromLatin1(m.requestWord));
+    QString body =
+        QStringLiteral("<h2>%1</h2><p class=\"hint\">%2</p>")
+            .arg(E(PageText::tr("Library")),
+                 E(PageText::tr("At the controller, output program %1 with %2 and the "
+                                "wanted number in its first block (%1, then N0000 %2 "
+                                "12 asks for 12)."))
+                     .arg(H(ProgramName(m.model, *m.request)), QChar::fromLatin1(m.requestWord)));
     body += QStringLiteral("<ul id=\"library\" class=\"files\">");
     const auto files =
         QDir(m.library).entryInfoList(QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
@@ -210,9 +276,11 @@ QString LibrarySection(const MachineConfig& m) {
                      Time(files[i].lastModified()));
     }
     if (files.size() > kLibraryFiles)
-        body +=
-            QStringLiteral("<li class=\"none\">and %1 more</li>").arg(files.size() - kLibraryFiles);
-    if (files.isEmpty()) body += QStringLiteral("<li class=\"none\">the library is empty</li>");
+        body += QStringLiteral("<li class=\"none\">%1</li>")
+                    .arg(E(PageText::tr("and %1 more").arg(files.size() - kLibraryFiles)));
+    if (files.isEmpty())
+        body += QStringLiteral("<li class=\"none\">%1</li>")
+                    .arg(E(PageText::tr("the library is empty")));
     return body + QStringLiteral("</ul>");
 }
 
@@ -224,7 +292,7 @@ Reply FloorServer::Page(const QHttpServerRequest& request) {
     if (path == QStringLiteral("/static/floor.css") || path == QStringLiteral("/static/floor.js")) {
         QFile f(QStringLiteral(":/floor") + path.mid(7));
         if (method != Method::Get || !f.open(QIODevice::ReadOnly))
-            return Html(QStringLiteral("not here"), Status::NotFound);
+            return Html(E(PageText::tr("not here")), Status::NotFound);
         return Reply{Status::Ok, f.readAll(),
                      path.endsWith(QStringLiteral(".css")) ? "text/css; charset=utf-8"
                                                            : "text/javascript; charset=utf-8"};
@@ -246,18 +314,19 @@ Reply FloorServer::Page(const QHttpServerRequest& request) {
         return SeeOther(QStringLiteral("/login?next=") + Enc(here));
     }
     const auto refuse = [&](Status status, const QString& text) {
-        return Html(
-            Framed({QStringLiteral("Refused"), &*session, QStringLiteral("error"), {}, false},
-                   QStringLiteral("<h1>Refused</h1>") + Notice(QStringLiteral("error"), text)),
-            status);
+        const QString refused = PageText::tr("Refused");
+        return Html(Framed({refused, &*session, QStringLiteral("error"), {}, false},
+                           QStringLiteral("<h1>%1</h1>").arg(H(refused)) +
+                               Notice(QStringLiteral("error"), text)),
+                    status);
     };
     const QUrlQuery form = method == Method::Post ? FormFields(request.body()) : QUrlQuery();
     if (path == QStringLiteral("/logout")) {
         if (method != Method::Post)
-            return refuse(Status::MethodNotAllowed, QStringLiteral("log out with the button"));
+            return refuse(Status::MethodNotAllowed, PageText::tr("log out with the button"));
         if (!Sessions::SameCsrf(*session, Field(form, QStringLiteral("csrf")).toLatin1()))
             return refuse(Status::Forbidden,
-                          QStringLiteral("the form is not this session's: reload the page"));
+                          PageText::tr("the form is not this session's: reload the page"));
         sessions_.Close(token);
         notices_.remove(token);
         Log(QStringLiteral("%1 logged out from %2")
@@ -278,7 +347,7 @@ Reply FloorServer::Page(const QHttpServerRequest& request) {
         if (m == ms.end()) {
             return refuse(
                 Status::NotFound,
-                QStringLiteral("no machine of this floor's config is called %1").arg(parts[2]));
+                PageText::tr("no machine of this floor's config is called %1").arg(parts[2]));
         }
         if (parts.size() == 4 && parts[3] == QStringLiteral("upload") && method == Method::Post)
             return UploadForm(request, *session, token, *m);
@@ -288,7 +357,7 @@ Reply FloorServer::Page(const QHttpServerRequest& request) {
         if (parts.size() == 3 && parts[1] == QStringLiteral("transfers"))
             return TransferPage(*session, parts[2]);
     }
-    return refuse(Status::NotFound, QStringLiteral("%1 is not here").arg(path));
+    return refuse(Status::NotFound, PageText::tr("%1 is not here").arg(path));
 }
 
 Reply FloorServer::LoginPage(const QHttpServerRequest& request) {
@@ -304,10 +373,10 @@ Reply FloorServer::LoginPage(const QHttpServerRequest& request) {
         const QByteArray origin = request.value("Origin");
         const QByteArray self = (tls_ ? "https://" : "http://") + request.value("Host");
         if (!request.value("Content-Type").startsWith("application/x-www-form-urlencoded")) {
-            error = QStringLiteral("send the login form as the page does");
+            error = PageText::tr("send the login form as the page does");
             status = Status::UnsupportedMediaType;
         } else if (!origin.isEmpty() && origin != self) {
-            error = QStringLiteral("a login comes from this site's own form");
+            error = PageText::tr("a login comes from this site's own form");
             status = Status::Forbidden;
         } else {
             const QUrlQuery form = FormFields(request.body());
@@ -325,22 +394,22 @@ Reply FloorServer::LoginPage(const QHttpServerRequest& request) {
         }
     } else if (request.method() != Method::Get) {
         status = Status::MethodNotAllowed;
-        error = QStringLiteral("the login form takes GET and POST");
+        error = PageText::tr("the login form takes GET and POST");
     }
-    QString body = QStringLiteral("<h1>Log in</h1>");
+    const QString logIn = PageText::tr("Log in");
+    QString body = QStringLiteral("<h1>%1</h1>").arg(H(logIn));
     if (!error.isEmpty()) body += Notice(QStringLiteral("error"), error);
     body += QStringLiteral(
                 "<form id=\"login\" method=\"post\" action=\"/login\">"
                 "<input type=\"hidden\" name=\"next\" value=\"%1\">"
-                "<label>User <input name=\"user\" autocomplete=\"username\" required autofocus "
+                "<label>%2 <input name=\"user\" autocomplete=\"username\" required autofocus "
                 "autocapitalize=\"none\"></label>"
-                "<label>Password <input name=\"password\" type=\"password\" "
+                "<label>%3 <input name=\"password\" type=\"password\" "
                 "autocomplete=\"current-password\" required></label>"
-                "<button type=\"submit\">Log in</button></form>")
-                .arg(H(LocalPath(next)));
-    Reply r =
-        Html(Framed({QStringLiteral("Log in"), nullptr, QStringLiteral("login"), {}, false}, body),
-             status);
+                "<button type=\"submit\">%4</button></form>")
+                .arg(H(LocalPath(next)), E(PageText::tr("User")), E(PageText::tr("Password")),
+                     H(logIn));
+    Reply r = Html(Framed({logIn, nullptr, QStringLiteral("login"), {}, false}, body), status);
     r.headers = headers;
     return r;
 }
@@ -348,21 +417,23 @@ Reply FloorServer::LoginPage(const QHttpServerRequest& request) {
 Reply FloorServer::FloorPage(const Session& session) {
     QString why;
     const auto machines = FloorMachines(true, &why);
-    QString body = QStringLiteral("<h1>Floor</h1>");
+    const QString floor = PageText::tr("Floor");
+    QString body = QStringLiteral("<h1>%1</h1>").arg(H(floor));
     if (!why.isEmpty())
-        body +=
-            Notice(QStringLiteral("error"), QStringLiteral("the journal cannot be read: ") + why);
+        body += Notice(QStringLiteral("error"),
+                       PageText::tr("the journal cannot be read: %1").arg(why));
     const auto strips = Strips(machines);
     body += QStringLiteral("<div class=\"machines\">");
     for (const FloorMachine& m : machines)
         body += MachineSection(m, strips.value(m.name), true);
-    if (machines.empty() && why.isEmpty()) body += QStringLiteral("<p>No machine yet.</p>");
-    body += QStringLiteral(
-        "</div><p class=\"legend\"><span data-kind=\"sending\">sending</span>"
-        "<span data-kind=\"receiving\">receiving</span><span "
-        "data-kind=\"listening\">listening</span><span data-kind=\"lost\">lost</span>"
-        "<span data-kind=\"stopped\">stopped</span></p>");
-    return Html(Framed({QStringLiteral("Floor"), &session, QStringLiteral("floor"), {}}, body),
+    if (machines.empty() && why.isEmpty())
+        body += QStringLiteral("<p>%1</p>").arg(E(PageText::tr("No machine yet.")));
+    body += QStringLiteral("</div><p class=\"legend\">");
+    for (const char* kind : {"sending", "receiving", "listening", "lost", "stopped"})
+        body += QStringLiteral("<span data-kind=\"%1\">%2</span>")
+                    .arg(QLatin1String(kind), E(KindWord(kind)));
+    body += QStringLiteral("</p>");
+    return Html(Framed({floor, &session, QStringLiteral("floor"), {}}, body),
                 why.isEmpty() ? Status::Ok : Status::ServiceUnavailable);
 }
 
@@ -374,9 +445,9 @@ Reply FloorServer::MachinePage(const Session& session, const QByteArray& token,
         if (f.name == m.name) known = f;
     if (!known && why.isEmpty()) {
         return Html(
-            Framed({QStringLiteral("No machine"), &session, QStringLiteral("error"), {}},
+            Framed({PageText::tr("No machine"), &session, QStringLiteral("error"), {}},
                    Notice(QStringLiteral("error"),
-                          QStringLiteral("no machine of this floor is called %1").arg(m.name))),
+                          PageText::tr("no machine of this floor is called %1").arg(m.name))),
             Status::NotFound);
     }
     FloorMachine shown = known.value_or(
@@ -391,13 +462,14 @@ Reply FloorServer::MachinePage(const Session& session, const QByteArray& token,
         body += Notice(notice.first ? QStringLiteral("notice") : QStringLiteral("error"),
                        notice.second);
     if (!why.isEmpty())
-        body +=
-            Notice(QStringLiteral("error"), QStringLiteral("the journal cannot be read: ") + why);
+        body += Notice(QStringLiteral("error"),
+                       PageText::tr("the journal cannot be read: %1").arg(why));
     body += MachineSection(shown, Strips({shown}).value(m.name), false);
     if (!ours) {
-        body += QStringLiteral("<h2>Last transfers</h2>") +
+        body += QStringLiteral("<h2>%1</h2>").arg(E(PageText::tr("Last transfers"))) +
                 RowsTable(QStringLiteral("transfers"), rows, false, kMachineRows) +
-                QStringLiteral("<p class=\"none\">Its outbox and inbox are another station's.</p>");
+                QStringLiteral("<p class=\"none\">%1</p>")
+                    .arg(E(PageText::tr("Its outbox and inbox are another station's.")));
         return Html(Framed({m.name, &session, QStringLiteral("machine"), m.name}, body));
     }
     if (session.role >= Role::Operator) {
@@ -405,35 +477,43 @@ Reply FloorServer::MachinePage(const Session& session, const QByteArray& token,
             QStringLiteral(
                 "<form id=\"upload\" method=\"post\" enctype=\"multipart/form-data\" "
                 "action=\"/machines/%1/upload\"><input type=\"hidden\" name=\"csrf\" value=\"%2\">"
-                "<label>Put a document into the outbox <input type=\"file\" name=\"document\" "
-                "required></label><button type=\"submit\">Upload</button></form>")
-                .arg(Enc(m.name), H(QString::fromLatin1(session.csrf)));
+                "<label>%3 <input type=\"file\" name=\"document\" "
+                "required></label><button type=\"submit\">%4</button></form>")
+                .arg(Enc(m.name), H(QString::fromLatin1(session.csrf)),
+                     E(PageText::tr("Put a document into the outbox")), E(PageText::tr("Upload")));
     }
-    body += QStringLiteral("<h2>Outbox</h2><ul id=\"outbox\" class=\"files\">");
+    body += QStringLiteral("<h2>%1</h2><ul id=\"outbox\" class=\"files\">")
+                .arg(E(PageText::tr("Outbox")));
     const auto waiting = QDir(m.outbox).entryInfoList(QDir::Files, QDir::Time | QDir::Reversed);
     for (const QFileInfo& f : waiting) {
         // One arg() for all: a name may hold "%2" itself.
         body += QStringLiteral(
                     "<li data-file=\"%1\"><span class=\"file\">%1</span> <span "
-                    "class=\"size\">%2 bytes</span> %3</li>")
-                    .arg(H(f.fileName()), QString::number(f.size()), Time(f.lastModified()));
+                    "class=\"size\">%2</span> %3</li>")
+                    .arg(H(f.fileName()), E(PageText::tr("%1 bytes").arg(f.size())),
+                         Time(f.lastModified()));
     }
-    if (waiting.isEmpty()) body += QStringLiteral("<li class=\"none\">nothing waiting</li>");
-    body += QStringLiteral("</ul><h2>Last transfers</h2>") +
+    if (waiting.isEmpty())
+        body +=
+            QStringLiteral("<li class=\"none\">%1</li>").arg(E(PageText::tr("nothing waiting")));
+    body += QStringLiteral("</ul><h2>%1</h2>").arg(E(PageText::tr("Last transfers"))) +
             RowsTable(QStringLiteral("transfers"), rows, false, kMachineRows);
-    body += QStringLiteral("<p><a href=\"/history?machine=%1\">All of %2's transfers</a></p>")
-                .arg(Enc(m.name), H(m.name));
-    body += QStringLiteral("<h2>Inbox</h2><ul id=\"inbox\" class=\"files\">");
+    body += QStringLiteral("<p><a href=\"/history?machine=%1\">%2</a></p>")
+                .arg(Enc(m.name), E(PageText::tr("All of %1's transfers")).arg(H(m.name)));
+    body += QStringLiteral("<h2>%1</h2><ul id=\"inbox\" class=\"files\">")
+                .arg(E(PageText::tr("Inbox")));
     const auto received = QDir(m.inbox).entryInfoList(QDir::Files, QDir::Time);
     for (qsizetype i = 0; i < received.size() && i < kInboxFiles; ++i) {
         const QFileInfo& f = received[i];
         body += QStringLiteral(
                     "<li><a class=\"download\" href=\"/api/machines/%1/inbox/%2\">%3</a> "
-                    "<span class=\"size\">%4 bytes</span> %5</li>")
-                    .arg(Enc(m.name), Enc(f.fileName()), H(f.fileName()), QString::number(f.size()),
-                         Time(f.lastModified()));
+                    "<span class=\"size\">%4</span> %5</li>")
+                    .arg(Enc(m.name), Enc(f.fileName()), H(f.fileName()),
+                         E(PageText::tr("%1 bytes").arg(f.size())), Time(f.lastModified()));
     }
-    if (received.isEmpty()) body += QStringLiteral("<li class=\"none\">nothing received</li>");
+    if (received.isEmpty())
+        body +=
+            QStringLiteral("<li class=\"none\">%1</li>").arg(E(PageText::tr("nothing received")));
     body += QStringLiteral("</ul>") + LibrarySection(m);
     return Html(Framed({m.name, &session, QStringLiteral("machine"), m.name}, body));
 }
@@ -442,11 +522,13 @@ Reply FloorServer::UploadForm(const QHttpServerRequest& request, const Session& 
                               const QByteArray& token, const MachineConfig& m) {
     const QString back = QStringLiteral("/machines/") + Enc(m.name);
     const auto page = [&](Status status, const QString& text) {
-        return Html(
-            Framed({QStringLiteral("Refused"), &session, QStringLiteral("error"), {}, false},
-                   QStringLiteral("<h1>Refused</h1>") + Notice(QStringLiteral("error"), text) +
-                       QStringLiteral("<p><a href=\"%1\">Back to %2</a></p>").arg(back, H(m.name))),
-            status);
+        const QString refused = PageText::tr("Refused");
+        return Html(Framed({refused, &session, QStringLiteral("error"), {}, false},
+                           QStringLiteral("<h1>%1</h1>").arg(H(refused)) +
+                               Notice(QStringLiteral("error"), text) +
+                               QStringLiteral("<p><a href=\"%1\">%2</a></p>")
+                                   .arg(back, E(PageText::tr("Back to %1")).arg(H(m.name)))),
+                    status);
     };
     std::string why;
     const QByteArray body = request.body();
@@ -462,22 +544,22 @@ Reply FloorServer::UploadForm(const QHttpServerRequest& request, const Session& 
     }
     if (!csrf || !Sessions::SameCsrf(session, QByteArray::fromStdString(csrf->body)))
         return page(Status::Forbidden,
-                    QStringLiteral("the form is not this session's: reload the page"));
+                    PageText::tr("the form is not this session's: reload the page"));
     if (session.role < Role::Operator) {
         return page(Status::Forbidden,
-                    QStringLiteral("an upload takes an operator's role: %1 is a %2")
-                        .arg(session.user, RoleText(session.role)));
+                    PageText::tr("an upload takes an operator's role: %1 is a %2")
+                        .arg(session.user, RoleWord(session.role)));
     }
     std::pair<bool, QString> notice;
     if (!document || document->filename.empty()) {
-        notice = {false, QStringLiteral("choose a document to upload first")};
+        notice = {false, PageText::tr("choose a document to upload first")};
     } else {
         const QString name = QString::fromStdString(document->filename);
         const auto [status, said] =
             PutUpload(session, m, name, QByteArray::fromStdString(document->body));
         notice = {status == Status::Created,
                   status == Status::Created
-                      ? QStringLiteral("%1 waits in %2's outbox").arg(said, m.name)
+                      ? PageText::tr("%1 waits in %2's outbox").arg(said, m.name)
                       : said};
     }
     notices_.insert(token, notice);
@@ -502,7 +584,7 @@ Reply FloorServer::HistoryPage(const QHttpServerRequest& request, const Session&
     filter.document = value("document");
     if (const QString o = value("outcome"); !o.isEmpty()) {
         filter.outcome = OutcomeFromText(o.toStdString());
-        if (!filter.outcome) error = QStringLiteral("%1 is no outcome").arg(o);
+        if (!filter.outcome) error = PageText::tr("%1 is no outcome").arg(o);
     }
     for (const char* key : {"from", "to"}) {
         const QString v = value(key);
@@ -510,7 +592,7 @@ Reply FloorServer::HistoryPage(const QHttpServerRequest& request, const Session&
         // As a browser's date and time field sends it: the shop's time.
         QDateTime t = QDateTime::fromString(v, Qt::ISODate);
         if (!t.isValid()) {
-            error = QStringLiteral("%1 is not a date and time, as 2026-12-01T06:00").arg(v);
+            error = PageText::tr("%1 is not a date and time, as 2026-12-01T06:00").arg(v);
             continue;
         }
         (QLatin1String(key) == QLatin1String("from") ? filter.since : filter.until) = t.toUTC();
@@ -518,58 +600,63 @@ Reply FloorServer::HistoryPage(const QHttpServerRequest& request, const Session&
     if (const QString b = value("before"); !b.isEmpty()) {
         bool ok = false;
         filter.before = b.toLongLong(&ok);
-        if (!ok || filter.before < 1) error = QStringLiteral("%1 is no transfer's number").arg(b);
+        if (!ok || filter.before < 1) error = PageText::tr("%1 is no transfer's number").arg(b);
     }
     std::vector<JournalRow> rows;
     if (error.isEmpty()) {
         rows = journal_->Rows(filter);
         if (!journal_->LastError().isEmpty())
-            error = QStringLiteral("the journal cannot be read: ") + journal_->LastError();
+            error = PageText::tr("the journal cannot be read: %1").arg(journal_->LastError());
     }
     const auto selected = [](const QString& a, const QString& b) {
         return a == b ? QStringLiteral(" selected") : QString();
     };
+    const QString history = PageText::tr("History"), any = E(PageText::tr("any"));
     QString body = QStringLiteral(
-        "<h1>History</h1><form id=\"filters\" method=\"get\" action=\"/history\">"
-        "<label>Machine <select name=\"machine\"><option value=\"\">any</option>");
+                       "<h1>%1</h1><form id=\"filters\" method=\"get\" action=\"/history\">"
+                       "<label>%2 <select name=\"machine\"><option value=\"\">%3</option>")
+                       .arg(E(history), E(PageText::tr("Machine")), any);
     QString ignored;
     for (const FloorMachine& m : FloorMachines(false, &ignored)) {
         body += QStringLiteral("<option%2>%1</option>")
                     .arg(H(m.name), selected(m.name, filter.machine));
     }
+    // The journal's words are what the filters send; the reader's, what they show.
     body += QStringLiteral(
-        "</select></label><label>Direction <select name=\"direction\"><option "
-        "value=\"\">any</option>");
+                "</select></label><label>%1 <select name=\"direction\"><option "
+                "value=\"\">%2</option>")
+                .arg(E(PageText::tr("Direction")), any);
     for (const char* d : kDirections)
-        body += QStringLiteral("<option%2>%1</option>")
-                    .arg(QLatin1String(d), selected(QLatin1String(d), filter.direction));
+        body += QStringLiteral("<option value=\"%1\"%3>%2</option>")
+                    .arg(QLatin1String(d), E(DirectionWord(QLatin1String(d))),
+                         selected(QLatin1String(d), filter.direction));
     body += QStringLiteral(
-        "</select></label><label>Outcome <select name=\"outcome\"><option value=\"\">any</option>");
-    for (Outcome o : {Outcome::Done, Outcome::Refused, Outcome::NotReady, Outcome::NoResponse,
-                      Outcome::PortFailure, Outcome::WrongData, Outcome::VerifiedIdentical,
-                      Outcome::VerifiedDifferent, Outcome::Interrupted, Outcome::Stopped,
-                      Outcome::NotFiled, Outcome::EndedUnrecorded, Outcome::Started}) {
+                "</select></label><label>%1 <select name=\"outcome\"><option "
+                "value=\"\">%2</option>")
+                .arg(E(PageText::tr("Outcome")), any);
+    for (Outcome o : kOutcomes) {
         const QString text = QString::fromStdString(OutcomeText(o));
-        body +=
-            QStringLiteral("<option%2>%1</option>").arg(H(text), selected(text, value("outcome")));
+        body += QStringLiteral("<option value=\"%1\"%3>%2</option>")
+                    .arg(H(text), E(OutcomeWord(o)), selected(text, value("outcome")));
     }
     body += QStringLiteral(
-                "</select></label><label>From <input type=\"datetime-local\" name=\"from\" "
+                "</select></label><label>%4 <input type=\"datetime-local\" name=\"from\" "
                 "value=\"%1\"></label>"
-                "<label>To <input type=\"datetime-local\" name=\"to\" value=\"%2\"></label>"
-                "<label>Document <input name=\"document\" value=\"%3\"></label>"
-                "<button type=\"submit\">Show</button></form>")
-                .arg(H(value("from")), H(value("to")), H(filter.document));
+                "<label>%5 <input type=\"datetime-local\" name=\"to\" value=\"%2\"></label>"
+                "<label>%6 <input name=\"document\" value=\"%3\"></label>"
+                "<button type=\"submit\">%7</button></form>")
+                .arg(H(value("from")), H(value("to")), H(filter.document), E(PageText::tr("From")),
+                     E(PageText::tr("To")), E(PageText::tr("Document")), E(PageText::tr("Show")));
     if (!error.isEmpty()) body += Notice(QStringLiteral("error"), error);
     body += RowsTable(QStringLiteral("history"), rows, true, kHistoryRows);
     if (static_cast<int>(rows.size()) > kHistoryRows) {
         QUrlQuery next = keep;
         next.addQueryItem(QStringLiteral("before"), QString::number(rows[kHistoryRows - 1].id));
-        body += QStringLiteral(
-                    "<p class=\"pages\"><a class=\"next\" href=\"/history?%1\">Older</a></p>")
-                    .arg(H(next.toString(QUrl::FullyEncoded)));
+        body +=
+            QStringLiteral("<p class=\"pages\"><a class=\"next\" href=\"/history?%1\">%2</a></p>")
+                .arg(H(next.toString(QUrl::FullyEncoded)), E(PageText::tr("Older")));
     }
-    return Html(Framed({QStringLiteral("History"), &session, QStringLiteral("history"), {}}, body),
+    return Html(Framed({history, &session, QStringLiteral("history"), {}}, body),
                 error.isEmpty() ? Status::Ok : Status::BadRequest);
 }
 
@@ -582,50 +669,49 @@ Reply FloorServer::TransferPage(const Session& session, const QString& id) {
         return Frame{title, &session, QStringLiteral("transfer"), {}};
     };
     if (rows.empty()) {
-        return Html(Framed(frame(QStringLiteral("No transfer")),
+        return Html(Framed(frame(PageText::tr("No transfer")),
                            Notice(QStringLiteral("error"),
-                                  QStringLiteral("there is no transfer %1").arg(id))),
+                                  PageText::tr("there is no transfer %1").arg(id))),
                     Status::NotFound);
     }
     const JournalRow& r = rows.front();
-    QString body = QStringLiteral("<h1>Transfer %1</h1><dl id=\"row\">").arg(r.id);
+    const QString title = PageText::tr("Transfer %1").arg(r.id);
+    QString body = QStringLiteral("<h1>%1</h1><dl id=\"row\">").arg(E(title));
     const auto field = [&](const QString& name, const QString& html) {
-        body += QStringLiteral("<dt>%1</dt><dd>%2</dd>").arg(name, html);
+        body += QStringLiteral("<dt>%1</dt><dd>%2</dd>").arg(E(name), html);
     };
-    field(QStringLiteral("Machine"), r.start.machine.isEmpty()
-                                         ? QStringLiteral("—")
-                                         : QStringLiteral("<a href=\"/machines/%1\">%2</a>")
-                                               .arg(Enc(r.start.machine), H(r.start.machine)));
-    field(QStringLiteral("Direction"), H(r.start.direction));
-    field(QStringLiteral("Document"), H(r.start.documentName));
-    field(QStringLiteral("Outcome"),
-          QStringLiteral("<span class=\"outcome\" data-outcome=\"%1\">%1</span>")
-              .arg(H(OutcomeOf(r))));
-    field(QStringLiteral("Message"), H(r.end ? ShownMessage(*r.end) : QString()));
-    field(QStringLiteral("Started"), Time(r.start.start));
-    field(QStringLiteral("Ended"), Time(r.end ? r.end->end : QDateTime()));
-    field(QStringLiteral("Bytes"), r.end ? QString::number(r.end->bytes) : QStringLiteral("—"));
-    field(QStringLiteral("SHA-256"),
+    const QString none = QString::fromUtf16(kNoTime);
+    field(PageText::tr("Machine"), r.start.machine.isEmpty()
+                                       ? none
+                                       : QStringLiteral("<a href=\"/machines/%1\">%2</a>")
+                                             .arg(Enc(r.start.machine), H(r.start.machine)));
+    field(PageText::tr("Direction"), H(DirectionWord(r.start.direction)));
+    field(PageText::tr("Document"), H(r.start.documentName));
+    field(PageText::tr("Outcome"), OutcomeSpan("span", OutcomeOf(r)));
+    field(PageText::tr("Message"), H(r.end ? ShownMessage(*r.end) : QString()));
+    field(PageText::tr("Started"), Time(r.start.start));
+    field(PageText::tr("Ended"), Time(r.end ? r.end->end : QDateTime()));
+    field(PageText::tr("Bytes"), r.end ? QString::number(r.end->bytes) : none);
+    field(PageText::tr("SHA-256"),
           QStringLiteral("<code>%1</code>")
               .arg(H(r.end ? QString::fromLatin1(r.end->sha256) : QString())));
-    field(QStringLiteral("Port, model"), H(r.start.port + QStringLiteral(", ") + r.start.model));
-    field(QStringLiteral("Host"), H(r.host));
+    field(PageText::tr("Port, model"), H(r.start.port + QStringLiteral(", ") + r.start.model));
+    field(PageText::tr("Host"), H(r.host));
     body += QStringLiteral("</dl>");
     const auto bytes = journal_->Document(r.id);
     if (!bytes) {
-        body += QStringLiteral(
-            "<h2>Document</h2><p id=\"document\" class=\"nodocument\">This transfer keeps no "
-            "document.</p>");
-        return Html(Framed(frame(QStringLiteral("Transfer %1").arg(r.id)), body));
+        body += QStringLiteral("<h2>%1</h2><p id=\"document\" class=\"nodocument\">%2</p>")
+                    .arg(E(PageText::tr("Document")),
+                         E(PageText::tr("This transfer keeps no document.")));
+        return Html(Framed(frame(title), body));
     }
     const QString text = Shown(r, *bytes);
     body += QStringLiteral(
-                "<h2>Document</h2><p><a id=\"download\" "
-                "href=\"/api/transfers/%1/document\">Download</a> (%2 bytes)</p>"
+                "<h2>%4</h2><p><a id=\"download\" "
+                "href=\"/api/transfers/%1/document\">%5</a> (%2)</p>"
                 "<div class=\"scroll\"><pre id=\"document\">%3</pre></div>")
-                .arg(r.id)
-                .arg(bytes->size())
-                .arg(H(text));
+                .arg(QString::number(r.id), E(PageText::tr("%1 bytes").arg(bytes->size())), H(text),
+                     E(PageText::tr("Document")), E(PageText::tr("Download")));
     // The one before it: to the same machine, the same way, with its bytes.
     JournalFilter before;
     before.machine = r.start.machine;
@@ -641,24 +727,25 @@ Reply FloorServer::TransferPage(const Session& session, const QString& id) {
             }
         }
     }
-    body += QStringLiteral("<h2>Difference</h2>");
+    body += QStringLiteral("<h2>%1</h2>").arg(E(PageText::tr("Difference")));
     if (!previous) {
+        const QString with =
+            H(r.start.machine.isEmpty() ? PageText::tr("this transfer's port") : r.start.machine);
         body +=
-            QStringLiteral("<p id=\"diff\" class=\"nodiff\">No earlier document was %1 %2 %3.</p>")
+            QStringLiteral("<p id=\"diff\" class=\"nodiff\">%1</p>")
                 .arg(r.start.direction == QLatin1String("receive")
-                         ? QStringLiteral("received")
-                         : QStringLiteral("(%1)").arg(H(r.start.direction)),
-                     r.start.direction == QLatin1String("receive") ? QStringLiteral("from")
-                                                                   : QStringLiteral("with"),
-                     H(r.start.machine.isEmpty() ? QStringLiteral("this transfer's port")
-                                                 : r.start.machine));
-        return Html(Framed(frame(QStringLiteral("Transfer %1").arg(r.id)), body));
+                         ? E(PageText::tr("No earlier document was received from %1.")).arg(with)
+                         : E(PageText::tr("No earlier document was (%1) with %2."))
+                               .arg(H(DirectionWord(r.start.direction)), with));
+        return Html(Framed(frame(title), body));
     }
     const JournalRow& p = previous->first;
-    body += QStringLiteral(
-                "<p>From <a href=\"/transfers/%1\">transfer %1</a> (%2, %3) to this one.</p>")
-                .arg(p.id)
-                .arg(H(p.start.documentName), Time(p.start.start));
+    body +=
+        QStringLiteral("<p>%1</p>")
+            .arg(E(PageText::tr("From %1 (%2, %3) to this one."))
+                     .arg(QStringLiteral("<a href=\"/transfers/%1\">%2</a>")
+                              .arg(QString::number(p.id), E(PageText::tr("transfer %1").arg(p.id))),
+                          H(p.start.documentName), Time(p.start.start)));
     const QByteArray oldText = Shown(p, previous->second).toUtf8(), newText = text.toUtf8();
     QString diff;
     for (const DiffHunk& h : LineDiff(
@@ -676,7 +763,7 @@ Reply FloorServer::TransferPage(const Session& session, const QString& id) {
                              QString::fromStdString(EscapeXml(line)));
     }
     body += QStringLiteral("<div class=\"scroll\"><pre id=\"diff\">%1</pre></div>").arg(diff);
-    return Html(Framed(frame(QStringLiteral("Transfer %1").arg(r.id)), body));
+    return Html(Framed(frame(title), body));
 }
 
 }  // namespace taplink

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QAbstractHttpServer>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHttpServerResponder>
@@ -60,6 +61,16 @@ struct FloorMachine {
 
 // The name with control characters shown by their code, for messages.
 QString ShownName(const QString& name);
+
+// The pages' own texts, in the language the floor was started in:
+// PageText::tr("...").
+struct PageText {
+    Q_DECLARE_TR_FUNCTIONS(FloorPage)
+};
+
+// A strip's kind ("sending", "receiving", "listening", "lost", "stopped"),
+// as the legend and the strip's tooltips say it.
+QString KindWord(std::string_view kind);
 
 class FloorServer : public QAbstractHttpServer {
   public:

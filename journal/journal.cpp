@@ -36,19 +36,19 @@ const char* const kEndedUnrecordedMessage = TAPLINK_TEXT(
 namespace {
 
 constexpr std::array<std::pair<Outcome, const char*>, 13> kOutcomes{{
-    {Outcome::Started, "started"},
-    {Outcome::Done, "done"},
-    {Outcome::Refused, "refused"},
-    {Outcome::NotReady, "not ready"},
-    {Outcome::NoResponse, "no response"},
-    {Outcome::PortFailure, "port failure"},
-    {Outcome::WrongData, "wrong data"},
-    {Outcome::VerifiedIdentical, "verified identical"},
-    {Outcome::VerifiedDifferent, "verified different"},
-    {Outcome::Interrupted, "interrupted"},
-    {Outcome::Stopped, "stopped by the operator"},
-    {Outcome::NotFiled, "not filed"},
-    {Outcome::EndedUnrecorded, "ended, result not recorded"},
+    {Outcome::Started, TAPLINK_TEXT("Journal", "started")},
+    {Outcome::Done, TAPLINK_TEXT("Journal", "done")},
+    {Outcome::Refused, TAPLINK_TEXT("Journal", "refused")},
+    {Outcome::NotReady, TAPLINK_TEXT("Journal", "not ready")},
+    {Outcome::NoResponse, TAPLINK_TEXT("Journal", "no response")},
+    {Outcome::PortFailure, TAPLINK_TEXT("Journal", "port failure")},
+    {Outcome::WrongData, TAPLINK_TEXT("Journal", "wrong data")},
+    {Outcome::VerifiedIdentical, TAPLINK_TEXT("Journal", "verified identical")},
+    {Outcome::VerifiedDifferent, TAPLINK_TEXT("Journal", "verified different")},
+    {Outcome::Interrupted, TAPLINK_TEXT("Journal", "interrupted")},
+    {Outcome::Stopped, TAPLINK_TEXT("Journal", "stopped by the operator")},
+    {Outcome::NotFiled, TAPLINK_TEXT("Journal", "not filed")},
+    {Outcome::EndedUnrecorded, TAPLINK_TEXT("Journal", "ended, result not recorded")},
 }};
 
 // Each step takes the journal from the version before it to its own number

@@ -1,6 +1,7 @@
 #include "journal_listing.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -100,6 +101,24 @@ class JsonArray {
     bool first_ = true;
 };
 
+// The listing's own texts, in the reader's language: Listing::tr("...").
+struct Listing {
+    Q_DECLARE_TR_FUNCTIONS(Journal)
+};
+
+// How many of a terminal's columns a text takes: a Chinese character two.
+qsizetype Columns(const QString& text) {
+    qsizetype n = 0;
+    for (const char32_t c : text.toUcs4()) {
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000;
+        n += wide ? 2 : 1;
+    }
+    return n;
+}
+
 // Columns padded to their widest cell, two spaces apart; right-aligned
 // columns are marked in `right`. The last column is not padded.
 void PrintTable(std::ostream& out, const std::vector<QStringList>& table,
@@ -108,13 +127,13 @@ void PrintTable(std::ostream& out, const std::vector<QStringList>& table,
     for (const QStringList& row : table)
         for (qsizetype c = 0; c < row.size(); ++c)
             width[static_cast<std::size_t>(c)] =
-                std::max(width[static_cast<std::size_t>(c)], row[c].size());
+                std::max(width[static_cast<std::size_t>(c)], Columns(row[c]));
     std::string line;
     for (const QStringList& row : table) {
         line.clear();
         for (qsizetype c = 0; c < row.size(); ++c) {
             const std::size_t column = static_cast<std::size_t>(c);
-            const auto pad = static_cast<std::size_t>(width[column] - row[c].size());
+            const auto pad = static_cast<std::size_t>(width[column] - Columns(row[c]));
             if (c > 0) line += "  ";
             if (right[column]) line.append(pad, ' ');
             line += row[c].toStdString();
@@ -160,11 +179,13 @@ void ListTransfers(const std::vector<JournalRow>& rows, bool json, std::ostream&
     // The station's rows name their machine; the other programs' do not.
     const bool named = std::any_of(rows.begin(), rows.end(),
                                    [](const JournalRow& r) { return !r.start.machine.isEmpty(); });
-    std::vector<QStringList> table{{"Started", "Duration", "Port", "Model", "Direction", "Outcome",
-                                    "Bytes", "Document", "Message"}};
+    std::vector<QStringList> table{
+        {Listing::tr("Started"), Listing::tr("Duration"), Listing::tr("Port"), Listing::tr("Model"),
+         Listing::tr("Direction"), Listing::tr("Outcome"), Listing::tr("Bytes"),
+         Listing::tr("Document"), Listing::tr("Message")}};
     std::vector<bool> right{false, true, false, false, false, false, true, false, false};
     if (named) {
-        table[0].insert(2, QStringLiteral("Machine"));
+        table[0].insert(2, Listing::tr("Machine"));
         right.insert(right.begin() + 2, false);
     }
     table.reserve(rows.size() + 1);
@@ -177,8 +198,8 @@ void ListTransfers(const std::vector<JournalRow>& rows, bool json, std::ostream&
                          timed ? Duration(r.start.start.msecsTo(e->end)) : QString(),
                          r.start.port,
                          r.start.model,
-                         r.start.direction,
-                         QString::fromStdString(OutcomeText(e ? e->outcome : Outcome::Started)),
+                         DirectionWord(r.start.direction),
+                         OutcomeWord(e ? e->outcome : Outcome::Started),
                          timed ? QString::number(e->bytes) : QString(),
                          r.start.documentName,
                          e ? FirstLine(ShownMessage(*e)) : QString()};
@@ -216,15 +237,16 @@ void ListMachines(const std::vector<MachineState>& machines,
     }
     const bool named = std::any_of(machines.begin(), machines.end(),
                                    [](const MachineState& m) { return !m.station.isEmpty(); });
-    std::vector<QStringList> table{{"Machine", "State", "Since", "Updated"}};
-    if (named) table[0].insert(1, QStringLiteral("Station"));
+    std::vector<QStringList> table{{Listing::tr("Machine"), Listing::tr("State"),
+                                    Listing::tr("Since"), Listing::tr("Updated")}};
+    if (named) table[0].insert(1, Listing::tr("Station"));
     for (const MachineState& m : machines) {
         const StationRow* s = stationOf(m);
         QStringList line{m.name, m.state, Local(m.since), Local(m.updatedAt)};
         if (!m.station.isEmpty() && !(s && s->running)) {
-            line[1] = QStringLiteral("station not running");
+            line[1] = Listing::tr("station not running");
             if (s && s->lastSeen.isValid()) {
-                line[1] += QStringLiteral(", last seen ") + Local(s->lastSeen);
+                line[1] = Listing::tr("station not running, last seen %1").arg(Local(s->lastSeen));
                 line[2] = Local(s->lastSeen);
             }
         }

@@ -10,6 +10,12 @@
 namespace taplink {
 namespace {
 
+// What a row's direction says, from every program that writes one.
+constexpr const char* kDirections[] = {
+    TAPLINK_TEXT("Journal", "send"),   QT_TRANSLATE_NOOP("Journal", "receive"),
+    TAPLINK_TEXT("Journal", "verify"), QT_TRANSLATE_NOOP("Journal", "upload"),
+    TAPLINK_TEXT("Journal", "remove"), QT_TRANSLATE_NOOP("Journal", "login")};
+
 JournalText FromObject(const QJsonObject& o) {
     return {o[QLatin1String("key")].toString(), o[QLatin1String("values")].toArray(),
             o[QLatin1String("variant")].toString()};
@@ -69,6 +75,16 @@ JournalText FromStored(const QString& key, const QString& values) {
 QString ShownMessage(const TransferEnd& end) {
     if (InstalledLanguage() == Language::Original || end.text.key.isEmpty()) return end.message;
     return TranslatedText(end.text);
+}
+
+QString OutcomeWord(Outcome outcome) {
+    return QCoreApplication::translate("Journal", OutcomeText(outcome).c_str());
+}
+
+QString DirectionWord(const QString& direction) {
+    for (const char* d : kDirections)
+        if (direction == QLatin1String(d)) return QCoreApplication::translate("Journal", d);
+    return direction;
 }
 
 }  // namespace taplink

@@ -13,6 +13,7 @@
 namespace taplink {
 
 struct TransferEnd;
+enum class Outcome;
 
 struct JournalText {
     QString key;           // empty: none
@@ -40,5 +41,11 @@ JournalText FromStored(const QString& key, const QString& values);
 // The message of a row's end in the reader's language: the stored message
 // when the reader reads the original texts or the row has no key.
 QString ShownMessage(const TransferEnd& end);
+
+// An outcome's and a direction's word as the journal keeps it ("done",
+// "send"), in the reader's language: for the eye only, never for a filter or
+// JSON. A direction the journal does not know is shown as it is.
+QString OutcomeWord(Outcome outcome);
+QString DirectionWord(const QString& direction);
 
 }  // namespace taplink

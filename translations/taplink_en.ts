@@ -9,7 +9,7 @@
     </message>
     <message>
         <source>the body is over 68 KiB</source>
-        <translation>The request's body is larger than 68 KiB; send less.</translation>
+        <translation>The request&apos;s body is larger than 68 KiB; send less.</translation>
     </message>
     <message>
         <source>log in first</source>
@@ -29,7 +29,7 @@
     </message>
     <message>
         <source>a login is {&quot;user&quot;: NAME, &quot;password&quot;: PASSWORD}</source>
-        <translation>A login is {"user": NAME, "password": PASSWORD}.</translation>
+        <translation>A login is {&quot;user&quot;: NAME, &quot;password&quot;: PASSWORD}.</translation>
     </message>
     <message>
         <source>too many wrong passwords: try again in %1 s</source>
@@ -37,7 +37,7 @@
     </message>
     <message>
         <source>the users cannot be read</source>
-        <translation>The list of users cannot be read; ask the administrator to check the floor's users file.</translation>
+        <translation>The list of users cannot be read; ask the administrator to check the floor&apos;s users file.</translation>
     </message>
     <message>
         <source>wrong user name or password</source>
@@ -66,6 +66,492 @@
     <message>
         <source>not a filter: they are machine, outcome, since, limit</source>
         <translation>not a filter; the filters are machine, outcome, since and limit</translation>
+    </message>
+</context>
+<context>
+    <name>FloorPage</name>
+    <message>
+        <source>sending</source>
+        <translation>sending</translation>
+    </message>
+    <message>
+        <source>receiving</source>
+        <translation>receiving</translation>
+    </message>
+    <message>
+        <source>listening</source>
+        <translation>waiting for the controller</translation>
+    </message>
+    <message>
+        <source>lost</source>
+        <translation>port lost</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>%1 %2–%3</source>
+        <translation>%1 %2–%3</translation>
+    </message>
+    <message>
+        <source>%1 %2: %3</source>
+        <translation>%1 %2: %3</translation>
+    </message>
+    <message>
+        <source>viewer</source>
+        <translation>viewer</translation>
+    </message>
+    <message>
+        <source>operator</source>
+        <translation>operator</translation>
+    </message>
+    <message>
+        <source>admin</source>
+        <translation>admin</translation>
+    </message>
+    <message>
+        <source>since %1</source>
+        <translation>since %1</translation>
+    </message>
+    <message>
+        <source>%1 · TapLink floor</source>
+        <translation>%1 · TapLink floor</translation>
+    </message>
+    <message>
+        <source>TapLink floor</source>
+        <translation>TapLink floor</translation>
+    </message>
+    <message>
+        <source>Floor</source>
+        <translation>Floor</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>Log out</source>
+        <translation>Log out</translation>
+    </message>
+    <message>
+        <source>no transfer yet</source>
+        <translation>no transfer yet</translation>
+    </message>
+    <message>
+        <source>the last 24 hours</source>
+        <translation>the last 24 hours</translation>
+    </message>
+    <message>
+        <source>24 h ago</source>
+        <translation>24 h ago</translation>
+    </message>
+    <message>
+        <source>now</source>
+        <translation>now</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>Machine</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>Document</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>no transfers</source>
+        <translation>no transfers</translation>
+    </message>
+    <message>
+        <source>Library</source>
+        <translation>Library</translation>
+    </message>
+    <message>
+        <source>At the controller, output program %1 with %2 and the wanted number in its first block (%1, then N0000 %2 12 asks for 12).</source>
+        <translation>To ask for a program, output program %1 on the controller with %2 and the wanted number in its first block: %1, then N0000 %2 12 asks for program 12.</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>the library is empty</source>
+        <translation>the library is empty</translation>
+    </message>
+    <message>
+        <source>not here</source>
+        <translation>not here</translation>
+    </message>
+    <message>
+        <source>Refused</source>
+        <translation>Refused</translation>
+    </message>
+    <message>
+        <source>log out with the button</source>
+        <translation>To log out, press the Log out button at the top of the page.</translation>
+    </message>
+    <message>
+        <source>the form is not this session&apos;s: reload the page</source>
+        <translation>The form is from an earlier session. Reload the page and try again.</translation>
+    </message>
+    <message>
+        <source>no machine of this floor&apos;s config is called %1</source>
+        <translation>No machine in this floor&apos;s config is called %1. Check the name, or choose the machine on the Floor page.</translation>
+    </message>
+    <message>
+        <source>%1 is not here</source>
+        <translation>There is no page %1. Go back to the Floor page.</translation>
+    </message>
+    <message>
+        <source>send the login form as the page does</source>
+        <translation>Log in with the form on this page.</translation>
+    </message>
+    <message>
+        <source>a login comes from this site&apos;s own form</source>
+        <translation>This login came from another site. Open this floor&apos;s own login page and log in there.</translation>
+    </message>
+    <message>
+        <source>the login form takes GET and POST</source>
+        <translation>The login page takes only GET and POST requests.</translation>
+    </message>
+    <message>
+        <source>Log in</source>
+        <translation>Log in</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>the journal cannot be read: %1</source>
+        <translation>The journal cannot be read: %1. The page shows it again once it can be read.</translation>
+    </message>
+    <message>
+        <source>No machine yet.</source>
+        <translation>No machine yet.</translation>
+    </message>
+    <message>
+        <source>No machine</source>
+        <translation>No machine</translation>
+    </message>
+    <message>
+        <source>no machine of this floor is called %1</source>
+        <translation>No machine of this floor is called %1. Check the name, or choose the machine on the Floor page.</translation>
+    </message>
+    <message>
+        <source>Last transfers</source>
+        <translation>Last transfers</translation>
+    </message>
+    <message>
+        <source>Its outbox and inbox are another station&apos;s.</source>
+        <translation>Its outbox and inbox are another station&apos;s.</translation>
+    </message>
+    <message>
+        <source>Put a document into the outbox</source>
+        <translation>Put a document into the outbox</translation>
+    </message>
+    <message>
+        <source>Upload</source>
+        <translation>Upload</translation>
+    </message>
+    <message>
+        <source>Outbox</source>
+        <translation>Outbox</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>nothing waiting</source>
+        <translation>nothing waiting</translation>
+    </message>
+    <message>
+        <source>All of %1&apos;s transfers</source>
+        <translation>All of %1&apos;s transfers</translation>
+    </message>
+    <message>
+        <source>Inbox</source>
+        <translation>Inbox</translation>
+    </message>
+    <message>
+        <source>nothing received</source>
+        <translation>nothing received</translation>
+    </message>
+    <message>
+        <source>Back to %1</source>
+        <translation>Back to %1</translation>
+    </message>
+    <message>
+        <source>an upload takes an operator&apos;s role: %1 is a %2</source>
+        <translation>Uploading takes an operator&apos;s role, and %1 is a %2. Ask an admin to give %1 the operator role.</translation>
+    </message>
+    <message>
+        <source>choose a document to upload first</source>
+        <translation>Choose a document first, then press Upload.</translation>
+    </message>
+    <message>
+        <source>%1 waits in %2&apos;s outbox</source>
+        <translation>%1 waits in %2&apos;s outbox. It is sent when the controller asks for it.</translation>
+    </message>
+    <message>
+        <source>%1 is no outcome</source>
+        <translation>%1 is not an outcome. Choose one from the list.</translation>
+    </message>
+    <message>
+        <source>%1 is not a date and time, as 2026-12-01T06:00</source>
+        <translation>%1 is not a date and time. Write it as 2026-12-01T06:00.</translation>
+    </message>
+    <message>
+        <source>%1 is no transfer&apos;s number</source>
+        <translation>%1 is not a transfer&apos;s number. Use the Older link to page back.</translation>
+    </message>
+    <message>
+        <source>any</source>
+        <translation>any</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>Older</source>
+        <translation>Older</translation>
+    </message>
+    <message>
+        <source>No transfer</source>
+        <translation>No transfer</translation>
+    </message>
+    <message>
+        <source>there is no transfer %1</source>
+        <translation>There is no transfer %1. Find it on the History page.</translation>
+    </message>
+    <message>
+        <source>Transfer %1</source>
+        <translation>Transfer %1</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Ended</source>
+        <translation>Ended</translation>
+    </message>
+    <message>
+        <source>SHA-256</source>
+        <translation>SHA-256</translation>
+    </message>
+    <message>
+        <source>Port, model</source>
+        <translation>Port, model</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Host</translation>
+    </message>
+    <message>
+        <source>This transfer keeps no document.</source>
+        <translation>This transfer keeps no document.</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>Difference</source>
+        <translation>Difference</translation>
+    </message>
+    <message>
+        <source>this transfer&apos;s port</source>
+        <translation>this transfer&apos;s port</translation>
+    </message>
+    <message>
+        <source>No earlier document was received from %1.</source>
+        <translation>No earlier document was received from %1.</translation>
+    </message>
+    <message>
+        <source>No earlier document was (%1) with %2.</source>
+        <translation>No earlier document was (%1) with %2.</translation>
+    </message>
+    <message>
+        <source>From %1 (%2, %3) to this one.</source>
+        <translation>From %1 (%2, %3) to this one.</translation>
+    </message>
+    <message>
+        <source>transfer %1</source>
+        <translation>transfer %1</translation>
+    </message>
+</context>
+<context>
+    <name>Journal</name>
+    <message>
+        <source>started</source>
+        <translation>started</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>done</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>refused</translation>
+    </message>
+    <message>
+        <source>not ready</source>
+        <translation>not ready</translation>
+    </message>
+    <message>
+        <source>no response</source>
+        <translation>no response</translation>
+    </message>
+    <message>
+        <source>port failure</source>
+        <translation>port failure</translation>
+    </message>
+    <message>
+        <source>wrong data</source>
+        <translation>wrong data</translation>
+    </message>
+    <message>
+        <source>verified identical</source>
+        <translation>verified identical</translation>
+    </message>
+    <message>
+        <source>verified different</source>
+        <translation>verified different</translation>
+    </message>
+    <message>
+        <source>interrupted</source>
+        <translation>interrupted</translation>
+    </message>
+    <message>
+        <source>stopped by the operator</source>
+        <translation>stopped by the operator</translation>
+    </message>
+    <message>
+        <source>not filed</source>
+        <translation>not filed</translation>
+    </message>
+    <message>
+        <source>ended, result not recorded</source>
+        <translation>ended, result not recorded</translation>
+    </message>
+    <message>
+        <source>send</source>
+        <translation>send</translation>
+    </message>
+    <message>
+        <source>receive</source>
+        <translation>receive</translation>
+    </message>
+    <message>
+        <source>verify</source>
+        <translation>verify</translation>
+    </message>
+    <message>
+        <source>upload</source>
+        <translation>upload</translation>
+    </message>
+    <message>
+        <source>remove</source>
+        <translation>remove</translation>
+    </message>
+    <message>
+        <source>login</source>
+        <translation>login</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>Document</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Machine</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>Since</source>
+        <translation>Since</translation>
+    </message>
+    <message>
+        <source>Updated</source>
+        <translation>Updated</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>station not running</source>
+        <translation>station not running</translation>
+    </message>
+    <message>
+        <source>station not running, last seen %1</source>
+        <translation>station not running, last seen %1</translation>
     </message>
 </context>
 <context>

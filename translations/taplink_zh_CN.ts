@@ -29,7 +29,7 @@
     </message>
     <message>
         <source>a login is {&quot;user&quot;: NAME, &quot;password&quot;: PASSWORD}</source>
-        <translation>登录信息的格式为 {"user": NAME, "password": PASSWORD}。</translation>
+        <translation>登录信息的格式为 {&quot;user&quot;: NAME, &quot;password&quot;: PASSWORD}。</translation>
     </message>
     <message>
         <source>too many wrong passwords: try again in %1 s</source>
@@ -66,6 +66,492 @@
     <message>
         <source>not a filter: they are machine, outcome, since, limit</source>
         <translation>不是筛选条件；可用的筛选条件为 machine、outcome、since 和 limit</translation>
+    </message>
+</context>
+<context>
+    <name>FloorPage</name>
+    <message>
+        <source>sending</source>
+        <translation>发送中</translation>
+    </message>
+    <message>
+        <source>receiving</source>
+        <translation>接收中</translation>
+    </message>
+    <message>
+        <source>listening</source>
+        <translation>等待控制器</translation>
+    </message>
+    <message>
+        <source>lost</source>
+        <translation>端口断开</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>已停止</translation>
+    </message>
+    <message>
+        <source>%1 %2–%3</source>
+        <translation>%1 %2–%3</translation>
+    </message>
+    <message>
+        <source>%1 %2: %3</source>
+        <translation>%1 %2：%3</translation>
+    </message>
+    <message>
+        <source>viewer</source>
+        <translation>查看者</translation>
+    </message>
+    <message>
+        <source>operator</source>
+        <translation>操作员</translation>
+    </message>
+    <message>
+        <source>admin</source>
+        <translation>管理员</translation>
+    </message>
+    <message>
+        <source>since %1</source>
+        <translation>自 %1 起</translation>
+    </message>
+    <message>
+        <source>%1 · TapLink floor</source>
+        <translation>%1 · TapLink 车间</translation>
+    </message>
+    <message>
+        <source>TapLink floor</source>
+        <translation>TapLink 车间</translation>
+    </message>
+    <message>
+        <source>Floor</source>
+        <translation>车间</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>历史记录</translation>
+    </message>
+    <message>
+        <source>Log out</source>
+        <translation>退出登录</translation>
+    </message>
+    <message>
+        <source>no transfer yet</source>
+        <translation>尚无传输</translation>
+    </message>
+    <message>
+        <source>the last 24 hours</source>
+        <translation>最近 24 小时</translation>
+    </message>
+    <message>
+        <source>24 h ago</source>
+        <translation>24 小时前</translation>
+    </message>
+    <message>
+        <source>now</source>
+        <translation>现在</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>Machine</source>
+        <translation>机床</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>字节数</translation>
+    </message>
+    <message>
+        <source>no transfers</source>
+        <translation>没有传输记录</translation>
+    </message>
+    <message>
+        <source>Library</source>
+        <translation>程序库</translation>
+    </message>
+    <message>
+        <source>At the controller, output program %1 with %2 and the wanted number in its first block (%1, then N0000 %2 12 asks for 12).</source>
+        <translation>要请求程序，请在控制器上输出程序 %1，并在其第一个程序段中写上 %2 和所需的程序号：例如 %1，然后 N0000 %2 12，即请求 12 号程序。</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>另有 %1 个</translation>
+    </message>
+    <message>
+        <source>the library is empty</source>
+        <translation>程序库为空</translation>
+    </message>
+    <message>
+        <source>not here</source>
+        <translation>此处没有该文件</translation>
+    </message>
+    <message>
+        <source>Refused</source>
+        <translation>请求被拒绝</translation>
+    </message>
+    <message>
+        <source>log out with the button</source>
+        <translation>要退出登录，请按页面顶部的“退出登录”按钮。</translation>
+    </message>
+    <message>
+        <source>the form is not this session&apos;s: reload the page</source>
+        <translation>该表单来自之前的会话。请重新加载页面后再试。</translation>
+    </message>
+    <message>
+        <source>no machine of this floor&apos;s config is called %1</source>
+        <translation>本车间的配置中没有名为 %1 的机床。请检查名称，或在“车间”页面上选择机床。</translation>
+    </message>
+    <message>
+        <source>%1 is not here</source>
+        <translation>没有页面 %1。请返回“车间”页面。</translation>
+    </message>
+    <message>
+        <source>send the login form as the page does</source>
+        <translation>请使用本页面上的表单登录。</translation>
+    </message>
+    <message>
+        <source>a login comes from this site&apos;s own form</source>
+        <translation>此登录请求来自其他网站。请打开本车间自己的登录页面并在那里登录。</translation>
+    </message>
+    <message>
+        <source>the login form takes GET and POST</source>
+        <translation>登录页面只接受 GET 和 POST 请求。</translation>
+    </message>
+    <message>
+        <source>Log in</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>用户名</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>the journal cannot be read: %1</source>
+        <translation>无法读取日志：%1。日志恢复可读后，页面会重新显示。</translation>
+    </message>
+    <message>
+        <source>No machine yet.</source>
+        <translation>尚无机床。</translation>
+    </message>
+    <message>
+        <source>No machine</source>
+        <translation>无此机床</translation>
+    </message>
+    <message>
+        <source>no machine of this floor is called %1</source>
+        <translation>本车间没有名为 %1 的机床。请检查名称，或在“车间”页面上选择机床。</translation>
+    </message>
+    <message>
+        <source>Last transfers</source>
+        <translation>最近的传输</translation>
+    </message>
+    <message>
+        <source>Its outbox and inbox are another station&apos;s.</source>
+        <translation>它的发件箱和收件箱属于另一个工作站。</translation>
+    </message>
+    <message>
+        <source>Put a document into the outbox</source>
+        <translation>将文件放入发件箱</translation>
+    </message>
+    <message>
+        <source>Upload</source>
+        <translation>上传</translation>
+    </message>
+    <message>
+        <source>Outbox</source>
+        <translation>发件箱</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 字节</translation>
+    </message>
+    <message>
+        <source>nothing waiting</source>
+        <translation>没有待发送的文件</translation>
+    </message>
+    <message>
+        <source>All of %1&apos;s transfers</source>
+        <translation>%1 的全部传输</translation>
+    </message>
+    <message>
+        <source>Inbox</source>
+        <translation>收件箱</translation>
+    </message>
+    <message>
+        <source>nothing received</source>
+        <translation>没有已接收的文件</translation>
+    </message>
+    <message>
+        <source>Back to %1</source>
+        <translation>返回 %1</translation>
+    </message>
+    <message>
+        <source>an upload takes an operator&apos;s role: %1 is a %2</source>
+        <translation>上传需要操作员角色，而 %1 的角色是%2。请让管理员为 %1 分配操作员角色。</translation>
+    </message>
+    <message>
+        <source>choose a document to upload first</source>
+        <translation>请先选择文件，然后按“上传”。</translation>
+    </message>
+    <message>
+        <source>%1 waits in %2&apos;s outbox</source>
+        <translation>%1 已放入 %2 的发件箱，控制器请求时即会发送。</translation>
+    </message>
+    <message>
+        <source>%1 is no outcome</source>
+        <translation>%1 不是一种结果。请从列表中选择。</translation>
+    </message>
+    <message>
+        <source>%1 is not a date and time, as 2026-12-01T06:00</source>
+        <translation>%1 不是日期和时间。请写成 2026-12-01T06:00 的形式。</translation>
+    </message>
+    <message>
+        <source>%1 is no transfer&apos;s number</source>
+        <translation>%1 不是传输编号。请用“更早”链接向前翻页。</translation>
+    </message>
+    <message>
+        <source>any</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>从</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>到</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>显示</translation>
+    </message>
+    <message>
+        <source>Older</source>
+        <translation>更早</translation>
+    </message>
+    <message>
+        <source>No transfer</source>
+        <translation>无此传输</translation>
+    </message>
+    <message>
+        <source>there is no transfer %1</source>
+        <translation>没有编号为 %1 的传输。请在“历史记录”页面上查找。</translation>
+    </message>
+    <message>
+        <source>Transfer %1</source>
+        <translation>传输 %1</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <source>Ended</source>
+        <translation>结束时间</translation>
+    </message>
+    <message>
+        <source>SHA-256</source>
+        <translation>SHA-256</translation>
+    </message>
+    <message>
+        <source>Port, model</source>
+        <translation>端口、型号</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>主机</translation>
+    </message>
+    <message>
+        <source>This transfer keeps no document.</source>
+        <translation>此传输未保存文件。</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>下载</translation>
+    </message>
+    <message>
+        <source>Difference</source>
+        <translation>差异</translation>
+    </message>
+    <message>
+        <source>this transfer&apos;s port</source>
+        <translation>此传输的端口</translation>
+    </message>
+    <message>
+        <source>No earlier document was received from %1.</source>
+        <translation>此前没有从 %1 接收过文件。</translation>
+    </message>
+    <message>
+        <source>No earlier document was (%1) with %2.</source>
+        <translation>此前没有与 %2 进行过（%1）的文件。</translation>
+    </message>
+    <message>
+        <source>From %1 (%2, %3) to this one.</source>
+        <translation>从 %1（%2，%3）到本次传输的变化。</translation>
+    </message>
+    <message>
+        <source>transfer %1</source>
+        <translation>传输 %1</translation>
+    </message>
+</context>
+<context>
+    <name>Journal</name>
+    <message>
+        <source>started</source>
+        <translation>进行中</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>完成</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>被拒绝</translation>
+    </message>
+    <message>
+        <source>not ready</source>
+        <translation>未就绪</translation>
+    </message>
+    <message>
+        <source>no response</source>
+        <translation>无应答</translation>
+    </message>
+    <message>
+        <source>port failure</source>
+        <translation>端口故障</translation>
+    </message>
+    <message>
+        <source>wrong data</source>
+        <translation>数据错误</translation>
+    </message>
+    <message>
+        <source>verified identical</source>
+        <translation>校验一致</translation>
+    </message>
+    <message>
+        <source>verified different</source>
+        <translation>校验不一致</translation>
+    </message>
+    <message>
+        <source>interrupted</source>
+        <translation>中断</translation>
+    </message>
+    <message>
+        <source>stopped by the operator</source>
+        <translation>被操作员停止</translation>
+    </message>
+    <message>
+        <source>not filed</source>
+        <translation>未归档</translation>
+    </message>
+    <message>
+        <source>ended, result not recorded</source>
+        <translation>已结束，结果未记录</translation>
+    </message>
+    <message>
+        <source>send</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>receive</source>
+        <translation>接收</translation>
+    </message>
+    <message>
+        <source>verify</source>
+        <translation>校验</translation>
+    </message>
+    <message>
+        <source>upload</source>
+        <translation>上传</translation>
+    </message>
+    <message>
+        <source>remove</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>login</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>开始时间</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>用时</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>端口</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>型号</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>字节数</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <source>Machine</source>
+        <translation>机床</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>Since</source>
+        <translation>起始时间</translation>
+    </message>
+    <message>
+        <source>Updated</source>
+        <translation>更新时间</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>工作站</translation>
+    </message>
+    <message>
+        <source>station not running</source>
+        <translation>工作站未运行</translation>
+    </message>
+    <message>
+        <source>station not running, last seen %1</source>
+        <translation>工作站未运行，最后一次见于 %1</translation>
     </message>
 </context>
 <context>

@@ -4,10 +4,15 @@
 (function () {
   const page = document.body.dataset.page;
   if (page === "login") return;
+  // Every word shown comes from the page, in its language: the journal's
+  // words (outcomes, directions) by the reader's, "since %1", no time.
+  const said = document.body.dataset;
+  const words = JSON.parse(said.words || "{}");
+  const word = (w) => (Object.hasOwn(words, w) ? words[w] : w);
 
   function text(node, value) { if (node) node.textContent = value; }
   function localTime(iso) {
-    if (!iso) return "—";
+    if (!iso) return said.none;
     const d = new Date(iso);
     const p = (n) => String(n).padStart(2, "0");
     return d.getFullYear() + "-" + p(d.getMonth() + 1) + "-" + p(d.getDate()) + " " +
@@ -37,16 +42,19 @@
     text(state, m.state);
     if (state) state.dataset.kind = m.kind;
     const since = s.querySelector(".since");
-    if (since) since.replaceChildren("since ", timeNode(m.since));
+    if (since) {
+      const [before, after] = said.since.split("%1");
+      since.replaceChildren(before, timeNode(m.since), after || "");
+    }
     const last = s.querySelector(".last");
     if (last && m.last) {
       const a = document.createElement("a");
       a.href = "/transfers/" + m.last.id;
-      a.textContent = m.last.direction + " " + m.last.document;
+      a.textContent = word(m.last.direction) + " " + m.last.document;
       const o = document.createElement("span");
       o.className = "outcome";
       o.dataset.outcome = m.last.outcome;
-      o.textContent = m.last.outcome;
+      o.textContent = word(m.last.outcome);
       last.replaceChildren(a, " ", o, " ", timeNode(m.last.ended_at));
     }
     return changed;

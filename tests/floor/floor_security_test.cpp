@@ -43,11 +43,13 @@ class FloorTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const QString journal = dir_.filePath("j.sqlite");
-        Write("station.ini", QStringLiteral("[station]\njournal = %1\n[floor]\nlisten = "
-                                            "127.0.0.1:0\n[lathe]\nport = /dev/ttyS0\noutbox = "
-                                            "o\ninbox = i\nlibrary = lib\nrequest = 98\n[mill]\nport = /dev/ttyS1\noutbox = "
-                                            "o2\ninbox = i2\n")
-                                 .arg(journal));
+        Write("station.ini",
+              QStringLiteral(
+                  "[station]\njournal = %1\n[floor]\nlisten = "
+                  "127.0.0.1:0\n[lathe]\nport = /dev/ttyS0\noutbox = "
+                  "o\ninbox = i\nlibrary = lib\nrequest = 98\n[mill]\nport = /dev/ttyS1\noutbox = "
+                  "o2\ninbox = i2\n")
+                  .arg(journal));
         ASSERT_TRUE(QDir(dir_.path()).mkpath("lib"));
         Write("lib/12.txt", "%12\nN0000 G00 X0\n");
         QString why;
@@ -81,8 +83,9 @@ class FloorTest : public ::testing::Test {
                 QString::fromLocal8Bit(p.readAllStandardOutput())};
     }
     // Starts the floor and waits for it to say where it listens.
-    void Start() {
-        floor_.start(TAPLINK_FLOOR_PATH, {"--config", dir_.filePath("station.ini")});
+    void Start(const QStringList& args = {}) {
+        floor_.start(TAPLINK_FLOOR_PATH,
+                     QStringList{"--config", dir_.filePath("station.ini")} + args);
         static const QRegularExpression serving("on https?://127\\.0\\.0\\.1:(\\d+)/");
         QByteArray said;
         for (QDeadlineTimer deadline(30000); !deadline.hasExpired() && port_ == 0;) {
@@ -357,6 +360,28 @@ TEST_F(FloorTest, PagesLeadToTheLoginWithoutASessionAndChangeNothingWithoutTheFo
             const qsizetype at = floor.body.indexOf("name=\"csrf\" value=\"");
             csrf_ = floor.body.mid(at + 19, floor.body.indexOf('"', at + 19) - at - 19);
         }
+    }
+}
+
+TEST_F(FloorTest, PagesSpeakTheFloorsLanguageAndKeepTheJournalsWordsForTheMachines) {
+    AddUser("op", "operator", "right horse");
+    Start({"--language", "zh_CN"});
+    ASSERT_EQ(Login("op", "right horse").status, 200);
+    // clang-format off
+    const std::pair<QByteArray, QByteArray> pages[] = {
+        {"/login", "<html lang=\"zh-CN\">"},
+        {"/login", "<button type=\"submit\">登录</button>"},
+        {"/", "<h1>车间</h1>"},
+        {"/", "data-since=\"自 %1 起\""},
+        {"/history?outcome=done", "<option value=\"done\" selected>完成</option>"},
+        {"/history", "<td class=\"direction\">发送</td><td class=\"document\">O2000.nc</td><td class=\"outcome\" data-outcome=\"done\" title=\"sent\">完成</td>"},
+    };
+    // clang-format on
+    for (const auto& [path, says] : pages) {
+        SCOPED_TRACE(path.toStdString());
+        const Response r = Http("GET", path);
+        EXPECT_EQ(r.status, 200);
+        EXPECT_TRUE(r.body.contains(says)) << r.body.constData();
     }
 }
 
