@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace taplink {
 namespace {
@@ -78,18 +79,55 @@ std::string DayStripSvg(const std::vector<StripSpan>& spans, std::int64_t fromMs
         const long double part = (static_cast<long double>(ms) - fromMs) / length;
         return std::llround(part * width * 100);
     };
+    // A busy day has tens of thousands of spans on a few hundred pixels: the
+    // spans of one kind that meet within a pixel are drawn as one rect, its
+    // title naming the first, the last and how many, so that a floor page
+    // stays small. Kinds are drawn in the order they first come, so what the
+    // caller gives last stays on top.
+    struct Run {
+        long long x0, x1;
+        std::size_t rank;
+        StripKind kind;
+        std::string first, last;
+        std::size_t count;
+    };
+    std::vector<StripKind> ranks;
+    std::vector<Run> runs;
     for (const StripSpan& span : spans) {
         if (length <= 0) break;
         const std::int64_t start = std::max(span.startMs, fromMs);
         const std::int64_t end = std::min(span.endMs, toMs);
         if (end <= start) continue;
         const long long x0 = at(start), x1 = at(end);
-        if (x1 <= x0) continue;
-        const std::string_view kind = StripKindName(span.kind);
-        svg += "<rect class=\"" + std::string(kind) + "\" x=\"" + Pixels(x0) +
-               "\" y=\"0\" width=\"" + Pixels(x1 - x0) + "\" height=\"" + h + "\" fill=\"" +
-               std::string(Fill(span.kind)) + "\"><title>" +
-               EscapeXml(span.title.empty() ? kind : span.title) + "</title></rect>";
+        auto rank = std::find(ranks.begin(), ranks.end(), span.kind);
+        if (rank == ranks.end()) rank = ranks.insert(rank, span.kind);
+        const std::string title =
+            span.title.empty() ? std::string(StripKindName(span.kind)) : span.title;
+        runs.push_back(
+            {x0, x1, static_cast<std::size_t>(rank - ranks.begin()), span.kind, title, title, 1});
+    }
+    std::stable_sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.x0 < b.x0;
+    });
+    std::vector<Run> merged;
+    for (Run& r : runs) {
+        if (!merged.empty() && merged.back().rank == r.rank && r.x0 <= merged.back().x1 + 100) {
+            Run& m = merged.back();
+            m.x1 = std::max(m.x1, r.x1);
+            m.last = std::move(r.last);
+            ++m.count;
+        } else {
+            merged.push_back(std::move(r));
+        }
+    }
+    for (const Run& r : merged) {
+        if (r.x1 <= r.x0) continue;  // narrower than a hundredth of a pixel, even together
+        const std::string title =
+            r.count == 1 ? r.first
+                         : r.first + " … " + r.last + " (" + std::to_string(r.count) + ")";
+        svg += "<rect class=\"" + std::string(StripKindName(r.kind)) + "\" x=\"" + Pixels(r.x0) +
+               "\" y=\"0\" width=\"" + Pixels(r.x1 - r.x0) + "\" height=\"" + h + "\" fill=\"" +
+               std::string(Fill(r.kind)) + "\"><title>" + EscapeXml(title) + "</title></rect>";
     }
     return svg + "</svg>";
 }

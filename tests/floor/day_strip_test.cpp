@@ -34,5 +34,26 @@ TEST(DayStrip, PlacesSpansCutToTheDayWithEscapedTitles) {
         "<title>30 s</title></rect></svg>");
 }
 
+// A busy day's spans of one kind closer than a pixel are one rect; a pixel
+// apart, two; another kind in between is drawn after them, as it came.
+TEST(DayStrip, DrawsSpansOfAKindWithinAPixelAsOne) {
+    const std::int64_t from = 0, pixel = 900'000;  // 96 px for a day
+    std::vector<StripSpan> spans;
+    for (int i = 0; i < 100; ++i)
+        spans.push_back(
+            {from + i * 600, from + i * 600 + 300, StripKind::Sending, std::to_string(i)});
+    spans.push_back({from + 2 * pixel, from + 3 * pixel, StripKind::Lost, "l"});
+    spans.push_back({from + 3 * pixel, from + 4 * pixel, StripKind::Sending, "far"});
+    EXPECT_EQ(DayStripSvg(spans, from, from + 24 * kHour, 96, 10),
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"96\" height=\"10\" viewBox=\"0 0 "
+              "96 10\" class=\"day-strip\">"
+              "<rect class=\"sending\" x=\"0\" y=\"0\" width=\"0.07\" height=\"10\" "
+              "fill=\"#1f6fd1\"><title>0 … 99 (100)</title></rect>"
+              "<rect class=\"sending\" x=\"3\" y=\"0\" width=\"1\" height=\"10\" "
+              "fill=\"#1f6fd1\"><title>far</title></rect>"
+              "<rect class=\"lost\" x=\"2\" y=\"0\" width=\"1\" height=\"10\" "
+              "fill=\"#e8740c\"><title>l</title></rect></svg>");
+}
+
 }  // namespace
 }  // namespace taplink
