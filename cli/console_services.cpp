@@ -54,7 +54,8 @@ std::chrono::nanoseconds ConsoleServices::Clock() {
     return QtTimers::Now();
 }
 
-int ConsoleServices::ShowMessage(const Message& message) {
+int ConsoleServices::ShowMessage(const Message& shown) {
+    const Message message = msg::WithoutEditor(shown);
     FinishProgressLine();
     std::fprintf(out_, "%s\n", TranslatedText(message).toUtf8().constData());
     std::fflush(out_);

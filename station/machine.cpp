@@ -94,7 +94,7 @@ class MachineServices : public QObject, public WindowServices {
     }
     ~MachineServices() override { beats_.LeaveAll(this); }
     int ShowMessage(const Message& m) override {
-        onMessage(m);
+        onMessage(msg::WithoutEditor(m));
         return 1;
     }
     // The one pause of the handlers is 10 ms before a port is opened again.

@@ -92,6 +92,15 @@ const Message kMemoryFrameTooLong{
 
 const Message kTakingOverFinished{TAPLINK_TEXT("Messages", "Taking-over is finished!"), kApp,
                                   MessageIcon::None};
+
+Message WithoutEditor(Message m) {
+    // The window's wording of a finished receive tells where the text went:
+    // into its editor. A program without one files it.
+    constexpr TextVariant kFiled =
+        TAPLINK_TEXT_VARIANT("Messages", "Taking-over is finished!", "no editor");
+    if (m.text == kFiled.text && m.variant.empty()) m.variant = kFiled.variant;
+    return m;
+}
 const Message kWrongStart{
     TAPLINK_TEXT("Messages",
                  "Data transmission is wrong!Transfer the agreement checking inconformity!"),

@@ -74,6 +74,10 @@ extern const Message kMemoryFrameTooLong;
 
 // Received frames.
 extern const Message kTakingOverFinished;
+// The message as a program without an editor (a station, taplink-cli) shows
+// and records it: the same text, looked up in the catalogues by a variant
+// where the window's translation speaks of the editor.
+Message WithoutEditor(Message message);
 extern const Message kWrongStart;
 
 // Transfer ends.

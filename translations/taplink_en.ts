@@ -1103,6 +1103,11 @@ Error: %2</source>
 Reason: %2
 Check the cable and the device, then start the transfer again.</translation>
     </message>
+    <message>
+        <source>Taking-over is finished!</source>
+        <comment>no editor</comment>
+        <translation>Received: everything the controller sent has arrived.</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>

@@ -1103,6 +1103,11 @@ Error: %2</source>
 原因：%2
 请检查连接线和设备，然后重新开始传输。</translation>
     </message>
+    <message>
+        <source>Taking-over is finished!</source>
+        <comment>no editor</comment>
+        <translation>接收完成：数控系统发来的内容已全部收到。</translation>
+    </message>
 </context>
 <context>
     <name>Programs</name>
