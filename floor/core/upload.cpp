@@ -77,18 +77,20 @@ Upload PlaceUpload(const MachineConfig& machine, const QString& name, const QByt
     }
     const QString path = QDir(machine.outbox).filePath(name);
     const auto taken = [&] {
-        return Upload{Upload::Outcome::Taken, {},
-                      QStringLiteral("%1 is already waiting in %2's outbox: remove it first, or "
-                                     "give this document another name")
-                          .arg(name, machine.name.isEmpty() ? QStringLiteral("the machine")
-                                                            : machine.name)};
+        return Upload{
+            Upload::Outcome::Taken,
+            {},
+            QStringLiteral("%1 is already waiting in %2's outbox: remove it first, or "
+                           "give this document another name")
+                .arg(name, machine.name.isEmpty() ? QStringLiteral("the machine") : machine.name)};
     };
     if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) return taken();
     // Judged under the extension the outbox's file will have.
     if (const auto refused = SendRefusal(machine.model, extension, bytes)) {
         return {Upload::Outcome::Refused, {}, QString::fromStdString(*refused)};
     }
-    const Placed placed = WriteInto(machine.outbox, stem, extension, bytes.toStdString(), now, true);
+    const Placed placed =
+        WriteInto(machine.outbox, stem, extension, bytes.toStdString(), now, true);
     if (placed.path.isEmpty()) {
         return {Upload::Outcome::Failed, {}, QString::fromStdString(placed.error)};
     }
