@@ -253,13 +253,13 @@ QString Shown(const JournalRow& r, const QByteArray& bytes) {
 // number each answers to, and what the operator types to ask.
 QString LibrarySection(const MachineConfig& m) {
     if (m.library.isEmpty() || !m.request) return {};
-    QString body =
-        QStringLiteral("<h2>%1</h2><p class=\"hint\">%2</p>")
-            .arg(E(PageText::tr("Library")),
-                 E(PageText::tr("At the controller, output program %1 with %2 and the "
-                                "wanted number in its first block (%1, then N0000 %2 "
-                                "12 asks for 12)."))
-                     .arg(H(ProgramName(m.model, *m.request)), QChar::fromLatin1(m.requestWord)));
+    QString body = QStringLiteral("<h2>%1</h2><p class=\"hint\">%2</p>")
+                       .arg(E(PageText::tr("Library")),
+                            E(PageText::tr("At the controller, output program %1 with %2 and the "
+                                           "wanted number in its first block (%1, then N0000 %2%3 "
+                                           "asks for %3)."))
+                                .arg(H(ProgramName(m.model, *m.request)),
+                                     QChar::fromLatin1(m.requestWord), QStringLiteral("12")));
     body += QStringLiteral("<ul id=\"library\" class=\"files\">");
     const auto files =
         QDir(m.library).entryInfoList(QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);

@@ -183,8 +183,8 @@
         <translation>Library</translation>
     </message>
     <message>
-        <source>At the controller, output program %1 with %2 and the wanted number in its first block (%1, then N0000 %2 12 asks for 12).</source>
-        <translation>To ask for a program, output program %1 on the controller with %2 and the wanted number in its first block: %1, then N0000 %2 12 asks for program 12.</translation>
+        <source>At the controller, output program %1 with %2 and the wanted number in its first block (%1, then N0000 %2%3 asks for %3).</source>
+        <translation>To ask for a program, output program %1 on the controller with %2 and the wanted number in its first block: %1, then N0000 %2%3 asks for program %3.</translation>
     </message>
     <message>
         <source>and %1 more</source>

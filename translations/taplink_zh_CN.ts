@@ -183,8 +183,8 @@
         <translation>程序库</translation>
     </message>
     <message>
-        <source>At the controller, output program %1 with %2 and the wanted number in its first block (%1, then N0000 %2 12 asks for 12).</source>
-        <translation>要请求程序，请在控制器上输出程序 %1，并在其第一个程序段中写上 %2 和所需的程序号：例如 %1，然后 N0000 %2 12，即请求 12 号程序。</translation>
+        <source>At the controller, output program %1 with %2 and the wanted number in its first block (%1, then N0000 %2%3 asks for %3).</source>
+        <translation>要请求程序，请在控制器上输出程序 %1，并在其第一个程序段中写上 %2 和所需的程序号：例如 %1，然后 N0000 %2%3，即请求 %3 号程序。</translation>
     </message>
     <message>
         <source>and %1 more</source>

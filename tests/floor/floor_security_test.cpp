@@ -340,6 +340,7 @@ TEST_F(FloorTest, PagesLeadToTheLoginWithoutASessionAndChangeNothingWithoutTheFo
         {"the history, an outcome of two words", "GET", "/history?outcome=no+response&machine=lathe", {}, {}, 200, {}, "no transfers"},
         {"the history, a bad outcome", "GET", "/history?outcome=%3Cb%3E", {}, {}, 400, {}, "&lt;b&gt; is no outcome"},
         {"a machine, its library", "GET", "/machines/lathe", {}, {}, 200, {}, "<span class=\"file\">12.txt</span> <span class=\"program\">%12</span>"},
+        {"a machine, how to ask for a program", "GET", "/machines/lathe", {}, {}, 200, {}, "(%98, then N0000 P12 asks for 12)"},
         {"a transfer", "GET", "/transfers/2", {}, {}, 200, {}, "<dt>Document</dt><dd>O2000.nc</dd>"},
         {"a logout without the token", "POST", "/logout", "csrf=", form, 403, {}, "not this session&#39;s"},
         {"a logout", "POST", "/logout", "csrf=TOKEN", form, 303, "/login", {}},
